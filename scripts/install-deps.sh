@@ -1,0 +1,34 @@
+#!/usr/bin/env bash
+# Installs every Debian package that the build, the tests, the benchmarks and the demo need.
+# Idempotent and non-interactive; run as root on Debian 12.
+set -euo pipefail
+
+export DEBIAN_FRONTEND=noninteractive
+
+packages=(
+  # toolchain and test libraries
+  cmake g++ make pkg-config git libgtest-dev libgmock-dev libbenchmark-dev
+  clang libclang-rt-14-dev
+  # Firebird: client library, embedded engine, server and tools
+  libfbclient2 firebird-dev firebird3.0-server-core firebird3.0-utils firebird3.0-server
+  # Qt 6 widgets (the window) and an X server for screenshots
+  qt6-base-dev xvfb xauth
+  # the Oracle stand-in: PostgreSQL 15 with orafce, reached through unixODBC and psqlODBC
+  postgresql-15 postgresql-15-orafce unixodbc unixodbc-dev odbc-postgresql
+  # hostname for the log's machine name, iproute2 for the local address
+  hostname iproute2 procps
+)
+
+missing=()
+for p in "${packages[@]}"; do
+  dpkg-query -W -f='${Status}' "$p" 2>/dev/null | grep -q "install ok installed" || missing+=("$p")
+done
+
+if ((${#missing[@]})); then
+  # The server package asks for the SYSDBA password: answer before it is installed.
+  echo "firebird3.0-server shared/firebird/sysdba_password/first_install password masterkey" |
+    debconf-set-selections
+  apt-get update -q
+  apt-get install -y -q --no-install-recommends "${missing[@]}"
+fi
+echo "install-deps: all packages present"

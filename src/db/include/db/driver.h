@@ -1,0 +1,78 @@
+#pragma once
+// The one driver interface of the framework. The framework knows no database: drivers register a connect
+// function under their driver name ("FB", "Ora"...). Every driver failure is an EDatabaseError carrying the
+// server's or client's whole message; a statement cancelled for its time-out fails with a message that
+// contains "Timeout expired".
+
+#include <cstdint>
+#include <functional>
+#include <memory>
+#include <string>
+#include <vector>
+
+#include "db/data_types.h"
+#include "db/string_list.h"
+#include "db/value.h"
+
+namespace zr::db::driver {
+
+// A result column as the driver describes it. Size: characters for text, the scale for BCD/FMTBCD
+// (as the base data layer counts it), 0 otherwise.
+struct ColumnInfo {
+  std::string Name;
+  TFDDataType DataType = dtUnknown;
+  int Precision = 0;
+  int Scale = 0;
+  int Size = 0;
+  bool FixedChar = false;  // CHAR(n): trailing blanks are removed when read
+};
+
+// One parameter marker's values (the whole array), in marker order.
+struct ParamColumn {
+  TFieldType DataType = ftUnknown;
+  const std::vector<TFDValue>* Values = nullptr;
+};
+
+class Statement {
+ public:
+  virtual ~Statement() = default;
+  // Prepares `sql`; its parameters are "?" markers (the framework has replaced the named ones).
+  virtual void Prepare(const std::string& sql) = 0;
+  // The result set's columns, valid after Prepare; empty for a statement that returns none.
+  virtual std::vector<ColumnInfo> Columns() const = 0;
+  // Milliseconds the next executions may run; kNoTimeout (db/options.h) for no limit.
+  virtual void SetTimeout(uint32_t milliseconds) = 0;
+  // Runs the prepared statement for elements offset .. offset+times-1 of the parameter arrays, sending them
+  // as few requests as the server allows. A statement with a result set runs with times 1 and leaves its
+  // cursor open. Any element's failure fails the whole call.
+  virtual void Execute(const std::vector<ParamColumn>& params, int times, int offset) = 0;
+  // Reads the next row of the open cursor (one value per column, of the column's data type before mapping);
+  // false when there is none.
+  virtual bool Fetch(std::vector<TFDValue>& row) = 0;
+  virtual void CloseCursor() = 0;
+  virtual int64_t RowsAffected() const = 0;
+};
+
+// One attachment to a database with at most one transaction open at a time.
+class Connection {
+ public:
+  virtual ~Connection() = default;  // an open transaction is rolled back
+  virtual std::unique_ptr<Statement> CreateStatement() = 0;
+  virtual bool InTransaction() const = 0;
+  virtual void StartTransaction() = 0;
+  virtual void Commit() = 0;
+  virtual void Rollback() = 0;
+  // End the work so far and go on in a transaction that stays open.
+  virtual void CommitRetaining() = 0;
+  virtual void RollbackRetaining() = 0;
+};
+
+// Opens a connection from the connection's parameter entries ("Database=...", "Server=..."...).
+using ConnectFunction = std::function<std::unique_ptr<Connection>(const TStringList& params)>;
+
+void RegisterDriver(const std::string& driverName, ConnectFunction connect);
+bool IsDriverRegistered(const std::string& driverName);
+// EDatabaseError when no driver of that name is registered.
+std::unique_ptr<Connection> Connect(const std::string& driverName, const TStringList& params);
+
+}  // namespace zr::db::driver

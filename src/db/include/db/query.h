@@ -1,0 +1,114 @@
+#pragma once
+// TFDQuery: SQL text, parameters, execution and a forward-filled, navigable result set.
+
+#include <cstdint>
+#include <memory>
+#include <string>
+#include <string_view>
+#include <vector>
+
+#include "db/component.h"
+#include "db/fields.h"
+#include "db/options.h"
+#include "db/params.h"
+#include "db/string_list.h"
+
+namespace zr::db {
+
+namespace driver {
+class Statement;
+}
+class TFDConnection;
+class TFDTransaction;
+
+class TFDQuery : public TComponent {
+ public:
+  explicit TFDQuery(TComponent* owner = nullptr);
+  ~TFDQuery() override;
+
+  TStringList& SQL() noexcept { return sql_; }
+  const TStringList& SQL() const noexcept { return sql_; }
+  // Parameters of the current SQL text (":NAME" markers), rebuilt when the text changes.
+  TFDParams& Params();
+
+  TFDResourceOptions& ResourceOptions() noexcept { return resourceOptions_; }
+  TFDUpdateOptions& UpdateOptions() noexcept { return updateOptions_; }
+
+  TFDConnection* Connection() const noexcept { return connection_; }
+  void SetConnection(TFDConnection* connection);
+  TFDTransaction* Transaction() const noexcept { return transaction_; }
+  void SetTransaction(TFDTransaction* transaction) { transaction_ = transaction; }
+  TFDTransaction* UpdateTransaction() const noexcept { return updateTransaction_; }
+  void SetUpdateTransaction(TFDTransaction* transaction) { updateTransaction_ = transaction; }
+
+  // Opening and closing both pass through SetActive; opening runs OpenCursor(false).
+  void Open() { SetActive(true); }
+  void Close() { SetActive(false); }
+  bool Active() const noexcept { return active_; }
+  virtual void SetActive(bool value);
+
+  // Executes the SQL text as a statement that returns no rows; with Params().ArraySize() > 1, once per
+  // element as one Execute(ArraySize, 0).
+  void ExecSQL();
+  // Runs elements offset .. offset+times-1 of the parameter arrays as one request (as few as the driver
+  // allows). The statement is prepared again only when its text changed.
+  void Execute(int times, int offset = 0);
+  int64_t RowsAffected() const noexcept { return rowsAffected_; }
+
+  // Result set navigation. RecordCount counts the rows fetched so far (FetchAll makes it exact).
+  void FetchAll();
+  int RecordCount() const noexcept { return static_cast<int>(rows_.size()); }
+  int RecNo() const noexcept;  // 1-based current row, 0 when empty
+  bool IsEmpty() const noexcept { return rows_.empty(); }
+  bool Eof() const noexcept { return eof_; }
+  bool Bof() const noexcept { return bof_; }
+  void First();
+  void Next();
+
+  int FieldCount() const noexcept { return static_cast<int>(fields_.size()); }
+  TField& Fields(int index) const { return *fields_.at(static_cast<size_t>(index)); }
+  // ASCII letter case ignored; EDatabaseError "Field 'NAME' not found" when absent.
+  TField& FieldByName(std::string_view name) const;
+  TField* FindField(std::string_view name) const;
+
+  // Deletes the current record of the result set (from the fetched rows; nothing is sent to the server),
+  // after the before-delete step.
+  void Delete();
+
+ protected:
+  // The cursor-opening step: prepares and runs the SQL text and creates the fields; with `infoQuery` only
+  // the field definitions are wanted (the statement is prepared, not run).
+  virtual void OpenCursor(bool infoQuery);
+  // Runs before a record is deleted; raising EAbort cancels the deletion silently.
+  virtual void DoBeforeDelete();
+  // The field class for a field type; nullptr means the type gets no field.
+  virtual const TFieldClass* GetFieldClass(TFieldType type) const;
+
+ private:
+  void CloseCursor();
+  void LoadCurrentRow();
+  bool FetchOne();
+  driver::Statement& PreparedStatement(const std::string& sql);
+
+  TStringList sql_;
+  TFDParams params_;
+  bool paramsDirty_ = true;
+  TFDResourceOptions resourceOptions_;
+  TFDUpdateOptions updateOptions_;
+  TFDConnection* connection_ = nullptr;
+  TFDTransaction* transaction_ = nullptr;
+  TFDTransaction* updateTransaction_ = nullptr;
+  bool active_ = false;
+
+  std::unique_ptr<driver::Statement> statement_;
+  std::string preparedSql_;
+  std::vector<TField*> fields_;
+  std::vector<std::vector<TFDValue>> rows_;
+  int current_ = -1;
+  bool eof_ = true;
+  bool bof_ = true;
+  bool cursorOpen_ = false;
+  int64_t rowsAffected_ = 0;
+};
+
+}  // namespace zr::db
