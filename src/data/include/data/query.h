@@ -1,0 +1,69 @@
+#pragma once
+// The system's query component: every statement of the system runs through TZRQuery.
+
+#include <string>
+#include <string_view>
+
+#include "data/database.h"
+#include "db/query.h"
+#include "sqltranslate/pipeline.h"
+
+namespace zr::data {
+
+class TZRCustomQuery : public db::TFDQuery {
+ public:
+  explicit TZRCustomQuery(db::TComponent* AOwner = nullptr);
+  ~TZRCustomQuery() override;
+
+  TZRDatabase* Database() const noexcept { return FDatabase; }
+  // Stores the link; a connection also becomes the query's Connection, with no transactions of its own.
+  void SetDatabase(TZRDatabase* Value);
+
+  bool AutoTransacao() const noexcept { return FAutoTransacao; }
+  void SetAutoTransacao(bool Value) noexcept { FAutoTransacao = Value; }
+  bool TempoLimite() const noexcept { return FTempoLimite; }
+  void SetTempoLimite(bool Value) noexcept { FTempoLimite = Value; }
+  bool BloqueiaDelete() const noexcept { return FBloqueiaDelete; }
+  void SetBloqueiaDelete(bool Value) noexcept { FBloqueiaDelete = Value; }
+  bool TimeOutOpen() const noexcept { return FTimeOutOpen; }
+  void SetTimeOutOpen(bool Value) noexcept { FTimeOutOpen = Value; }
+
+  // Resolves Database (from Connection, else the application's "Tabela"/"IBDatabase"), then opens or closes.
+  void SetActive(bool Value) override;
+
+ private:
+  TZRDatabase* FDatabase = nullptr;
+  bool FAutoTransacao = true;
+  bool FTempoLimite = true;
+  bool FBloqueiaDelete = true;
+  bool FTimeOutOpen = false;
+};
+
+class TZRQuery : public TZRCustomQuery {
+ public:
+  explicit TZRQuery(db::TComponent* AOwner = nullptr);
+  ~TZRQuery() override;
+
+  // Opens a result set, or runs the statement through ExecSQL when it is an UPDATE, INSERT or DELETE.
+  void Open();
+  // Translates and executes a statement that returns no result set, under the driver's time-out.
+  void ExecSQL();
+
+  // The statement-kind test of Open: False for a text starting with UPDATE, INSERT or DELETE.
+  static bool EhConsulta(std::string_view Text);
+
+ protected:
+  void OpenCursor(bool InfoQuery) override;
+  void DoBeforeDelete() override;
+  const db::TFieldClass* GetFieldClass(db::TFieldType Type) const override;
+
+ private:
+  void ConverteSQL();
+
+  std::string FSQLAnterior;
+  std::string FSQLOriginal;
+  bool FbCarregado = false;
+  bool FbUsaFecthAll = false;
+};
+
+}  // namespace zr::data

@@ -1,0 +1,27 @@
+#pragma once
+// The SQL statement log: one line per statement in a daily file per machine under "Logs/".
+
+#include <stdexcept>
+#include <string>
+
+namespace zr::data {
+
+// The input/output error of the log file (cannot create, open, write or close it).
+class EInOutError : public std::runtime_error {
+ public:
+  using std::runtime_error::runtime_error;
+};
+
+// The machine name and local IP address written into the log.
+class TZRGravaLog {
+ public:
+  std::string NmMaquina;
+  std::string NrIP;
+};
+
+// Appends one line to the day's log file of machine NmMaquina. Raises the input/output error
+// (EInOutError) when the file cannot be created, opened or written.
+void GravaLogSQL(const std::string& NmMaquina, const std::string& NrIP, const std::string& NmUsuario,
+                 const std::string& SQL);
+
+}  // namespace zr::data
