@@ -1,6 +1,7 @@
 #pragma once
 // The system's query component: every statement of the system runs through TZRQuery.
 
+#include <cstdint>
 #include <string>
 #include <string_view>
 
@@ -52,18 +53,31 @@ class TZRQuery : public TZRCustomQuery {
   // The statement-kind test of Open: False for a text starting with UPDATE, INSERT or DELETE.
   static bool EhConsulta(std::string_view Text);
 
+  // Command time-outs of ExecSQL in milliseconds: driver "FB", and every other driver.
+  static constexpr uint32_t kTempoLimiteFB = 60000;
+  static constexpr uint32_t kTempoLimiteOutros = 30000;
+
  protected:
+  // Lets a test shorten the time-outs of this query (through a derived class); the product never calls it.
+  void SetTemposLimiteForTesting(uint32_t FB, uint32_t Outros) noexcept {
+    FTempoLimiteFB = FB;
+    FTempoLimiteOutros = Outros;
+  }
+
   void OpenCursor(bool InfoQuery) override;
   void DoBeforeDelete() override;
   const db::TFieldClass* GetFieldClass(db::TFieldType Type) const override;
 
  private:
+  // The translation pipeline; EDatabaseError when the query has no Database to translate for.
   void ConverteSQL();
 
-  std::string FSQLAnterior;
-  std::string FSQLOriginal;
+  // The translation cache: FSQLOriginal, the last source text translated, and FSQLAnterior, its translation.
+  sqlt::TranslationCache FCache;
   bool FbCarregado = false;
-  bool FbUsaFecthAll = false;
+  [[maybe_unused]] bool FbUsaFecthAll = false;  // declared for the window's settings; nothing reads it
+  uint32_t FTempoLimiteFB = kTempoLimiteFB;
+  uint32_t FTempoLimiteOutros = kTempoLimiteOutros;
 };
 
 }  // namespace zr::data

@@ -1,0 +1,25 @@
+#pragma once
+// The connection's parameter entries, built from its properties at every connect.
+
+#include <cstdint>
+#include <string>
+
+#include "db/string_list.h"
+
+namespace zr::data::detail {
+
+struct ConnectionSettings {
+  std::string DriverName;
+  std::string HostName;
+  std::string Database;
+  std::string User;
+  std::string Password;
+  int32_t Port = 0;
+};
+
+// Appends, after the driver entry already in `params`, the common entries (each under its condition) and
+// the entries of the driver ("AuthMode=NORMAL" for "Ora"; "Protocol=TCPIP" with a host and
+// "PageSize=4096" for "FB").
+void AddConnectionEntries(const ConnectionSettings& settings, db::TStringList& params);
+
+}  // namespace zr::data::detail

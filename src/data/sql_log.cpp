@@ -1,0 +1,92 @@
+// GravaLogSQL: appends one statement to the day's log file of the machine. The file is opened and closed
+// for every entry; nothing stays open between entries and nothing is buffered across them.
+
+#include "data/sql_log.h"
+
+#include <cerrno>
+#include <cstring>
+#include <ctime>
+#include <filesystem>
+#include <fstream>
+#include <optional>
+
+#include "data/detail/log_location.h"
+#include "host/host.h"
+#include "log_line.h"
+
+namespace zr::data {
+
+namespace fs = std::filesystem;
+
+namespace detail {
+
+namespace {
+std::optional<std::string> baseDirForTesting;
+}  // namespace
+
+std::string LogBaseDir() { return baseDirForTesting ? *baseDirForTesting : host::ExecutableDir(); }
+
+void SetLogBaseDirForTesting(std::optional<std::string> dir) { baseDirForTesting = std::move(dir); }
+
+}  // namespace detail
+
+namespace {
+
+std::tm LocalNow() {
+  const std::time_t now = std::time(nullptr);
+  std::tm local{};
+#ifdef _WIN32
+  localtime_s(&local, &now);
+#else
+  localtime_r(&now, &local);
+#endif
+  return local;
+}
+
+fs::path PathFromUtf8(const std::string& text) {
+  return fs::path(std::u8string(reinterpret_cast<const char8_t*>(text.data()), text.size()));
+}
+
+std::string PathToUtf8(const fs::path& path) {
+  const std::u8string text = path.u8string();
+  return std::string(reinterpret_cast<const char*>(text.data()), text.size());
+}
+
+// "Logs/" under the base folder, created with its missing levels; the base folder itself when it cannot be
+// created (no right to create it, or a file named "Logs" in the way).
+fs::path LogFolder() {
+  const fs::path base = PathFromUtf8(detail::LogBaseDir());
+  const fs::path logs = base / "Logs";
+  std::error_code ignored;
+  fs::create_directories(logs, ignored);
+  return fs::is_directory(logs, ignored) ? logs : base;
+}
+
+[[noreturn]] void RaiseInOutError(const std::string& what, const fs::path& file, int error) {
+  throw EInOutError("Erro de E/S ao " + what + " o log SQL \"" + PathToUtf8(file) + "\": " +
+                    std::strerror(error));
+}
+
+}  // namespace
+
+void GravaLogSQL(const std::string& NmMaquina, const std::string& NrIP, const std::string& NmUsuario,
+                 const std::string& SQL) {
+  // One reading of the clock for the file's date and the line's time stamp, so both name the same day.
+  const std::tm now = LocalNow();
+  const fs::path file = LogFolder() / PathFromUtf8(detail::LogFileName(NmMaquina, now));
+  const std::string line = detail::LogLine(NrIP, NmUsuario, now, SQL);
+
+  errno = 0;
+  std::ofstream out(file, std::ios::binary | std::ios::app);
+  if (!out.is_open()) RaiseInOutError("abrir", file, errno != 0 ? errno : EIO);
+
+  out.write(line.data(), static_cast<std::streamsize>(line.size()));
+  out.flush();
+  const bool written = out.good();
+  const int writeError = errno;
+  out.close();  // the file is closed before any error leaves
+  if (!written) RaiseInOutError("gravar", file, writeError != 0 ? writeError : EIO);
+  if (out.fail()) RaiseInOutError("fechar", file, errno != 0 ? errno : EIO);
+}
+
+}  // namespace zr::data

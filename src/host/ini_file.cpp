@@ -1,0 +1,75 @@
+// Reading one value of a settings (INI) file the way the Windows profile-string reader does.
+//
+// The file is a sequence of "[section]" headers and "key=value" lines. Section and key names match without
+// regard to ASCII letter case and are compared with the blanks around them removed. The value is everything
+// after the first "=", blanks around it removed and, when it is enclosed in a pair of single or double
+// quotes, the quotes dropped; ";", "#", "=" and "," inside it are part of it. Lines without "=" (comments,
+// blank lines) are passed over. The first matching key of a matching section wins.
+
+#include <algorithm>
+#include <fstream>
+#include <string>
+#include <string_view>
+
+#include "host/host.h"
+
+namespace zr::host {
+
+namespace {
+
+bool IsBlank(char c) { return c == ' ' || c == '\t' || c == '\r' || c == '\n' || c == '\f' || c == '\v'; }
+
+std::string_view TrimBlanks(std::string_view text) {
+  while (!text.empty() && IsBlank(text.front())) text.remove_prefix(1);
+  while (!text.empty() && IsBlank(text.back())) text.remove_suffix(1);
+  return text;
+}
+
+char AsciiLower(char c) { return (c >= 'A' && c <= 'Z') ? static_cast<char>(c - 'A' + 'a') : c; }
+
+bool SameName(std::string_view a, std::string_view b) {
+  return a.size() == b.size() &&
+         std::equal(a.begin(), a.end(), b.begin(), [](char x, char y) { return AsciiLower(x) == AsciiLower(y); });
+}
+
+std::string_view WithoutQuotes(std::string_view value) {
+  if (value.size() >= 2 && (value.front() == '"' || value.front() == '\'') && value.back() == value.front()) {
+    return value.substr(1, value.size() - 2);
+  }
+  return value;
+}
+
+}  // namespace
+
+std::string ReadIniString(const std::string& FileName, const std::string& Section, const std::string& Key,
+                          const std::string& Default) {
+  std::ifstream file(FileName, std::ios::binary);
+  if (!file) return Default;
+
+  const std::string_view section = TrimBlanks(Section);
+  const std::string_view key = TrimBlanks(Key);
+  bool inSection = false;
+  bool firstLine = true;
+  std::string line;
+  while (std::getline(file, line)) {
+    std::string_view text = line;
+    if (firstLine && text.starts_with("\xEF\xBB\xBF")) text.remove_prefix(3);  // UTF-8 byte order mark
+    firstLine = false;
+    text = TrimBlanks(text);
+    if (text.starts_with('[')) {
+      const auto close = text.find(']');
+      const std::string_view name = text.substr(1, close == std::string_view::npos ? close : close - 1);
+      inSection = SameName(TrimBlanks(name), section);
+      continue;
+    }
+    if (!inSection) continue;
+    const auto equals = text.find('=');
+    if (equals == std::string_view::npos) continue;
+    if (SameName(TrimBlanks(text.substr(0, equals)), key)) {
+      return std::string(WithoutQuotes(TrimBlanks(text.substr(equals + 1))));
+    }
+  }
+  return Default;
+}
+
+}  // namespace zr::host
