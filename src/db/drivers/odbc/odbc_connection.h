@@ -1,0 +1,58 @@
+#pragma once
+// A framework connection over one ODBC connection handle.
+
+#include <sql.h>
+#include <sqlext.h>
+
+#include <memory>
+
+#include "db/driver.h"
+
+namespace zr::db::odbc {
+
+// The environment and connection handles. Statements share them with their connection, so a statement
+// that outlives its connection object still frees its handle before the connection handle goes.
+class Session {
+ public:
+  Session();
+  ~Session();  // disconnects and frees the handles
+  Session(const Session&) = delete;
+  Session& operator=(const Session&) = delete;
+
+  SQLHDBC Dbc() const noexcept { return dbc_; }
+  void Connect(const std::string& connectionString);
+
+ private:
+  SQLHENV env_ = SQL_NULL_HENV;
+  SQLHDBC dbc_ = SQL_NULL_HDBC;
+  bool connected_ = false;
+};
+
+// Outside a transaction every statement commits by itself (auto-commit); StartTransaction switches to
+// manual commit until Commit or Rollback. The retaining forms end the work with SQLEndTran and stay in
+// manual commit. An open transaction is rolled back when the connection goes away.
+class OdbcConnection : public driver::Connection {
+ public:
+  // Connects (EDatabaseError with the driver's diagnostics on failure). On an Oracle server the session's
+  // date format becomes 'DD/MM/YYYY HH24:MI:SS', so that day-first date literals read as intended.
+  explicit OdbcConnection(const TStringList& params);
+  ~OdbcConnection() override;
+
+  std::unique_ptr<driver::Statement> CreateStatement() override;
+  bool InTransaction() const override { return inTransaction_; }
+  void StartTransaction() override;
+  void Commit() override;
+  void Rollback() override;
+  void CommitRetaining() override;
+  void RollbackRetaining() override;
+
+ private:
+  void EndTransaction(SQLSMALLINT completion);
+  void SetAutoCommit(bool on);
+  void PrepareOracleSession();
+
+  std::shared_ptr<Session> session_;
+  bool inTransaction_ = false;
+};
+
+}  // namespace zr::db::odbc

@@ -1,0 +1,53 @@
+#include "odbc_error.h"
+
+#include "db/errors.h"
+#include "utf16.h"
+
+namespace zr::db::odbc {
+
+bool Succeeded(SQLRETURN ret) noexcept { return ret == SQL_SUCCESS || ret == SQL_SUCCESS_WITH_INFO; }
+
+bool IsTimeoutState(std::string_view state) noexcept {
+  return state == "HYT00" || state == "HY008" || state == "57014";
+}
+
+std::string FailureMessage(const std::vector<DiagnosticRecord>& records, std::string_view action) {
+  std::string message;
+  for (const auto& r : records) {
+    if (IsTimeoutState(r.State)) {
+      message = "Timeout expired";
+      break;
+    }
+  }
+  for (const auto& r : records) {
+    if (!message.empty()) message += '\n';
+    message += "[SQLSTATE " + r.State + "] [native " + std::to_string(r.NativeError) + "] " + r.Text;
+  }
+  if (records.empty()) message = std::string(action) + " failed (the ODBC driver gave no diagnostic)";
+  return message;
+}
+
+std::vector<DiagnosticRecord> ReadDiagnostics(SQLSMALLINT handleType, SQLHANDLE handle) {
+  std::vector<DiagnosticRecord> records;
+  if (handle == SQL_NULL_HANDLE) return records;
+  for (SQLSMALLINT i = 1;; ++i) {
+    SQLWCHAR state[6] = {};
+    SQLINTEGER native = 0;
+    SQLSMALLINT length = 0;
+    SQLRETURN ret = SQLGetDiagRecW(handleType, handle, i, state, &native, nullptr, 0, &length);
+    if (!Succeeded(ret)) break;
+    WideText text(static_cast<size_t>(length) + 1, 0);
+    ret = SQLGetDiagRecW(handleType, handle, i, state, &native, text.data(),
+                         static_cast<SQLSMALLINT>(text.size()), &length);
+    if (!Succeeded(ret)) break;
+    text.resize(std::min(static_cast<size_t>(length), text.size() - 1));
+    records.push_back({FromWide(state, 5), native, FromWide(text)});
+  }
+  return records;
+}
+
+void ThrowFailure(SQLSMALLINT handleType, SQLHANDLE handle, std::string_view action) {
+  throw EDatabaseError(FailureMessage(ReadDiagnostics(handleType, handle), action));
+}
+
+}  // namespace zr::db::odbc

@@ -1,0 +1,38 @@
+#pragma once
+// The one place where ODBC failures become EDatabaseError: the message holds every diagnostic record of the
+// failing handle (SQLSTATE, native error code and text), one per line. A statement cancelled for its
+// time-out (SQLSTATE HYT00 or HY008, or 57014 from PostgreSQL) fails with a message that begins with
+// "Timeout expired".
+
+#include <sql.h>
+#include <sqlext.h>
+
+#include <string>
+#include <string_view>
+#include <vector>
+
+namespace zr::db::odbc {
+
+struct DiagnosticRecord {
+  std::string State;
+  SQLINTEGER NativeError = 0;
+  std::string Text;
+};
+
+bool Succeeded(SQLRETURN ret) noexcept;
+bool IsTimeoutState(std::string_view state) noexcept;
+
+// The message for a failure of `action` with these records.
+std::string FailureMessage(const std::vector<DiagnosticRecord>& records, std::string_view action);
+
+std::vector<DiagnosticRecord> ReadDiagnostics(SQLSMALLINT handleType, SQLHANDLE handle);
+
+// Raises EDatabaseError from the handle's diagnostic records.
+[[noreturn]] void ThrowFailure(SQLSMALLINT handleType, SQLHANDLE handle, std::string_view action);
+
+// Returns normally for SQL_SUCCESS, SQL_SUCCESS_WITH_INFO and SQL_NO_DATA; raises otherwise.
+inline void Check(SQLRETURN ret, SQLSMALLINT handleType, SQLHANDLE handle, std::string_view action) {
+  if (!Succeeded(ret) && ret != SQL_NO_DATA) ThrowFailure(handleType, handle, action);
+}
+
+}  // namespace zr::db::odbc
