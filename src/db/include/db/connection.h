@@ -61,9 +61,28 @@ class TFDConnection : public TComponent {
   void AttachQuery(TFDQuery* query);
   void DetachQuery(TFDQuery* query);
   void AttachTransaction(TFDTransaction* transaction);
+  // Also clears every reference to `transaction` held by the connection and its queries.
   void DetachTransaction(TFDTransaction* transaction);
 
+  // A statement about to run with `transaction` (nullptr: the connection's defaults): when no transaction is
+  // open and the effective AutoStart is set, one is started; with AutoStop it belongs to `owner`, which ends it
+  // with EndAutoTransaction. EDatabaseError when not connected.
+  void BeginAutoTransaction(const TFDTransaction* transaction, const void* owner);
+  // Commits (success) or rolls back (failure; errors of the rollback are swallowed) the transaction that
+  // BeginAutoTransaction started for `owner`; does nothing when `owner` holds none (or it has ended already).
+  void EndAutoTransaction(const void* owner, bool success);
+  // Explicit control. StartTransactionFor: EDatabaseError when not connected or a transaction is already open.
+  // The others do nothing when no transaction is open.
+  void StartTransactionFor(const TFDTransaction* transaction);
+  void EndTransaction(bool commit);
+  void EndTransactionRetaining(bool commit);
+
  private:
+  // Before a commit or rollback ends the transaction: queries fetch (commit) or drop (rollback) the rest of
+  // their open cursors, whose rows the ending transaction would take away.
+  void PrepareQueriesForTransactionEnd(bool commit);
+  TFDTxAction DisconnectActionOfOpenTransaction() const;
+
   TStringList params_;
   TFDTxOptions txOptions_;
   TFDFormatOptions formatOptions_;
@@ -72,6 +91,10 @@ class TFDConnection : public TComponent {
   std::unique_ptr<driver::Connection> physical_;
   std::vector<TFDQuery*> queries_;
   std::vector<TFDTransaction*> transactions_;
+  // The transaction object whose options govern the open transaction (nullptr: the connection's defaults).
+  const TFDTransaction* openTxSource_ = nullptr;
+  // The statement or cursor that must end the open transaction (AutoStop), or nullptr.
+  const void* autoTxOwner_ = nullptr;
 };
 
 }  // namespace zr::db

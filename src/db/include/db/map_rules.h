@@ -2,8 +2,8 @@
 // Data type mapping rules: the first rule whose source type matches and whose inclusive bounds hold decides
 // the column's data type, and so the class of its field.
 
+#include <deque>
 #include <optional>
-#include <vector>
 
 #include "db/data_types.h"
 
@@ -20,7 +20,7 @@ struct TFDMapRule {
 
 class TFDMapRules {
  public:
-  // Appends a rule and returns it for filling in.
+  // Appends a rule and returns it for filling in (the reference stays valid while the rule exists).
   TFDMapRule& Add();
   void Clear() { rules_.clear(); }
   int Count() const noexcept { return static_cast<int>(rules_.size()); }
@@ -32,7 +32,7 @@ class TFDMapRules {
   TFDDataType Map(TFDDataType type, int precision, int scale, int size) const;
 
  private:
-  std::vector<TFDMapRule> rules_;
+  std::deque<TFDMapRule> rules_;
 };
 
 struct TFDFormatOptions {

@@ -83,6 +83,8 @@ class TFDParam {
   const std::vector<TFDValue>& Values() const noexcept { return values_; }
 
  private:
+  // Element `index`; EDatabaseError outside the array.
+  TFDValue& Element(int index);
   void Set(int index, TFieldType type, TFDValue value);
 
   std::string name_;

@@ -17,6 +17,8 @@ namespace zr::db {
 
 namespace driver {
 class Statement;
+struct ColumnInfo;
+struct ParamColumn;
 }
 class TFDConnection;
 class TFDTransaction;
@@ -85,10 +87,31 @@ class TFDQuery : public TComponent {
   virtual const TFieldClass* GetFieldClass(TFieldType type) const;
 
  private:
+  friend class TFDConnection;  // tells its queries about disconnection and transaction ends
+
+  struct ColumnTarget {
+    TFDDataType DataType;
+    bool FixedChar;
+  };
+
+  // Ends the driver's cursor and, when this query started the transaction for it (AutoStop), commits it.
   void CloseCursor();
+  // Closes without passing through SetActive: cursor, rows and fields go.
+  void CloseInternal();
+  void FreeFields();
+  void CreateFields(const std::vector<driver::ColumnInfo>& columns);
   void LoadCurrentRow();
   bool FetchOne();
+  void RequireActive() const;
   driver::Statement& PreparedStatement(const std::string& sql);
+  std::vector<driver::ParamColumn> ParamColumns(const std::vector<std::string>& names);
+  TFDConnection& RequireConnection();
+
+  // Called by the connection.
+  void DropStatement() noexcept;
+  void ConnectionDestroyed() noexcept;
+  void TransactionEnding(bool commit);
+  void TransactionDestroyed(const TFDTransaction* transaction) noexcept;
 
   TStringList sql_;
   TFDParams params_;
@@ -103,6 +126,7 @@ class TFDQuery : public TComponent {
   std::unique_ptr<driver::Statement> statement_;
   std::string preparedSql_;
   std::vector<TField*> fields_;
+  std::vector<ColumnTarget> targets_;
   std::vector<std::vector<TFDValue>> rows_;
   int current_ = -1;
   bool eof_ = true;

@@ -28,6 +28,9 @@ class TFDTransaction : public TComponent {
   void RollbackRetaining();
 
  private:
+  friend class TFDConnection;  // clears connection_ when the connection goes away
+  TFDConnection* RequireConnection() const;
+
   TFDConnection* connection_ = nullptr;
   TFDTxOptions options_;
 };

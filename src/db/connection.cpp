@@ -1,0 +1,179 @@
+#include "db/connection.h"
+
+#include <algorithm>
+#include <exception>
+
+#include "db/driver.h"
+#include "db/errors.h"
+#include "db/query.h"
+#include "db/transaction.h"
+
+namespace zr::db {
+
+namespace {
+constexpr const char* kDriverIdEntry = "DriverID";
+
+template <class T>
+void EraseValue(std::vector<T*>& items, const T* item) {
+  items.erase(std::remove(items.begin(), items.end(), item), items.end());
+}
+}  // namespace
+
+TFDConnection::TFDConnection(TComponent* owner) : TComponent(owner) {}
+
+TFDConnection::~TFDConnection() {
+  try {
+    TFDConnection::SetConnected(false);
+  } catch (...) {
+    // A destructor cannot report: the driver's connection is gone and its transaction rolled back.
+  }
+  for (TFDQuery* q : queries_) q->ConnectionDestroyed();
+  for (TFDTransaction* t : transactions_) t->connection_ = nullptr;
+}
+
+std::string TFDConnection::DriverName() const { return params_.Values(kDriverIdEntry); }
+
+void TFDConnection::SetDriverName(const std::string& name) { params_.SetValue(kDriverIdEntry, name); }
+
+void TFDConnection::SetConnected(bool value) {
+  if (value) {
+    if (!physical_) physical_ = driver::Connect(DriverName(), params_);
+    return;
+  }
+  if (!physical_) return;
+  for (TFDQuery* q : std::vector<TFDQuery*>(queries_)) {
+    if (q->Active()) q->SetActive(false);
+  }
+  std::exception_ptr failure;
+  try {
+    if (physical_->InTransaction()) {
+      autoTxOwner_ = nullptr;
+      switch (DisconnectActionOfOpenTransaction()) {
+        case xdCommit: physical_->Commit(); break;
+        case xdRollback: physical_->Rollback(); break;
+        case xdNone: break;  // the driver rolls back when its connection closes
+      }
+    }
+  } catch (...) {
+    failure = std::current_exception();
+  }
+  for (TFDQuery* q : queries_) q->DropStatement();
+  physical_.reset();
+  openTxSource_ = nullptr;
+  autoTxOwner_ = nullptr;
+  if (failure) std::rethrow_exception(failure);
+}
+
+bool TFDConnection::InTransaction() const { return physical_ && physical_->InTransaction(); }
+
+driver::Connection& TFDConnection::Physical() const {
+  if (!physical_) throw EDatabaseError("Connection is not active");
+  return *physical_;
+}
+
+const TFDTxOptions& TFDConnection::EffectiveTxOptions(const TFDTransaction* transaction) const {
+  if (transaction != nullptr) return transaction->Options();
+  if (transaction_ != nullptr) return transaction_->Options();
+  return txOptions_;
+}
+
+void TFDConnection::AttachQuery(TFDQuery* query) {
+  if (std::find(queries_.begin(), queries_.end(), query) == queries_.end()) queries_.push_back(query);
+}
+
+void TFDConnection::DetachQuery(TFDQuery* query) {
+  EraseValue(queries_, query);
+  if (autoTxOwner_ == query) autoTxOwner_ = nullptr;
+}
+
+void TFDConnection::AttachTransaction(TFDTransaction* transaction) {
+  if (std::find(transactions_.begin(), transactions_.end(), transaction) == transactions_.end()) {
+    transactions_.push_back(transaction);
+  }
+}
+
+void TFDConnection::DetachTransaction(TFDTransaction* transaction) {
+  EraseValue(transactions_, transaction);
+  if (transaction_ == transaction) transaction_ = nullptr;
+  if (updateTransaction_ == transaction) updateTransaction_ = nullptr;
+  if (openTxSource_ == transaction) openTxSource_ = nullptr;
+  for (TFDQuery* q : queries_) q->TransactionDestroyed(transaction);
+}
+
+void TFDConnection::BeginAutoTransaction(const TFDTransaction* transaction, const void* owner) {
+  driver::Connection& physical = Physical();
+  if (physical.InTransaction()) return;
+  const TFDTxOptions& options = EffectiveTxOptions(transaction);
+  if (!options.AutoStart) return;
+  physical.StartTransaction();
+  openTxSource_ = transaction != nullptr ? transaction : transaction_;
+  autoTxOwner_ = options.AutoStop ? owner : nullptr;
+}
+
+void TFDConnection::EndAutoTransaction(const void* owner, bool success) {
+  if (owner == nullptr || autoTxOwner_ != owner) return;
+  if (!physical_ || !physical_->InTransaction()) {
+    autoTxOwner_ = nullptr;
+    return;
+  }
+  if (!success) {
+    try {
+      PrepareQueriesForTransactionEnd(false);
+      physical_->Rollback();
+    } catch (...) {
+      // The statement's own failure is what the caller reports.
+    }
+    openTxSource_ = nullptr;
+    return;
+  }
+  try {
+    EndTransaction(true);
+  } catch (...) {
+    // A transaction whose commit failed must not stay open behind the caller's back.
+    try {
+      if (physical_->InTransaction()) physical_->Rollback();
+    } catch (...) {
+    }
+    openTxSource_ = nullptr;
+    throw;
+  }
+}
+
+void TFDConnection::StartTransactionFor(const TFDTransaction* transaction) {
+  driver::Connection& physical = Physical();
+  if (physical.InTransaction()) throw EDatabaseError("Transaction is already active");
+  physical.StartTransaction();
+  openTxSource_ = transaction;
+  autoTxOwner_ = nullptr;
+}
+
+void TFDConnection::EndTransaction(bool commit) {
+  if (!InTransaction()) return;
+  PrepareQueriesForTransactionEnd(commit);
+  if (commit) {
+    physical_->Commit();
+  } else {
+    physical_->Rollback();
+  }
+  openTxSource_ = nullptr;
+}
+
+void TFDConnection::EndTransactionRetaining(bool commit) {
+  if (!InTransaction()) return;
+  if (commit) {
+    physical_->CommitRetaining();
+  } else {
+    physical_->RollbackRetaining();
+  }
+}
+
+void TFDConnection::PrepareQueriesForTransactionEnd(bool commit) {
+  autoTxOwner_ = nullptr;
+  for (TFDQuery* q : std::vector<TFDQuery*>(queries_)) q->TransactionEnding(commit);
+}
+
+TFDTxAction TFDConnection::DisconnectActionOfOpenTransaction() const {
+  return (openTxSource_ != nullptr ? openTxSource_->Options() : EffectiveTxOptions(nullptr)).DisconnectAction;
+}
+
+}  // namespace zr::db
