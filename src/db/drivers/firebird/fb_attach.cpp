@@ -1,0 +1,91 @@
+#include "fb_attach.h"
+
+#include <charconv>
+
+#include "fb_error.h"
+
+namespace zr::db::firebird {
+
+namespace {
+
+std::string Trimmed(std::string text) {
+  const auto first = text.find_first_not_of(" \t\r\n");
+  if (first == std::string::npos) {
+    return {};
+  }
+  return text.substr(first, text.find_last_not_of(" \t\r\n") - first + 1);
+}
+
+int NumberEntry(const TStringList& params, const char* name) {
+  const std::string text = Trimmed(params.Values(name));
+  if (text.empty()) {
+    return 0;
+  }
+  int value = 0;
+  const auto [end, error] = std::from_chars(text.data(), text.data() + text.size(), value);
+  if (error != std::errc() || end != text.data() + text.size() || value < 0) {
+    throw EDatabaseError("Invalid value \"" + text + "\" for the connection parameter " + name);
+  }
+  return value;
+}
+
+// The parameter block every attachment gets: the credentials and the UTF8 connection character set.
+Ref<Firebird::IXpbBuilder> ParameterBlock(Firebird::ThrowStatusWrapper* status, const AttachTarget& target) {
+  Ref<Firebird::IXpbBuilder> dpb(Util()->getXpbBuilder(status, Firebird::IXpbBuilder::DPB, nullptr, 0));
+  if (!target.User.empty()) {
+    dpb->insertString(status, isc_dpb_user_name, target.User.c_str());
+  }
+  if (!target.Password.empty()) {
+    dpb->insertString(status, isc_dpb_password, target.Password.c_str());
+  }
+  dpb->insertString(status, isc_dpb_lc_ctype, "UTF8");
+  return dpb;
+}
+
+}  // namespace
+
+AttachTarget TargetFrom(const TStringList& params) {
+  AttachTarget target;
+  const std::string database = Trimmed(params.Values("Database"));
+  if (database.empty()) {
+    throw EDatabaseError("The connection parameter Database is empty: no database to open");
+  }
+  const std::string server = Trimmed(params.Values("Server"));
+  const int port = NumberEntry(params, "Port");
+  if (server.empty()) {
+    target.Name = database;
+  } else {
+    target.Name = server + (port != 0 ? "/" + std::to_string(port) : std::string()) + ":" + database;
+  }
+  target.User = Trimmed(params.Values("User_name"));
+  target.Password = params.Values("Password");
+  target.PageSize = NumberEntry(params, "PageSize");
+  return target;
+}
+
+Firebird::IAttachment* Attach(const AttachTarget& target) {
+  return Guarded([&] {
+    Status status;
+    Ref<Firebird::IXpbBuilder> dpb = ParameterBlock(status.get(), target);
+    Ref<Firebird::IProvider> provider(Master()->getDispatcher());
+    return provider->attachDatabase(status.get(), target.Name.c_str(), dpb->getBufferLength(status.get()),
+                                    dpb->getBuffer(status.get()));
+  });
+}
+
+Firebird::IAttachment* Create(const AttachTarget& target) {
+  return Guarded([&] {
+    Status status;
+    Ref<Firebird::IXpbBuilder> dpb = ParameterBlock(status.get(), target);
+    dpb->insertString(status.get(), isc_dpb_set_db_charset, "UTF8");
+    dpb->insertInt(status.get(), isc_dpb_sql_dialect, SQL_DIALECT_V6);
+    if (target.PageSize != 0) {
+      dpb->insertInt(status.get(), isc_dpb_page_size, target.PageSize);
+    }
+    Ref<Firebird::IProvider> provider(Master()->getDispatcher());
+    return provider->createDatabase(status.get(), target.Name.c_str(), dpb->getBufferLength(status.get()),
+                                    dpb->getBuffer(status.get()));
+  });
+}
+
+}  // namespace zr::db::firebird

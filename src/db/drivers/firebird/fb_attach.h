@@ -1,0 +1,29 @@
+#pragma once
+// Opening, creating and dropping databases from the connection's parameter entries.
+
+#include <string>
+
+#include "db/string_list.h"
+#include "fb_api.h"
+
+namespace zr::db::firebird {
+
+// What the entries ask for: the name the client is given ("path" for the embedded engine,
+// "host:path" or "host/port:path" for a server) and the credentials.
+struct AttachTarget {
+  std::string Name;
+  std::string User;
+  std::string Password;
+  int PageSize = 0;  // 0: the engine's default
+};
+
+// EDatabaseError when Database is empty or Port/PageSize are not numbers.
+AttachTarget TargetFrom(const TStringList& params);
+
+// A new attachment talking UTF8; the caller owns it. EDatabaseError with the client's message on failure.
+Firebird::IAttachment* Attach(const AttachTarget& target);
+
+// Creates the database (UTF8 default character set, dialect 3) and returns the attachment to it.
+Firebird::IAttachment* Create(const AttachTarget& target);
+
+}  // namespace zr::db::firebird

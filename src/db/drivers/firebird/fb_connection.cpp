@@ -1,0 +1,17 @@
+#include "fb_connection.h"
+
+#include "fb_statement.h"
+
+namespace zr::db::firebird {
+
+FbConnection::FbConnection(Firebird::IAttachment* attachment)
+    : session_(std::make_shared<Session>(attachment)) {}
+
+FbConnection::~FbConnection() { session_->Close(); }
+
+std::unique_ptr<driver::Statement> FbConnection::CreateStatement() {
+  session_->Attachment();  // EDatabaseError when closed
+  return std::make_unique<FbStatement>(session_);
+}
+
+}  // namespace zr::db::firebird

@@ -1,0 +1,29 @@
+#pragma once
+// The driver's connection: one attachment, its transaction and the statements created on it.
+
+#include <memory>
+
+#include "db/driver.h"
+#include "fb_session.h"
+
+namespace zr::db::firebird {
+
+class FbConnection final : public driver::Connection {
+ public:
+  explicit FbConnection(Firebird::IAttachment* attachment);  // takes the attachment over
+  // Rolls back an open transaction, frees the statements' handles and detaches.
+  ~FbConnection() override;
+
+  std::unique_ptr<driver::Statement> CreateStatement() override;
+  bool InTransaction() const override { return session_->InTransaction(); }
+  void StartTransaction() override { session_->StartTransaction(); }
+  void Commit() override { session_->Commit(); }
+  void Rollback() override { session_->Rollback(); }
+  void CommitRetaining() override { session_->CommitRetaining(); }
+  void RollbackRetaining() override { session_->RollbackRetaining(); }
+
+ private:
+  std::shared_ptr<Session> session_;
+};
+
+}  // namespace zr::db::firebird

@@ -1,0 +1,35 @@
+#pragma once
+// The one place where Firebird failures become EDatabaseError.
+
+#include <cstdint>
+#include <string>
+#include <utility>
+
+#include "db/errors.h"
+#include "fb_api.h"
+
+namespace zr::db::firebird {
+
+// The whole message of a status vector: every text of it, one per line, then its SQLSTATE when it has one.
+std::string StatusMessage(Firebird::IStatus* status);
+
+// True when the status says the operation was cancelled (isc_cancelled).
+bool IsCancelled(Firebird::IStatus* status);
+
+// The error for a failed call: EDatabaseError with the whole message.
+EDatabaseError StatusError(Firebird::IStatus* status);
+
+// The error for a statement cancelled by the watchdog after `milliseconds`.
+EDatabaseError TimeoutError(uint32_t milliseconds, Firebird::IStatus* status);
+
+// Runs `work`, turning a Firebird failure into StatusError.
+template <typename Work>
+decltype(auto) Guarded(Work&& work) {
+  try {
+    return std::forward<Work>(work)();
+  } catch (const Firebird::FbException& e) {
+    throw StatusError(e.getStatus());
+  }
+}
+
+}  // namespace zr::db::firebird

@@ -1,0 +1,161 @@
+#include "fb_execute_block.h"
+
+#include <algorithm>
+#include <vector>
+
+#include "fb_charsets.h"
+
+namespace zr::db::firebird {
+
+namespace {
+
+// The engine's message format holds at most 64 KB; each input also carries a 2-byte null flag and
+// alignment, so a block is kept below this.
+constexpr unsigned kMaxBlockMessageBytes = 60000;
+
+const char* CharSetName(unsigned charSet) {
+  switch (charSet) {
+    case kCharSetNone: return "NONE";
+    case kCharSetOctets: return "OCTETS";
+    case kCharSetAscii: return "ASCII";
+    case kCharSetUnicodeFss: return "UNICODE_FSS";
+    case kCharSetUtf8: return "UTF8";
+    default: return nullptr;
+  }
+}
+
+std::string Integer(const char* name, int digits, int scale) {
+  if (scale == 0) {
+    return name;
+  }
+  return "NUMERIC(" + std::to_string(digits) + ", " + std::to_string(-scale) + ")";
+}
+
+}  // namespace
+
+std::string NameMarkers(std::string_view sql, int element) {
+  std::string out;
+  out.reserve(sql.size() + 32);
+  int marker = 0;
+  size_t i = 0;
+  const auto copyUntil = [&](std::string_view terminator) {
+    const size_t end = sql.find(terminator, i);
+    const size_t stop = end == std::string_view::npos ? sql.size() : end + terminator.size();
+    out.append(sql.substr(i, stop - i));
+    i = stop;
+  };
+  while (i < sql.size()) {
+    const char c = sql[i];
+    if (c == '\'' || c == '"') {
+      // A doubled quote inside is two adjacent literals as far as the scan goes: same result.
+      out.push_back(c);
+      ++i;
+      copyUntil(std::string_view(&c, 1));
+    } else if (c == '-' && i + 1 < sql.size() && sql[i + 1] == '-') {
+      copyUntil("\n");
+    } else if (c == '/' && i + 1 < sql.size() && sql[i + 1] == '*') {
+      copyUntil("*/");
+    } else if (c == '?') {
+      out += ":p" + std::to_string(element) + "_" + std::to_string(marker++);
+      ++i;
+    } else {
+      out.push_back(c);
+      ++i;
+    }
+  }
+  while (!out.empty() && (out.back() == ';' || out.back() == ' ' || out.back() == '\n' || out.back() == '\r' ||
+                          out.back() == '\t')) {
+    out.pop_back();
+  }
+  return out;
+}
+
+std::optional<std::string> DeclaredType(Firebird::IMessageMetadata* metadata, unsigned index) {
+  Status status;
+  const unsigned type = metadata->getType(status.get(), index) & ~1u;
+  const int scale = metadata->getScale(status.get(), index);
+  const unsigned charSet = metadata->getCharSet(status.get(), index) & 0xFFu;
+  const unsigned length = metadata->getLength(status.get(), index);
+  const auto text = [&](const char* kind) -> std::optional<std::string> {
+    const char* name = CharSetName(charSet);
+    if (name == nullptr) {
+      return std::nullopt;
+    }
+    return std::string(kind) + "(" + std::to_string(std::max(1u, length / BytesPerCharacter(charSet))) +
+           ") CHARACTER SET " + name;
+  };
+  switch (type) {
+    case SQL_SHORT: return Integer("SMALLINT", 4, scale);
+    case SQL_LONG: return Integer("INTEGER", 9, scale);
+    case SQL_INT64: return Integer("BIGINT", 18, scale);
+    case SQL_FLOAT: return "FLOAT";
+    case SQL_DOUBLE: return "DOUBLE PRECISION";
+    case SQL_TEXT: return text("CHAR");
+    case SQL_VARYING: return text("VARCHAR");
+    case SQL_TYPE_DATE: return "DATE";
+    case SQL_TYPE_TIME: return "TIME";
+    case SQL_TIMESTAMP: return "TIMESTAMP";
+    case SQL_BOOLEAN: return "BOOLEAN";
+    case SQL_BLOB: {
+      const int subType = metadata->getSubType(status.get(), index);
+      if (subType == kBlobSubTypeText) {
+        const char* name = CharSetName(charSet);
+        return name == nullptr ? std::nullopt
+                               : std::optional<std::string>(std::string("BLOB SUB_TYPE TEXT CHARACTER SET ") + name);
+      }
+      return "BLOB SUB_TYPE " + std::to_string(subType);
+    }
+    default: return std::nullopt;
+  }
+}
+
+std::optional<std::string> BuildExecuteBlock(std::string_view sql, Firebird::IMessageMetadata* input,
+                                             int elements) {
+  Status status;
+  const unsigned count = input->getCount(status.get());
+  std::vector<std::string> types;
+  for (unsigned j = 0; j < count; ++j) {
+    std::optional<std::string> type = DeclaredType(input, j);
+    if (!type) {
+      return std::nullopt;
+    }
+    types.push_back(std::move(*type));
+  }
+  std::string block = "EXECUTE BLOCK";
+  if (count > 0) {
+    block += " (";
+    for (int e = 0; e < elements; ++e) {
+      for (unsigned j = 0; j < count; ++j) {
+        if (e > 0 || j > 0) {
+          block += ", ";
+        }
+        block += "p" + std::to_string(e) + "_" + std::to_string(j) + " " + types[j] + " = ?";
+      }
+    }
+    block += ")";
+  }
+  block += "\nRETURNS (ROWS_AFFECTED BIGINT) AS\nBEGIN\nROWS_AFFECTED = 0;\n";
+  for (int e = 0; e < elements; ++e) {
+    block += NameMarkers(sql, e);
+    block += ";\nROWS_AFFECTED = ROWS_AFFECTED + ROW_COUNT;\n";
+  }
+  block += "END";
+  return block;
+}
+
+int ElementsPerBlock(Firebird::IMessageMetadata* input) {
+  Status status;
+  const unsigned count = input->getCount(status.get());
+  unsigned bytes = 0;
+  for (unsigned j = 0; j < count; ++j) {
+    const unsigned type = input->getType(status.get(), j) & ~1u;
+    // value, VARCHAR length word, null flag and the worst alignment padding
+    bytes += input->getLength(status.get(), j) + (type == SQL_VARYING ? 2u : 0u) + 2u + 8u;
+  }
+  if (bytes == 0) {
+    return kMaxElementsPerBlock;
+  }
+  return std::clamp(static_cast<int>(kMaxBlockMessageBytes / bytes), 1, kMaxElementsPerBlock);
+}
+
+}  // namespace zr::db::firebird

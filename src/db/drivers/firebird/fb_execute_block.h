@@ -1,0 +1,38 @@
+#pragma once
+// Array execution on Firebird 3 (no batch interface): one EXECUTE BLOCK holds one copy of the statement
+// per element, the elements' values being the block's input parameters.
+//
+//   INSERT INTO T (A, B) VALUES (?, ?)   x2  ->
+//   EXECUTE BLOCK (p0_0 INTEGER = ?, p0_1 VARCHAR(10) CHARACTER SET UTF8 = ?, p1_0 ..., p1_1 ...)
+//   RETURNS (ROWS_AFFECTED BIGINT) AS BEGIN ROWS_AFFECTED = 0;
+//   INSERT INTO T (A, B) VALUES (:p0_0, :p0_1); ROWS_AFFECTED = ROWS_AFFECTED + ROW_COUNT; ... END
+
+#include <optional>
+#include <string>
+#include <string_view>
+
+#include "fb_api.h"
+
+namespace zr::db::firebird {
+
+// The engine allows 256 contexts per request; one statement per element keeps a block within them.
+inline constexpr int kMaxElementsPerBlock = 255;
+
+// The statement with its "?" markers (outside literals, quoted names and comments) replaced by
+// ":p<element>_<n>", n counting from 0; a trailing ";" is dropped.
+std::string NameMarkers(std::string_view sql, int element);
+
+// The declaration of an input of `metadata` as PSQL writes it ("VARCHAR(20) CHARACTER SET UTF8",
+// "NUMERIC(18, 4)"...); nothing when the type cannot be declared (an untyped NULL marker, arrays).
+std::optional<std::string> DeclaredType(Firebird::IMessageMetadata* metadata, unsigned index);
+
+// The block for `elements` copies of `sql`, whose single-element input metadata is `input`; nothing when
+// an input cannot be declared.
+std::optional<std::string> BuildExecuteBlock(std::string_view sql, Firebird::IMessageMetadata* input,
+                                             int elements);
+
+// How many elements one block may carry: at most kMaxElementsPerBlock, and few enough for the block's
+// input message to stay within the engine's 64 KB message limit.
+int ElementsPerBlock(Firebird::IMessageMetadata* input);
+
+}  // namespace zr::db::firebird

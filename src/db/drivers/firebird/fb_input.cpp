@@ -1,0 +1,253 @@
+#include "fb_input.h"
+
+#include <array>
+#include <cmath>
+#include <cstring>
+#include <limits>
+#include <string>
+
+#include "fb_charsets.h"
+#include "fb_datetime.h"
+#include "fb_error.h"
+
+namespace zr::db::firebird {
+
+namespace {
+
+constexpr size_t kMaxVarcharBytes = 32765;
+constexpr unsigned kTextLengthStep = 64;
+
+// How the values of one parameter travel.
+enum class Kind { Described, Text, Bytes, Double, Integer, Bcd, Date, Time, Timestamp, Boolean, Blob };
+
+Kind KindOfValue(const TFDValue& value) {
+  switch (value.index()) {
+    case 1: return Kind::Boolean;
+    case 2: return Kind::Integer;
+    case 3: return Kind::Double;
+    case 4: return Kind::Text;
+    case 5: return Kind::Bcd;
+    case 6: return Kind::Timestamp;
+    case 7: return Kind::Bytes;
+    default: return Kind::Described;
+  }
+}
+
+Kind KindOfType(TFieldType type, const TFDValue& sample) {
+  switch (type) {
+    case ftString: case ftFixedChar: case ftWideString: case ftFixedWideChar: case ftMemo: case ftWideMemo:
+    case ftFmtMemo: case ftOraClob: case ftGuid:
+      return Kind::Text;
+    case ftBlob: case ftBytes: case ftVarBytes: case ftGraphic: case ftTypedBinary: case ftOraBlob:
+      return Kind::Bytes;
+    case ftFloat: case ftSingle: case ftExtended:
+      return Kind::Double;
+    case ftSmallint: case ftInteger: case ftWord: case ftLargeint: case ftAutoInc: case ftLongWord:
+    case ftShortint: case ftByte:
+      return Kind::Integer;
+    case ftBCD: case ftFMTBcd: case ftCurrency:
+      return std::holds_alternative<TFDBcd>(sample) ? Kind::Bcd : Kind::Double;
+    case ftDate: return Kind::Date;
+    case ftTime: return Kind::Time;
+    case ftDateTime: case ftTimeStamp: case ftOraTimeStamp: return Kind::Timestamp;
+    case ftBoolean: return Kind::Boolean;
+    default: return KindOfValue(sample);
+  }
+}
+
+template <typename T>
+void Store(unsigned char* at, T value) {
+  std::memcpy(at, &value, sizeof value);
+}
+
+int64_t PowerOfTen(int exponent) {
+  int64_t result = 1;
+  for (int i = 0; i < exponent; ++i) {
+    result *= 10;
+  }
+  return result;
+}
+
+int64_t ScaledInteger(const TFDValue& value, int scale) {
+  if (const auto* bcd = std::get_if<TFDBcd>(&value)) {
+    if (bcd->Scale >= scale) {
+      return bcd->Unscaled / PowerOfTen(bcd->Scale - scale);
+    }
+    return bcd->Unscaled * PowerOfTen(scale - bcd->Scale);
+  }
+  return std::llround(ValueAsFloat(value) * static_cast<double>(PowerOfTen(scale)));
+}
+
+std::string BytesOf(const TFDValue& value) {
+  if (const auto* bytes = std::get_if<TFDBytes>(&value)) {
+    return std::string(bytes->Data.begin(), bytes->Data.end());
+  }
+  return ValueAsString(value);
+}
+
+ISC_QUAD WriteBlob(const std::string& contents, bool text, Firebird::IAttachment* attachment,
+                   Firebird::ITransaction* transaction) {
+  if (transaction == nullptr) {
+    throw EDatabaseError("A BLOB parameter needs a transaction");
+  }
+  // Text is written as UTF8 text so the engine stores it as the column's text without conversion surprises.
+  static constexpr std::array<unsigned char, 13> kTextBlob = {
+      isc_bpb_version1,  isc_bpb_source_type, 1, kBlobSubTypeText, isc_bpb_target_type, 1, kBlobSubTypeText,
+      isc_bpb_source_interp, 1, kCharSetUtf8, isc_bpb_target_interp, 1, kCharSetUtf8};
+  Status status;
+  ISC_QUAD id{};
+  Ref<Firebird::IBlob> blob(attachment->createBlob(status.get(), transaction, &id,
+                                                   text ? static_cast<unsigned>(kTextBlob.size()) : 0,
+                                                   text ? kTextBlob.data() : nullptr));
+  constexpr size_t kSegment = 32768;
+  for (size_t at = 0; at < contents.size(); at += kSegment) {
+    const size_t length = std::min(kSegment, contents.size() - at);
+    blob->putSegment(status.get(), static_cast<unsigned>(length), contents.data() + at);
+  }
+  blob.Take([&](Firebird::IBlob* b) { b->close(status.get()); });
+  return id;
+}
+
+}  // namespace
+
+void InputMessage::Fill(Firebird::IMessageMetadata* described, const std::vector<driver::ParamColumn>& params,
+                        int elements, int offset, Firebird::IAttachment* attachment,
+                        Firebird::ITransaction* transaction) {
+  Status status;
+  const unsigned count = described->getCount(status.get());
+  const size_t width = params.size();
+  if (count != width * static_cast<size_t>(elements)) {
+    throw EDatabaseError("The statement has " + std::to_string(elements > 0 ? count / static_cast<unsigned>(elements) : count) +
+                         " parameter(s) but " + std::to_string(width) + " were given");
+  }
+  for (const driver::ParamColumn& column : params) {
+    if (column.Values == nullptr || column.Values->size() < static_cast<size_t>(offset + elements)) {
+      throw EDatabaseError("A parameter has fewer values than the elements to execute");
+    }
+  }
+
+  // One kind and message type per parameter, the same for every element.
+  std::vector<Kind> kinds(width);
+  std::vector<FieldType> types(count);
+  for (size_t j = 0; j < width; ++j) {
+    const std::vector<TFDValue>& values = *params[j].Values;
+    const TFDValue* sample = nullptr;
+    size_t longest = 0;
+    for (int e = 0; e < elements; ++e) {
+      const TFDValue& value = values[static_cast<size_t>(offset + e)];
+      if (!IsNullValue(value)) {
+        sample = sample != nullptr ? sample : &value;
+        if (std::holds_alternative<std::string>(value)) {
+          longest = std::max(longest, std::get<std::string>(value).size());
+        } else if (std::holds_alternative<TFDBytes>(value)) {
+          longest = std::max(longest, std::get<TFDBytes>(value).Data.size());
+        } else {
+          longest = std::max<size_t>(longest, 32);  // a number or date written as text
+        }
+      }
+    }
+    const unsigned index = static_cast<unsigned>(j);
+    FieldType type{described->getType(status.get(), index) & ~1u, described->getSubType(status.get(), index),
+                   described->getLength(status.get(), index), described->getScale(status.get(), index),
+                   described->getCharSet(status.get(), index)};
+    Kind kind = sample == nullptr ? Kind::Described : KindOfType(params[j].DataType, *sample);
+    if (kind != Kind::Described && type.SqlType == SQL_BLOB && (kind == Kind::Text || kind == Kind::Bytes)) {
+      kind = Kind::Blob;
+    }
+    int bcdScale = 0;
+    if (kind == Kind::Bcd) {
+      for (int e = 0; e < elements; ++e) {
+        if (const auto* bcd = std::get_if<TFDBcd>(&values[static_cast<size_t>(offset + e)])) {
+          bcdScale = std::max(bcdScale, bcd->Scale);
+        }
+      }
+    }
+    kinds[j] = kind;
+    switch (kind) {
+      case Kind::Described: case Kind::Blob: break;
+      case Kind::Text: case Kind::Bytes:
+        if (longest > kMaxVarcharBytes) {
+          throw EDatabaseError("A text parameter of " + std::to_string(longest) +
+                               " bytes is longer than the 32765 bytes a non-BLOB parameter takes");
+        }
+        type = {SQL_VARYING, 0,
+                static_cast<unsigned>(std::min(kMaxVarcharBytes, (longest / kTextLengthStep + 1) * kTextLengthStep)),
+                0, kind == Kind::Text ? kCharSetUtf8 : kCharSetOctets};
+        break;
+      case Kind::Double: type = {SQL_DOUBLE, 0, sizeof(double), 0, 0}; break;
+      case Kind::Integer: type = {SQL_INT64, 0, sizeof(int64_t), 0, 0}; break;
+      case Kind::Bcd: type = {SQL_INT64, 0, sizeof(int64_t), -bcdScale, 0}; break;
+      case Kind::Date: type = {SQL_TYPE_DATE, 0, sizeof(ISC_DATE), 0, 0}; break;
+      case Kind::Time: type = {SQL_TYPE_TIME, 0, sizeof(ISC_TIME), 0, 0}; break;
+      case Kind::Timestamp: type = {SQL_TIMESTAMP, 0, sizeof(ISC_TIMESTAMP), 0, 0}; break;
+      case Kind::Boolean: type = {SQL_BOOLEAN, 0, 1, 0, 0}; break;
+    }
+    for (int e = 0; e < elements; ++e) {
+      types[static_cast<size_t>(e) * width + j] = type;
+    }
+  }
+  if (types != types_ || !metadata_) {
+    Layout(described, types);
+  }
+
+  unsigned char* message = Buffer();
+  std::memset(message, 0, buffer_.size() * sizeof(int64_t));
+  for (int e = 0; e < elements; ++e) {
+    for (size_t j = 0; j < width; ++j) {
+      const size_t field = static_cast<size_t>(e) * width + j;
+      const TFDValue& value = (*params[j].Values)[static_cast<size_t>(offset + e)];
+      unsigned char* at = message + offsets_[field];
+      const bool isNull = IsNullValue(value) || kinds[j] == Kind::Described;
+      Store<short>(message + nullOffsets_[field], isNull ? -1 : 0);
+      if (isNull) {
+        continue;
+      }
+      switch (kinds[j]) {
+        case Kind::Described: break;
+        case Kind::Text: case Kind::Bytes: {
+          const std::string text = kinds[j] == Kind::Text ? ValueAsString(value) : BytesOf(value);
+          Store<uint16_t>(at, static_cast<uint16_t>(text.size()));
+          std::memcpy(at + sizeof(uint16_t), text.data(), text.size());
+          break;
+        }
+        case Kind::Double: Store<double>(at, ValueAsFloat(value)); break;
+        case Kind::Integer: Store<int64_t>(at, ValueAsInteger(value)); break;
+        case Kind::Bcd: Store<int64_t>(at, ScaledInteger(value, -types[field].Scale)); break;
+        case Kind::Date: Store<ISC_DATE>(at, ToIscTimestamp(ValueAsDateTime(value)).timestamp_date); break;
+        case Kind::Time: Store<ISC_TIME>(at, ToIscTimestamp(ValueAsDateTime(value)).timestamp_time); break;
+        case Kind::Timestamp: Store<ISC_TIMESTAMP>(at, ToIscTimestamp(ValueAsDateTime(value))); break;
+        case Kind::Boolean:
+          *at = std::holds_alternative<bool>(value) ? std::get<bool>(value) : ValueAsInteger(value) != 0;
+          break;
+        case Kind::Blob:
+          Store<ISC_QUAD>(at, WriteBlob(BytesOf(value), types[field].SubType == kBlobSubTypeText, attachment,
+                                        transaction));
+          break;
+      }
+    }
+  }
+}
+
+void InputMessage::Layout(Firebird::IMessageMetadata* described, const std::vector<FieldType>& types) {
+  Status status;
+  Ref<Firebird::IMetadataBuilder> builder(described->getBuilder(status.get()));
+  for (unsigned i = 0; i < types.size(); ++i) {
+    const FieldType& type = types[i];
+    builder->setType(status.get(), i, type.SqlType | 1u);
+    builder->setLength(status.get(), i, type.Length);
+    builder->setScale(status.get(), i, type.Scale);
+    builder->setSubType(status.get(), i, type.SubType);
+    builder->setCharSet(status.get(), i, type.CharSet);
+  }
+  metadata_.reset(builder->getMetadata(status.get()));
+  offsets_.resize(types.size());
+  nullOffsets_.resize(types.size());
+  for (unsigned i = 0; i < types.size(); ++i) {
+    offsets_[i] = metadata_->getOffset(status.get(), i);
+    nullOffsets_[i] = metadata_->getNullOffset(status.get(), i);
+  }
+  buffer_.assign(metadata_->getMessageLength(status.get()) / sizeof(int64_t) + 1, 0);
+  types_ = types;
+}
+
+}  // namespace zr::db::firebird

@@ -1,0 +1,45 @@
+#pragma once
+// The input message of one execution. Each parameter is sent as the type of the values bound to it (text
+// as UTF8 VARCHAR, floats as DOUBLE PRECISION, integers as BIGINT, dates as DATE or TIMESTAMP...) and the
+// server converts it to the type it described, with its own rules and messages; a parameter whose values
+// are all null keeps the described type. Values for BLOB parameters are written as BLOBs first.
+
+#include <cstdint>
+#include <vector>
+
+#include "db/driver.h"
+#include "fb_api.h"
+
+namespace zr::db::firebird {
+
+class InputMessage {
+ public:
+  // Fills the message for `elements` elements from `offset`: input `e * params.size() + j` receives
+  // element offset+e of params[j]. `described` is the request's input metadata. EDatabaseError when the
+  // counts disagree or a value cannot be sent.
+  void Fill(Firebird::IMessageMetadata* described, const std::vector<driver::ParamColumn>& params, int elements,
+            int offset, Firebird::IAttachment* attachment, Firebird::ITransaction* transaction);
+
+  Firebird::IMessageMetadata* Metadata() const noexcept { return metadata_.get(); }
+  unsigned char* Buffer() noexcept { return reinterpret_cast<unsigned char*>(buffer_.data()); }
+
+ private:
+  struct FieldType {
+    unsigned SqlType = 0;
+    int SubType = 0;
+    unsigned Length = 0;
+    int Scale = 0;
+    unsigned CharSet = 0;
+    bool operator==(const FieldType&) const = default;
+  };
+
+  void Layout(Firebird::IMessageMetadata* described, const std::vector<FieldType>& types);
+
+  std::vector<FieldType> types_;
+  Ref<Firebird::IMessageMetadata> metadata_;
+  std::vector<unsigned> offsets_;
+  std::vector<unsigned> nullOffsets_;
+  std::vector<int64_t> buffer_;  // int64_t keeps the message aligned for every field type
+};
+
+}  // namespace zr::db::firebird

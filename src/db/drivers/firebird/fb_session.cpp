@@ -1,0 +1,125 @@
+#include "fb_session.h"
+
+#include <algorithm>
+#include <array>
+
+#include "fb_error.h"
+
+namespace zr::db::firebird {
+
+namespace {
+
+constexpr std::array<unsigned char, 5> kTransactionParameters = {
+    isc_tpb_version3, isc_tpb_write, isc_tpb_wait, isc_tpb_read_committed, isc_tpb_rec_version};
+
+}  // namespace
+
+Session::Session(Firebird::IAttachment* attachment)
+    : attachment_(attachment), watchdog_(std::make_unique<Watchdog>(attachment)) {}
+
+Session::~Session() { Close(); }
+
+void Session::Close() noexcept {
+  if (!attachment_) {
+    return;
+  }
+  for (SessionListener* listener : std::vector<SessionListener*>(listeners_)) {
+    listener->AttachmentClosing();
+  }
+  watchdog_.reset();
+  Status status;
+  if (transaction_) {
+    try {
+      transaction_.Take([&](Firebird::ITransaction* t) { t->rollback(status.get()); });
+    } catch (const Firebird::FbException&) {
+      transaction_.reset();  // the attachment is going away anyway
+    }
+  }
+  try {
+    attachment_.Take([&](Firebird::IAttachment* a) { a->detach(status.get()); });
+  } catch (const Firebird::FbException&) {
+    attachment_.reset();  // a broken link: nothing more to tell the server
+  }
+}
+
+Firebird::IAttachment* Session::Attachment() const {
+  if (!attachment_) {
+    throw EDatabaseError("The Firebird connection is closed");
+  }
+  return attachment_.get();
+}
+
+Watchdog& Session::Dog() const {
+  Attachment();
+  return *watchdog_;
+}
+
+Firebird::ITransaction* Session::StartOwnTransaction() const {
+  Firebird::IAttachment* attachment = Attachment();
+  return Guarded([&] {
+    Status status;
+    return attachment->startTransaction(status.get(), static_cast<unsigned>(kTransactionParameters.size()),
+                                        kTransactionParameters.data());
+  });
+}
+
+void Session::StartTransaction() {
+  if (transaction_) {
+    throw EDatabaseError("A transaction is already active on this connection");
+  }
+  transaction_.reset(StartOwnTransaction());
+}
+
+void Session::Commit() {
+  if (!transaction_) {
+    return;
+  }
+  NotifyTransactionEnding();
+  Guarded([&] {
+    Status status;
+    transaction_.Take([&](Firebird::ITransaction* t) { t->commit(status.get()); });
+  });
+}
+
+void Session::Rollback() {
+  if (!transaction_) {
+    return;
+  }
+  NotifyTransactionEnding();
+  Guarded([&] {
+    Status status;
+    transaction_.Take([&](Firebird::ITransaction* t) { t->rollback(status.get()); });
+  });
+}
+
+void Session::CommitRetaining() {
+  if (transaction_) {
+    Guarded([&] {
+      Status status;
+      transaction_->commitRetaining(status.get());
+    });
+  }
+}
+
+void Session::RollbackRetaining() {
+  if (transaction_) {
+    Guarded([&] {
+      Status status;
+      transaction_->rollbackRetaining(status.get());
+    });
+  }
+}
+
+void Session::Listen(SessionListener* listener) { listeners_.push_back(listener); }
+
+void Session::StopListening(SessionListener* listener) noexcept {
+  listeners_.erase(std::remove(listeners_.begin(), listeners_.end(), listener), listeners_.end());
+}
+
+void Session::NotifyTransactionEnding() noexcept {
+  for (SessionListener* listener : std::vector<SessionListener*>(listeners_)) {
+    listener->TransactionEnding(transaction_.get());
+  }
+}
+
+}  // namespace zr::db::firebird

@@ -1,0 +1,59 @@
+#pragma once
+// One attachment and its one open transaction, shared by the connection and its statements. Statements
+// listen for the end of the transaction (their cursors close) and of the attachment (their handles go).
+
+#include <memory>
+#include <vector>
+
+#include "fb_api.h"
+#include "fb_watchdog.h"
+
+namespace zr::db::firebird {
+
+class SessionListener {
+ public:
+  virtual void TransactionEnding(Firebird::ITransaction* transaction) noexcept = 0;
+  virtual void AttachmentClosing() noexcept = 0;
+
+ protected:
+  ~SessionListener() = default;
+};
+
+class Session {
+ public:
+  explicit Session(Firebird::IAttachment* attachment);  // takes the attachment over
+  ~Session();
+  Session(const Session&) = delete;
+  Session& operator=(const Session&) = delete;
+
+  // Frees the statements' handles, rolls back an open transaction and detaches. Never throws.
+  void Close() noexcept;
+  // EDatabaseError when the session is closed.
+  Firebird::IAttachment* Attachment() const;
+  Watchdog& Dog() const;
+
+  // The open transaction, nullptr when there is none.
+  Firebird::ITransaction* Transaction() const noexcept { return transaction_.get(); }
+  bool InTransaction() const noexcept { return static_cast<bool>(transaction_); }
+  // Wait mode, read committed (record version), read-write.
+  void StartTransaction();
+  void Commit();
+  void Rollback();
+  void CommitRetaining();
+  void RollbackRetaining();
+  // A transaction of the same kind for a statement that runs outside the open one; the caller owns it.
+  Firebird::ITransaction* StartOwnTransaction() const;
+
+  void Listen(SessionListener* listener);
+  void StopListening(SessionListener* listener) noexcept;
+
+ private:
+  void NotifyTransactionEnding() noexcept;
+
+  Ref<Firebird::IAttachment> attachment_;
+  std::unique_ptr<Watchdog> watchdog_;
+  Ref<Firebird::ITransaction> transaction_;
+  std::vector<SessionListener*> listeners_;
+};
+
+}  // namespace zr::db::firebird

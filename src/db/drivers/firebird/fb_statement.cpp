@@ -1,0 +1,325 @@
+#include "fb_statement.h"
+
+#include <algorithm>
+#include <cstring>
+
+#include "fb_error.h"
+#include "fb_execute_block.h"
+#include "fb_watchdog.h"
+
+namespace zr::db::firebird {
+
+namespace {
+
+// Statement kinds a PSQL block can hold.
+bool IsPlainDml(unsigned type) {
+  return type == isc_info_sql_stmt_insert || type == isc_info_sql_stmt_update ||
+         type == isc_info_sql_stmt_delete || type == isc_info_sql_stmt_exec_procedure;
+}
+
+template <typename T, typename Close>
+void Dispose(Ref<T>& ref, Close close) noexcept {
+  if (!ref) {
+    return;
+  }
+  try {
+    Status status;
+    ref.Take([&](T* object) { close(object, status.get()); });
+  } catch (const Firebird::FbException&) {
+    ref.reset();
+  }
+}
+
+void FreeStatement(Ref<Firebird::IStatement>& statement) noexcept {
+  Dispose(statement, [](Firebird::IStatement* s, Firebird::ThrowStatusWrapper* st) { s->free(st); });
+}
+
+}  // namespace
+
+FbStatement::FbStatement(std::shared_ptr<Session> session) : session_(std::move(session)) {
+  session_->Listen(this);
+}
+
+FbStatement::~FbStatement() {
+  FreeHandles();
+  session_->StopListening(this);
+}
+
+void FbStatement::TransactionEnding(Firebird::ITransaction* transaction) noexcept {
+  if (cursor_ && cursorTransaction_ == transaction) {
+    DropCursor();
+  }
+}
+
+void FbStatement::AttachmentClosing() noexcept { FreeHandles(); }
+
+void FbStatement::FreeHandles() noexcept {
+  DropCursor();
+  if (own_) {
+    Dispose(own_, [](Firebird::ITransaction* t, Firebird::ThrowStatusWrapper* st) { t->rollback(st); });
+  }
+  for (auto& [elements, block] : blocks_) {
+    FreeStatement(block.Statement);
+  }
+  blocks_.clear();
+  FreeStatement(statement_);
+  input_.reset();
+  output_.reset();
+  columns_.clear();
+}
+
+void FbStatement::DropCursor() noexcept {
+  Dispose(cursor_, [](Firebird::IResultSet* r, Firebird::ThrowStatusWrapper* st) { r->close(st); });
+  cursorTransaction_ = nullptr;
+  singletonRow_ = false;
+}
+
+Firebird::ITransaction* FbStatement::WorkTransaction() {
+  if (Firebird::ITransaction* open = session_->Transaction()) {
+    return open;
+  }
+  if (!own_) {
+    own_.reset(session_->StartOwnTransaction());
+  }
+  return own_.get();
+}
+
+void FbStatement::EndOwnTransaction(bool commit) {
+  if (!own_) {
+    return;
+  }
+  if (commit) {
+    Guarded([&] {
+      Status status;
+      own_.Take([&](Firebird::ITransaction* t) { t->commit(status.get()); });
+    });
+  } else {
+    Dispose(own_, [](Firebird::ITransaction* t, Firebird::ThrowStatusWrapper* st) { t->rollback(st); });
+  }
+}
+
+// Runs one client call under the watchdog; a cancel it caused becomes the time-out error.
+template <typename Work>
+void FbStatement::Timed(Work&& work) {
+  WatchScope watch(session_->Dog(), timeout_);
+  try {
+    work();
+  } catch (const Firebird::FbException& e) {
+    if (watch.Finish() && IsCancelled(e.getStatus())) {
+      throw TimeoutError(timeout_, e.getStatus());
+    }
+    throw StatusError(e.getStatus());
+  }
+  if (watch.Finish()) {
+    AbsorbLateCancel();
+  }
+}
+
+// The watchdog fired just as the call ended: the engine may hold the cancel for the next call, which a
+// harmless round trip takes instead.
+void FbStatement::AbsorbLateCancel() noexcept {
+  try {
+    Status status;
+    session_->Attachment()->ping(status.get());
+  } catch (...) {
+    // isc_cancelled (expected) or a broken link, which the next real call reports.
+  }
+}
+
+void FbStatement::Prepare(const std::string& sql) {
+  FreeHandles();
+  sql_.clear();
+  Firebird::IAttachment* attachment = session_->Attachment();
+  Firebird::ITransaction* tra = WorkTransaction();
+  try {
+    Guarded([&] {
+      Status status;
+      statement_.reset(attachment->prepare(status.get(), tra, 0, sql.c_str(), SQL_DIALECT_V6,
+                                           Firebird::IStatement::PREPARE_PREFETCH_METADATA));
+      statementType_ = statement_->getType(status.get());
+      input_.reset(statement_->getInputMetadata(status.get()));
+      output_.reset(statement_->getOutputMetadata(status.get()));
+      columns_ = DescribeColumns(output_.get());
+      row_.assign(output_->getMessageLength(status.get()) / sizeof(int64_t) + 1, 0);
+    });
+  } catch (...) {
+    FreeStatement(statement_);
+    EndOwnTransaction(false);
+    throw;
+  }
+  EndOwnTransaction(true);
+  sql_ = sql;
+}
+
+std::vector<driver::ColumnInfo> FbStatement::Columns() const {
+  std::vector<driver::ColumnInfo> columns;
+  columns.reserve(columns_.size());
+  for (const OutputColumn& column : columns_) {
+    columns.push_back(column.Info);
+  }
+  return columns;
+}
+
+bool FbStatement::ReturnsRows() const noexcept { return !columns_.empty(); }
+
+bool FbStatement::FitsInBlock() const noexcept { return IsPlainDml(statementType_) && columns_.empty(); }
+
+void FbStatement::Execute(const std::vector<driver::ParamColumn>& params, int times, int offset) {
+  if (!statement_) {
+    throw EDatabaseError("The statement is not prepared");
+  }
+  DropCursor();
+  rowsAffected_ = 0;
+  if (times < 1) {
+    return;
+  }
+  if (ReturnsRows() && times > 1) {
+    throw EDatabaseError("A statement that returns rows runs for one element at a time");
+  }
+  Firebird::ITransaction* tra = WorkTransaction();
+  try {
+    if (times == 1 || !FitsInBlock()) {
+      // Statements no block can hold (DDL...) run element by element, all or none.
+      const auto each = [&] {
+        for (int e = 0; e < times; ++e) {
+          ExecuteSingle(params, offset + e, tra);
+        }
+      };
+      times == 1 ? each() : RunInSavepoint(tra, each);
+    } else {
+      ExecuteBlocks(params, times, offset, tra);
+    }
+    if (!cursor_ && !singletonRow_) {
+      EndOwnTransaction(true);
+    }
+  } catch (...) {
+    DropCursor();
+    EndOwnTransaction(false);
+    throw;
+  }
+}
+
+void FbStatement::ExecuteSingle(const std::vector<driver::ParamColumn>& params, int offset,
+                                Firebird::ITransaction* tra) {
+  Firebird::IAttachment* attachment = session_->Attachment();
+  Guarded([&] { message_.Fill(input_.get(), params, 1, offset, attachment, tra); });
+  Timed([&] {
+    Status status;
+    if (statementType_ == isc_info_sql_stmt_select || statementType_ == isc_info_sql_stmt_select_for_upd) {
+      cursor_.reset(statement_->openCursor(status.get(), tra, message_.Metadata(), message_.Buffer(),
+                                           output_.get(), 0));
+      cursorTransaction_ = tra;
+      return;
+    }
+    statement_->execute(status.get(), tra, message_.Metadata(), message_.Buffer(), output_.get(),
+                        ReturnsRows() ? row_.data() : nullptr);
+    singletonRow_ = ReturnsRows();
+    if (singletonRow_) {
+      cursorTransaction_ = tra;
+    }
+    rowsAffected_ += static_cast<int64_t>(statement_->getAffectedRecords(status.get()));
+  });
+}
+
+void FbStatement::ExecuteBlocks(const std::vector<driver::ParamColumn>& params, int times, int offset,
+                                Firebird::ITransaction* tra) {
+  const int perBlock = Guarded([&] { return ElementsPerBlock(input_.get()); });
+  const auto run = [&] {
+    for (int done = 0; done < times;) {
+      const int elements = std::min(perBlock, times - done);
+      Block& block = BlockFor(elements, tra);
+      Firebird::IAttachment* attachment = session_->Attachment();
+      Guarded([&] { block.Message.Fill(block.Input.get(), params, elements, offset + done, attachment, tra); });
+      int64_t affected = 0;
+      Timed([&] {
+        Status status;
+        int64_t output[4] = {};
+        block.Statement->execute(status.get(), tra, block.Message.Metadata(), block.Message.Buffer(),
+                                 block.Output.get(), output);
+        const unsigned at = block.Output->getOffset(status.get(), 0);
+        std::memcpy(&affected, reinterpret_cast<const unsigned char*>(output) + at, sizeof affected);
+      });
+      rowsAffected_ += affected;
+      done += elements;
+    }
+  };
+  // One block is atomic by itself; several are made so by a savepoint.
+  times <= perBlock ? run() : RunInSavepoint(tra, run);
+}
+
+FbStatement::Block& FbStatement::BlockFor(int elements, Firebird::ITransaction* tra) {
+  if (auto found = blocks_.find(elements); found != blocks_.end()) {
+    return found->second;
+  }
+  Firebird::IAttachment* attachment = session_->Attachment();
+  return Guarded([&]() -> Block& {
+    const std::optional<std::string> text = BuildExecuteBlock(sql_, input_.get(), elements);
+    if (!text) {
+      throw EDatabaseError("A parameter of this statement has a type that an array execution cannot declare");
+    }
+    Status status;
+    Block block;
+    block.Statement.reset(attachment->prepare(status.get(), tra, static_cast<unsigned>(text->size()), text->c_str(),
+                                              SQL_DIALECT_V6, Firebird::IStatement::PREPARE_PREFETCH_METADATA));
+    block.Input.reset(block.Statement->getInputMetadata(status.get()));
+    block.Output.reset(block.Statement->getOutputMetadata(status.get()));
+    return blocks_.emplace(elements, std::move(block)).first->second;
+  });
+}
+
+void FbStatement::RunInSavepoint(Firebird::ITransaction* tra, const std::function<void()>& work) {
+  Firebird::IAttachment* attachment = session_->Attachment();
+  const auto command = [&](const char* sql) {
+    Guarded([&] {
+      Status status;
+      attachment->execute(status.get(), tra, 0, sql, SQL_DIALECT_V6, nullptr, nullptr, nullptr, nullptr);
+    });
+  };
+  command("SAVEPOINT ZR_ARRAY_EXECUTION");
+  try {
+    work();
+  } catch (...) {
+    try {
+      command("ROLLBACK TO SAVEPOINT ZR_ARRAY_EXECUTION");
+      command("RELEASE SAVEPOINT ZR_ARRAY_EXECUTION ONLY");
+    } catch (const EDatabaseError&) {
+      // the first failure is the one to report
+    }
+    throw;
+  }
+  command("RELEASE SAVEPOINT ZR_ARRAY_EXECUTION ONLY");
+}
+
+bool FbStatement::Fetch(std::vector<TFDValue>& row) {
+  if (singletonRow_) {
+    singletonRow_ = false;
+  } else {
+    if (!cursor_) {
+      return false;
+    }
+    int result = 0;
+    Timed([&] {
+      Status status;
+      result = cursor_->fetchNext(status.get(), row_.data());
+    });
+    if (result != Firebird::IStatus::RESULT_OK) {
+      return false;
+    }
+  }
+  const auto* message = reinterpret_cast<const unsigned char*>(row_.data());
+  Firebird::IAttachment* attachment = session_->Attachment();
+  row.resize(columns_.size());
+  Guarded([&] {
+    for (size_t i = 0; i < columns_.size(); ++i) {
+      row[i] = ReadValue(columns_[i], message, attachment, cursorTransaction_);
+    }
+  });
+  return true;
+}
+
+void FbStatement::CloseCursor() {
+  DropCursor();
+  EndOwnTransaction(true);
+}
+
+}  // namespace zr::db::firebird

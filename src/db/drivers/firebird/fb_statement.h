@@ -1,0 +1,81 @@
+#pragma once
+// A Firebird statement: prepared once, executed per element or as EXECUTE BLOCKs for parameter arrays,
+// with a cursor for statements that return rows. It runs in the connection's open transaction, or else in
+// a transaction of its own that commits when the statement (or its cursor) is done.
+
+#include <cstdint>
+#include <functional>
+#include <map>
+#include <memory>
+#include <string>
+#include <vector>
+
+#include "db/driver.h"
+#include "db/options.h"
+#include "fb_api.h"
+#include "fb_columns.h"
+#include "fb_input.h"
+#include "fb_session.h"
+
+namespace zr::db::firebird {
+
+class FbStatement final : public driver::Statement, private SessionListener {
+ public:
+  explicit FbStatement(std::shared_ptr<Session> session);
+  ~FbStatement() override;
+
+  void Prepare(const std::string& sql) override;
+  std::vector<driver::ColumnInfo> Columns() const override;
+  void SetTimeout(uint32_t milliseconds) override { timeout_ = milliseconds; }
+  void Execute(const std::vector<driver::ParamColumn>& params, int times, int offset) override;
+  bool Fetch(std::vector<TFDValue>& row) override;
+  void CloseCursor() override;
+  int64_t RowsAffected() const override { return rowsAffected_; }
+
+ private:
+  // A prepared EXECUTE BLOCK for a number of elements, with its own input message.
+  struct Block {
+    Ref<Firebird::IStatement> Statement;
+    Ref<Firebird::IMessageMetadata> Input;
+    Ref<Firebird::IMessageMetadata> Output;
+    InputMessage Message;
+  };
+
+  void TransactionEnding(Firebird::ITransaction* transaction) noexcept override;
+  void AttachmentClosing() noexcept override;
+  void FreeHandles() noexcept;
+  void DropCursor() noexcept;
+
+  Firebird::ITransaction* WorkTransaction();
+  void EndOwnTransaction(bool commit);
+  template <typename Work>
+  void Timed(Work&& work);
+
+  bool ReturnsRows() const noexcept;
+  bool FitsInBlock() const noexcept;
+  void ExecuteSingle(const std::vector<driver::ParamColumn>& params, int offset, Firebird::ITransaction* tra);
+  void ExecuteBlocks(const std::vector<driver::ParamColumn>& params, int times, int offset,
+                     Firebird::ITransaction* tra);
+  Block& BlockFor(int elements, Firebird::ITransaction* tra);
+  void RunInSavepoint(Firebird::ITransaction* tra, const std::function<void()>& work);
+  void AbsorbLateCancel() noexcept;
+
+  std::shared_ptr<Session> session_;
+  std::string sql_;
+  Ref<Firebird::IStatement> statement_;
+  Ref<Firebird::IMessageMetadata> input_;
+  Ref<Firebird::IMessageMetadata> output_;
+  unsigned statementType_ = 0;
+  std::vector<OutputColumn> columns_;
+  std::vector<int64_t> row_;  // the output message, aligned for every field type
+  InputMessage message_;
+  std::map<int, Block> blocks_;
+  Ref<Firebird::IResultSet> cursor_;
+  Firebird::ITransaction* cursorTransaction_ = nullptr;
+  bool singletonRow_ = false;  // EXECUTE PROCEDURE's one row of outputs, not yet fetched
+  Ref<Firebird::ITransaction> own_;
+  uint32_t timeout_ = kNoTimeout;
+  int64_t rowsAffected_ = 0;
+};
+
+}  // namespace zr::db::firebird

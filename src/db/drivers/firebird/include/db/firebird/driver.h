@@ -1,0 +1,20 @@
+#pragma once
+// The Firebird driver "FB". Parameter entries it reads: Database (a file path or alias), Server (absent:
+// the embedded engine opens the file inside this process), Port, User_name, Password; PageSize only when a
+// database is created. Every attachment talks UTF8.
+
+#include "db/string_list.h"
+
+namespace zr::db::firebird {
+
+// Registers the driver under the name "FB" (calling it again changes nothing).
+void RegisterDriver();
+
+// Creates the database the entries name, with the UTF8 default character set and the entry PageSize
+// (when given). EDatabaseError with the client's message on failure (the file exists, no access...).
+void CreateDatabase(const TStringList& params);
+
+// Drops the database the entries name. EDatabaseError when it cannot be opened or is in use.
+void DropDatabase(const TStringList& params);
+
+}  // namespace zr::db::firebird
