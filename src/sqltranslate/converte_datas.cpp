@@ -1,0 +1,345 @@
+// '01/31/2018'  ->  '31/01/2018' (Ora) | '2018-1-31' (PG);  UDF_DAYSPAN(a, b)  ->  CAST(a- b AS INTEGER);
+// UDF_WEEKDAY(d)  ->  CAST(TO_CHAR(d, 'D') AS INTEGER)-1;  ZR_BLOB(x)  ->  dbms_lob.substr(x)  | x
+#include <cstdint>
+#include <functional>
+#include <unordered_map>
+#include <vector>
+
+#include "converte_datas_steps.h"
+#include "sqltranslate/passes.h"
+#include "sqltranslate/sql_lines.h"
+#include "text_ops.h"
+
+namespace zr::sqlt {
+namespace datas {
+
+namespace {
+
+constexpr std::string_view kMark = "@/@";
+
+struct ViewHash {
+  using is_transparent = void;
+  std::size_t operator()(std::string_view s) const { return std::hash<std::string_view>{}(s); }
+};
+using Substitutions = std::unordered_map<std::string, std::string, ViewHash, std::equal_to<>>;
+
+// The literals as the scan copy meets them: quotes are taken in pairs, the content of a pair
+// being what follows the opening quote, without leading blanks and control characters, up to
+// the closing one; an opening quote never closed gives an empty content and ends the scan.
+template <class Visit>
+void ForEachLiteralContent(std::string_view s, Visit visit) {
+  std::size_t pos = 0;
+  while (true) {
+    const std::size_t open = s.find('\'', pos);
+    if (open == text::npos) return;
+    std::size_t k = open + 1;
+    while (k < s.size() && text::IsTrim(s[k])) ++k;
+    const std::size_t close = s.find('\'', k);
+    if (close == text::npos) {
+      visit(std::string_view{});
+      return;
+    }
+    visit(s.substr(k, close - k));
+    pos = close + 1;
+  }
+}
+
+// The replacement of a valid date content for Oracle or PostgreSQL; `mark` separates day and
+// month in the Oracle form. Returns false when the content is left as it is.
+bool DateReplacement(std::string_view content, Dialect dialect, std::string_view mark, std::string& out) {
+  if (dialect != Dialect::Oracle && dialect != Dialect::PostgreSql) return false;
+  std::size_t slashes = 0, colons = 0;
+  for (char c : content) {
+    slashes += c == '/';
+    colons += c == ':';
+  }
+  if (slashes != 2) return false;
+  std::uint16_t month = 0, day = 0, year = 0, hour = 0, minute = 0, second = 0;
+  bool withTime = false;
+  if (content.size() == 10) {
+    if (!DecodificaData(content, month, day, year)) return false;
+  } else if (content.size() == 19 && colons >= 1) {
+    if (!DecodificaDataHora(content, month, day, year, hour, minute, second)) return false;
+    withTime = true;
+  } else {
+    return false;
+  }
+  if (dialect == Dialect::Oracle) {
+    out = CompletaZeros(day, 2);
+    out += mark;
+    out += CompletaZeros(month, 2) + "/" + std::to_string(year);
+  } else {
+    out = std::to_string(year) + "-" + std::to_string(month) + "-" + std::to_string(day);
+  }
+  if (withTime) {
+    out += " " + std::to_string(hour) + ":" + std::to_string(minute) + ":" + std::to_string(second);
+  }
+  return true;
+}
+
+// --- the statement with the bytes of the marks written by step 1 flagged (1, 2, 3) ---------
+
+struct MarkedText {
+  std::string s;
+  std::vector<std::uint8_t> flags;
+};
+
+void ReplaceAllMarked(MarkedText& t, std::string_view from, std::string_view to, std::size_t markAt) {
+  std::size_t pos = text::FindCI(t.s, from);
+  if (pos == text::npos) return;
+  MarkedText out;
+  std::size_t copied = 0;
+  while (pos != text::npos) {
+    out.s.append(t.s, copied, pos - copied);
+    out.flags.insert(out.flags.end(), t.flags.begin() + static_cast<std::ptrdiff_t>(copied),
+                     t.flags.begin() + static_cast<std::ptrdiff_t>(pos));
+    const std::size_t base = out.s.size();
+    out.s += to;
+    out.flags.resize(out.s.size(), 0);
+    if (markAt != text::npos) {
+      for (std::uint8_t k = 0; k < 3; ++k) out.flags[base + markAt + k] = static_cast<std::uint8_t>(k + 1);
+    }
+    copied = pos + from.size();
+    pos = text::FindCI(t.s, from, copied);
+  }
+  out.s.append(t.s, copied, std::string::npos);
+  out.flags.insert(out.flags.end(), t.flags.begin() + static_cast<std::ptrdiff_t>(copied), t.flags.end());
+  t = std::move(out);
+}
+
+// Storing the statement: the SQL lines' round trip, flags carried along.
+void StoreMarked(MarkedText& t) {
+  if (IsRoundTripStable(t.s)) return;
+  MarkedText out;
+  const std::string& s = t.s;
+  for (std::size_t i = 0; i < s.size(); ++i) {
+    const char c = s[i];
+    if (c == '\r' || c == '\n') {
+      out.s += "\r\n";
+      out.flags.push_back(t.flags[i]);
+      out.flags.push_back(0);
+      if (c == '\r' && i + 1 < s.size() && s[i + 1] == '\n') ++i;
+    } else {
+      out.s += c;
+      out.flags.push_back(t.flags[i]);
+    }
+  }
+  if (!out.s.empty() && out.s.back() != '\n') {
+    out.s += "\r\n";
+    out.flags.push_back(0);
+    out.flags.push_back(0);
+  }
+  t = std::move(out);
+}
+
+std::string NewCallText(std::string_view call, const CallRewrite& rewrite) {
+  std::string arg(call);
+  text::ReplaceAll(arg, rewrite.marker, "");
+  text::ReplaceAll(arg, ")", "");
+  text::ReplaceAll(arg, "(", "");
+  if (rewrite.commaToMinus) text::ReplaceAll(arg, ",", "-");
+  if (rewrite.wrapLiterals) {
+    const std::string scan = arg;
+    ForEachLiteralContent(scan, [&arg](std::string_view content) {
+      const std::string quoted = "'" + std::string(content) + "'";
+      text::ReplaceAllCI(arg, quoted, "CAST(" + quoted + " AS DATE)");
+    });
+  }
+  std::string out;
+  out.reserve(rewrite.prefix.size() + arg.size() + rewrite.suffix.size());
+  out += rewrite.prefix;
+  out += arg;
+  out += rewrite.suffix;
+  return out;
+}
+
+std::size_t CountCI(std::string_view s, std::string_view needle) {
+  std::size_t n = 0;
+  for (std::size_t p = text::FindCI(s, needle); p != text::npos; p = text::FindCI(s, needle, p + needle.size())) ++n;
+  return n;
+}
+
+}  // namespace
+
+Dialect DialectOf(const std::optional<std::string>& driverName) {
+  if (!driverName) return Dialect::Other;
+  if (*driverName == "FB") return Dialect::Firebird;
+  if (*driverName == "Ora") return Dialect::Oracle;
+  if (*driverName == "PG") return Dialect::PostgreSql;
+  return Dialect::Other;
+}
+
+std::string DateLiteralsAsWorded(std::string s, Dialect dialect) {
+  MarkedText t{std::move(s), {}};
+  t.flags.assign(t.s.size(), 0);
+  const std::string scan = t.s;
+  ForEachLiteralContent(scan, [&](std::string_view content) {
+    std::string replacement;
+    if (!DateReplacement(content, dialect, kMark, replacement)) return;
+    const std::size_t markAt = dialect == Dialect::Oracle ? 2 : text::npos;
+    ReplaceAllMarked(t, content, replacement, markAt);
+    StoreMarked(t);
+  });
+  std::string out;
+  out.reserve(t.s.size());
+  for (std::size_t i = 0; i < t.s.size(); ++i) {
+    if (t.flags[i] == 1 && i + 2 < t.s.size() && t.flags[i + 1] == 2 && t.flags[i + 2] == 3) {
+      out += '/';
+      i += 2;
+    } else {
+      out += t.s[i];
+    }
+  }
+  return out;
+}
+
+// One pass replaces every occurrence of every date content at once. It gives the worded result
+// when the occurrences do not overlap and each is bordered by characters that no content holds:
+// then no occurrence can be made or unmade by another's replacement (a replacement itself holds
+// no content: the Oracle form carries "@/@" while step 1 runs, the PostgreSQL form no "/").
+std::string DateLiterals(std::string s, Dialect dialect) {
+  if (dialect != Dialect::Oracle && dialect != Dialect::PostgreSql) return s;
+  if (!IsRoundTripStable(s)) return DateLiteralsAsWorded(std::move(s), dialect);
+  Substitutions subs;
+  bool inContent[256] = {};
+  bool has10 = false, has19 = false;
+  ForEachLiteralContent(s, [&](std::string_view content) {
+    std::string replacement;
+    if (!DateReplacement(content, dialect, "/", replacement)) return;
+    if (!subs.emplace(text::UpperAscii(content), std::move(replacement)).second) return;
+    for (char c : content) {
+      inContent[static_cast<unsigned char>(c)] = true;
+      inContent[static_cast<unsigned char>(text::Upper(c))] = true;
+      if (c >= 'A' && c <= 'Z') inContent[static_cast<unsigned char>(c - 'A' + 'a')] = true;
+    }
+    (content.size() == 10 ? has10 : has19) = true;
+  });
+  if (subs.empty()) return s;
+
+  const std::string u = text::UpperAscii(s);
+  const std::string_view uv(u);
+  const std::size_t n = s.size();
+  std::string out;
+  out.reserve(n);
+  std::size_t copied = 0;
+  for (std::size_t i = 0; i < n; ++i) {
+    if (!text::IsDigit(u[i])) continue;  // every content starts with a digit
+    const std::string* found = nullptr;
+    std::size_t length = 0;
+    if (has10 && i + 10 <= n && u[i + 2] == '/' && u[i + 5] == '/') {
+      if (const auto it = subs.find(uv.substr(i, 10)); it != subs.end()) {
+        found = &it->second;
+        length = 10;
+      }
+    }
+    if (has19 && i + 19 <= n) {
+      if (const auto it = subs.find(uv.substr(i, 19)); it != subs.end()) {
+        if (found != nullptr) return DateLiteralsAsWorded(std::move(s), dialect);
+        found = &it->second;
+        length = 19;
+      }
+    }
+    if (found == nullptr) continue;
+    const bool overlaps = i < copied;
+    const bool touchesBefore = i > 0 && inContent[static_cast<unsigned char>(s[i - 1])];
+    const bool touchesAfter = i + length < n && inContent[static_cast<unsigned char>(s[i + length])];
+    if (overlaps || touchesBefore || touchesAfter) return DateLiteralsAsWorded(std::move(s), dialect);
+    out.append(s, copied, i - copied);
+    out += *found;
+    copied = i + length;
+  }
+  out.append(s, copied, std::string::npos);
+  return out;
+}
+
+std::string RewriteCallsAsWorded(std::string s, const CallRewrite& rewrite) {
+  const std::string scan = s;
+  std::size_t pos = 0;
+  while (true) {
+    const std::size_t at = scan.find(rewrite.marker, pos);
+    if (at == text::npos) break;
+    const std::size_t close = scan.find(')', at);
+    if (close == text::npos) break;  // no call can be cut from here on: left as written
+    const std::string_view call = std::string_view(scan).substr(at, close + 1 - at);
+    text::ReplaceAllCI(s, call, NewCallText(call, rewrite));
+    s = RoundTrip(s);
+    pos = close + 1;
+  }
+  return s;
+}
+
+// One pass replaces every call at once. It gives the worded result when no marker stands inside
+// another call's text (calls neither nest nor overlap), no new text holds the marker, and the
+// rewritten text holds no marker that was not in the statement: then every call text found later
+// matches exactly the calls of the statement that equal it.
+std::string RewriteCalls(std::string s, const CallRewrite& rewrite) {
+  if (s.find(rewrite.marker) == text::npos) return s;
+  Substitutions subs;
+  for (std::size_t pos = 0;;) {
+    const std::size_t at = s.find(rewrite.marker, pos);
+    if (at == text::npos) break;
+    const std::size_t close = s.find(')', at);
+    if (close == text::npos) break;
+    const std::string_view call = std::string_view(s).substr(at, close + 1 - at);
+    const std::string key = text::UpperAscii(call);
+    if (subs.find(key) == subs.end()) {
+      std::string replacement = NewCallText(call, rewrite);
+      if (text::ContainsCI(replacement, rewrite.marker)) return RewriteCallsAsWorded(std::move(s), rewrite);
+      subs.emplace(key, std::move(replacement));
+    }
+    pos = close + 1;
+  }
+  if (subs.empty()) return s;
+
+  const std::string u = text::UpperAscii(s);
+  std::string out;
+  out.reserve(s.size() + s.size() / 4);
+  std::size_t copied = 0;
+  std::size_t callEnd = 0;  // end of the last call text cut
+  std::size_t untouched = 0;
+  for (std::size_t at = u.find(rewrite.marker); at != text::npos; at = u.find(rewrite.marker, at + 1)) {
+    if (at < callEnd) return RewriteCallsAsWorded(std::move(s), rewrite);
+    const std::size_t close = u.find(')', at);
+    if (close == text::npos) {
+      ++untouched;
+      continue;
+    }
+    callEnd = close + 1;
+    const auto it = subs.find(std::string_view(u).substr(at, close + 1 - at));
+    if (it == subs.end()) {
+      ++untouched;
+      continue;
+    }
+    out.append(s, copied, at - copied);
+    out += it->second;
+    copied = close + 1;
+  }
+  out.append(s, copied, std::string::npos);
+  if (CountCI(out, rewrite.marker) != untouched) return RewriteCallsAsWorded(std::move(s), rewrite);
+  return out;
+}
+
+std::string ConverteDatasTexto(std::string s, Dialect dialect) {
+  if (dialect != Dialect::Firebird) {
+    s = DateLiterals(std::move(s), dialect);
+    s = RoundTrip(s);
+    if (text::ContainsCI(s, "UDF_")) {
+      text::ReplaceAllCI(s, "UDF_DAYSPAN", "DIFERENCAENTREDATAS");
+      text::ReplaceAllCI(s, "UDF_DAYSBETWEEN", "DIFERENCAENTREDATAS");
+      s = RewriteCalls(std::move(s), kDateDifference);
+      s = RewriteCalls(std::move(s), kWeekday);
+    }
+  }
+  text::ReplaceAllCI(s, "dbms_lob.substr", "ZR_BLOB");
+  s = RoundTrip(s);
+  return RewriteCalls(std::move(s), dialect == Dialect::Oracle ? kBlobOracle : kBlobOther);
+}
+
+}  // namespace datas
+
+void ConverteDatas(QueryAccess& query) {
+  const datas::Dialect dialect = datas::DialectOf(query.DatabaseDriverName());
+  query.SetSqlText(datas::ConverteDatasTexto(query.SqlText(), dialect));
+}
+
+}  // namespace zr::sqlt

@@ -1,0 +1,41 @@
+#pragma once
+// The steps of ConverteDatas as functions of the statement text. Each step that rewrites every
+// occurrence of a piece it found has two forms: the one the pass uses, which makes one pass over
+// the text when it can show that this gives the same text, and the step as worded (a replacement
+// over the whole statement per piece found), which the first falls back to otherwise.
+
+#include <optional>
+#include <string>
+#include <string_view>
+
+namespace zr::sqlt::datas {
+
+enum class Dialect { Firebird, Oracle, PostgreSql, Other };
+
+// "FB", "Ora" and "PG" compared exactly; no driver name counts as another driver.
+Dialect DialectOf(const std::optional<std::string>& driverName);
+
+// The whole pass; the result is the text as the query's SQL lines give it back.
+std::string ConverteDatasTexto(std::string text, Dialect dialect);
+
+// Steps 1 and 2: month-first date literals for Oracle or PostgreSQL.
+std::string DateLiterals(std::string text, Dialect dialect);
+std::string DateLiteralsAsWorded(std::string text, Dialect dialect);
+
+// Steps 3.2, 4 and 5.2: a marker function's calls, each up to its first ")".
+struct CallRewrite {
+  std::string_view marker;   // searched for in exact case
+  bool commaToMinus;         // "," becomes "-" in the argument text
+  bool wrapLiterals;         // quoted literals of the argument become CAST('...' AS DATE)
+  std::string_view prefix;   // new text: prefix + argument text + suffix
+  std::string_view suffix;
+};
+inline constexpr CallRewrite kDateDifference{"DIFERENCAENTREDATAS", true, true, "CAST(", " AS INTEGER)"};
+inline constexpr CallRewrite kWeekday{"UDF_WEEKDAY", false, true, "CAST(TO_CHAR(", ", 'D') AS INTEGER)-1"};
+inline constexpr CallRewrite kBlobOracle{"ZR_BLOB", false, false, "dbms_lob.substr(", ") "};
+inline constexpr CallRewrite kBlobOther{"ZR_BLOB", false, false, "", ""};
+
+std::string RewriteCalls(std::string text, const CallRewrite& rewrite);
+std::string RewriteCallsAsWorded(std::string text, const CallRewrite& rewrite);
+
+}  // namespace zr::sqlt::datas

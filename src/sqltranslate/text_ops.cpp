@@ -1,0 +1,134 @@
+#include "text_ops.h"
+
+#include <cstring>
+
+namespace zr::sqlt::text {
+
+std::string UpperAscii(std::string_view s) {
+  std::string out(s);
+  for (char& c : out) c = Upper(c);
+  return out;
+}
+
+bool EqualsCI(std::string_view a, std::string_view b) {
+  if (a.size() != b.size()) return false;
+  for (std::size_t i = 0; i < a.size(); ++i) {
+    if (Upper(a[i]) != Upper(b[i])) return false;
+  }
+  return true;
+}
+
+namespace {
+
+bool HasLetter(std::string_view s) {
+  for (char c : s) {
+    if (Upper(c) != c || (c >= 'A' && c <= 'Z')) return true;
+  }
+  return false;
+}
+
+bool MatchesAt(std::string_view hay, std::size_t at, std::string_view upperNeedle) {
+  for (std::size_t k = 1; k < upperNeedle.size(); ++k) {
+    if (Upper(hay[at + k]) != upperNeedle[k]) return false;
+  }
+  return true;
+}
+
+}  // namespace
+
+std::size_t FindCI(std::string_view hay, std::string_view needle, std::size_t from) {
+  if (needle.empty()) return from <= hay.size() ? from : npos;
+  if (from >= hay.size() || hay.size() - from < needle.size()) return npos;
+  if (!HasLetter(needle)) return hay.find(needle, from);
+  const std::string upper = UpperAscii(needle);
+  const char first = upper[0];
+  const char firstLower = (first >= 'A' && first <= 'Z') ? static_cast<char>(first - 'A' + 'a') : first;
+  const std::size_t last = hay.size() - needle.size();
+  std::size_t i = from;
+  while (i <= last) {
+    // Jump to the next place where the first character can match, in either case.
+    const char* base = hay.data() + i;
+    const std::size_t span = last - i + 1;
+    const void* a = std::memchr(base, first, span);
+    const void* b = firstLower != first ? std::memchr(base, firstLower, span) : nullptr;
+    const char* hit = static_cast<const char*>(a);
+    if (b != nullptr && (hit == nullptr || static_cast<const char*>(b) < hit)) hit = static_cast<const char*>(b);
+    if (hit == nullptr) return npos;
+    i = static_cast<std::size_t>(hit - hay.data());
+    if (MatchesAt(hay, i, upper)) return i;
+    ++i;
+  }
+  return npos;
+}
+
+bool ReplaceAllCI(std::string& s, std::string_view from, std::string_view to,
+                  std::string_view unlessFollowedBy) {
+  if (from.empty()) return false;
+  std::size_t pos = FindCI(s, from);
+  if (pos == npos) return false;
+  std::string out;
+  out.reserve(s.size());
+  std::size_t copied = 0;
+  bool replaced = false;
+  while (pos != npos) {
+    const std::size_t after = pos + from.size();
+    const bool guarded = !unlessFollowedBy.empty() &&
+                         EqualsCI(std::string_view(s).substr(after, unlessFollowedBy.size()), unlessFollowedBy);
+    if (!guarded) {
+      out.append(s, copied, pos - copied);
+      out += to;
+      copied = after;
+      replaced = true;
+    }
+    pos = FindCI(s, from, after);
+  }
+  if (!replaced) return false;
+  out.append(s, copied, std::string::npos);
+  s = std::move(out);
+  return true;
+}
+
+bool ReplaceAll(std::string& s, std::string_view from, std::string_view to) {
+  if (from.empty()) return false;
+  std::size_t pos = s.find(from);
+  if (pos == npos) return false;
+  std::string out;
+  out.reserve(s.size());
+  std::size_t copied = 0;
+  while (pos != npos) {
+    out.append(s, copied, pos - copied);
+    out += to;
+    copied = pos + from.size();
+    pos = s.find(from, copied);
+  }
+  out.append(s, copied, std::string::npos);
+  s = std::move(out);
+  return true;
+}
+
+std::string_view TrimLeft(std::string_view s) {
+  std::size_t i = 0;
+  while (i < s.size() && IsTrim(s[i])) ++i;
+  return s.substr(i);
+}
+
+std::string_view Trim(std::string_view s) {
+  s = TrimLeft(s);
+  std::size_t n = s.size();
+  while (n > 0 && IsTrim(s[n - 1])) --n;
+  return s.substr(0, n);
+}
+
+std::string QuotedStr(std::string_view value) {
+  std::string out;
+  out.reserve(value.size() + 2);
+  out += '\'';
+  for (char c : value) {
+    out += c;
+    if (c == '\'') out += '\'';
+  }
+  out += '\'';
+  return out;
+}
+
+}  // namespace zr::sqlt::text

@@ -1,0 +1,149 @@
+// UDF_MINUTESBETWEEN(a, b)  ->  (extract(MINUTE FROM a -  b ));  UDF_NVL(x)  ->  NVL(x,0);
+// POSITION(a IN b)  ->  INSTR(b,a)
+#include "udf_rewrites.h"
+
+#include "sqltranslate/passes.h"
+#include "text_ops.h"
+
+namespace zr::sqlt::udf {
+
+namespace {
+
+constexpr std::string_view kPosition = "POSITION(";
+
+// The argument list right after the name at `at`: its "(" must follow the name directly and be
+// closed. Sets `close` to the index of the closing ")".
+bool CallAt(std::string_view s, std::size_t at, std::size_t nameLength, std::size_t& close) {
+  const std::size_t open = at + nameLength;
+  if (open >= s.size() || s[open] != '(') return false;
+  const std::size_t c = PosFechaParentese(s.substr(open));
+  if (c == 1) return false;
+  close = open + c - 1;
+  return true;
+}
+
+// The pieces of POSITION(a, b) or POSITION(a IN b) at `at` up to the first ")"; false when there
+// is no ")" or neither a comma nor " IN " before it.
+bool PositionCall(std::string_view s, std::size_t at, std::string_view& a, std::string_view& b, std::size_t& close) {
+  const std::size_t p = at + kPosition.size();
+  const std::size_t e = s.find(')', p);
+  if (e == text::npos) return false;
+  const std::size_t comma = s.find(',', p);
+  if (comma != text::npos && comma < e) {
+    a = s.substr(p, comma - p);
+    b = s.substr(comma + 1, e - comma - 1);
+  } else {
+    const std::size_t in = text::FindCI(s, " IN ", p);
+    if (in == text::npos || in + 4 > e) return false;
+    a = s.substr(p, in - p);
+    b = s.substr(in + 4, e - in - 4);
+  }
+  close = e;
+  return true;
+}
+
+std::string Instr(std::string_view a, std::string_view b) {
+  std::string out;
+  out.reserve(a.size() + b.size() + 8);
+  out += "INSTR(";
+  out += b;
+  out += ',';
+  out += a;
+  out += ')';
+  return out;
+}
+
+}  // namespace
+
+std::string MinutesBetween(std::string_view s) {
+  constexpr std::string_view kName = "UDF_MINUTESBETWEEN";
+  const std::size_t at = text::FindCI(s, kName);
+  std::size_t close = 0;
+  if (at == text::npos || !CallAt(s, at, kName.size(), close)) return std::string(s);
+  // The closing parenthesis as found from the first argument on (so a first argument that
+  // begins with "(" ends the call early), and the first comma; a call without a comma before its
+  // end stays as written.
+  const std::size_t argStart = at + kName.size() + 1;
+  const std::string_view rest = s.substr(argStart);
+  const std::size_t c = PosFechaParentese(rest);
+  const std::size_t k = rest.find(',');
+  if (c == 1 || k == text::npos || k + 1 >= c) return std::string(s);
+  std::string out(s.substr(0, at));
+  out += "(extract(MINUTE FROM ";
+  out += rest.substr(0, k);
+  out += " - ";
+  out += rest.substr(k + 1, c - 1 - (k + 1));
+  out += " ))";
+  out += rest.substr(c);
+  return out;
+}
+
+std::string Nvl(std::string_view s) {
+  constexpr std::string_view kName = "UDF_NVL";
+  const std::size_t at = text::FindCI(s, kName);
+  std::size_t close = 0;
+  if (at == text::npos || !CallAt(s, at, kName.size(), close)) return std::string(s);
+  const std::size_t argStart = at + kName.size() + 1;
+  std::string out(s.substr(0, at));
+  out += "NVL(";
+  out += s.substr(argStart, close - argStart);
+  out += ",0)";
+  out += s.substr(close + 1);
+  return out;
+}
+
+// Each round replaces the first occurrence, letters compared without regard to case, of the call
+// at the first upper-case "POSITION(" not passed over; a call that cannot be cut is passed over.
+std::string PositionToInstrAsWorded(std::string s) {
+  std::size_t from = 0;
+  while (true) {
+    const std::size_t at = s.find(kPosition, from);
+    if (at == text::npos) break;
+    std::string_view a, b;
+    std::size_t close = 0;
+    if (!PositionCall(s, at, a, b, close)) {
+      from = at + kPosition.size();
+      continue;
+    }
+    const std::string oldCall = s.substr(at, close + 1 - at);
+    const std::string newCall = Instr(a, b);
+    const std::size_t first = text::FindCI(s, oldCall);
+    s.replace(first, oldCall.size(), newCall);
+    if (first < from) from = first;
+  }
+  return s;
+}
+
+// When every "position(" of the text is written in upper case, the first occurrence of a call
+// is the call itself, nothing before it changes any more, and a rewritten call (shorter than the
+// call) is written in place over the call's tail; the search goes on from its start, where a
+// "POSITION(" of its arguments may now stand.
+std::string PositionToInstr(std::string s) {
+  for (std::size_t at = text::FindCI(s, kPosition); at != text::npos; at = text::FindCI(s, kPosition, at + 1)) {
+    if (s.compare(at, kPosition.size(), kPosition) != 0) return PositionToInstrAsWorded(std::move(s));
+  }
+  std::string out;
+  std::size_t flushed = 0;
+  std::size_t from = 0;
+  while (true) {
+    const std::size_t at = s.find(kPosition, from);
+    if (at == text::npos) break;
+    std::string_view a, b;
+    std::size_t close = 0;
+    if (!PositionCall(s, at, a, b, close)) {
+      from = at + kPosition.size();
+      continue;
+    }
+    const std::string newCall = Instr(a, b);
+    out.append(s, flushed, at - flushed);
+    const std::size_t newStart = close + 1 - newCall.size();
+    s.replace(newStart, newCall.size(), newCall);
+    flushed = newStart;
+    from = newStart;
+  }
+  if (flushed == 0) return s;
+  out.append(s, flushed, std::string::npos);
+  return out;
+}
+
+}  // namespace zr::sqlt::udf
