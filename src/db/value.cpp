@@ -138,10 +138,10 @@ int64_t ValueAsInteger(const TFDValue& v) {
                         },
                         [&v](const TFDBcd& b) {
                           // Exact for whole numbers; a fraction is rounded like a floating-point value.
-                          int64_t whole = b.Unscaled;
+                          if (b.Scale == 0) return b.Unscaled;
                           int64_t divisor = 1;
                           for (int s = 0; s < b.Scale && s < 18; ++s) divisor *= 10;
-                          if (b.Scale > 0 && b.Scale <= 18 && whole % divisor == 0) return whole / divisor;
+                          if (b.Scale > 0 && b.Scale <= 18 && b.Unscaled % divisor == 0) return b.Unscaled / divisor;
                           return RoundToInteger(BcdToDouble(b), v);
                         },
                         [&v](const TFDTimeStamp& t) { return RoundToInteger(t.Value, v); },
