@@ -1,0 +1,137 @@
+// The SQL log file: where it lies, its name, its lines, and its input/output errors.
+
+#include <gtest/gtest.h>
+#include <unistd.h>
+
+#include <filesystem>
+#include <fstream>
+#include <string>
+
+#include "data/sql_log.h"
+#include "support/log_folder.h"
+
+namespace zr::data {
+namespace {
+
+namespace fs = std::filesystem;
+
+class SqlLogTest : public ::testing::Test {
+ protected:
+  SqlLogTest()
+      : dir_(fs::temp_directory_path() / ("zr_log_" + std::to_string(getpid()))),
+        log_((dir_ / "app").string() + "/") {}
+  void SetUp() override { fs::create_directories(dir_ / "app"); }
+  void TearDown() override { fs::remove_all(dir_); }
+
+  // The one line written for `statement`, its time stamp replaced by "<ts>" after its shape was checked.
+  std::string LineFor(const std::string& statement) {
+    GravaLogSQL("PCFAB01", "10.0.0.7", "maria", statement);
+    const auto lines = testing::LogFolder::Lines(log_.TodaysFile("PCFAB01"));
+    EXPECT_EQ(lines.size(), 1u);
+    fs::remove(log_.TodaysFile("PCFAB01"));
+    if (lines.empty()) return {};
+    std::string line = lines[0];
+    const std::string head = "|10.0.0.7|maria|";
+    EXPECT_EQ(line.substr(0, head.size()), head);
+    EXPECT_TRUE(testing::LooksLikeTimeStamp(line.substr(head.size(), 17))) << line;
+    return line.replace(head.size(), 17, "<ts>");
+  }
+
+  fs::path dir_;
+  testing::LogFolder log_;
+};
+
+TEST_F(SqlLogTest, EachStatementBecomesOneLineOfFourFieldsBetweenBarsEndedByCrLf) {
+  struct Case {
+    const char* name;
+    const char* statement;
+    const char* logged;
+  };
+  const Case cases[] = {
+      {"the final line break of the SQL text is trimmed away", "SELECT EMP_PAT, EMP_NOME FROM EMPRESA\r\n",
+       "SELECT EMP_PAT, EMP_NOME FROM EMPRESA"},
+      {"three lines are joined by single blanks", "SELECT A\r\nFROM T\r\nWHERE X = 1\r\n",
+       "SELECT A FROM T WHERE X = 1"},
+      {"a bar inside the statement becomes sharp s", "SELECT 'a|b' || 'c' FROM T",
+       "SELECT 'a\xC3\x9F"
+       "b' \xC3\x9F\xC3\x9F 'c' FROM T"},
+      {"a lone CR and a lone LF are written as they are", "SELECT 1\rFROM T\nWHERE 1=1",
+       "SELECT 1\rFROM T\nWHERE 1=1"},
+      {"a CR before a CR LF pair stays", "A\r\r\nB", "A\r B"},
+      {"blanks and control characters at both ends are trimmed", "\t \x01 SELECT 1 \x02\r\n\r\n", "SELECT 1"},
+      {"text in UTF-8 is written unchanged", "UPDATE T SET NOME = 'Produção'", "UPDATE T SET NOME = 'Produção'"},
+      {"an empty statement leaves an empty field", "", ""},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.name);
+    EXPECT_EQ(LineFor(c.statement), std::string("|10.0.0.7|maria|<ts>|") + c.logged + "|\r\n");
+  }
+}
+
+TEST_F(SqlLogTest, EmptyUserAndAddressStartTheLineWithThreeBarsAndTheTimeStamp) {
+  GravaLogSQL("PCFAB01", "", "", "SELECT 1");
+  const auto lines = testing::LogFolder::Lines(log_.TodaysFile("PCFAB01"));
+  ASSERT_EQ(lines.size(), 1u);
+  EXPECT_EQ(lines[0].substr(0, 3), "|||");
+  EXPECT_TRUE(testing::LooksLikeTimeStamp(lines[0].substr(3, 17)));
+  EXPECT_EQ(lines[0].substr(20), "|SELECT 1|\r\n");
+}
+
+TEST_F(SqlLogTest, EntriesAreAppendedInOrderToTheDaysFileOfTheMachine) {
+  fs::create_directories(log_.Base() + "Logs");
+  std::ofstream(log_.TodaysFile("PCFAB01"), std::ios::binary) << "linha anterior\r\n";
+  GravaLogSQL("PCFAB01", "1.2.3.4", "", "SELECT 1");
+  GravaLogSQL("PCFAB01", "1.2.3.4", "", "SELECT 2");
+  GravaLogSQL("PCFAB02", "1.2.3.4", "", "SELECT 3");
+  const auto lines = testing::LogFolder::Lines(log_.TodaysFile("PCFAB01"));
+  ASSERT_EQ(lines.size(), 3u);
+  EXPECT_EQ(lines[0], "linha anterior\r\n");
+  EXPECT_NE(lines[1].find("|SELECT 1|"), std::string::npos);
+  EXPECT_NE(lines[2].find("|SELECT 2|"), std::string::npos);
+  EXPECT_EQ(testing::LogFolder::Lines(log_.TodaysFile("PCFAB02")).size(), 1u) << "one file per machine";
+}
+
+TEST_F(SqlLogTest, WithoutAMachineNameTheFileIsMaqDesconhecida) {
+  GravaLogSQL("", "1.2.3.4", "", "SELECT 1");
+  EXPECT_TRUE(fs::is_regular_file(log_.TodaysFile("")));
+  EXPECT_NE(log_.TodaysFile("").find("/Logs/MaqDesconhecida-"), std::string::npos);
+  EXPECT_EQ(testing::LogFolder::Lines(log_.TodaysFile("")).size(), 1u);
+}
+
+TEST_F(SqlLogTest, MissingLevelsOfTheFolderAreCreated) {
+  testing::LogFolder deeper((dir_ / "a" / "b").string() + "/");
+  GravaLogSQL("PCFAB01", "", "", "SELECT 1");
+  EXPECT_EQ(testing::LogFolder::Lines(deeper.TodaysFile("PCFAB01")).size(), 1u);
+}
+
+TEST_F(SqlLogTest, WhenLogsIsAFileTheEntryGoesToTheExecutablesFolder) {
+  std::ofstream(log_.Base() + "Logs") << "not a folder";
+  GravaLogSQL("PCFAB01", "", "", "SELECT 1");
+  const std::string fileName = fs::path(log_.TodaysFile("PCFAB01")).filename().string();
+  const auto lines = testing::LogFolder::Lines(log_.Base() + fileName);
+  ASSERT_EQ(lines.size(), 1u);
+  EXPECT_EQ(lines[0].substr(20), "|SELECT 1|\r\n");
+  EXPECT_TRUE(fs::is_regular_file(log_.Base() + "Logs")) << "left as it was";
+}
+
+TEST_F(SqlLogTest, AFileThatCannotBeOpenedIsAnInputOutputError) {
+  fs::create_directories(log_.TodaysFile("PCFAB01"));  // a folder where the file should be
+  EXPECT_THROW(GravaLogSQL("PCFAB01", "", "", "SELECT 1"), EInOutError);
+}
+
+int OpenDescriptors() {
+  int count = 0;
+  for ([[maybe_unused]] const auto& entry : fs::directory_iterator("/proc/self/fd")) ++count;
+  return count;
+}
+
+TEST_F(SqlLogTest, AWriteThatFailsAfterTheOpenClosesTheFileBeforeTheErrorLeaves) {
+  fs::create_directories(log_.Base() + "Logs");
+  fs::create_symlink("/dev/full", log_.TodaysFile("PCFAB01"));  // opens, then every write fails: disk full
+  const int before = OpenDescriptors();
+  EXPECT_THROW(GravaLogSQL("PCFAB01", "", "", "SELECT 1"), EInOutError);
+  EXPECT_EQ(OpenDescriptors(), before);
+}
+
+}  // namespace
+}  // namespace zr::data
