@@ -9,10 +9,6 @@ namespace zr::db::firebird {
 
 namespace {
 
-// The engine's message format holds at most 64 KB; each input also carries a 2-byte null flag and
-// alignment, so a block is kept below this.
-constexpr unsigned kMaxBlockMessageBytes = 60000;
-
 const char* CharSetName(unsigned charSet) {
   switch (charSet) {
     case kCharSetNone: return "NONE";
@@ -139,23 +135,8 @@ std::optional<std::string> BuildExecuteBlock(std::string_view sql, Firebird::IMe
     block += NameMarkers(sql, e);
     block += ";\nROWS_AFFECTED = ROWS_AFFECTED + ROW_COUNT;\n";
   }
-  block += "END";
+  block += "SUSPEND;\nEND";  // the one row that carries ROWS_AFFECTED
   return block;
-}
-
-int ElementsPerBlock(Firebird::IMessageMetadata* input) {
-  Status status;
-  const unsigned count = input->getCount(status.get());
-  unsigned bytes = 0;
-  for (unsigned j = 0; j < count; ++j) {
-    const unsigned type = input->getType(status.get(), j) & ~1u;
-    // value, VARCHAR length word, null flag and the worst alignment padding
-    bytes += input->getLength(status.get(), j) + (type == SQL_VARYING ? 2u : 0u) + 2u + 8u;
-  }
-  if (bytes == 0) {
-    return kMaxElementsPerBlock;
-  }
-  return std::clamp(static_cast<int>(kMaxBlockMessageBytes / bytes), 1, kMaxElementsPerBlock);
 }
 
 }  // namespace zr::db::firebird

@@ -5,7 +5,7 @@
 //   INSERT INTO T (A, B) VALUES (?, ?)   x2  ->
 //   EXECUTE BLOCK (p0_0 INTEGER = ?, p0_1 VARCHAR(10) CHARACTER SET UTF8 = ?, p1_0 ..., p1_1 ...)
 //   RETURNS (ROWS_AFFECTED BIGINT) AS BEGIN ROWS_AFFECTED = 0;
-//   INSERT INTO T (A, B) VALUES (:p0_0, :p0_1); ROWS_AFFECTED = ROWS_AFFECTED + ROW_COUNT; ... END
+//   INSERT INTO T (A, B) VALUES (:p0_0, :p0_1); ROWS_AFFECTED = ROWS_AFFECTED + ROW_COUNT; ... SUSPEND; END
 
 #include <optional>
 #include <string>
@@ -30,9 +30,5 @@ std::optional<std::string> DeclaredType(Firebird::IMessageMetadata* metadata, un
 // an input cannot be declared.
 std::optional<std::string> BuildExecuteBlock(std::string_view sql, Firebird::IMessageMetadata* input,
                                              int elements);
-
-// How many elements one block may carry: at most kMaxElementsPerBlock, and few enough for the block's
-// input message to stay within the engine's 64 KB message limit.
-int ElementsPerBlock(Firebird::IMessageMetadata* input);
 
 }  // namespace zr::db::firebird

@@ -223,7 +223,7 @@ void FbStatement::ExecuteSingle(const std::vector<driver::ParamColumn>& params, 
 
 void FbStatement::ExecuteBlocks(const std::vector<driver::ParamColumn>& params, int times, int offset,
                                 Firebird::ITransaction* tra) {
-  const int perBlock = Guarded([&] { return ElementsPerBlock(input_.get()); });
+  const int perBlock = kMaxElementsPerBlock;
   const auto run = [&] {
     for (int done = 0; done < times;) {
       const int elements = std::min(perBlock, times - done);
