@@ -1,0 +1,216 @@
+#include "app/actions.h"
+
+#include <exception>
+
+#include "app/company.h"
+#include "app/sql_text.h"
+#include "db/errors.h"
+
+namespace zr::app {
+
+namespace {
+
+void Lines(data::TZRQuery& query, std::initializer_list<std::string> lines) {
+  query.Close();
+  query.SQL().Clear();
+  for (const std::string& line : lines) query.SQL().Add(line);
+}
+
+std::string ErrorMessage(std::exception_ptr error) {
+  try {
+    std::rethrow_exception(error);
+  } catch (const std::exception& e) {
+    return e.what();
+  } catch (...) {
+    return "Erro desconhecido.";
+  }
+}
+
+// The common frame of both actions: busy while `body` runs, one transaction committed at the end, every
+// failure rolled back and shown, the window closed after success.
+template <class Body>
+ActionResult RunAction(const TFormComponents& C, ActionUi& Ui, Body body) {
+  ActionResult result;
+  Ui.SetBusy(true);
+  try {
+    body(result);
+    Ui.SetBusy(false);
+    C.ZRTransaction1->CommitRetaining();
+    result.Ok = true;
+    result.Message = kMsgConcluida;
+    Ui.ShowMessage(result.Message, kWindowCaption);
+    Ui.CloseWindow();
+  } catch (...) {
+    const std::string message = ErrorMessage(std::current_exception());
+    Ui.SetBusy(false);
+    if (!result.Ok) {
+      // A rollback that fails too (the server is gone) leaves nothing committed either: the server drops
+      // the work of a lost attachment. The user still learns the first error.
+      try {
+        C.ZRTransaction1->RollbackRetaining();
+      } catch (...) {
+      }
+    }
+    result.Ok = false;
+    result.Message = std::string(kMsgErro) + "\r" + message;
+    Ui.ShowMessage(result.Message, kWindowCaption);
+  }
+  return result;
+}
+
+// The technical sheet of one order and part: materials and colours with their highest priced cost.
+void AbreFichaTecnica(data::TZRQuery& QryCons, const std::string& NmPCPFT2, const std::string& NmPCPFT3,
+                      const std::string& NmMAT_ITEN, const std::string& Codigo, const std::string& Parte) {
+  Lines(QryCons,
+        {"SELECT PCPFT2.TIPO, PCPFT2.INSUMO, PCPFT2.SETOR, PCPFT2.APLICACAO, PCPFT2.PARTE, PCPFT2.FAIXA, "
+         "PCPFT2.CONSUMO,",
+         "PCPFT3.COR, PCPFT3.COR_I, PCPFT2.ID, MAX(MAT_ITEN.PRECO_MED) AS CUSTO",
+         "FROM " + NmPCPFT2 + " PCPFT2 ",
+         "INNER JOIN " + NmPCPFT3 +
+             " PCPFT3 ON (PCPFT2.CODIGO = PCPFT3.CODIGO AND PCPFT2.INSUMO = PCPFT3.INSUMO AND PCPFT2.ID = "
+             "PCPFT3.ID)",
+         "LEFT JOIN " + NmMAT_ITEN +
+             " MAT_ITEN ON (PCPFT2.INSUMO = MAT_ITEN.CODIGO AND PCPFT3.COR_I = MAT_ITEN.COR AND PCPFT2.PRECO = " +
+             QuotedStr("S") + ")",
+         "WHERE PCPFT2.CODIGO = " + QuotedStr(Codigo)});
+  if (!Trim(Parte).empty()) QryCons.SQL().Add("AND PCPFT2.PARTE IN (" + QuotedStr(Parte) + ")");
+  QryCons.SQL().Add(
+      "GROUP BY PCPFT2.TIPO, PCPFT2.INSUMO, PCPFT2.SETOR, PCPFT2.APLICACAO, PCPFT2.PARTE, PCPFT2.FAIXA, "
+      "PCPFT2.CONSUMO,");
+  QryCons.SQL().Add("PCPFT3.COR, PCPFT3.COR_I, PCPFT2.ID");
+  QryCons.SQL().Add("ORDER BY PCPFT2.ID");
+  QryCons.Open();
+  QryCons.FetchAll();
+}
+
+// Replaces the PCPFTOF rows of one order and part by the rows of the open technical sheet.
+void GravaOrdem(const TFormComponents& C, const std::string& NmPCPFTOF, const std::string& Numero,
+                const std::string& Parte, ActionResult& result) {
+  data::TZRQuery& QryCons = *C.QryCons;
+  data::TZRQuery& QryInsert = *C.QryInsert;
+  data::TZRQuery& QryAux = *C.QryAux;
+
+  Lines(QryInsert, {"INSERT INTO " + NmPCPFTOF,
+                    "(NUMERO, TIPO, INSUMO, SETOR, APLICACAO, PARTE, FAIXA, CONSUMO, COR, COR_I, ID, CUSTO, "
+                    "SITUACAO, DATA)",
+                    "VALUES",
+                    "(:NUMERO, :TIPO, :INSUMO, :SETOR, :APLICACAO, :PARTE, :FAIXA, :CONSUMO, :COR, :COR_I, :ID, "
+                    ":CUSTO, :SITUACAO, :DATA)"});
+  QryInsert.Params().SetArraySize(QryCons.RecordCount());
+
+  Lines(QryAux, {"DELETE FROM " + NmPCPFTOF, "WHERE NUMERO = " + QuotedStr(Numero)});
+  if (!Trim(Parte).empty()) QryAux.SQL().Add("AND PARTE IN (" + QuotedStr(Parte) + ")");
+  QryAux.ExecSQL();
+  result.Excluidas += QryAux.RowsAffected();
+
+  db::TFDParams& p = QryInsert.Params();
+  int i = 0;
+  for (QryCons.First(); !QryCons.Eof(); QryCons.Next()) {
+    p.ParamByName("NUMERO").AsStrings[i] = Numero;
+    p.ParamByName("TIPO").AsStrings[i] = QryCons.FieldByName("TIPO").AsString();
+    p.ParamByName("INSUMO").AsStrings[i] = QryCons.FieldByName("INSUMO").AsString();
+    p.ParamByName("SETOR").AsStrings[i] = QryCons.FieldByName("SETOR").AsString();
+    p.ParamByName("APLICACAO").AsStrings[i] = QryCons.FieldByName("APLICACAO").AsString();
+    p.ParamByName("PARTE").AsStrings[i] = QryCons.FieldByName("PARTE").AsString();
+    p.ParamByName("FAIXA").AsStrings[i] = QryCons.FieldByName("FAIXA").AsString();
+    p.ParamByName("CONSUMO").AsFloats[i] = QryCons.FieldByName("CONSUMO").AsFloat();
+    p.ParamByName("COR").AsStrings[i] = QryCons.FieldByName("COR").AsString();
+    p.ParamByName("COR_I").AsStrings[i] = QryCons.FieldByName("COR_I").AsString();
+    p.ParamByName("ID").AsIntegers[i] = QryCons.FieldByName("ID").AsInteger();
+    p.ParamByName("CUSTO").AsFloats[i] = QryCons.FieldByName("CUSTO").AsFloat();
+    p.ParamByName("SITUACAO").AsStrings[i] = "A";
+    p.ParamByName("DATA").AsDates[i] = db::Now();
+    ++i;
+  }
+  QryInsert.Execute(i, 0);
+  result.Gravadas += i;
+}
+
+}  // namespace
+
+ActionResult BitBtn1Click(const TFormComponents& C, const ActionInput& Input, ActionUi& Ui) {
+  return RunAction(C, Ui, [&](ActionResult& result) {
+    data::TZRQuery& QryAux = *C.QryAux;
+    data::TZRQuery& QryBusca = *C.QryBusca;
+    data::TZRQuery& QryCons = *C.QryCons;
+
+    const std::string nmPCPFT2 = BuscaArquivo(QryAux, Input.Empresa, "PCPFT2");
+    const std::string nmPCPFT3 = BuscaArquivo(QryAux, Input.Empresa, "PCPFT3");
+    const std::string nmMAT_ITEN = BuscaArquivo(QryAux, Input.Empresa, "MAT_ITEN");
+    const std::string nmPCPFTOF = BuscaArquivo(QryAux, Input.Empresa, "PCPFTOF");
+
+    QryBusca.Close();
+    QryBusca.SQL().Clear();
+    QryBusca.SQL().Add("SELECT DISTINCT OF_I.NUMERO, FACCAO.PARTE, OF1.CODIGO");
+    QryBusca.SQL().Add("FROM " + BuscaArquivo(QryAux, Input.Empresa, "OF1") + " OF1");
+    QryBusca.SQL().Add("LEFT JOIN " + BuscaArquivo(QryAux, Input.Empresa, "OF_ITEN") +
+                       " OF_I ON (OF1.NUMERO = OF_I.NUMERO)");
+    QryBusca.SQL().Add("INNER JOIN " + BuscaArquivo(QryAux, Input.Empresa, "FACCAO") +
+                       " FACCAO ON (OF1.NUMERO = FACCAO.NUMERO)");
+    QryBusca.SQL().Add("WHERE OF1.DT_INICIO >= " + DateLiteral(Input.Desde));
+    if (Input.Pendente) QryBusca.SQL().Add("AND OF_I.QTDE > 0");
+
+    QryBusca.Open();
+    QryBusca.FetchAll();
+    result.OrdensPartes = QryBusca.RecordCount();
+    Ui.SetProgressMax(QryBusca.RecordCount());
+    QryBusca.First();
+
+    while (!QryBusca.Eof()) {
+      const std::string numero = QryBusca.FieldByName("Numero").AsString();
+      const std::string parte = QryBusca.FieldByName("Parte").AsString();
+      const std::string codigo = QryBusca.FieldByName("Codigo").AsString();
+
+      AbreFichaTecnica(QryCons, nmPCPFT2, nmPCPFT3, nmMAT_ITEN, codigo, parte);
+      if (!QryCons.IsEmpty()) GravaOrdem(C, nmPCPFTOF, numero, parte, result);
+
+      ++result.Processadas;
+      Ui.SetProgress(QryBusca.RecNo());
+      Ui.ProcessMessages();
+      QryBusca.Next();
+    }
+  });
+}
+
+ActionResult BitBtn2Click(const TFormComponents& C, const ActionInput& Input, ActionUi& Ui) {
+  return RunAction(C, Ui, [&](ActionResult& result) {
+    data::TZRQuery& QryAux = *C.QryAux;
+    data::TZRQuery& QryCons = *C.QryCons;
+    data::TZRQuery& QryInsert = *C.QryInsert;
+
+    const std::string nmPCPFTOF = BuscaArquivo(QryAux, Input.Empresa, "PCPFTOF");
+
+    QryCons.Close();
+    QryCons.SQL().Clear();
+    QryCons.SQL().Add("SELECT PCPFTOF.*, ");
+    QryCons.SQL().Add("COALESCE((SELECT SUM(MAT_MOV.QTDE) AS QTDE FROM " +
+                      BuscaArquivo(QryAux, Input.Empresa, "MAT_MOV") + " MAT_MOV");
+    QryCons.SQL().Add("WHERE SUBSTRING(MAT_MOV.NUM_DOCTO FROM 1 FOR 6) = PCPFTOF.NUMERO");
+    QryCons.SQL().Add("AND MAT_MOV.CODIGO   = PCPFTOF.INSUMO");
+    QryCons.SQL().Add("AND MAT_MOV.COR      = PCPFTOF.COR_I");
+    QryCons.SQL().Add("AND MAT_MOV.OPERACAO = " + QuotedStr("S"));
+    QryCons.SQL().Add("AND MAT_MOV.TP_MOV   = " + QuotedStr("BC") + "),0) AS QTDE_BAI");
+    QryCons.SQL().Add("FROM " + BuscaArquivo(QryAux, Input.Empresa, "PCPFTOF") + " PCPFTOF");
+    QryCons.SQL().Add("WHERE PCPFTOF.DATA >= " + DateLiteral(Input.Desde));
+    QryCons.Open();
+    QryCons.First();
+
+    while (!QryCons.Eof()) {
+      if (QryCons.FieldByName("QTDE_BAI").AsFloat() > 0) {
+        Lines(QryInsert, {"UPDATE " + nmPCPFTOF + " SET ",
+                          "SITUACAO = " + QuotedStr("B"),
+                          "WHERE NUMERO = " + QuotedStr(QryCons.FieldByName("Numero").AsString()),
+                          "AND INSUMO = " + QuotedStr(QryCons.FieldByName("Insumo").AsString()),
+                          "AND COR_I = " + QuotedStr(QryCons.FieldByName("Cor_I").AsString()),
+                          "AND SITUACAO = " + QuotedStr("A")});
+        QryInsert.ExecSQL();
+        result.Baixadas += QryInsert.RowsAffected();
+      }
+      ++result.Processadas;
+      Ui.ProcessMessages();
+      QryCons.Next();
+    }
+  });
+}
+
+}  // namespace zr::app

@@ -1,0 +1,37 @@
+#pragma once
+// The command line of zembra-cli.
+
+#include <stdexcept>
+#include <string>
+#include <vector>
+
+#include "db/datetime.h"
+
+namespace zr::app::cli {
+
+enum class Command { Importar, Situacao, Ajuda };
+
+struct Options {
+  Command Acao = Command::Ajuda;
+  std::string Empresa;       // EMP_PAT of the company
+  db::TDateTime Desde = 0.0;
+  bool Pendente = false;
+  std::string Ini;           // empty: zr.ini next to the executable
+};
+
+// A command line that cannot be run; the message says what is wrong.
+class UsageError : public std::runtime_error {
+ public:
+  using std::runtime_error::runtime_error;
+};
+
+// Parses the arguments after the program name. UsageError for anything missing, unknown or malformed.
+Options ParseArguments(const std::vector<std::string>& args);
+
+// A date written DD/MM/YYYY; UsageError when it is not a valid calendar date in that form.
+db::TDateTime ParseDate(const std::string& text);
+
+// The text of --help.
+std::string HelpText();
+
+}  // namespace zr::app::cli

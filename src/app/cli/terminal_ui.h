@@ -1,0 +1,36 @@
+#pragma once
+// Progress and messages of an action on a terminal.
+
+#include <cstdio>
+#include <string>
+
+#include "app/action_ui.h"
+
+namespace zr::app::cli {
+
+// Progress goes to `progress` (redrawn in place when it is a terminal, else left out); the action's final
+// message goes to `messages`, its carriage returns as line breaks.
+class TerminalUi : public ActionUi {
+ public:
+  TerminalUi(std::FILE* progress, std::FILE* messages, bool statusRows);
+
+  void SetBusy(bool Busy) override;
+  void SetProgressMax(int Max) override;
+  void SetProgress(int Position) override;
+  void ProcessMessages() override;
+  void ShowMessage(const std::string& Text, const std::string& Caption) override;
+  void CloseWindow() override {}
+
+ private:
+  void EndProgressLine();
+
+  std::FILE* progress_;
+  std::FILE* messages_;
+  bool statusRows_;
+  bool terminal_;
+  bool lineOpen_ = false;
+  int max_ = 0;
+  int rows_ = 0;
+};
+
+}  // namespace zr::app::cli

@@ -1,0 +1,195 @@
+#include "gui/form1.h"
+
+#include <QApplication>
+#include <QCheckBox>
+#include <QComboBox>
+#include <QFontDatabase>
+#include <QFrame>
+#include <QLabel>
+#include <QMessageBox>
+#include <QProgressBar>
+#include <QPushButton>
+#include <QResizeEvent>
+
+#include "app/actions.h"
+#include "app/company.h"
+#include "app/settings.h"
+#include "app/startup.h"
+#include "date_field.h"
+#include "db/errors.h"
+#include "host/host.h"
+
+namespace zr::gui {
+
+namespace {
+
+MessageHook& Hook() {
+  static MessageHook hook;
+  return hook;
+}
+
+constexpr int kClientWidth = 624;
+constexpr int kClientHeight = 157;
+constexpr int kProgressHeight = 16;
+
+// Tahoma 8 point (11 pixels); where Tahoma is absent, a sans-serif font of the same size.
+QFont WindowFont() {
+  const QStringList families = QFontDatabase::families();
+  QFont font;
+  for (const char* family : {"Tahoma", "DejaVu Sans", "Liberation Sans"}) {
+    if (families.contains(family)) {
+      font.setFamily(family);
+      break;
+    }
+  }
+  font.setPixelSize(11);
+  return font;
+}
+
+QString Q(const std::string& text) { return QString::fromStdString(text); }
+
+template <class W>
+W* Place(W* widget, const char* name, int left, int top, int width, int height) {
+  widget->setObjectName(name);
+  widget->setGeometry(left, top, width, height);
+  return widget;
+}
+
+}  // namespace
+
+void SetMessageHook(MessageHook hook) { Hook() = std::move(hook); }
+
+void ShowMessageBox(QWidget* parent, MessageKind kind, const std::string& caption, const std::string& text) {
+  if (Hook()) {
+    Hook()(kind, caption, text);
+    return;
+  }
+  QString shown = Q(text);
+  shown.replace('\r', '\n');
+  const QMessageBox::Icon icon = kind == MessageKind::Information ? QMessageBox::Information
+                                 : kind == MessageKind::Error     ? QMessageBox::Critical
+                                                                  : QMessageBox::NoIcon;
+  QMessageBox box(icon, Q(caption), shown, QMessageBox::Ok, parent);
+  box.exec();
+}
+
+TForm1::TForm1(std::string settingsPath, QWidget* parent)
+    : QWidget(parent),
+      settingsPath_(std::move(settingsPath)),
+      title_(app::ApplicationTitle(host::ExecutablePath())),
+      c_(app::CreateFormComponents(owner_)) {
+  setObjectName("Form1");
+  setAttribute(Qt::WA_DeleteOnClose);
+  CreateControls();
+  FormCreate();
+}
+
+TForm1::~TForm1() {
+  if (cursorSet_) QApplication::restoreOverrideCursor();
+}
+
+void TForm1::CreateControls() {
+  setWindowTitle(app::kWindowCaption);
+  setFont(WindowFont());
+  QPalette face = palette();
+  face.setColor(QPalette::Window, face.color(QPalette::Button));
+  setPalette(face);
+  setAutoFillBackground(true);
+  resize(kClientWidth, kClientHeight);
+
+  PbPCPFTOF = Place(new QProgressBar(this), "PbPCPFTOF", 0, kClientHeight - kProgressHeight, kClientWidth,
+                    kProgressHeight);
+  PbPCPFTOF->setMinimum(0);
+  PbPCPFTOF->setMaximum(100);
+  PbPCPFTOF->setValue(0);
+  PbPCPFTOF->setTextVisible(false);
+
+  Panel1 = Place(new QFrame(this), "Panel1", 0, 0, kClientWidth, kClientHeight - kProgressHeight);
+  Panel1->setFrameStyle(QFrame::Panel | QFrame::Raised);
+
+  CbEmp = Place(new QComboBox(Panel1), "CbEmp", 7, 10, 408, 21);
+  CbEmp->setEditable(false);
+  Label68 = Place(new QLabel("A partir de", Panel1), "Label68", 8, 38, 51, 13);
+  EdtOFEmi = Place(new TDateField(Panel1), "EdtOFEmi", 62, 34, 87, 21);
+  EdtOFEmi->setDate(QDate(2000, 1, 1));
+  CbOFPend = Place(new QCheckBox("OF Pendente", Panel1), "CbOFPend", 157, 37, 85, 17);
+  CbOFPend->setChecked(true);
+  BitBtn1 = Place(new QPushButton("Importar", Panel1), "BitBtn1", 8, 58, 94, 30);
+  BitBtn2 = Place(new QPushButton("Atualizar Situação", Panel1), "BitBtn2", 105, 58, 94, 30);
+
+  PbPCPFTOF->setFocusPolicy(Qt::NoFocus);
+  setTabOrder(BitBtn1, CbEmp);
+  setTabOrder(CbEmp, EdtOFEmi);
+  setTabOrder(EdtOFEmi, CbOFPend);
+  setTabOrder(CbOFPend, BitBtn2);
+  BitBtn1->setFocus();
+
+  connect(BitBtn1, &QPushButton::clicked, this, &TForm1::BitBtn1Click);
+  connect(BitBtn2, &QPushButton::clicked, this, &TForm1::BitBtn2Click);
+}
+
+void TForm1::resizeEvent(QResizeEvent* event) {
+  // The progress bar stays docked to the bottom edge, the panel fills the rest.
+  const int w = event->size().width(), h = event->size().height();
+  PbPCPFTOF->setGeometry(0, h - kProgressHeight, w, kProgressHeight);
+  Panel1->setGeometry(0, 0, w, h - kProgressHeight);
+  QWidget::resizeEvent(event);
+}
+
+void TForm1::FormCreate() {
+  try {
+    app::ConectaBanco(*c_.ZRDatabase1, settingsPath_);
+  } catch (const db::EAbort&) {
+    return;
+  } catch (const std::exception& e) {
+    ShowMessageBox(this, MessageKind::Standard, title_, std::string(app::kMsgFalhaConexao) + "\r" + e.what());
+    return;  // the rest of the start-up is abandoned silently
+  }
+  try {
+    CbEmp->clear();
+    app::CarregaEmpresas(*c_.QryAux, [this](const std::string& item) { CbEmp->addItem(Q(item)); });
+    CbEmp->setCurrentIndex(0);
+  } catch (const db::EAbort&) {
+  } catch (const std::exception& e) {
+    ShowMessageBox(this, MessageKind::Error, title_, e.what());
+  }
+}
+
+double TForm1::DataInicial() const {
+  if (EdtOFEmi->IsEmpty()) return 0.0;
+  const QDate d = EdtOFEmi->date();
+  return db::EncodeDateTime(db::TDateParts{d.year(), d.month(), d.day()});
+}
+
+app::ActionInput TForm1::Input() const {
+  return app::ActionInput{CbEmp->currentText().toStdString(), DataInicial(), CbOFPend->isChecked()};
+}
+
+void TForm1::BitBtn1Click() { app::BitBtn1Click(c_, Input(), *this); }
+
+void TForm1::BitBtn2Click() { app::BitBtn2Click(c_, Input(), *this); }
+
+void TForm1::SetBusy(bool Busy) {
+  if (Busy && !cursorSet_) {
+    QApplication::setOverrideCursor(Qt::WaitCursor);
+    cursorSet_ = true;
+  } else if (!Busy && cursorSet_) {
+    QApplication::restoreOverrideCursor();
+    cursorSet_ = false;
+  }
+  Panel1->setEnabled(!Busy);
+}
+
+void TForm1::SetProgressMax(int Max) { PbPCPFTOF->setMaximum(Max); }
+
+void TForm1::SetProgress(int Position) { PbPCPFTOF->setValue(Position); }
+
+void TForm1::ProcessMessages() { QCoreApplication::processEvents(); }
+
+void TForm1::ShowMessage(const std::string& Text, const std::string& Caption) {
+  ShowMessageBox(this, MessageKind::Information, Caption, Text);
+}
+
+void TForm1::CloseWindow() { close(); }
+
+}  // namespace zr::gui

@@ -1,0 +1,43 @@
+#pragma once
+// The two actions of the window: "Importar" and "Atualizar Situação".
+
+#include <cstdint>
+#include <string>
+
+#include "app/action_ui.h"
+#include "app/components.h"
+#include "db/datetime.h"
+
+namespace zr::app {
+
+inline constexpr const char* kWindowCaption = "Zembra";
+inline constexpr const char* kMsgConcluida = "Importação concluída.";
+inline constexpr const char* kMsgErro = "Erro na importação.";
+
+// What the user chose on the window when pressing a button.
+struct ActionInput {
+  std::string Empresa;         // the company item text, "EMP_PAT | EMP_NOME" (empty when none is chosen)
+  db::TDateTime Desde = 0.0;   // the date field; the zero date when the field is empty or invalid
+  bool Pendente = true;        // "OF Pendente": only orders with an open quantity (import only)
+};
+
+// What an action did, for summaries. On failure the counts tell how far it came before the rollback.
+struct ActionResult {
+  bool Ok = false;
+  std::string Message;         // the text shown at the end
+  int OrdensPartes = 0;        // order and part rows listed (import)
+  int Processadas = 0;         // order and part rows, or status rows, handled
+  int64_t Excluidas = 0;       // PCPFTOF rows deleted (import)
+  int64_t Gravadas = 0;        // PCPFTOF rows written (import)
+  int64_t Baixadas = 0;        // PCPFTOF rows changed from "A" to "B" (status update)
+};
+
+// "Importar": replaces each listed order's PCPFTOF rows per part from the technical sheets, in one
+// transaction committed at the end; on any error rolls back and reports it. Shows the final message and,
+// after success, closes the window through `Ui`.
+ActionResult BitBtn1Click(const TFormComponents& C, const ActionInput& Input, ActionUi& Ui);
+
+// "Atualizar Situação": marks as "B" the open PCPFTOF rows whose material was withdrawn for the order.
+ActionResult BitBtn2Click(const TFormComponents& C, const ActionInput& Input, ActionUi& Ui);
+
+}  // namespace zr::app

@@ -1,0 +1,70 @@
+#pragma once
+// What the application's tests share: a fresh Firebird database per test (embedded, or on the server when
+// ZR_TEST_TARGET=server), the window's components connected through a zr.ini, and a recorder of what an
+// action shows.
+
+#include <functional>
+#include <memory>
+#include <string>
+#include <vector>
+
+#include "app/action_ui.h"
+#include "app/components.h"
+#include "db/component.h"
+#include "fixtures/firebird_db.h"
+
+namespace zr::app::testing {
+
+// True when the tests run against the Firebird server on 127.0.0.1:3050.
+bool UseServer();
+
+// A fresh, empty directory for one test, writable by the Firebird server.
+std::string FreshDir(const std::string& name);
+
+// A new database named after the test, with EMPRESA, ARQLOCAL and the companies' (empty) tables.
+struct TestDatabase {
+  fixtures::FbTarget Target;
+  std::string Dir;
+  std::string Ini;  // a zr.ini that opens Target
+  std::unique_ptr<fixtures::FbSession> Session;
+
+  static std::unique_ptr<TestDatabase> Create(const std::string& name,
+                                              const std::vector<fixtures::CompanyInfo>& companies);
+  void Exec(const std::string& sql) { Session->Exec(sql); }
+  std::vector<std::vector<std::string>> Select(const std::string& sql) { return Session->Select(sql); }
+  std::string Scalar(const std::string& sql) { return Session->Scalar(sql); }
+};
+
+// The window's components, owned by a plain owner, connected from a zr.ini.
+struct AppComponents {
+  db::TComponent Owner;
+  TFormComponents C = CreateFormComponents(Owner);
+  explicit AppComponents(const std::string& ini);
+};
+
+// Records everything an action asks of its surroundings, in order.
+class RecordingUi : public ActionUi {
+ public:
+  struct Message {
+    std::string Text;
+    std::string Caption;
+  };
+
+  void SetBusy(bool Busy) override;
+  void SetProgressMax(int Max) override;
+  void SetProgress(int Position) override;
+  void ProcessMessages() override;
+  void ShowMessage(const std::string& Text, const std::string& Caption) override;
+  void CloseWindow() override;
+
+  std::vector<std::string> Events;  // "busy", "ready", "max N", "pos N", "process", "message", "close"
+  std::vector<Message> Messages;
+  std::vector<int> Positions;
+  int Max = -1;
+  int Closes = 0;
+  int Processed = 0;
+  bool Busy = false;
+  std::function<void(int)> OnProcess;  // called with the count of ProcessMessages calls so far
+};
+
+}  // namespace zr::app::testing

@@ -1,0 +1,256 @@
+// The window on Qt's offscreen platform, driven with Qt Test, over a real Firebird database.
+
+#include <gtest/gtest.h>
+
+#include <QApplication>
+#include <QCheckBox>
+#include <QComboBox>
+#include <QDateEdit>
+#include <QFrame>
+#include <QLabel>
+#include <QPointer>
+#include <QProgressBar>
+#include <QPushButton>
+#include <QTest>
+#include <QTimer>
+#include <fstream>
+
+#include "app/startup.h"
+#include "app_test_support.h"
+#include "company_data.h"
+#include "gui/form1.h"
+#include "host/host.h"
+
+namespace zr::app::testing {
+namespace {
+
+using gui::MessageKind;
+
+struct Shown {
+  MessageKind Kind;
+  std::string Caption;
+  std::string Text;
+};
+
+QApplication& App() {
+  static int argc = 1;
+  static char name[] = "app_gui_test";
+  static char* argv[] = {name, nullptr};
+  static QApplication* app = new QApplication(argc, argv);
+  return *app;
+}
+
+class GuiTest : public ::testing::Test {
+ protected:
+  void SetUp() override {
+    App();
+    gui::SetMessageHook([this](MessageKind kind, const std::string& caption, const std::string& text) {
+      shown_.push_back({kind, caption, text});
+    });
+    db_ = TestDatabase::Create(::testing::UnitTest::GetInstance()->current_test_info()->name(),
+                               {{"02", "Malharia D'Ouro"}, {"01", "Confecção Zembra"}});
+  }
+  void TearDown() override {
+    delete form_.data();
+    gui::SetMessageHook(nullptr);
+  }
+
+  gui::TForm1* Open(const std::string& ini) {
+    form_ = new gui::TForm1(ini);
+    form_->show();
+    return form_.data();
+  }
+  template <class W>
+  W* Child(const char* name) {
+    W* w = form_->findChild<W*>(name);
+    EXPECT_NE(w, nullptr) << name;
+    return w;
+  }
+  // One order of company 01 with one sheet material, imported by the window.
+  void OneOrder(const std::string& start = "2018-02-01") {
+    CompanyData data(*db_, "01");
+    data.Order("000001", "PRD1", start);
+    data.Item("000001", 1, "5");
+    data.Part("000001", "FRENTE");
+    data.Sheet("PRD1", 1, "MAT1", "FRENTE", "1", "S", "001", "AZUL");
+  }
+  void ChooseCompany01() { Child<QComboBox>("CbEmp")->setCurrentIndex(1); }
+  void DeletePending() { QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete); }
+
+  std::unique_ptr<TestDatabase> db_;
+  std::vector<Shown> shown_;
+  QPointer<gui::TForm1> form_;
+};
+
+TEST_F(GuiTest, AGoodSettingsFileOpensTheWindowWithTheCompaniesInTheServersOrder) {
+  Open(db_->Ini);
+  EXPECT_TRUE(shown_.empty());
+  auto* cb = Child<QComboBox>("CbEmp");
+  ASSERT_EQ(cb->count(), 2);
+  EXPECT_EQ(cb->itemText(0).toStdString(), "02 | Malharia D'Ouro");
+  EXPECT_EQ(cb->itemText(1).toStdString(), "01 | Confecção Zembra");
+  EXPECT_EQ(cb->currentIndex(), 0);
+  EXPECT_FALSE(cb->isEditable());
+  EXPECT_TRUE(form_->Components().ZRDatabase1->Connected());
+}
+
+TEST_F(GuiTest, TheWindowHasItsControlsCaptionsPlacesAndDefaults) {
+  Open(db_->Ini);
+  EXPECT_EQ(form_->windowTitle().toStdString(), "Zembra");
+  EXPECT_EQ(form_->size(), QSize(624, 157));
+  EXPECT_EQ(form_->font().pixelSize(), 11);
+  struct Place {
+    const char* name;
+    QRect geometry;
+  };
+  const Place places[] = {
+      {"PbPCPFTOF", {0, 141, 624, 16}}, {"Panel1", {0, 0, 624, 141}},   {"CbEmp", {7, 10, 408, 21}},
+      {"Label68", {8, 38, 51, 13}},     {"EdtOFEmi", {62, 34, 87, 21}},  {"CbOFPend", {157, 37, 85, 17}},
+      {"BitBtn1", {8, 58, 94, 30}},     {"BitBtn2", {105, 58, 94, 30}},
+  };
+  for (const Place& p : places) {
+    SCOPED_TRACE(p.name);
+    EXPECT_EQ(Child<QWidget>(p.name)->geometry(), p.geometry);
+  }
+  EXPECT_EQ(Child<QLabel>("Label68")->text().toStdString(), "A partir de");
+  EXPECT_EQ(Child<QDateEdit>("EdtOFEmi")->text().toStdString(), "01/01/2000");
+  EXPECT_TRUE(Child<QDateEdit>("EdtOFEmi")->calendarPopup());
+  EXPECT_EQ(Child<QCheckBox>("CbOFPend")->text().toStdString(), "OF Pendente");
+  EXPECT_TRUE(Child<QCheckBox>("CbOFPend")->isChecked());
+  EXPECT_EQ(Child<QPushButton>("BitBtn1")->text().toStdString(), "Importar");
+  EXPECT_EQ(Child<QPushButton>("BitBtn2")->text().toStdString(), "Atualizar Situação");
+  EXPECT_EQ(Child<QProgressBar>("PbPCPFTOF")->minimum(), 0);
+  EXPECT_EQ(Child<QProgressBar>("PbPCPFTOF")->value(), 0);
+  for (const char* name : {"CbEmp", "Label68", "EdtOFEmi", "CbOFPend", "BitBtn1", "BitBtn2"}) {
+    EXPECT_EQ(Child<QWidget>(name)->parentWidget(), Child<QWidget>("Panel1")) << name;
+  }
+  for (const char* name : {"ZRDatabase1", "ZRTransaction1", "QryBusca", "QryAux", "QryCons", "QryInsert",
+                           "QryGrava"}) {
+    const db::TComponent* owner = form_->Components().ZRDatabase1->Owner();
+    EXPECT_NE(owner->FindComponent(name), nullptr) << name;
+  }
+}
+
+TEST_F(GuiTest, TabOrderRunsFromImportarThroughTheFieldsToAtualizarSituacao) {
+  Open(db_->Ini);
+  QApplication::setActiveWindow(form_);
+  ASSERT_TRUE(QTest::qWaitForWindowActive(form_));
+  Child<QWidget>("BitBtn1")->setFocus();
+  std::vector<std::string> order;
+  for (int i = 0; i < 5; ++i) {
+    QWidget* focus = QApplication::focusWidget();
+    while (focus && focus->objectName().isEmpty()) focus = focus->parentWidget();
+    order.push_back(focus ? focus->objectName().toStdString() : "");
+    QTest::keyClick(QApplication::focusWidget(), Qt::Key_Tab);
+  }
+  EXPECT_EQ(order, (std::vector<std::string>{"BitBtn1", "CbEmp", "EdtOFEmi", "CbOFPend", "BitBtn2"}));
+}
+
+TEST_F(GuiTest, AMissingSettingsFileShowsOneConnectionMessageAndTheWindowStillOpens) {
+  Open(db_->Dir + "absent/zr.ini");
+  ASSERT_EQ(shown_.size(), 1u);
+  EXPECT_EQ(shown_[0].Kind, MessageKind::Standard);
+  EXPECT_EQ(shown_[0].Caption, ApplicationTitle(host::ExecutablePath()));
+  EXPECT_EQ(shown_[0].Text.rfind("Falha na conexão com o banco.\r", 0), 0u) << shown_[0].Text;
+  EXPECT_GT(shown_[0].Text.size(), std::string("Falha na conexão com o banco.\r").size());
+  EXPECT_TRUE(form_->isVisible());
+  EXPECT_EQ(Child<QComboBox>("CbEmp")->count(), 0);
+}
+
+TEST_F(GuiTest, AWrongPasswordShowsOneConnectionMessage) {
+  if (!UseServer()) GTEST_SKIP() << "the embedded engine does not check passwords";
+  const std::string ini = db_->Dir + "wrong.ini";
+  std::ofstream(ini) << "[banco]\nServidor=127.0.0.1:3050\nbase=" << db_->Target.Database
+                     << "\nusuario=SYSDBA\nsenha=errada\n";
+  Open(ini);
+  ASSERT_EQ(shown_.size(), 1u);
+  EXPECT_EQ(shown_[0].Text.rfind("Falha na conexão com o banco.\r", 0), 0u);
+  EXPECT_NE(shown_[0].Text.find("user name and password"), std::string::npos) << shown_[0].Text;
+  EXPECT_TRUE(form_->isVisible());
+}
+
+TEST_F(GuiTest, AFailingCompanyListGoesToTheDefaultErrorReport) {
+  db_->Exec("DROP TABLE EMPRESA");
+  Open(db_->Ini);
+  ASSERT_EQ(shown_.size(), 1u);
+  EXPECT_EQ(shown_[0].Kind, MessageKind::Error);
+  EXPECT_EQ(shown_[0].Caption, ApplicationTitle(host::ExecutablePath()));
+  EXPECT_NE(shown_[0].Text.find("EMPRESA"), std::string::npos) << shown_[0].Text;
+  EXPECT_TRUE(form_->isVisible());
+}
+
+TEST_F(GuiTest, ImportarDisablesThePanelWhileItRunsThenReportsAndClosesTheWindow) {
+  OneOrder();
+  Open(db_->Ini);
+  ChooseCompany01();
+  bool panelEnabled = true;
+  bool waitCursor = false;
+  QTimer::singleShot(0, [&] {
+    panelEnabled = form_->findChild<QWidget*>("Panel1")->isEnabled();
+    waitCursor = QApplication::overrideCursor() && QApplication::overrideCursor()->shape() == Qt::WaitCursor;
+  });
+  QTest::mouseClick(Child<QPushButton>("BitBtn1"), Qt::LeftButton);
+
+  EXPECT_FALSE(panelEnabled);
+  EXPECT_TRUE(waitCursor);
+  ASSERT_EQ(shown_.size(), 1u);
+  EXPECT_EQ(shown_[0].Kind, MessageKind::Information);
+  EXPECT_EQ(shown_[0].Caption, "Zembra");
+  EXPECT_EQ(shown_[0].Text, "Importação concluída.");
+  EXPECT_EQ(QApplication::overrideCursor(), nullptr);
+  DeletePending();
+  EXPECT_TRUE(form_.isNull()) << "the window stays open after success";
+  EXPECT_EQ(db_->Scalar("SELECT COUNT(*) FROM PCPFTOF01"), "1");
+}
+
+TEST_F(GuiTest, AFailedImportShowsTheErrorAndLeavesTheWindowReady) {
+  OneOrder();
+  db_->Exec("CREATE EXCEPTION E_RECUSA 'pedido recusado'");
+  db_->Exec("CREATE TRIGGER TR_RECUSA FOR PCPFTOF01 BEFORE INSERT AS BEGIN EXCEPTION E_RECUSA; END");
+  Open(db_->Ini);
+  ChooseCompany01();
+  QTest::mouseClick(Child<QPushButton>("BitBtn1"), Qt::LeftButton);
+
+  ASSERT_EQ(shown_.size(), 1u);
+  EXPECT_EQ(shown_[0].Kind, MessageKind::Information);
+  EXPECT_EQ(shown_[0].Text.rfind("Erro na importação.\r", 0), 0u) << shown_[0].Text;
+  EXPECT_NE(shown_[0].Text.find("pedido recusado"), std::string::npos);
+  DeletePending();
+  ASSERT_FALSE(form_.isNull());
+  EXPECT_TRUE(Child<QWidget>("Panel1")->isEnabled());
+  EXPECT_EQ(QApplication::overrideCursor(), nullptr);
+  EXPECT_EQ(Child<QProgressBar>("PbPCPFTOF")->maximum(), 1);
+  EXPECT_EQ(db_->Scalar("SELECT COUNT(*) FROM PCPFTOF01"), "0");
+}
+
+TEST_F(GuiTest, AnEmptyDateFieldImportsEveryOrder) {
+  OneOrder("1950-05-05");
+  Open(db_->Ini);
+  ChooseCompany01();
+  auto* date = Child<QDateEdit>("EdtOFEmi");
+  date->setFocus();
+  date->selectAll();
+  QTest::keyClick(date, Qt::Key_Delete);
+  EXPECT_EQ(form_->DataInicial(), 0.0);
+  QTest::mouseClick(Child<QPushButton>("BitBtn1"), Qt::LeftButton);
+  ASSERT_EQ(shown_.size(), 1u);
+  EXPECT_EQ(shown_[0].Text, "Importação concluída.");
+  EXPECT_EQ(db_->Scalar("SELECT COUNT(*) FROM PCPFTOF01"), "1");
+}
+
+TEST_F(GuiTest, AtualizarSituacaoReportsAndClosesTheWindow) {
+  CompanyData data(*db_, "01");
+  data.Existing("000001", "MAT1", "FRENTE", 1, "AZUL", "A", "2018-06-01");
+  data.Movement("000001", "MAT1", "AZUL", "S", "BC", "1");
+  Open(db_->Ini);
+  ChooseCompany01();
+  QTest::mouseClick(Child<QPushButton>("BitBtn2"), Qt::LeftButton);
+  ASSERT_EQ(shown_.size(), 1u);
+  EXPECT_EQ(shown_[0].Text, "Importação concluída.");
+  DeletePending();
+  EXPECT_TRUE(form_.isNull());
+  EXPECT_EQ(db_->Scalar("SELECT SITUACAO FROM PCPFTOF01"), "B");
+}
+
+}  // namespace
+}  // namespace zr::app::testing
