@@ -1,5 +1,7 @@
 #include "odbc_error.h"
 
+#include <algorithm>
+
 #include "db/errors.h"
 #include "utf16.h"
 
@@ -41,7 +43,12 @@ std::vector<DiagnosticRecord> ReadDiagnostics(SQLSMALLINT handleType, SQLHANDLE 
                          static_cast<SQLSMALLINT>(text.size()), &length);
     if (!Succeeded(ret)) break;
     text.resize(std::min(static_cast<size_t>(length), text.size() - 1));
-    records.push_back({FromWide(state, 5), native, FromWide(text)});
+    DiagnosticRecord record{FromWide(state, 5), native, FromWide(text)};
+    // Some drivers (psqlODBC) repeat a record without its text: it adds nothing to the message.
+    const bool repeatsEarlier = record.Text.empty() && std::any_of(records.begin(), records.end(), [&](const auto& r) {
+      return r.State == record.State && r.NativeError == record.NativeError;
+    });
+    if (!repeatsEarlier) records.push_back(std::move(record));
   }
   return records;
 }

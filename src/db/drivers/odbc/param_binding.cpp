@@ -1,7 +1,6 @@
 #include "param_binding.h"
 
 #include <algorithm>
-#include <cstdint>
 #include <cstdio>
 #include <cstring>
 #include <string>
@@ -48,17 +47,7 @@ ParamKind KindOfValue(const TFDValue& v) {
 }
 
 std::string DecimalText(const TFDValue& v) {
-  if (const auto* bcd = std::get_if<TFDBcd>(&v)) {
-    const bool negative = bcd->Unscaled < 0;
-    const uint64_t magnitude = negative ? 0 - static_cast<uint64_t>(bcd->Unscaled) : static_cast<uint64_t>(bcd->Unscaled);
-    std::string digits = std::to_string(magnitude);
-    if (bcd->Scale > 0) {
-      const auto scale = static_cast<size_t>(bcd->Scale);
-      if (digits.size() <= scale) digits.insert(0, scale + 1 - digits.size(), '0');
-      digits.insert(digits.size() - scale, ".");
-    }
-    return (negative ? "-" : "") + digits;
-  }
+  if (const auto* bcd = std::get_if<TFDBcd>(&v)) return BcdToString(*bcd);
   if (const auto* i = std::get_if<int64_t>(&v)) return std::to_string(*i);
   char buffer[40];
   std::snprintf(buffer, sizeof buffer, "%.17g", ValueAsFloat(v));

@@ -1,0 +1,38 @@
+// How ODBC diagnostic records become the message of an EDatabaseError. The stand-in produces 57014 only, so
+// the other time-out states are checked here.
+
+#include <gtest/gtest.h>
+
+#include "odbc_error.h"
+
+namespace zr::db::odbc {
+namespace {
+
+TEST(Diagnostics, EveryTimeoutStateReadsTimeoutExpired) {
+  for (const char* state : {"HYT00", "HY008", "57014"}) {
+    SCOPED_TRACE(state);
+    const std::string message = FailureMessage({{state, 1013, "ORA-01013: user requested cancel"}}, "SQLExecute");
+    EXPECT_EQ(message.rfind("Timeout expired\n", 0), 0u) << message;
+    EXPECT_NE(message.find("ORA-01013: user requested cancel"), std::string::npos);
+  }
+}
+
+TEST(Diagnostics, EveryRecordIsKeptWithStateAndNativeCode) {
+  const std::string message = FailureMessage(
+      {{"23000", 1, "ORA-00001: unique constraint (ZR.PK) violated"}, {"01000", 0, "second record"}}, "SQLExecute");
+  EXPECT_EQ(message,
+            "[SQLSTATE 23000] [native 1] ORA-00001: unique constraint (ZR.PK) violated\n"
+            "[SQLSTATE 01000] [native 0] second record");
+}
+
+TEST(Diagnostics, OtherStatesAreNotTimeouts) {
+  EXPECT_EQ(FailureMessage({{"40001", 60, "ORA-00060: deadlock detected"}}, "SQLExecute").find("Timeout"),
+            std::string::npos);
+}
+
+TEST(Diagnostics, AFailureWithoutRecordsNamesTheCall) {
+  EXPECT_EQ(FailureMessage({}, "SQLDriverConnect"), "SQLDriverConnect failed (the ODBC driver gave no diagnostic)");
+}
+
+}  // namespace
+}  // namespace zr::db::odbc

@@ -1,0 +1,133 @@
+// Executing statements: parameter arrays in one request, an element's failure, statement time-outs and a
+// statement blocked by a lock that a second connection holds.
+
+#include <gtest/gtest.h>
+
+#include "db/errors.h"
+#include "standin.h"
+
+namespace zr::db::odbc::test {
+namespace {
+
+bool Contains(const std::string& text, const std::string& part) { return text.find(part) != std::string::npos; }
+
+class ArrayExecution : public StandinTest {
+ protected:
+  void SetUp() override {
+    StandinTest::SetUp();
+    if (IsSkipped() || HasFatalFailure()) return;
+    CreateTable("id integer CHECK (id <> 999), nome varchar(40), valor numeric(15,4), dt date");
+    insert_.SetConnection(db_.get());
+    insert_.SQL().Add("INSERT INTO " + Table() + " (id, nome, valor, dt) VALUES (:ID, :NOME, :VALOR, :DT)");
+  }
+
+  // Fills elements 0 .. size-1: id = first + i.
+  void Fill(int size, int first = 0) {
+    insert_.Params().SetArraySize(size);
+    for (int i = 0; i < size; ++i) {
+      insert_.Params().ParamByName("ID").AsIntegers[i] = first + i;
+      insert_.Params().ParamByName("NOME").AsStrings[i] = "peça nº " + std::to_string(first + i);
+      insert_.Params().ParamByName("VALOR").AsFloats[i] = (first + i) * 1.25;
+      insert_.Params().ParamByName("DT").AsDates[i] = EncodeDateTime({2018, 1, 1 + i % 28, 0, 0, 0, 0});
+    }
+  }
+
+  TFDQuery insert_;
+};
+
+TEST_F(ArrayExecution, TwentyFiveRowsGoInOneCall) {
+  Fill(25);
+  insert_.Params().ParamByName("NOME").ClearElement(4);
+  const int callsBefore = SqlExecuteCalls();
+  insert_.Execute(25, 0);
+  EXPECT_EQ(SqlExecuteCalls() - callsBefore, 1);
+  EXPECT_EQ(insert_.RowsAffected(), 25);
+  EXPECT_EQ(Scalar(*db_, "SELECT count(*) FROM " + Table()), "25");
+  EXPECT_EQ(Scalar(*db_, "SELECT nome || '|' || valor || '|' || to_char(dt, 'DD/MM/YYYY') FROM " + Table() +
+                              " WHERE id = 24"),
+            "peça nº 24|30.0000|25/01/2018");
+  EXPECT_EQ(Scalar(*db_, "SELECT count(*) FROM " + Table() + " WHERE nome IS NULL AND id = 4"), "1");
+}
+
+TEST_F(ArrayExecution, TimesAndOffsetChooseTheElements) {
+  Fill(20);
+  insert_.Execute(5, 14);
+  EXPECT_EQ(Scalar(*db_, "SELECT string_agg(id::text, ',' ORDER BY id) FROM " + Table()), "14,15,16,17,18");
+}
+
+TEST_F(ArrayExecution, AnElementsFailureFailsTheWholeCallWithTheServersMessage) {
+  Fill(25);
+  insert_.Params().ParamByName("ID").AsIntegers[13] = 999;  // breaks the CHECK constraint
+  try {
+    insert_.Execute(25, 0);
+    FAIL() << "the array went in";
+  } catch (const EDatabaseError& e) {
+    EXPECT_TRUE(Contains(e.what(), "[SQLSTATE 23514]")) << e.what();
+    EXPECT_TRUE(Contains(e.what(), "check constraint")) << e.what();
+  }
+  // The stand-in takes none of the rows of a failed array; the connection goes on.
+  EXPECT_EQ(Scalar(*db_, "SELECT count(*) FROM " + Table()), "0");
+  insert_.Params().ParamByName("ID").AsIntegers[13] = 13;
+  insert_.Execute(25, 0);
+  EXPECT_EQ(Scalar(*db_, "SELECT count(*) FROM " + Table()), "25");
+}
+
+class TimeOut : public StandinTest {};
+
+TEST_F(TimeOut, AStatementOverItsTimeOutFailsWithTimeoutExpired) {
+  struct Case {
+    const char* name;
+    bool open;  // Open a result set, or ExecSQL
+  };
+  for (const Case& c : {Case{"a query that opens a cursor", true}, Case{"a statement run by ExecSQL", false}}) {
+    SCOPED_TRACE(c.name);
+    TFDQuery q;
+    q.SetConnection(db_.get());
+    q.ResourceOptions().CmdExecTimeout = 1000;
+    q.SQL().Add("SELECT pg_sleep(5)");
+    try {
+      c.open ? q.Open() : q.ExecSQL();
+      ADD_FAILURE() << "no time-out";
+    } catch (const EDatabaseError& e) {
+      EXPECT_TRUE(Contains(e.what(), "Timeout expired")) << e.what();
+      EXPECT_TRUE(Contains(e.what(), "[SQLSTATE 57014]")) << "the driver's own diagnostic stays: " << e.what();
+    }
+    EXPECT_EQ(Scalar(*db_, "SELECT 'still connected' FROM dual"), "still connected");
+  }
+}
+
+TEST_F(TimeOut, MillisecondsAreRoundedUpToWholeSeconds) {
+  TFDQuery q;
+  q.SetConnection(db_.get());
+  q.ResourceOptions().CmdExecTimeout = 1001;  // two seconds, not one
+  q.SQL().Add("SELECT pg_sleep(1.3)");
+  EXPECT_NO_THROW(q.ExecSQL());
+}
+
+TEST_F(TimeOut, AnUpdateBlockedByAnotherConnectionsLockTimesOut) {
+  CreateTable("id integer PRIMARY KEY, situacao char(1)");
+  Exec(*db_, {"INSERT INTO " + Table() + " VALUES (1, 'A')"});
+  auto holder = NewConnection();
+  holder->TxOptions().SetAutoCommit(false);
+  holder->TxOptions().DisconnectAction = xdRollback;
+  holder->Open();
+  Exec(*holder, {"UPDATE " + Table() + " SET situacao = 'X' WHERE id = 1"});  // keeps the row locked
+  ASSERT_TRUE(holder->InTransaction());
+
+  TFDQuery blocked;
+  blocked.SetConnection(db_.get());
+  blocked.ResourceOptions().CmdExecTimeout = 1000;
+  blocked.SQL().Add("UPDATE " + Table() + " SET situacao = 'B' WHERE id = 1");
+  try {
+    blocked.ExecSQL();
+    FAIL() << "the update went through a locked row";
+  } catch (const EDatabaseError& e) {
+    EXPECT_TRUE(Contains(e.what(), "Timeout expired")) << e.what();
+  }
+  holder->Close();  // rolls back and releases the lock
+  blocked.ExecSQL();
+  EXPECT_EQ(Scalar(*db_, "SELECT situacao FROM " + Table() + " WHERE id = 1"), "B");
+}
+
+}  // namespace
+}  // namespace zr::db::odbc::test

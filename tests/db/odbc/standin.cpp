@@ -1,0 +1,130 @@
+#include "standin.h"
+
+#include <algorithm>
+#include <cctype>
+#include <cstdlib>
+
+#include <sql.h>
+
+#include "db/driver.h"
+#include "db/errors.h"
+#include "db/odbc/driver.h"
+
+namespace {
+int sqlExecuteCalls = 0;
+}
+
+// The test program is linked with --wrap=SQLExecute: the driver's calls come here and go on to unixODBC.
+extern "C" SQLRETURN __real_SQLExecute(SQLHSTMT statement);
+extern "C" SQLRETURN __wrap_SQLExecute(SQLHSTMT statement) {
+  ++sqlExecuteCalls;
+  return __real_SQLExecute(statement);
+}
+
+namespace zr::db::odbc::test {
+
+int SqlExecuteCalls() { return sqlExecuteCalls; }
+
+bool StandinDisabled() {
+  const char* flag = std::getenv("ZR_STANDIN");
+  return flag != nullptr && std::string(flag) == "0";
+}
+
+std::unique_ptr<TFDConnection> NewConnection(const std::string& database) {
+  if (!driver::IsDriverRegistered("Ora")) RegisterDriver();
+  auto connection = std::make_unique<TFDConnection>();
+  connection->SetDriverName("Ora");
+  connection->Params().Add("Database=" + database);
+  return connection;
+}
+
+std::unique_ptr<driver::Connection> ConnectDriver() {
+  if (!driver::IsDriverRegistered("Ora")) RegisterDriver();
+  TStringList params;
+  params.Add(std::string("Database=") + kStandinDsn);
+  return driver::Connect("Ora", params);
+}
+
+void InstallOracleRules(TFDConnection& connection) {
+  auto& rules = connection.FormatOptions().MapRules;
+  rules.Clear();
+  connection.FormatOptions().OwnMapRules = true;
+  auto add = [&](TFDDataType from, TFDDataType to) -> TFDMapRule& {
+    TFDMapRule& r = rules.Add();
+    r.SourceDataType = from;
+    r.TargetDataType = to;
+    return r;
+  };
+  TFDMapRule& bcdCurrency = add(dtBCD, dtCurrency);
+  bcdCurrency.PrecMin = 0, bcdCurrency.PrecMax = 18, bcdCurrency.ScaleMin = 2, bcdCurrency.ScaleMax = 4;
+  bcdCurrency.SizeMin = 2, bcdCurrency.SizeMax = 8;
+  TFDMapRule& fmtCurrency = add(dtFmtBCD, dtCurrency);
+  fmtCurrency.PrecMin = 0, fmtCurrency.PrecMax = 38, fmtCurrency.ScaleMin = 0, fmtCurrency.ScaleMax = 38;
+  fmtCurrency.SizeMin = 2, fmtCurrency.SizeMax = 8;
+  TFDMapRule& bcdInteger = add(dtBCD, dtInt32);
+  bcdInteger.PrecMin = 0, bcdInteger.PrecMax = 9, bcdInteger.ScaleMin = 0, bcdInteger.ScaleMax = 0;
+  bcdInteger.SizeMin = 0, bcdInteger.SizeMax = 0;
+  add(dtDateTime, dtDate);
+  add(dtDateTimeStamp, dtTime);
+}
+
+void Exec(TFDConnection& connection, const std::vector<std::string>& statements) {
+  for (const auto& sql : statements) {
+    TFDQuery q;
+    q.SetConnection(&connection);
+    q.SQL().Add(sql);
+    q.ExecSQL();
+  }
+}
+
+void OpenAll(TFDQuery& query, const std::string& sql) {
+  query.Close();
+  query.SQL().Clear();
+  query.SQL().Add(sql);
+  query.Open();
+  query.FetchAll();
+}
+
+std::string Scalar(TFDConnection& connection, const std::string& sql) {
+  TFDQuery q;
+  q.SetConnection(&connection);
+  OpenAll(q, sql);
+  return q.IsEmpty() ? std::string() : q.Fields(0).AsString();
+}
+
+void StandinTest::SetUp() {
+  if (StandinDisabled()) GTEST_SKIP() << "Oracle stand-in switched off (ZR_STANDIN=0)";
+  db_ = NewConnection();
+  try {
+    db_->Open();
+  } catch (const EDatabaseError& e) {
+    FAIL() << "cannot reach the Oracle stand-in (start it with scripts/pg-standin.sh start; outside ctest "
+              "also run eval $(scripts/pg-standin.sh env); or set ZR_STANDIN=0 to skip these tests): "
+           << e.what();
+  }
+}
+
+void StandinTest::TearDown() {
+  if (db_ == nullptr || created_.empty()) return;
+  db_->Close();
+  auto cleanup = NewConnection();
+  cleanup->Open();
+  for (const auto& table : created_) Exec(*cleanup, {"DROP TABLE IF EXISTS " + table});
+}
+
+std::string StandinTest::Table(const std::string& suffix) const {
+  const auto* info = ::testing::UnitTest::GetInstance()->current_test_info();
+  std::string name = std::string("zt_") + info->name() + suffix;
+  std::transform(name.begin(), name.end(), name.begin(), [](unsigned char c) {
+    return std::isalnum(c) ? static_cast<char>(std::tolower(c)) : '_';
+  });
+  return name;
+}
+
+void StandinTest::CreateTable(const std::string& columns, const std::string& suffix) {
+  const std::string table = Table(suffix);
+  Exec(*db_, {"DROP TABLE IF EXISTS " + table, "CREATE TABLE " + table + " (" + columns + ")"});
+  created_.push_back(table);
+}
+
+}  // namespace zr::db::odbc::test
