@@ -120,7 +120,9 @@ void TZRQuery::ExecSQL() {
 }
 
 void TZRQuery::ConverteSQL() {
-  if (Database() == nullptr) {
+  // Without a Database there is no driver name to translate for; without a Connection (never set, or its
+  // connection was freed, which also leaves Database pointing at nothing) nothing can be sent.
+  if (Database() == nullptr || Connection() == nullptr) {
     throw db::EDatabaseError(
         "Consulta sem conexão: defina Database ou Connection, ou abra ou feche a consulta antes de executá-la.");
   }

@@ -207,6 +207,18 @@ TEST_F(QueryTest, ExecSQLWithoutAnyConnectionFailsWithAClearMessage) {
   EXPECT_EQ(Count(), 2);
 }
 
+TEST_F(QueryTest, AQueryWhoseConnectionWasFreedFailsWithAClearMessageInsteadOfReachingIt) {
+  TZRQuery q;
+  {
+    TZRDatabase shortLived;
+    scratch_.Configure(shortLived);
+    q.SetDatabase(&shortLived);
+  }
+  q.SQL().Add("DELETE FROM T");
+  EXPECT_THROW(q.ExecSQL(), db::EDatabaseError);
+  EXPECT_EQ(Count(), 2);
+}
+
 TEST_F(QueryTest, DeletingThroughTheDatasetIsRefusedSilentlyUnlessBloqueiaDeleteIsOff) {
   TZRQuery q;
   q.SetDatabase(&db_);
