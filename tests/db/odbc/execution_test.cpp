@@ -72,6 +72,23 @@ TEST_F(ArrayExecution, AnElementsFailureFailsTheWholeCallWithTheServersMessage) 
   EXPECT_EQ(Scalar(*db_, "SELECT count(*) FROM " + Table()), "25");
 }
 
+TEST_F(ArrayExecution, AParameterisedQueryOpensItsResultSet) {
+  Fill(25);
+  insert_.Execute(10, 0);
+  TFDQuery q;
+  q.SetConnection(db_.get());
+  q.SQL().Add("SELECT id, nome FROM " + Table() + " WHERE id >= :LOW AND nome <> :NOME ORDER BY id");
+  q.Params().ParamByName("LOW").SetAsInteger(7);
+  q.Params().ParamByName("NOME").SetAsString("peça nº 8");
+  q.Open();
+  q.FetchAll();
+  ASSERT_EQ(q.RecordCount(), 2);
+  q.First();
+  EXPECT_EQ(q.FieldByName("NOME").AsString(), "peça nº 7");
+  q.Next();
+  EXPECT_EQ(q.FieldByName("ID").AsInteger(), 9);
+}
+
 class TimeOut : public StandinTest {};
 
 TEST_F(TimeOut, AStatementOverItsTimeOutFailsWithTimeoutExpired) {
