@@ -14,20 +14,10 @@ namespace {
 
 using ::testing::HasSubstr;
 
-class FbArrayTest : public ::testing::Test {
+class FbArrayTest : public FbDatabaseTest {
  protected:
-  void SetUp() override {
-    ZR_FB_SKIP_WITHOUT_SERVER();
-    db_ = std::make_unique<TestDatabase>();
-    connection_ = db_->Open();
-    Exec(*connection_,
-         "CREATE TABLE ITEMS (ID INTEGER NOT NULL PRIMARY KEY, NAME VARCHAR(20), PRICE NUMERIC(15,4), "
-         "DIA DATE)");
-  }
-  void TearDown() override {
-    connection_.reset();
-    db_.reset();
-  }
+  FbArrayTest() : FbDatabaseTest({"CREATE TABLE ITEMS (ID INTEGER NOT NULL PRIMARY KEY, NAME VARCHAR(20), "
+                                  "PRICE NUMERIC(15,4), DIA DATE)"}) {}
 
   // Elements 0..count-1: ID i+1, NAME "item <i+1>", PRICE (i+1)/4, DIA 1 Jan 2020 + i.
   static ParamSet Items(int count, int duplicateIdAt = -1) {
@@ -47,9 +37,6 @@ class FbArrayTest : public ::testing::Test {
   int64_t Count(const std::string& where = "") {
     return ValueAsInteger(Scalar(*connection_, "SELECT COUNT(*) FROM ITEMS " + where));
   }
-
-  std::unique_ptr<TestDatabase> db_;
-  std::unique_ptr<driver::Connection> connection_;
 };
 
 constexpr const char* kInsert = "INSERT INTO ITEMS (ID, NAME, PRICE, DIA) VALUES (?, ?, ?, ?)";

@@ -85,6 +85,20 @@ std::unique_ptr<TFDConnection> TestDatabase::Connect() const {
 
 std::unique_ptr<driver::Connection> TestDatabase::Open() const { return driver::Connect("FB", params_); }
 
+void FbDatabaseTest::SetUp() {
+  ZR_FB_SKIP_WITHOUT_SERVER();
+  db_ = std::make_unique<TestDatabase>();
+  connection_ = db_->Open();
+  for (const std::string& statement : schema_) {
+    Exec(*connection_, statement);
+  }
+}
+
+void FbDatabaseTest::TearDown() {
+  connection_.reset();
+  db_.reset();
+}
+
 ParamSet& ParamSet::Add(TFieldType type, std::vector<TFDValue> values) {
   values_.push_back(std::move(values));
   columns_.push_back(driver::ParamColumn{type, &values_.back()});

@@ -56,6 +56,20 @@ class TestDatabase {
   TStringList params_;
 };
 
+// A test on a new database with one driver connection open and `schema` (statements run in turn) created.
+class FbDatabaseTest : public ::testing::Test {
+ protected:
+  explicit FbDatabaseTest(std::vector<std::string> schema) : schema_(std::move(schema)) {}
+  void SetUp() override;
+  void TearDown() override;
+
+  std::unique_ptr<TestDatabase> db_;
+  std::unique_ptr<driver::Connection> connection_;
+
+ private:
+  std::vector<std::string> schema_;
+};
+
 // Parameter arrays for driver calls: each column keeps its values alive.
 class ParamSet {
  public:

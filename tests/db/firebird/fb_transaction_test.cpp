@@ -16,28 +16,16 @@ namespace {
 
 using ::testing::HasSubstr;
 
-class FbTransactionTest : public ::testing::Test {
+class FbTransactionTest : public FbDatabaseTest {
  protected:
-  void SetUp() override {
-    ZR_FB_SKIP_WITHOUT_SERVER();
-    db_ = std::make_unique<TestDatabase>();
-    connection_ = db_->Open();
-    Exec(*connection_, "CREATE TABLE T (ID INTEGER NOT NULL PRIMARY KEY, V VARCHAR(10))");
-    Exec(*connection_, "INSERT INTO T VALUES (1, 'one')");
-  }
-  void TearDown() override {
-    connection_.reset();
-    db_.reset();
-  }
+  FbTransactionTest() : FbDatabaseTest({"CREATE TABLE T (ID INTEGER NOT NULL PRIMARY KEY, V VARCHAR(10))",
+                                        "INSERT INTO T VALUES (1, 'one')"}) {}
 
   // Rows of T as another attachment sees them (committed work only).
   int64_t CommittedCount() {
     auto other = db_->Open();
     return ValueAsInteger(Scalar(*other, "SELECT COUNT(*) FROM T"));
   }
-
-  std::unique_ptr<TestDatabase> db_;
-  std::unique_ptr<driver::Connection> connection_;
 };
 
 TEST_F(FbTransactionTest, EndingTheWorkWithEachCall) {

@@ -19,25 +19,14 @@ TDateTime Date(int year, int month, int day, int hour = 0, int minute = 0, int s
   return EncodeDateTime(TDateParts{year, month, day, hour, minute, second, ms});
 }
 
-class FbTypesTest : public ::testing::Test {
+class FbTypesTest : public FbDatabaseTest {
  protected:
-  void SetUp() override {
-    ZR_FB_SKIP_WITHOUT_SERVER();
-    db_ = std::make_unique<TestDatabase>();
-    connection_ = db_->Open();
-    Exec(*connection_,
-         "CREATE TABLE ALLTYPES (ID INTEGER NOT NULL PRIMARY KEY, C_SMALL SMALLINT, C_INT INTEGER, "
-         "C_BIG BIGINT, C_NUM NUMERIC(15,4), C_DEC DECIMAL(9,2), C_NUM4 NUMERIC(4,1), C_FLOAT FLOAT, "
-         "C_DOUBLE DOUBLE PRECISION, C_CHAR CHAR(5), C_VARCHAR VARCHAR(40), C_DATE DATE, C_TIME TIME, "
-         "C_STAMP TIMESTAMP, C_MEMO BLOB SUB_TYPE TEXT, C_BLOB BLOB SUB_TYPE BINARY, C_BOOL BOOLEAN)");
-  }
-  void TearDown() override {
-    connection_.reset();
-    db_.reset();
-  }
-
-  std::unique_ptr<TestDatabase> db_;
-  std::unique_ptr<driver::Connection> connection_;
+  FbTypesTest()
+      : FbDatabaseTest({"CREATE TABLE ALLTYPES (ID INTEGER NOT NULL PRIMARY KEY, C_SMALL SMALLINT, C_INT INTEGER, "
+                        "C_BIG BIGINT, C_NUM NUMERIC(15,4), C_DEC DECIMAL(9,2), C_NUM4 NUMERIC(4,1), "
+                        "C_FLOAT FLOAT, C_DOUBLE DOUBLE PRECISION, C_CHAR CHAR(5), C_VARCHAR VARCHAR(40), "
+                        "C_DATE DATE, C_TIME TIME, C_STAMP TIMESTAMP, C_MEMO BLOB SUB_TYPE TEXT, "
+                        "C_BLOB BLOB SUB_TYPE BINARY, C_BOOL BOOLEAN)"}) {}
 };
 
 TEST_F(FbTypesTest, ColumnsAreDescribedWithTypePrecisionScaleAndSize) {
