@@ -1,5 +1,7 @@
 #include "sqltranslate/sql_lines.h"
 
+#include <cstring>
+
 namespace zr::sqlt {
 
 std::string SqlLines::Text() const {
@@ -34,9 +36,14 @@ void SqlLines::SetText(std::string_view text) {
 bool IsRoundTripStable(std::string_view text) {
   if (text.empty()) return true;
   if (text.size() < 2 || text[text.size() - 2] != '\r' || text.back() != '\n') return false;
-  for (std::size_t i = 0; i < text.size(); ++i) {
-    if (text[i] == '\r' && (i + 1 == text.size() || text[i + 1] != '\n')) return false;
-    if (text[i] == '\n' && (i == 0 || text[i - 1] != '\r')) return false;
+  // Every LF has a CR before it and every CR an LF after it.
+  const char* const begin = text.data();
+  const char* const end = begin + text.size();
+  for (const char* p = begin; (p = static_cast<const char*>(std::memchr(p, '\n', static_cast<std::size_t>(end - p)))) != nullptr; ++p) {
+    if (p == begin || p[-1] != '\r') return false;
+  }
+  for (const char* p = begin; (p = static_cast<const char*>(std::memchr(p, '\r', static_cast<std::size_t>(end - p)))) != nullptr; ++p) {
+    if (p + 1 == end || p[1] != '\n') return false;
   }
   return true;
 }

@@ -43,20 +43,26 @@ std::size_t FindCI(std::string_view hay, std::string_view needle, std::size_t fr
   const std::string upper = UpperAscii(needle);
   const char first = upper[0];
   const char firstLower = (first >= 'A' && first <= 'Z') ? static_cast<char>(first - 'A' + 'a') : first;
-  const std::size_t last = hay.size() - needle.size();
-  std::size_t i = from;
-  while (i <= last) {
-    // Jump to the next place where the first character can match, in either case.
-    const char* base = hay.data() + i;
-    const std::size_t span = last - i + 1;
-    const void* a = std::memchr(base, first, span);
-    const void* b = firstLower != first ? std::memchr(base, firstLower, span) : nullptr;
-    const char* hit = static_cast<const char*>(a);
-    if (b != nullptr && (hit == nullptr || static_cast<const char*>(b) < hit)) hit = static_cast<const char*>(b);
-    if (hit == nullptr) return npos;
-    i = static_cast<std::size_t>(hit - hay.data());
-    if (MatchesAt(hay, i, upper)) return i;
-    ++i;
+  const char* const begin = hay.data();
+  const char* const stop = begin + (hay.size() - needle.size()) + 1;  // last start + 1
+  // The first character is looked for in both cases a window at a time, so that a case that
+  // does not occur costs one window, not the rest of the text, per call.
+  constexpr std::size_t kWindow = 128;
+  const auto next = [](const char* at, const char* end, char c) {
+    return at < end ? static_cast<const char*>(std::memchr(at, c, static_cast<std::size_t>(end - at))) : nullptr;
+  };
+  for (const char* window = begin + from; window < stop; window += kWindow) {
+    const char* const end = stop - window > static_cast<std::ptrdiff_t>(kWindow) ? window + kWindow : stop;
+    const char* upperHit = next(window, end, first);
+    const char* lowerHit = firstLower != first ? next(window, end, firstLower) : nullptr;
+    while (upperHit != nullptr || lowerHit != nullptr) {
+      const char* hit =
+          upperHit == nullptr ? lowerHit : (lowerHit == nullptr || upperHit < lowerHit ? upperHit : lowerHit);
+      const std::size_t i = static_cast<std::size_t>(hit - begin);
+      if (MatchesAt(hay, i, upper)) return i;
+      if (hit == upperHit) upperHit = next(hit + 1, end, first);
+      if (hit == lowerHit) lowerHit = next(hit + 1, end, firstLower);
+    }
   }
   return npos;
 }

@@ -1,0 +1,170 @@
+#include "pcpftof_load.h"
+
+#include <unistd.h>
+
+#include <cstdio>
+#include <cstdlib>
+#include <filesystem>
+
+#include "db/errors.h"
+#include "db/firebird/driver.h"
+#include "db/query.h"
+#include "db/transaction.h"
+
+namespace zr::bench {
+
+namespace {
+
+std::string Env(const char* name, const char* fallback) {
+  const char* value = std::getenv(name);
+  return value != nullptr && *value != '\0' ? value : fallback;
+}
+
+constexpr const char* kInsert =
+    "INSERT INTO PCPFTOF (NUMERO, TIPO, INSUMO, SETOR, APLICACAO, PARTE, FAIXA, CONSUMO, COR, COR_I, ID, CUSTO, "
+    "SITUACAO, DATA) VALUES (:NUMERO, :TIPO, :INSUMO, :SETOR, :APLICACAO, :PARTE, :FAIXA, :CONSUMO, :COR, :COR_I, "
+    ":ID, :CUSTO, :SITUACAO, :DATA)";
+
+constexpr double kFirstDay = 43831.0;  // 01/01/2020
+
+// Row n of the load, written into element `e` of the query's parameter arrays. InsertServerSide computes
+// the same values on the server.
+void SetRow(db::TFDParams& p, int e, int n) {
+  char numero[16];
+  std::snprintf(numero, sizeof numero, "%06d", n / 25 + 1);
+  p.ParamByName("NUMERO").AsStrings[e] = numero;
+  p.ParamByName("TIPO").AsStrings[e] = "M";
+  p.ParamByName("INSUMO").AsStrings[e] = "INS" + std::to_string(n % 500);
+  p.ParamByName("SETOR").AsStrings[e] = "CORTE";
+  p.ParamByName("APLICACAO").AsStrings[e] = "Aplicação " + std::to_string(n % 40);
+  p.ParamByName("PARTE").AsStrings[e] = "P" + std::to_string(n / 25 % 2);
+  p.ParamByName("FAIXA").AsStrings[e] = "F1";
+  p.ParamByName("CONSUMO").AsFloats[e] = (n % 1000) / 8.0;
+  p.ParamByName("COR").AsStrings[e] = "C" + std::to_string(n % 12);
+  p.ParamByName("COR_I").AsStrings[e] = "CI" + std::to_string(n % 7);
+  p.ParamByName("ID").AsIntegers[e] = n + 1;
+  p.ParamByName("CUSTO").AsFloats[e] = (n % 2000) * 0.0125;
+  p.ParamByName("SITUACAO").AsStrings[e] = "A";
+  p.ParamByName("DATA").AsDates[e] = kFirstDay + n % 365;
+}
+
+// Runs `work` on a query of `connection` in one transaction, committed at the end.
+template <typename Work>
+void InTransaction(db::TFDConnection& connection, Work&& work) {
+  db::TFDTransaction transaction;
+  transaction.SetConnection(&connection);
+  transaction.Options().SetAutoCommit(false);
+  db::TFDQuery query;
+  query.SetConnection(&connection);
+  query.SetTransaction(&transaction);
+  transaction.StartTransaction();
+  work(query);
+  transaction.Commit();
+}
+
+}  // namespace
+
+ScratchDatabase::ScratchDatabase(bool server) {
+  db::firebird::RegisterDriver();
+  params_.Add("DriverID=FB");
+  const std::string name = "zr-fb-bench-" + std::to_string(getpid()) + (server ? "-server" : "-embedded");
+  if (server) {
+    params_.Add("Server=" + Env("ZR_FB_HOST", "127.0.0.1"));
+    params_.Add("Port=" + Env("ZR_FB_PORT", "3050"));
+    params_.Add("User_name=" + Env("ZR_FB_USER", "SYSDBA"));
+    params_.Add("Password=" + Env("ZR_FB_PASSWORD", "masterkey"));
+    params_.Add("Protocol=TCPIP");
+    params_.Add("Database=" + Env("ZR_FB_SERVER_DIR", "/tmp/zr-fbserver") + "/" + name + ".fdb");
+  } else {
+    dir_ = (std::filesystem::temp_directory_path() / name).string();
+    std::filesystem::create_directories(dir_);
+    params_.Add("User_name=SYSDBA");
+    params_.Add("Database=" + dir_ + "/bench.fdb");
+  }
+  params_.Add("PageSize=4096");
+  db::firebird::CreateDatabase(params_);
+  connection_ = std::make_unique<db::TFDConnection>();
+  for (const std::string& entry : params_) {
+    connection_->Params().Add(entry);
+  }
+  connection_->SetConnected(true);
+  Run("CREATE TABLE PCPFTOF (NUMERO VARCHAR(20), TIPO CHAR(1), INSUMO VARCHAR(20), SETOR VARCHAR(10), "
+      "APLICACAO VARCHAR(40), PARTE VARCHAR(10), FAIXA VARCHAR(10), CONSUMO NUMERIC(15,4), COR VARCHAR(10), "
+      "COR_I VARCHAR(10), ID INTEGER, CUSTO NUMERIC(15,4), SITUACAO CHAR(1), DATA DATE)");
+  Run("CREATE TABLE DIGITS (D INTEGER NOT NULL)");
+  Run("INSERT INTO DIGITS SELECT 0 FROM RDB$DATABASE UNION ALL SELECT 1 FROM RDB$DATABASE UNION ALL "
+      "SELECT 2 FROM RDB$DATABASE UNION ALL SELECT 3 FROM RDB$DATABASE UNION ALL SELECT 4 FROM RDB$DATABASE "
+      "UNION ALL SELECT 5 FROM RDB$DATABASE UNION ALL SELECT 6 FROM RDB$DATABASE UNION ALL "
+      "SELECT 7 FROM RDB$DATABASE UNION ALL SELECT 8 FROM RDB$DATABASE UNION ALL SELECT 9 FROM RDB$DATABASE");
+}
+
+ScratchDatabase::~ScratchDatabase() {
+  connection_.reset();
+  try {
+    db::firebird::DropDatabase(params_);
+  } catch (const db::EDatabaseError& e) {
+    std::fprintf(stderr, "could not drop the benchmark database: %s\n", e.what());
+  }
+  if (!dir_.empty()) {
+    std::error_code ignored;
+    std::filesystem::remove_all(dir_, ignored);
+  }
+}
+
+void ScratchDatabase::Run(const std::string& sql) {
+  db::TFDQuery query;
+  query.SetConnection(connection_.get());
+  query.SQL().Add(sql);
+  query.ExecSQL();
+}
+
+void ScratchDatabase::Clear() { Run("DELETE FROM PCPFTOF"); }
+
+int64_t ScratchDatabase::RowCount() {
+  db::TFDQuery query;
+  query.SetConnection(connection_.get());
+  query.SQL().Add("SELECT COUNT(*) AS N FROM PCPFTOF");
+  query.Open();
+  return query.FieldByName("N").AsLargeInt();
+}
+
+void InsertWithArrays(db::TFDConnection& connection, int rows, int arraySize) {
+  InTransaction(connection, [&](db::TFDQuery& query) {
+    query.SQL().Add(kInsert);
+    query.Params().SetArraySize(arraySize);
+    for (int done = 0; done < rows; done += arraySize) {
+      const int elements = std::min(arraySize, rows - done);
+      for (int e = 0; e < elements; ++e) {
+        SetRow(query.Params(), e, done + e);
+      }
+      query.Execute(elements, 0);
+    }
+  });
+}
+
+void InsertRowByRow(db::TFDConnection& connection, int rows) {
+  InTransaction(connection, [&](db::TFDQuery& query) {
+    query.SQL().Add(kInsert);
+    for (int n = 0; n < rows; ++n) {
+      SetRow(query.Params(), 0, n);
+      query.Execute(1, 0);
+    }
+  });
+}
+
+void InsertServerSide(db::TFDConnection& connection, int rows) {
+  InTransaction(connection, [&](db::TFDQuery& query) {
+    query.SQL().Add(
+        "INSERT INTO PCPFTOF (NUMERO, TIPO, INSUMO, SETOR, APLICACAO, PARTE, FAIXA, CONSUMO, COR, COR_I, ID, "
+        "CUSTO, SITUACAO, DATA) "
+        "SELECT LPAD(N / 25 + 1, 6, '0'), 'M', 'INS' || MOD(N, 500), 'CORTE', 'Aplicação ' || MOD(N, 40), "
+        "'P' || MOD(N / 25, 2), 'F1', MOD(N, 1000) / 8.0000, 'C' || MOD(N, 12), 'CI' || MOD(N, 7), N + 1, "
+        "MOD(N, 2000) * 0.0125, 'A', DATE '2020-01-01' + MOD(N, 365) "
+        "FROM (SELECT A.D * 10000 + B.D * 1000 + C.D * 100 + D.D * 10 + E.D AS N "
+        "FROM DIGITS A CROSS JOIN DIGITS B CROSS JOIN DIGITS C CROSS JOIN DIGITS D CROSS JOIN DIGITS E) "
+        "WHERE N < " + std::to_string(rows));
+    query.ExecSQL();
+  });
+}
+
+}  // namespace zr::bench
