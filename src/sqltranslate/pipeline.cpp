@@ -14,16 +14,16 @@ namespace {
 
 // Each step writes its result to the SQL lines and the next reads it back; only the lines'
 // round trip can make the two differ, so the steps share one text kept round-trip stable.
+// Once stable, a text stays stable under every step that cuts, moves or inserts pieces free of
+// line breaks without parting a CR from its LF: all steps but the first write-back and the
+// column lists of ExpandeColunas, whose names come from the dictionary. Those two settle it.
 void Settle(std::string& s) {
   if (!IsRoundTripStable(s)) s = RoundTrip(s);
 }
 
 template <std::size_t N>
 void ApplyEach(std::string& s, const std::array<Replacement, N>& table) {
-  for (const Replacement& r : table) {
-    text::ReplaceAllCI(s, r.from, r.to, r.unlessFollowedBy);
-    Settle(s);
-  }
+  for (const Replacement& r : table) text::ReplaceAllCI(s, r.from, r.to, r.unlessFollowedBy);
 }
 
 bool Contains(const std::optional<std::string>& driverName, std::string_view part) {
@@ -37,28 +37,22 @@ bool IsOracle(const QueryAccess& query) {
 void OracleUdfSteps(std::string& s) {
   ApplyEach(s, kOracleUdfFirst);
   s = udf::MinutesBetween(s);
-  Settle(s);
   s = udf::Nvl(s);
-  Settle(s);
   for (const ToCharCall& call : kToCharCalls) {
     const std::size_t at = text::FindCI(s, call.name);
     if (at == text::npos) continue;
     s = ConverteToChar(s, call.name, at + 1, call.format);
-    Settle(s);
   }
   ApplyEach(s, kOracleUdfLast);
 }
 
 void OracleSteps(std::string& s, std::string& completed, QueryAccess& query) {
   s = TrataVazioOracle(s);
-  Settle(s);
   ApplyEach(s, kOracleFunctions);
   s = ConverteSubstring(s);
-  Settle(s);
   if (text::ContainsCI(s, "UDF_")) OracleUdfSteps(s);
   if (text::ContainsCI(s, "SELECT")) {
     s = ConverteCast(s);
-    Settle(s);
     completed = s;
     s = ExpandeColunas(s, query);
     Settle(s);
@@ -66,7 +60,6 @@ void OracleSteps(std::string& s, std::string& completed, QueryAccess& query) {
   if (text::ContainsCI(s, "POSITION(") || text::ContainsCI(s, "POSITION (")) {
     ApplyEach(s, kOraclePosition);
     s = udf::PositionToInstr(std::move(s));
-    Settle(s);
   }
 }
 
@@ -86,6 +79,7 @@ void ConverteSQL(QueryAccess& query, TranslationCache& cache) {
   std::string completed;  // the text of the last completed step, for the lines on an error
   try {
     ApplyEach(s, kEveryServer);
+    Settle(s);
     if (text::ContainsCI(s, "UDF_")) ApplyEach(s, kUdfBuiltins);
     completed = s;
     if (IsOracle(query)) {
