@@ -11,6 +11,7 @@ struct TDateParts {
   int Year = 1899, Month = 12, Day = 30, Hour = 0, Minute = 0, Second = 0, Millisecond = 0;
 };
 
+// EDatabaseError "Invalid argument to date encode" for parts outside the calendar (31/02, hour 24, year 0...).
 TDateTime EncodeDateTime(const TDateParts& parts);
 TDateParts DecodeDateTime(TDateTime value);
 // The current local date and time.
