@@ -76,6 +76,10 @@ TEST(ConverteDatas, RewritesForTheDriver) {
        "dbms_lob.substr(X, 4000, 1) "},
       {"elsewhere: the argument alone", "PG", "dbms_lob.substr(X, 4000, 1) = ZR_BLOB(Y)", "X, 4000, 1 = Y"},
       {"ZR_BLOB is matched in upper case only", "FB", "zr_blob(X)", "zr_blob(X)"},
+      {"literals are converted in their order, also where a conversion makes a later literal appear", "Ora",
+       "'01/05/2024' '11/12/2005' 11/12/2001/05/2024", "'05/01/2024' '12/11/2005' 12/11/2005/01/2024"},
+      {"calls are rewritten in their order, also where a rewrite makes a later call appear", "FB",
+       "ZR_BLOB(ZR_B)LOB(Y) ZR_BLOB(Y)", "Y Y"},
   };
   for (const DatasCase& c : cases) {
     SCOPED_TRACE(c.name);
