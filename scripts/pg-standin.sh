@@ -87,6 +87,8 @@ Driver=/usr/lib/x86_64-linux-gnu/odbc/psqlodbcw.so
 INI
   # Text is reported as VARCHAR (as Oracle reports VARCHAR2 expressions); only the stand-in's CLOB type,
   # unknown to psqlODBC, is reported as a long character column, and bytea (BLOB) as long binary.
+  # Without server-side prepare psqlODBC sends a whole parameter array as one request (one round trip),
+  # as Oracle's driver does; with it, one round trip per element.
   cat >"$ODBCDIR/odbc.ini" <<INI
 [$DSN]
 Description=Oracle stand-in (PostgreSQL 15 + orafce)
@@ -101,6 +103,7 @@ TextAsLongVarchar=0
 UnknownsAsLongVarchar=1
 ByteaAsLongVarBinary=1
 MaxVarcharSize=4000
+UseServerSidePrepare=0
 ConnSettings=SET datestyle='ISO, DMY'
 INI
 }
