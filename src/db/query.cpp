@@ -147,7 +147,9 @@ TFDConnection& TFDQuery::RequireConnection() {
 // Executing -------------------------------------------------------------------------------------------------------
 
 void TFDQuery::ExecSQL() {
-  const int arraySize = Params().ArraySize();
+  // A statement without parameters runs once whatever array size was left set for an earlier text.
+  const TFDParams& params = Params();
+  const int arraySize = params.Count() > 0 ? params.ArraySize() : 1;
   Execute(arraySize > 1 ? arraySize : 1, 0);
 }
 

@@ -75,6 +75,12 @@ TEST_F(FrameworkDriverCalls, ExecSqlIsOneExecutionOfAllElementsOrOfOne) {
   EXPECT_EQ(Spy().Executions[0].Times, 1);
   EXPECT_EQ(Spy().Executions[1].Times, 4);
   EXPECT_EQ(Spy().Executions[1].Offset, 0);
+
+  query->SQL().Clear();  // the array size stays, but a text without parameters runs once
+  query->SQL().Add("DELETE FROM LOG_ROWS WHERE N = 1");
+  query->ExecSQL();
+  EXPECT_EQ(Spy().Executions.back().Times, 1);
+  EXPECT_EQ(query->RowsAffected(), 2);
 }
 
 TEST_F(FrameworkDriverCalls, TheCommandTimeoutIsSetBeforeEachRun) {

@@ -50,10 +50,11 @@ class TFDQuery : public TComponent {
   virtual void SetActive(bool value);
 
   // Executes the SQL text as a statement that returns no rows; with Params().ArraySize() > 1, once per
-  // element as one Execute(ArraySize, 0).
+  // element as one Execute(ArraySize, 0). A text without parameters runs once.
   void ExecSQL();
   // Runs elements offset .. offset+times-1 of the parameter arrays as one request (as few as the driver
-  // allows). The statement is prepared again only when its text changed.
+  // allows); times 0 means every element from offset on. The statement is prepared again only when its
+  // text changed. EDatabaseError for elements outside the arrays.
   void Execute(int times, int offset = 0);
   int64_t RowsAffected() const noexcept { return rowsAffected_; }
 
