@@ -204,6 +204,28 @@ TEST_F(MappingTest, OwnRulesDecideTheTypeTheClassAndTheValue) {
   EXPECT_LT(query->FieldByName("STAMP").AsDateTime(), 1.0);  // the time of day only
 }
 
+TEST_F(MappingTest, ValuesAreConvertedToTheRulesTargetTypeWhenLoaded) {
+  TFDMapRules& rules = connection_->FormatOptions().MapRules;
+  TFDMapRule& toDate = rules.Add();
+  toDate.SourceDataType = dtDateTimeStamp;
+  toDate.TargetDataType = dtDate;
+  TFDMapRule& toInteger = rules.Add();
+  toInteger.SourceDataType = dtBCD;
+  toInteger.TargetDataType = dtInt32;
+  TFDMapRule& toText = rules.Add();
+  toText.SourceDataType = dtDouble;
+  toText.TargetDataType = dtAnsiString;
+  connection_->FormatOptions().OwnMapRules = true;
+  auto query = OpenAll();
+  ExpectColumns(*query, {
+                            {"STAMP", "TDateField", ftDate, 0, "31/01/2018"},
+                            {"AMOUNT", "TIntegerField", ftInteger, 0, "12"},  // 12.5 to the even neighbour
+                            {"RATE", "TStringField", ftString, 0, "2.5"},
+                        });
+  EXPECT_EQ(query->FieldByName("STAMP").AsDateTime(), EncodeDateTime({2018, 1, 31, 0, 0, 0, 0}));
+  EXPECT_TRUE(std::holds_alternative<int64_t>(query->FieldByName("AMOUNT").Value()));
+}
+
 // A query whose field-class choice gives a currency class that tolerates sizes, as a derived query may.
 class TolerantCurrencyField : public TCurrencyField {
  public:
