@@ -29,6 +29,20 @@ int NumberEntry(const TStringList& params, const char* name) {
   return value;
 }
 
+std::optional<bool> SwitchEntry(const TStringList& params, const char* name) {
+  std::string text = Trimmed(params.Values(name));
+  for (char& c : text) {
+    c = static_cast<char>(c >= 'a' && c <= 'z' ? c - 'a' + 'A' : c);
+  }
+  if (text.empty()) {
+    return std::nullopt;
+  }
+  if (text == "TRUE" || text == "FALSE") {
+    return text == "TRUE";
+  }
+  throw EDatabaseError("Invalid value \"" + Trimmed(params.Values(name)) + "\" for the connection parameter " + name);
+}
+
 // The parameter block every attachment gets: the credentials and the UTF8 connection character set.
 Ref<Firebird::IXpbBuilder> ParameterBlock(Firebird::ThrowStatusWrapper* status, const AttachTarget& target) {
   Ref<Firebird::IXpbBuilder> dpb(Util()->getXpbBuilder(status, Firebird::IXpbBuilder::DPB, nullptr, 0));
@@ -60,6 +74,7 @@ AttachTarget TargetFrom(const TStringList& params) {
   target.User = Trimmed(params.Values("User_name"));
   target.Password = params.Values("Password");
   target.PageSize = NumberEntry(params, "PageSize");
+  target.ForcedWrites = SwitchEntry(params, "ForcedWrites");
   return target;
 }
 
@@ -81,6 +96,9 @@ Firebird::IAttachment* Create(const AttachTarget& target) {
     dpb->insertInt(status.get(), isc_dpb_sql_dialect, SQL_DIALECT_V6);
     if (target.PageSize != 0) {
       dpb->insertInt(status.get(), isc_dpb_page_size, target.PageSize);
+    }
+    if (target.ForcedWrites) {
+      dpb->insertInt(status.get(), isc_dpb_force_write, *target.ForcedWrites ? 1 : 0);
     }
     Ref<Firebird::IProvider> provider(Master()->getDispatcher());
     return provider->createDatabase(status.get(), target.Name.c_str(), dpb->getBufferLength(status.get()),

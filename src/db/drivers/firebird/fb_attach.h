@@ -1,6 +1,7 @@
 #pragma once
 // Opening, creating and dropping databases from the connection's parameter entries.
 
+#include <optional>
 #include <string>
 
 #include "db/string_list.h"
@@ -15,9 +16,12 @@ struct AttachTarget {
   std::string User;
   std::string Password;
   int PageSize = 0;  // 0: the engine's default
+  // Creation only: ForcedWrites=False makes the engine leave page writes to the system's cache (no fsync per
+  // page), True forces them; absent, the engine's default (forced) stays.
+  std::optional<bool> ForcedWrites;
 };
 
-// EDatabaseError when Database is empty or Port/PageSize are not numbers.
+// EDatabaseError when Database is empty, Port/PageSize are not numbers or ForcedWrites is not True/False.
 AttachTarget TargetFrom(const TStringList& params);
 
 // A new attachment talking UTF8; the caller owns it. EDatabaseError with the client's message on failure.

@@ -10,8 +10,9 @@ namespace zr::db::firebird {
 // Registers the driver under the name "FB" (calling it again changes nothing).
 void RegisterDriver();
 
-// Creates the database the entries name, with the UTF8 default character set and the entry PageSize
-// (when given). EDatabaseError with the client's message on failure (the file exists, no access...).
+// Creates the database the entries name, with the UTF8 default character set, the entry PageSize (when
+// given) and the entry ForcedWrites ("False": page writes left to the system's cache, for scratch
+// databases). EDatabaseError with the client's message on failure (the file exists, no access...).
 void CreateDatabase(const TStringList& params);
 
 // Drops the database the entries name. EDatabaseError when it cannot be opened or is in use.
