@@ -21,6 +21,7 @@ TComponent::~TComponent() {
 }
 
 TComponent* TComponent::FindComponent(std::string_view name) const {
+  if (name.empty()) return nullptr;  // unnamed components (a query's fields) are not found by name
   for (TComponent* c : components_) {
     if (detail::SameTextAscii(c->Name(), name)) return c;
   }

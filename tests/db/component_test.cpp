@@ -58,6 +58,8 @@ TEST(Component, FindComponentIgnoresAsciiCaseAndReturnsTheFirstMatch) {
   EXPECT_EQ(owner.FindComponent("IBDATABASE"), first);
   EXPECT_EQ(owner.FindComponent("IBDatabas"), nullptr);
   EXPECT_EQ(owner.FindComponent("Ibdatabase "), nullptr);
+  new TComponent(&owner);  // unnamed
+  EXPECT_EQ(owner.FindComponent(""), nullptr);
   EXPECT_EQ(first->Owner(), &owner);
 }
 

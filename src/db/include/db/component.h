@@ -24,7 +24,8 @@ class TComponent {
   const std::vector<TComponent*>& Components() const noexcept { return components_; }
   int ComponentCount() const noexcept { return static_cast<int>(components_.size()); }
 
-  // The owned component whose name equals `name` without regard to ASCII letter case, or nullptr.
+  // The first owned component whose name equals `name` without regard to ASCII letter case, or nullptr
+  // (also for an empty name).
   TComponent* FindComponent(std::string_view name) const;
 
  private:
