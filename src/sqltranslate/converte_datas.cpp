@@ -2,6 +2,7 @@
 // UDF_WEEKDAY(d)  ->  CAST(TO_CHAR(d, 'D') AS INTEGER)-1;  ZR_BLOB(x)  ->  dbms_lob.substr(x)  | x
 #include <cstdint>
 #include <functional>
+#include <initializer_list>
 #include <unordered_map>
 #include <vector>
 
@@ -64,15 +65,18 @@ bool DateReplacement(std::string_view content, Dialect dialect, std::string_view
   } else {
     return false;
   }
+  // Built by appending only (GCC 12 at -O3 warns falsely about "literal" + std::string).
+  const auto append = [&out](std::initializer_list<std::string_view> pieces) {
+    for (std::string_view piece : pieces) out.append(piece);
+  };
+  out.clear();
   if (dialect == Dialect::Oracle) {
-    out = CompletaZeros(day, 2);
-    out += mark;
-    out += CompletaZeros(month, 2) + "/" + std::to_string(year);
+    append({CompletaZeros(day, 2), mark, CompletaZeros(month, 2), "/", std::to_string(year)});
   } else {
-    out = std::to_string(year) + "-" + std::to_string(month) + "-" + std::to_string(day);
+    append({std::to_string(year), "-", std::to_string(month), "-", std::to_string(day)});
   }
   if (withTime) {
-    out += " " + std::to_string(hour) + ":" + std::to_string(minute) + ":" + std::to_string(second);
+    append({" ", std::to_string(hour), ":", std::to_string(minute), ":", std::to_string(second)});
   }
   return true;
 }
@@ -141,8 +145,11 @@ std::string NewCallText(std::string_view call, const CallRewrite& rewrite) {
   if (rewrite.wrapLiterals) {
     const std::string scan = arg;
     ForEachLiteralContent(scan, [&arg](std::string_view content) {
-      const std::string quoted = "'" + std::string(content) + "'";
-      text::ReplaceAllCI(arg, quoted, "CAST(" + quoted + " AS DATE)");
+      std::string quoted(1, '\'');
+      quoted.append(content).push_back('\'');
+      std::string wrapped("CAST(");
+      wrapped.append(quoted).append(" AS DATE)");
+      text::ReplaceAllCI(arg, quoted, wrapped);
     });
   }
   std::string out;
