@@ -9,6 +9,9 @@
 #   pg-standin.sh status   exit status 0 when the server is running and answers
 #   pg-standin.sh psql     a psql session on the stand-in database (extra arguments go to psql)
 #   pg-standin.sh env      prints "export ODBCSYSINI=... ODBCINI=..." for the private ODBC files
+#   pg-standin.sh database NAME
+#                          creates (when missing) a further database with the same Oracle set-up, reached
+#                          with the connection string "DSN=zrstandin;Database=NAME"; the server must run
 #
 # Settings (environment): ZR_PG_DIR (default /tmp/zr-pg), ZR_PG_PORT (55432), ZR_PG_DB (zembra),
 # ZR_ODBC_DIR (/tmp/zr-odbc). Run as root (the server runs as the user postgres) or as postgres.
@@ -68,13 +71,15 @@ start_server() {
   fail_with_log "the server does not answer on 127.0.0.1:$PGPORT"
 }
 
-setup_database() {
-  if [[ -z $(psql_admin postgres -tAc "SELECT 1 FROM pg_database WHERE datname = '$PGDB'") ]]; then
-    psql_admin postgres -c "CREATE DATABASE $PGDB"
+setup_database() {  # setup_database NAME
+  local db=$1
+  [[ $db =~ ^[a-z_][a-z0-9_]*$ ]] || { echo "pg-standin: a database name is lower-case letters, digits and _" >&2; exit 2; }
+  if [[ -z $(psql_admin postgres -tAc "SELECT 1 FROM pg_database WHERE datname = '$db'") ]]; then
+    psql_admin postgres -c "CREATE DATABASE $db"
   fi
   local f
   for f in "$SQLDIR"/*.sql; do
-    psql_admin "$PGDB" -f "$f" >/dev/null || fail_with_log "setup script $f failed"
+    psql_admin "$db" -f "$f" >/dev/null || fail_with_log "setup script $f failed"
   done
 }
 
@@ -116,7 +121,7 @@ case ${1:-} in
   start)
     init_cluster
     start_server
-    setup_database
+    setup_database "$PGDB"
     write_odbc_ini
     echo "pg-standin: running on 127.0.0.1:$PGPORT, database $PGDB, ODBC data source $DSN"
     ;;
@@ -141,8 +146,14 @@ case ${1:-} in
   env)
     print_env
     ;;
+  database)
+    [[ -n ${2:-} ]] || { echo "usage: $0 database NAME" >&2; exit 2; }
+    running || fail_with_log "the server is not running (pg-standin.sh start)"
+    setup_database "$2"
+    echo "pg-standin: database $2 ready (connection string DSN=$DSN;Database=$2)"
+    ;;
   *)
-    echo "usage: $0 start|stop|status|psql [args]|env" >&2
+    echo "usage: $0 start|stop|status|psql [args]|env|database NAME" >&2
     exit 2
     ;;
 esac
