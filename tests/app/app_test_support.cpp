@@ -17,12 +17,23 @@ bool UseServer() {
   return target != nullptr && std::string(target) == "server";
 }
 
+namespace {
+
+std::string Env(const char* name, const char* fallback) {
+  const char* value = std::getenv(name);
+  return value != nullptr && *value != '\0' ? value : fallback;
+}
+
+}  // namespace
+
 std::string FreshDir(const std::string& name) {
-  const fs::path dir = fs::temp_directory_path() / ("zr-app-tests-" + std::to_string(getpid())) / name;
+  // The server's databases live where scripts/firebird-server.sh lets the server write.
+  const fs::path root = UseServer() ? fs::path(Env("ZR_FB_SERVER_DIR", "/tmp/zr-fbserver")) : fs::temp_directory_path();
+  const fs::path dir = root / ("zr-app-tests-" + std::to_string(getpid())) / name;
   fs::remove_all(dir);
   fs::create_directories(dir);
   // The server runs as its own user and creates its files here.
-  for (fs::path p = dir; p != fs::temp_directory_path(); p = p.parent_path()) {
+  for (fs::path p = dir; p != root; p = p.parent_path()) {
     fs::permissions(p, fs::perms::all, fs::perm_options::replace);
   }
   return dir.string() + "/";
@@ -34,14 +45,27 @@ std::unique_ptr<TestDatabase> TestDatabase::Create(const std::string& name,
   auto t = std::make_unique<TestDatabase>();
   t->Dir = FreshDir(name);
   t->Target.Database = t->Dir + "zembra.fdb";
-  if (UseServer()) t->Target.Server = "127.0.0.1";
+  if (UseServer()) {
+    t->Target.Server = "127.0.0.1";
+    t->Target.Password = Env("ZR_FB_PASSWORD", "masterkey");
+  }
   fixtures::CreateFbDatabase(t->Target, true);
-  t->Session = std::make_unique<fixtures::FbSession>(t->Target);
-  t->Session->CreateSharedTables();
-  for (const fixtures::CompanyInfo& company : companies) t->Session->AddCompany(company);
+  t->Session().CreateSharedTables();
+  for (const fixtures::CompanyInfo& company : companies) t->Session().AddCompany(company);
   t->Ini = t->Dir + kSettingsFileName;
   fixtures::WriteZrIni(t->Ini, t->Target);
   return t;
+}
+
+TestDatabase::~TestDatabase() {
+  Release();
+  std::error_code ignored;
+  fs::remove_all(Dir, ignored);
+}
+
+fixtures::FbSession& TestDatabase::Session() {
+  if (!session_) session_ = std::make_unique<fixtures::FbSession>(Target);
+  return *session_;
 }
 
 AppComponents::AppComponents(const std::string& ini) {

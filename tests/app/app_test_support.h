@@ -26,13 +26,23 @@ struct TestDatabase {
   fixtures::FbTarget Target;
   std::string Dir;
   std::string Ini;  // a zr.ini that opens Target
-  std::unique_ptr<fixtures::FbSession> Session;
+
+  // Detaches and removes the test's directory with the database.
+  ~TestDatabase();
 
   static std::unique_ptr<TestDatabase> Create(const std::string& name,
                                               const std::vector<fixtures::CompanyInfo>& companies);
-  void Exec(const std::string& sql) { Session->Exec(sql); }
-  std::vector<std::vector<std::string>> Select(const std::string& sql) { return Session->Select(sql); }
-  std::string Scalar(const std::string& sql) { return Session->Scalar(sql); }
+  void Exec(const std::string& sql) { Session().Exec(sql); }
+  std::vector<std::vector<std::string>> Select(const std::string& sql) { return Session().Select(sql); }
+  std::string Scalar(const std::string& sql) { return Session().Scalar(sql); }
+  // The test's own attachment, opened when first needed.
+  fixtures::FbSession& Session();
+  // Closes the test's attachment: an embedded database opens in one process at a time, so this comes before
+  // another program opens it.
+  void Release() { session_.reset(); }
+
+ private:
+  std::unique_ptr<fixtures::FbSession> session_;
 };
 
 // The window's components, owned by a plain owner, connected from a zr.ini.

@@ -65,7 +65,11 @@ class CliTest : public ::testing::Test {
     data.Movement("000001/01", "MAT1", "AZUL", "S", "BC", "1");
   }
 
-  Outcome Cli(std::vector<std::string> args) { return RunProgram(ZEMBRA_CLI, args, db_->Dir); }
+  Outcome Cli(std::vector<std::string> args) { return Run(ZEMBRA_CLI, args); }
+  Outcome Run(const std::string& program, std::vector<std::string> args) {
+    db_->Release();
+    return RunProgram(program, args, db_->Dir);
+  }
   std::vector<std::string> WithIni(std::vector<std::string> args) {
     args.push_back("--ini");
     args.push_back(db_->Ini);
@@ -159,7 +163,7 @@ TEST_F(CliTest, WithoutIniItReadsZrIniNextToTheExecutable) {
   fs::create_directories(db_->Dir + "bin");
   fs::copy_file(ZEMBRA_CLI, copy);
   fixtures::WriteZrIni(db_->Dir + "bin/zr.ini", db_->Target);
-  const Outcome o = RunProgram(copy, {"situacao", "--empresa", "02", "--desde", "01/01/2018"}, db_->Dir);
+  const Outcome o = Run(copy, {"situacao", "--empresa", "02", "--desde", "01/01/2018"});
   EXPECT_EQ(o.Exit, 0) << o.Err;
   EXPECT_TRUE(Contains(o.Out, "situacao: 0 linhas lidas, 0 marcadas \"B\", ")) << o.Out;
 }

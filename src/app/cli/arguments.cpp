@@ -30,10 +30,14 @@ db::TDateTime ParseDate(const std::string& text) {
   parts.Month = std::stoi(mm);
   parts.Year = std::stoi(yyyy);
   if (parts.Year < 1 || parts.Month < 1 || parts.Month > 12 || parts.Day < 1) throw UsageError(bad);
-  const db::TDateTime value = db::EncodeDateTime(parts);
-  const db::TDateParts back = db::DecodeDateTime(value);
-  if (back.Day != parts.Day || back.Month != parts.Month || back.Year != parts.Year) throw UsageError(bad);
-  return value;
+  try {
+    const db::TDateTime value = db::EncodeDateTime(parts);
+    const db::TDateParts back = db::DecodeDateTime(value);
+    if (back.Day == parts.Day && back.Month == parts.Month && back.Year == parts.Year) return value;
+  } catch (const std::exception&) {
+    // a day the month does not have
+  }
+  throw UsageError(bad);
 }
 
 Options ParseArguments(const std::vector<std::string>& args) {
@@ -44,7 +48,9 @@ Options ParseArguments(const std::vector<std::string>& args) {
     const std::string& a = args[i];
     if (a == "--help" || a == "-h") return Options{};
     if (i == 0) {
-      if (a == "importar") {
+      if (a.rfind("--", 0) == 0) {
+        throw UsageError("falta a ação: importar ou situacao.");
+      } else if (a == "importar") {
         o.Acao = Command::Importar;
       } else if (a == "situacao") {
         o.Acao = Command::Situacao;

@@ -34,4 +34,6 @@ void TDateField::keyPressEvent(QKeyEvent* event) {
   QDateEdit::keyPressEvent(event);
 }
 
+bool TDateField::focusNextPrevChild(bool next) { return QWidget::focusNextPrevChild(next); }
+
 }  // namespace zr::gui

@@ -18,6 +18,8 @@ class TDateField : public QDateEdit {
  protected:
   // Delete or backspace over the whole text empties the field.
   void keyPressEvent(QKeyEvent* event) override;
+  // Tab leaves the field instead of stepping through day, month and year.
+  bool focusNextPrevChild(bool next) override;
 };
 
 }  // namespace zr::gui

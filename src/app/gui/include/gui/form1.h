@@ -7,6 +7,7 @@
 #include <string>
 
 #include "app/action_ui.h"
+#include "app/actions.h"
 #include "app/components.h"
 #include "db/component.h"
 

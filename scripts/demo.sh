@@ -1,0 +1,50 @@
+#!/usr/bin/env bash
+# The demo: installs the packages, builds, creates an embedded Firebird database with two generated companies,
+# writes zr.ini next to the executables, and runs "importar" and "situacao" for both companies with
+# zembra-cli, which print their messages and one-line summaries.
+#   ZR_BUILD_DIR   build directory (default: build/)
+#   ZR_DEMO_ORDERS orders per company (default: 300)
+#   ZR_DEMO_SKIP_BUILD=1 uses the existing build as it is
+set -euo pipefail
+root=$(cd "$(dirname "$0")/.." && pwd)
+build=${ZR_BUILD_DIR:-$root/build}
+orders=${ZR_DEMO_ORDERS:-300}
+
+if [[ "${ZR_DEMO_SKIP_BUILD:-}" != 1 ]]; then
+  ZR_BUILD_DIR=$build bash "$root/scripts/build.sh"
+fi
+
+bin=$build/src/app
+makedb=$build/tests/fixtures/zr-makedb
+for program in "$bin/zembra-cli" "$makedb"; do
+  [[ -x "$program" ]] || { echo "demo: $program is missing; build first" >&2; exit 1; }
+done
+
+demo=$build/demo
+mkdir -p "$demo"
+database=$demo/zembra-demo.fdb
+
+echo "== Creating the demo database $database"
+"$makedb" --database "$database" --orders "$orders" --parts 2 --materials 10 --products 12 --seed 7 \
+  --company "01=Confecções Zembra Ltda" --company "02=Malharia D'Ouro" --ini "$bin/zr.ini"
+echo "== Settings written to $bin/zr.ini:"
+sed 's/^/   /' "$bin/zr.ini" | tr -d '\r'
+
+run() {
+  echo "== zembra-cli $*"
+  "$bin/zembra-cli" "$@"
+}
+run importar --empresa 01 --desde 01/01/2017 --pendente
+run situacao --empresa 01 --desde 01/01/2017
+run importar --empresa 02 --desde 01/06/2017
+run situacao --empresa 02 --desde 01/06/2017
+
+echo "== PCPFTOF after the demo, by company and status:"
+for code in 01 02; do
+  printf '   PCPFTOF%s: ' "$code"
+  echo "SELECT SITUACAO, COUNT(*) FROM PCPFTOF$code GROUP BY SITUACAO;" |
+    isql-fb -q "$database" 2>/dev/null | awk 'NF==2 && $1 ~ /^[AB]$/ {printf "%s=%s ", $1, $2} END {print ""}'
+done
+echo
+echo "To open the window with the same settings on a desktop: $bin/zembra"
+echo "(it reads $bin/zr.ini; an embedded database opens in one program at a time)."
