@@ -2,7 +2,6 @@
 
 #include <ctime>
 #include <fstream>
-#include <regex>
 #include <sstream>
 
 #include "data/detail/log_location.h"
@@ -38,8 +37,13 @@ std::vector<std::string> LogFolder::Lines(const std::string& file) {
 }
 
 bool LooksLikeTimeStamp(const std::string& text) {
-  static const std::regex shape(R"(\d\d/\d\d/\d\d \d\d:\d\d:\d\d)");
-  return std::regex_match(text, shape);
+  const std::string shape = "99/99/99 99:99:99";
+  if (text.size() != shape.size()) return false;
+  for (size_t i = 0; i < shape.size(); ++i) {
+    const bool digit = text[i] >= '0' && text[i] <= '9';
+    if (shape[i] == '9' ? !digit : text[i] != shape[i]) return false;
+  }
+  return true;
 }
 
 }  // namespace zr::data::testing
