@@ -41,7 +41,7 @@ class FbArrayTest : public FbDatabaseTest {
 
 constexpr const char* kInsert = "INSERT INTO ITEMS (ID, NAME, PRICE, DIA) VALUES (?, ?, ?, ?)";
 
-TEST_F(FbArrayTest, EveryElementIsStoredWithItsValues) {
+ZR_FB_TEST(FbArrayTest, EveryElementIsStoredWithItsValues) {
   connection_->StartTransaction();
   auto statement = connection_->CreateStatement();
   statement->Prepare(kInsert);
@@ -87,7 +87,7 @@ std::vector<BlockStats> Blocks(driver::Connection& connection, const char* sqlSt
   return blocks;
 }
 
-TEST_F(FbArrayTest, EachBlockOfUpTo255ElementsIsOneRequest) {
+ZR_FB_TEST(FbArrayTest, EachBlockOfUpTo255ElementsIsOneRequest) {
   auto statement = connection_->CreateStatement();
   statement->Prepare(kInsert);
   connection_->StartTransaction();
@@ -101,7 +101,7 @@ TEST_F(FbArrayTest, EachBlockOfUpTo255ElementsIsOneRequest) {
   EXPECT_EQ(Count(), 600);
 }
 
-TEST_F(FbArrayTest, ABlockIsPreparedOncePerElementCountAndOffsetsPickTheElements) {
+ZR_FB_TEST(FbArrayTest, ABlockIsPreparedOncePerElementCountAndOffsetsPickTheElements) {
   auto statement = connection_->CreateStatement();
   statement->Prepare(kInsert);
   const ParamSet params = Items(100);
@@ -121,7 +121,7 @@ TEST_F(FbArrayTest, ABlockIsPreparedOncePerElementCountAndOffsetsPickTheElements
   EXPECT_EQ(Count(), 1);
 }
 
-TEST_F(FbArrayTest, AFailingElementFailsTheWholeCallAndKeepsTheTransaction) {
+ZR_FB_TEST(FbArrayTest, AFailingElementFailsTheWholeCallAndKeepsTheTransaction) {
   struct Case {
     const char* name;
     int elements;
@@ -155,7 +155,7 @@ TEST_F(FbArrayTest, AFailingElementFailsTheWholeCallAndKeepsTheTransaction) {
   }
 }
 
-TEST_F(FbArrayTest, FrameworkArrayDmlWithNamedParameters) {
+ZR_FB_TEST(FbArrayTest, FrameworkArrayDmlWithNamedParameters) {
   auto connection = db_->Connect();
   TFDQuery query;
   query.SetConnection(connection.get());

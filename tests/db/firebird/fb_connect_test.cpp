@@ -19,7 +19,7 @@ class FbConnectTest : public ::testing::Test {
   void SetUp() override { ZR_FB_SKIP_WITHOUT_SERVER(); }
 };
 
-TEST_F(FbConnectTest, AttachesThroughTheTargetWithTheUtf8CharacterSet) {
+ZR_FB_TEST(FbConnectTest, AttachesThroughTheTargetWithTheUtf8CharacterSet) {
   TestDatabase db;
   auto connection = db.Open();
   const Rows rows = Query(*connection,
@@ -33,7 +33,7 @@ TEST_F(FbConnectTest, AttachesThroughTheTargetWithTheUtf8CharacterSet) {
   EXPECT_EQ(ValueAsString(rows[0][2]), "UTF8");  // the database's default, set at creation
 }
 
-TEST_F(FbConnectTest, PageSizeAppliesWhenTheDatabaseIsCreated) {
+ZR_FB_TEST(FbConnectTest, PageSizeAppliesWhenTheDatabaseIsCreated) {
   TestDatabase db(8192);
   auto connection = db.Open();
   EXPECT_EQ(ValueAsInteger(Scalar(*connection, "SELECT MON$PAGE_SIZE FROM MON$DATABASE")), 8192);
@@ -44,7 +44,7 @@ TEST_F(FbConnectTest, PageSizeAppliesWhenTheDatabaseIsCreated) {
   EXPECT_EQ(ValueAsInteger(Scalar(*again, "SELECT MON$PAGE_SIZE FROM MON$DATABASE")), 8192);
 }
 
-TEST_F(FbConnectTest, FrameworkConnectsAndDisconnectsByDriverName) {
+ZR_FB_TEST(FbConnectTest, FrameworkConnectsAndDisconnectsByDriverName) {
   TestDatabase db;
   auto connection = db.Connect();
   EXPECT_TRUE(connection->Connected());
@@ -62,7 +62,7 @@ struct BadConnect {
   std::vector<const char*> messageParts;
 };
 
-TEST_F(FbConnectTest, FailuresCarryTheClientsWholeMessage) {
+ZR_FB_TEST(FbConnectTest, FailuresCarryTheClientsWholeMessage) {
   const BadConnect cases[] = {
       {"a missing database file", Target::Embedded,
        [](TStringList& p) { p.SetValue("Database", "/nonexistent-dir/missing.fdb"); },
@@ -104,7 +104,7 @@ TEST_F(FbConnectTest, FailuresCarryTheClientsWholeMessage) {
   }
 }
 
-TEST_F(FbConnectTest, CreatingADatabaseThatExistsFails) {
+ZR_FB_TEST(FbConnectTest, CreatingADatabaseThatExistsFails) {
   TestDatabase db;
   try {
     CreateDatabase(db.Params());

@@ -25,7 +25,7 @@ std::string UniqueName() {
 
 }  // namespace
 
-Target CurrentTarget() { return Env("ZR_FB_TARGET", "embedded") == "server" ? Target::Server : Target::Embedded; }
+Target CurrentTarget() { return ZR_FB_TEST_ON_SERVER ? Target::Server : Target::Embedded; }
 
 bool OnServer() { return CurrentTarget() == Target::Server; }
 

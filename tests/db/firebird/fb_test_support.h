@@ -1,6 +1,7 @@
 #pragma once
 // Databases for the Firebird driver's tests. The same tests run embedded and through the server on loopback:
-// the environment variable ZR_FB_TARGET ("embedded", the default, or "server") chooses. Server settings come
+// the sources are built twice, with ZR_FB_TEST_ON_SERVER 0 and 1, and ZR_FB_TEST names the server's copies
+// "...OnServer" so that every test has a name of its own. Server settings come
 // from ZR_FB_HOST, ZR_FB_PORT, ZR_FB_USER, ZR_FB_PASSWORD (127.0.0.1, 3050, SYSDBA, masterkey) and
 // ZR_FB_SERVER_DIR (/tmp/zr-fbserver, where the server may create files); ZR_FB_SERVER=0 skips the server
 // runs. Every TestDatabase is a new database file, dropped at the end.
@@ -20,6 +21,15 @@
 namespace zr::db::firebird::testing {
 
 enum class Target { Embedded, Server };
+
+#if ZR_FB_TEST_ON_SERVER
+#define ZR_FB_TEST_NAME(name) name##OnServer
+#else
+#define ZR_FB_TEST_NAME(name) name
+#endif
+#define ZR_FB_TEST_(fixture, name) TEST_F(fixture, name)
+// A test of `fixture` that runs on this build's target.
+#define ZR_FB_TEST(fixture, name) ZR_FB_TEST_(fixture, ZR_FB_TEST_NAME(name))
 
 Target CurrentTarget();
 bool OnServer();

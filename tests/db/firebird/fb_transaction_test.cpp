@@ -28,7 +28,7 @@ class FbTransactionTest : public FbDatabaseTest {
   }
 };
 
-TEST_F(FbTransactionTest, EndingTheWorkWithEachCall) {
+ZR_FB_TEST(FbTransactionTest, EndingTheWorkWithEachCall) {
   struct Case {
     const char* name;
     void (driver::Connection::*end)();
@@ -60,7 +60,7 @@ TEST_F(FbTransactionTest, EndingTheWorkWithEachCall) {
   }
 }
 
-TEST_F(FbTransactionTest, ACursorLivesOnAcrossCommitRetaining) {
+ZR_FB_TEST(FbTransactionTest, ACursorLivesOnAcrossCommitRetaining) {
   Exec(*connection_, "INSERT INTO T VALUES (2, 'two')");
   connection_->StartTransaction();
   auto statement = connection_->CreateStatement();
@@ -76,7 +76,7 @@ TEST_F(FbTransactionTest, ACursorLivesOnAcrossCommitRetaining) {
   EXPECT_FALSE(statement->Fetch(row));
 }
 
-TEST_F(FbTransactionTest, DisconnectingRollsBackTheOpenTransaction) {
+ZR_FB_TEST(FbTransactionTest, DisconnectingRollsBackTheOpenTransaction) {
   connection_->StartTransaction();
   Exec(*connection_, "INSERT INTO T VALUES (2, 'lost')");
   connection_.reset();
@@ -95,7 +95,7 @@ TEST_F(FbTransactionTest, DisconnectingRollsBackTheOpenTransaction) {
   EXPECT_EQ(CommittedCount(), 1);
 }
 
-TEST_F(FbTransactionTest, StatementsOutsideATransactionCommitByThemselves) {
+ZR_FB_TEST(FbTransactionTest, StatementsOutsideATransactionCommitByThemselves) {
   // No transaction open: the statement runs in one of its own, committed when it is done.
   Exec(*connection_, "INSERT INTO T VALUES (2, 'auto')");
   EXPECT_FALSE(connection_->InTransaction());
@@ -107,7 +107,7 @@ TEST_F(FbTransactionTest, StatementsOutsideATransactionCommitByThemselves) {
   EXPECT_EQ(CommittedCount(), 2);
 }
 
-TEST_F(FbTransactionTest, FrameworkRetainingCallsOnATransactionObject) {
+ZR_FB_TEST(FbTransactionTest, FrameworkRetainingCallsOnATransactionObject) {
   auto connection = db_->Connect();
   TFDTransaction transaction;
   transaction.SetConnection(connection.get());
@@ -135,7 +135,7 @@ TEST_F(FbTransactionTest, FrameworkRetainingCallsOnATransactionObject) {
 
 class FbTimeoutTest : public FbTransactionTest {};
 
-TEST_F(FbTimeoutTest, AStatementBlockedByALockedRowIsCancelledAndTheConnectionGoesOn) {
+ZR_FB_TEST(FbTimeoutTest, AStatementBlockedByALockedRowIsCancelledAndTheConnectionGoesOn) {
   // The second attachment updates the row and keeps its transaction open: the row stays locked.
   auto holder = db_->Open();
   holder->StartTransaction();
@@ -165,7 +165,7 @@ TEST_F(FbTimeoutTest, AStatementBlockedByALockedRowIsCancelledAndTheConnectionGo
   EXPECT_EQ(ValueAsString(Scalar(*holder, "SELECT V FROM T WHERE ID = 1")), "waiting");
 }
 
-TEST_F(FbTimeoutTest, FrameworkCommandTimeoutOnExecSQL) {
+ZR_FB_TEST(FbTimeoutTest, FrameworkCommandTimeoutOnExecSQL) {
   auto holder = db_->Open();
   holder->StartTransaction();
   Exec(*holder, "DELETE FROM T WHERE ID = 1");
