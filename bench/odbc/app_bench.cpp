@@ -15,7 +15,6 @@
 #include <cstdlib>
 #include <filesystem>
 #include <fstream>
-#include <map>
 #include <memory>
 #include <string>
 
@@ -24,6 +23,7 @@
 #include "app/settings.h"
 #include "db/errors.h"
 #include "standin_company.h"
+#include "timing_reporter.h"
 
 namespace zr::bench {
 namespace {
@@ -140,28 +140,13 @@ void Bench(benchmark::State& state, bool import, bool app) {
   }
 }
 
-class RatioReporter : public benchmark::ConsoleReporter {
- public:
-  void ReportRuns(const std::vector<Run>& runs) override {
-    for (const Run& run : runs) {
-      if (!run.error_occurred) {
-        seconds_[run.run_name.function_name] = run.real_accumulated_time / static_cast<double>(run.iterations);
-      }
-    }
-    ConsoleReporter::ReportRuns(runs);
+void PrintRatio(const TimingReporter& reporter, const std::string& action) {
+  const double app = reporter.Seconds(action + "/app"), set = reporter.Seconds(action + "/set_based");
+  if (app > 0 && set > 0) {
+    std::printf("%-7s app %.3f s  set-based %.3f s  app/set-based = %.2f (target <= 2)\n", action.c_str(), app, set,
+                app / set);
   }
-
-  void PrintRatio(const std::string& action) const {
-    const auto app = seconds_.find(action + "/app"), set = seconds_.find(action + "/set_based");
-    if (app != seconds_.end() && set != seconds_.end() && set->second > 0) {
-      std::printf("%-7s app %.3f s  set-based %.3f s  app/set-based = %.2f (target <= 2)\n", action.c_str(),
-                  app->second, set->second, app->second / set->second);
-    }
-  }
-
- private:
-  std::map<std::string, double> seconds_;
-};
+}
 
 }  // namespace
 }  // namespace zr::bench
@@ -178,11 +163,11 @@ int main(int argc, char** argv) {
     }
   }
   benchmark::Initialize(&argc, argv);
-  RatioReporter reporter;
+  TimingReporter reporter;
   benchmark::RunSpecifiedBenchmarks(&reporter);
   std::printf("\n");
-  reporter.PrintRatio("import");
-  reporter.PrintRatio("status");
+  PrintRatio(reporter, "import");
+  PrintRatio(reporter, "status");
   benchmark::Shutdown();
   return 0;
 }

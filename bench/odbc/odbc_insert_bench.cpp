@@ -16,7 +16,6 @@
 #include <cstdio>
 #include <cstdlib>
 #include <functional>
-#include <map>
 #include <memory>
 #include <string>
 
@@ -25,6 +24,7 @@
 #include "db/odbc/driver.h"
 #include "db/query.h"
 #include "db/transaction.h"
+#include "timing_reporter.h"
 
 namespace zr::bench {
 namespace {
@@ -161,33 +161,15 @@ void RunLoad(benchmark::State& state, Load load) {
   }
 }
 
-// Keeps each run's wall-clock time for the ratios.
-class RatioReporter : public benchmark::ConsoleReporter {
- public:
-  void ReportRuns(const std::vector<Run>& runs) override {
-    for (const Run& run : runs) {
-      if (!run.error_occurred) {
-        seconds_[run.run_name.function_name] = run.real_accumulated_time / static_cast<double>(run.iterations);
-      }
-    }
-    ConsoleReporter::ReportRuns(runs);
+void PrintRatios(const TimingReporter& reporter) {
+  const double a = reporter.Seconds("insert_100k/standin/arrays25");
+  const double b = reporter.Seconds("insert_100k/standin/row_by_row");
+  const double c = reporter.Seconds("insert_100k/standin/server_side");
+  if (a > 0 && b > 0 && c > 0) {
+    std::printf("standin  a=%.3f s  b=%.3f s  c=%.3f s   a/c = %.2f (target <= 2)   b/a = %.2f\n", a, b, c, a / c,
+                b / a);
   }
-
-  void PrintRatios() const {
-    const auto time = [&](const char* load) {
-      const auto found = seconds_.find(std::string("insert_100k/standin/") + load);
-      return found == seconds_.end() ? 0.0 : found->second;
-    };
-    const double a = time("arrays25"), b = time("row_by_row"), c = time("server_side");
-    if (a > 0 && b > 0 && c > 0) {
-      std::printf("standin  a=%.3f s  b=%.3f s  c=%.3f s   a/c = %.2f (target <= 2)   b/a = %.2f\n", a, b, c,
-                  a / c, b / a);
-    }
-  }
-
- private:
-  std::map<std::string, double> seconds_;
-};
+}
 
 }  // namespace
 }  // namespace zr::bench
@@ -204,10 +186,10 @@ int main(int argc, char** argv) {
         ->Unit(benchmark::kMillisecond);
   }
   benchmark::Initialize(&argc, argv);
-  RatioReporter reporter;
+  TimingReporter reporter;
   benchmark::RunSpecifiedBenchmarks(&reporter);
   std::printf("\n");
-  reporter.PrintRatios();
+  PrintRatios(reporter);
   rusage usage{};
   getrusage(RUSAGE_SELF, &usage);
   std::printf("peak resident memory: %ld MB\n", usage.ru_maxrss / 1024);

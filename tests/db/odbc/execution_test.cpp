@@ -89,6 +89,20 @@ TEST_F(ArrayExecution, AParameterisedQueryOpensItsResultSet) {
   EXPECT_EQ(q.FieldByName("ID").AsInteger(), 9);
 }
 
+// Describing a prepared statement costs psqlODBC (and Oracle's driver) a round trip to the server; after the
+// execution it costs nothing. A statement that is only executed is therefore described after it ran.
+TEST_F(ArrayExecution, AStatementThatIsOnlyExecutedIsDescribedAfterItRuns) {
+  Fill(3);
+  TakeOdbcCalls();
+  insert_.Execute(3, 0);
+  TFDQuery update;
+  update.SetConnection(db_.get());
+  update.SQL().Add("UPDATE " + Table() + " SET nome = 'x' WHERE id = 1");
+  update.ExecSQL();
+  EXPECT_EQ(TakeOdbcCalls(), "SQLExecute SQLNumResultCols SQLExecute SQLNumResultCols ");
+  EXPECT_EQ(update.RowsAffected(), 1);
+}
+
 class TimeOut : public StandinTest {};
 
 TEST_F(TimeOut, AStatementOverItsTimeOutFailsWithTimeoutExpired) {

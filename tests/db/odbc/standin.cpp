@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <cctype>
 #include <cstdlib>
+#include <utility>
 
 #include <sql.h>
 
@@ -12,13 +13,21 @@
 
 namespace {
 int sqlExecuteCalls = 0;
+std::string odbcCalls;
 }
 
-// The test program is linked with --wrap=SQLExecute: the driver's calls come here and go on to unixODBC.
+// The test program is linked with --wrap for these functions: the driver's calls come here and go on to
+// unixODBC.
 extern "C" SQLRETURN __real_SQLExecute(SQLHSTMT statement);
 extern "C" SQLRETURN __wrap_SQLExecute(SQLHSTMT statement) {
   ++sqlExecuteCalls;
+  odbcCalls += "SQLExecute ";
   return __real_SQLExecute(statement);
+}
+extern "C" SQLRETURN __real_SQLNumResultCols(SQLHSTMT statement, SQLSMALLINT* count);
+extern "C" SQLRETURN __wrap_SQLNumResultCols(SQLHSTMT statement, SQLSMALLINT* count) {
+  odbcCalls += "SQLNumResultCols ";
+  return __real_SQLNumResultCols(statement, count);
 }
 
 // Under the leak sanitizer: psqlODBC itself leaks a few strings on failed statements and per connection;
@@ -28,6 +37,8 @@ extern "C" const char* __lsan_default_suppressions() { return "leak:psqlodbcw.so
 namespace zr::db::odbc::test {
 
 int SqlExecuteCalls() { return sqlExecuteCalls; }
+
+std::string TakeOdbcCalls() { return std::exchange(odbcCalls, std::string()); }
 
 bool StandinDisabled() {
   const char* flag = std::getenv("ZR_STANDIN");

@@ -41,6 +41,8 @@ std::string Scalar(TFDConnection& connection, const std::string& sql);
 
 // How many times the driver has called SQLExecute in this process (the test program wraps the function).
 int SqlExecuteCalls();
+// The driver's SQLExecute and SQLNumResultCols calls since the last call, in order ("SQLExecute ...").
+std::string TakeOdbcCalls();
 
 // Each test works on tables of its own, named after the test, dropped before and after it.
 class StandinTest : public ::testing::Test {

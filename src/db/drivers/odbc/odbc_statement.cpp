@@ -46,12 +46,12 @@ void OdbcStatement::Fail(const char* action) const { ThrowFailure(SQL_HANDLE_STM
 void OdbcStatement::Prepare(const std::string& sql) {
   CloseCursor();
   columns_.clear();
+  described_ = false;
   WideText text = ToWide(sql);
   if (!Succeeded(SQLPrepareW(stmt_, text.data(), static_cast<SQLINTEGER>(text.size())))) Fail("SQLPrepare");
-  DescribeColumns();
 }
 
-void OdbcStatement::DescribeColumns() {
+void OdbcStatement::DescribeColumns() const {
   columns_.clear();
   SQLSMALLINT count = 0;
   if (!Succeeded(SQLNumResultCols(stmt_, &count))) Fail("SQLNumResultCols");
@@ -67,9 +67,11 @@ void OdbcStatement::DescribeColumns() {
     columns_.push_back(DescribeResultColumn(FromWide(name, std::min<size_t>(static_cast<size_t>(nameLength), 255)),
                                             sqlType, size, digits, isUnsigned == SQL_TRUE));
   }
+  described_ = true;
 }
 
 std::vector<driver::ColumnInfo> OdbcStatement::Columns() const {
+  if (!described_) DescribeColumns();
   std::vector<driver::ColumnInfo> infos;
   infos.reserve(columns_.size());
   for (const auto& c : columns_) infos.push_back(c.Info);
@@ -129,11 +131,9 @@ void OdbcStatement::ExecuteArray(const std::vector<driver::ParamColumn>& params,
 
 void OdbcStatement::AfterExecute(SQLRETURN ret, int times) {
   if (!Succeeded(ret) && ret != SQL_NO_DATA) Fail("SQLExecute");
-  SQLSMALLINT resultColumns = 0;
-  if (!Succeeded(SQLNumResultCols(stmt_, &resultColumns))) Fail("SQLNumResultCols");
-  if (resultColumns > 0) {
+  if (!described_ || columns_.empty()) DescribeColumns();
+  if (!columns_.empty()) {
     cursorOpen_ = true;
-    if (columns_.empty()) DescribeColumns();
     return;
   }
   SQLLEN count = 0;

@@ -24,6 +24,8 @@ class OdbcStatement : public driver::Statement {
   OdbcStatement& operator=(const OdbcStatement&) = delete;
 
   void Prepare(const std::string& sql) override;
+  // Described when first asked for: before an execution that costs the driver a round trip to the server,
+  // after it nothing, so a statement that is only executed is never described beforehand.
   std::vector<driver::ColumnInfo> Columns() const override;
   // Sent as the statement's query time-out in whole seconds, rounded up.
   void SetTimeout(uint32_t milliseconds) override { timeout_ = milliseconds; }
@@ -35,7 +37,7 @@ class OdbcStatement : public driver::Statement {
   int64_t RowsAffected() const override { return rowsAffected_; }
 
  private:
-  void DescribeColumns();
+  void DescribeColumns() const;
   void ApplyTimeout();
   void ExecuteArray(const std::vector<driver::ParamColumn>& params, int times, int offset);
   void AfterExecute(SQLRETURN ret, int times);
@@ -43,7 +45,8 @@ class OdbcStatement : public driver::Statement {
 
   std::shared_ptr<Session> session_;
   SQLHSTMT stmt_ = SQL_NULL_HSTMT;
-  std::vector<ResultColumn> columns_;
+  mutable std::vector<ResultColumn> columns_;
+  mutable bool described_ = false;
   uint32_t timeout_ = kNoTimeout;
   bool cursorOpen_ = false;
   int64_t rowsAffected_ = 0;

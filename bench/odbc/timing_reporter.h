@@ -1,0 +1,34 @@
+#pragma once
+// A console reporter that also keeps each benchmark's wall-clock seconds per iteration, by registered name,
+// for the ratios printed after the run.
+
+#include <benchmark/benchmark.h>
+
+#include <map>
+#include <string>
+#include <vector>
+
+namespace zr::bench {
+
+class TimingReporter : public benchmark::ConsoleReporter {
+ public:
+  void ReportRuns(const std::vector<Run>& runs) override {
+    for (const Run& run : runs) {
+      if (!run.error_occurred) {
+        seconds_[run.run_name.function_name] = run.real_accumulated_time / static_cast<double>(run.iterations);
+      }
+    }
+    ConsoleReporter::ReportRuns(runs);
+  }
+
+  // Seconds of the benchmark registered as `name`; 0 when it did not run or failed.
+  double Seconds(const std::string& name) const {
+    const auto found = seconds_.find(name);
+    return found == seconds_.end() ? 0.0 : found->second;
+  }
+
+ private:
+  std::map<std::string, double> seconds_;
+};
+
+}  // namespace zr::bench
