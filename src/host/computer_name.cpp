@@ -23,7 +23,7 @@ constexpr size_t kMaxComputerNameLength = 15;
 
 std::string ComputerName() {
   wchar_t buffer[kMaxComputerNameLength + 1] = {};
-  DWORD size = kMaxComputerNameLength + 1;
+  DWORD size = static_cast<DWORD>(kMaxComputerNameLength + 1);
   if (!GetComputerNameW(buffer, &size)) return {};
   return detail::ToUtf8(std::wstring(buffer, size));
 }

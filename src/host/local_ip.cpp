@@ -4,7 +4,7 @@
 // from (connecting a UDP socket only looks the route up; nothing is sent). When there is no route, the first
 // interface that is up, is not the loopback and has an IPv4 address. Otherwise the loopback address.
 
-#include <cstring>
+#include <cstdint>
 #include <string>
 
 #include "host/host.h"
