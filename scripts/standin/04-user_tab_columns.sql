@@ -14,6 +14,8 @@ SELECT upper(c.relname)::varchar(128) AS table_name,
           WHEN t.typname = 'float4' THEN 'BINARY_FLOAT'
           WHEN t.typname = 'float8' THEN 'BINARY_DOUBLE'
           WHEN t.typname = 'date' THEN 'DATE'
+          -- Oracle's DATE holds a time to the second: the stand-in's tables write it TIMESTAMP(0)
+          WHEN t.typname = 'timestamp' AND a.atttypmod = 0 THEN 'DATE'
           WHEN t.typname = 'timestamp' THEN 'TIMESTAMP(' || coalesce(nullif(a.atttypmod, -1), 6) || ')'
           WHEN t.typname = 'timestamptz'
             THEN 'TIMESTAMP(' || coalesce(nullif(a.atttypmod, -1), 6) || ') WITH TIME ZONE'
@@ -26,7 +28,7 @@ SELECT upper(c.relname)::varchar(128) AS table_name,
             THEN a.atttypmod - 4
           WHEN t.typname IN ('varchar', 'text') THEN 4000
           WHEN t.typname IN ('numeric', 'int2', 'int4', 'int8') THEN 22
-          WHEN t.typname = 'date' THEN 7
+          WHEN t.typname = 'date' OR (t.typname = 'timestamp' AND a.atttypmod = 0) THEN 7
           WHEN t.typname IN ('timestamp', 'timestamptz') THEN 11
           WHEN t.typname IN ('clob', 'bytea') THEN 4000
           WHEN t.typlen > 0 THEN t.typlen

@@ -23,7 +23,7 @@ class Dictionary : public StandinTest {
     StandinTest::SetUp();
     if (IsSkipped() || HasFatalFailure()) return;
     CreateTable("id numeric(9) NOT NULL, nome varchar(30), obs clob, dt date, foto bytea, valor numeric(15,4),"
-                " sigla char(3), gone integer, fator float8");
+                " sigla char(3), gone integer, fator float8, emissao timestamp(0), momento timestamp");
     Exec(*db_, {"ALTER TABLE " + Table() + " DROP COLUMN gone"});
   }
 
@@ -45,7 +45,7 @@ TEST_F(Dictionary, ColumnsInTableOrderWithOracleNamesAndTypes) {
   EXPECT_EQ(Rows("SELECT COLUMN_NAME, DATA_TYPE, COLUMN_ID FROM USER_TAB_COLUMNS WHERE TABLE_NAME = '" +
                  Upper(Table()) + "' ORDER BY COLUMN_ID"),
             "ID NUMBER 1; NOME VARCHAR2 2; OBS CLOB 3; DT DATE 4; FOTO BLOB 5; VALOR NUMBER 6; SIGLA CHAR 7; "
-            "FATOR BINARY_DOUBLE 8")
+            "FATOR BINARY_DOUBLE 8; EMISSAO DATE 9; MOMENTO TIMESTAMP(6) 10")
       << "a dropped column leaves no gap in COLUMN_ID; LOB columns are listed";
 }
 
@@ -68,7 +68,7 @@ TEST_F(Dictionary, TheColumnExpansionQueryLeavesOutBlobAndClob) {
   q.FetchAll();
   std::string names;
   for (q.First(); !q.Eof(); q.Next()) names += q.FieldByName("NmCampo").AsString() + ",";
-  EXPECT_EQ(names, "ID,NOME,DT,VALOR,SIGLA,FATOR,");
+  EXPECT_EQ(names, "ID,NOME,DT,VALOR,SIGLA,FATOR,EMISSAO,MOMENTO,");
 }
 
 TEST_F(Dictionary, OnlyTheApplicationsSchemaIsListed) {
