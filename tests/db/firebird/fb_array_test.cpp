@@ -155,6 +155,26 @@ ZR_FB_TEST(FbArrayTest, AFailingElementFailsTheWholeCallAndKeepsTheTransaction) 
   }
 }
 
+ZR_FB_TEST(FbArrayTest, AStatementNoBlockCanDeclareRunsPerElementAllOrNone) {
+  // "? IS NULL" has no type PSQL could declare: the elements run one by one, under one savepoint.
+  auto statement = connection_->CreateStatement();
+  statement->Prepare("INSERT INTO ITEMS (ID, NAME) SELECT ?, 'x' FROM RDB$DATABASE WHERE ? IS NULL");
+  ParamSet params;
+  params.Add(ftInteger, {int64_t{1}, int64_t{2}, int64_t{3}})
+      .Add(ftInteger, {std::monostate{}, int64_t{0}, std::monostate{}});
+  statement->Execute(params.Columns(), 3, 0);
+  EXPECT_EQ(statement->RowsAffected(), 2);
+  EXPECT_EQ(Count(), 2);  // element 2 selected nothing
+  ParamSet failing;
+  failing.Add(ftInteger, {int64_t{10}, int64_t{1}}).Add(ftInteger, {std::monostate{}, std::monostate{}});
+  connection_->StartTransaction();
+  EXPECT_THROW(statement->Execute(failing.Columns(), 2, 0), EDatabaseError);
+  EXPECT_TRUE(connection_->InTransaction());
+  EXPECT_EQ(Count(), 2);  // element 0 (ID 10) undone with the failing element 1, in the open transaction
+  connection_->Commit();
+  EXPECT_TRUE(Blocks(*connection_).empty());
+}
+
 ZR_FB_TEST(FbArrayTest, FrameworkArrayDmlWithNamedParameters) {
   auto connection = db_->Connect();
   TFDQuery query;

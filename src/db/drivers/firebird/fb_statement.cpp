@@ -140,6 +140,11 @@ void FbStatement::Prepare(const std::string& sql) {
       input_.reset(statement_->getInputMetadata(status.get()));
       output_.reset(statement_->getOutputMetadata(status.get()));
       columns_ = DescribeColumns(output_.get());
+      // A block takes DML without results whose every input PSQL can declare (not an untyped "? IS NULL").
+      fitsInBlock_ = IsPlainDml(statementType_) && columns_.empty();
+      for (unsigned i = 0, n = input_->getCount(status.get()); fitsInBlock_ && i < n; ++i) {
+        fitsInBlock_ = DeclaredType(input_.get(), i).has_value();
+      }
       row_.assign(output_->getMessageLength(status.get()) / sizeof(int64_t) + 1, 0);
     });
   } catch (...) {
@@ -162,7 +167,7 @@ std::vector<driver::ColumnInfo> FbStatement::Columns() const {
 
 bool FbStatement::ReturnsRows() const noexcept { return !columns_.empty(); }
 
-bool FbStatement::FitsInBlock() const noexcept { return IsPlainDml(statementType_) && columns_.empty(); }
+bool FbStatement::FitsInBlock() const noexcept { return fitsInBlock_; }
 
 void FbStatement::Execute(const std::vector<driver::ParamColumn>& params, int times, int offset) {
   if (!statement_) {
@@ -179,7 +184,7 @@ void FbStatement::Execute(const std::vector<driver::ParamColumn>& params, int ti
   Firebird::ITransaction* tra = WorkTransaction();
   try {
     if (times == 1 || !FitsInBlock()) {
-      // Statements no block can hold (DDL...) run element by element, all or none.
+      // Statements no block can hold (DDL, untyped inputs...) run element by element, all or none.
       const auto each = [&] {
         for (int e = 0; e < times; ++e) {
           ExecuteSingle(params, offset + e, tra);
