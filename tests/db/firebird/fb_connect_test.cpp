@@ -37,11 +37,27 @@ ZR_FB_TEST(FbConnectTest, PageSizeAppliesWhenTheDatabaseIsCreated) {
   TestDatabase db(8192);
   auto connection = db.Open();
   EXPECT_EQ(ValueAsInteger(Scalar(*connection, "SELECT MON$PAGE_SIZE FROM MON$DATABASE")), 8192);
+  EXPECT_EQ(ValueAsInteger(Scalar(*connection, "SELECT MON$FORCED_WRITES FROM MON$DATABASE")), 1);
   // Opening with another PageSize entry leaves the database as it is.
   TStringList params = db.Params();
   params.SetValue("PageSize", "16384");
   auto again = driver::Connect("FB", params);
   EXPECT_EQ(ValueAsInteger(Scalar(*again, "SELECT MON$PAGE_SIZE FROM MON$DATABASE")), 8192);
+}
+
+ZR_FB_TEST(FbConnectTest, ForcedWritesFalseAtCreationLeavesWritesToTheSystemCache) {
+  TestDatabase db;
+  TStringList params = db.Params();
+  params.SetValue("Database", params.Values("Database") + ".async.fdb");
+  params.SetValue("ForcedWrites", "False");
+  CreateDatabase(params);
+  {
+    auto connection = driver::Connect("FB", params);
+    EXPECT_EQ(ValueAsInteger(Scalar(*connection, "SELECT MON$FORCED_WRITES FROM MON$DATABASE")), 0);
+  }
+  DropDatabase(params);
+  params.SetValue("ForcedWrites", "sometimes");
+  EXPECT_THROW(CreateDatabase(params), EDatabaseError);
 }
 
 ZR_FB_TEST(FbConnectTest, FrameworkConnectsAndDisconnectsByDriverName) {
