@@ -155,6 +155,19 @@ ZR_FB_TEST(FbArrayTest, AFailingElementFailsTheWholeCallAndKeepsTheTransaction) 
   }
 }
 
+ZR_FB_TEST(FbArrayTest, MarkersInLiteralsQuotedNamesAndCommentsAreNotParameters) {
+  auto statement = connection_->CreateStatement();
+  statement->Prepare("/* a ? here */ INSERT INTO ITEMS (ID, \"NAME\") -- and ? there\n"
+                     "VALUES (?, 'why?' || ?); -- last ? words");
+  ParamSet params;
+  params.Add(ftInteger, {int64_t{1}, int64_t{2}, int64_t{3}})
+      .Add(ftString, {std::string("a"), std::string("b'?"), std::string("c")});
+  statement->Execute(params.Columns(), 3, 0);
+  const Rows rows = Query(*connection_, "SELECT NAME FROM ITEMS ORDER BY ID");
+  ASSERT_EQ(rows.size(), 3u);
+  EXPECT_EQ(rows[1][0], TFDValue(std::string("why?b'?")));
+}
+
 ZR_FB_TEST(FbArrayTest, AStatementNoBlockCanDeclareRunsPerElementAllOrNone) {
   // "? IS NULL" has no type PSQL could declare: the elements run one by one, under one savepoint.
   auto statement = connection_->CreateStatement();

@@ -7,7 +7,7 @@ namespace zr::db::firebird {
 namespace {
 
 std::string StatusTexts(Firebird::IStatus* status) {
-  std::array<char, 4096> buffer{};
+  std::array<char, 16384> buffer{};
   const unsigned length = Util()->formatStatus(buffer.data(), static_cast<unsigned>(buffer.size()), status);
   std::string text(buffer.data(), length < buffer.size() ? length : buffer.size() - 1);
   while (!text.empty() && (text.back() == '\n' || text.back() == '\r' || text.back() == ' ')) {

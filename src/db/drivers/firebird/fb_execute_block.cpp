@@ -34,23 +34,25 @@ std::string NameMarkers(std::string_view sql, int element) {
   out.reserve(sql.size() + 32);
   int marker = 0;
   size_t i = 0;
-  const auto copyUntil = [&](std::string_view terminator) {
-    const size_t end = sql.find(terminator, i);
-    const size_t stop = end == std::string_view::npos ? sql.size() : end + terminator.size();
-    out.append(sql.substr(i, stop - i));
-    i = stop;
+  // The end of what starts at i and runs through `terminator` (or to the end of the text).
+  const auto through = [&](std::string_view terminator, size_t from) {
+    const size_t end = sql.find(terminator, from);
+    return end == std::string_view::npos ? sql.size() : end + terminator.size();
   };
   while (i < sql.size()) {
     const char c = sql[i];
     if (c == '\'' || c == '"') {
       // A doubled quote inside is two adjacent literals as far as the scan goes: same result.
-      out.push_back(c);
-      ++i;
-      copyUntil(std::string_view(&c, 1));
+      const size_t end = through(std::string_view(&c, 1), i + 1);
+      out.append(sql.substr(i, end - i));
+      i = end;
     } else if (c == '-' && i + 1 < sql.size() && sql[i + 1] == '-') {
-      copyUntil("\n");
+      // Comments go: one at the end would otherwise swallow the ";" that ends the statement in the block.
+      i = through("\n", i);
+      out.push_back('\n');
     } else if (c == '/' && i + 1 < sql.size() && sql[i + 1] == '*') {
-      copyUntil("*/");
+      i = through("*/", i + 2);
+      out.push_back(' ');
     } else if (c == '?') {
       out += ":p" + std::to_string(element) + "_" + std::to_string(marker++);
       ++i;

@@ -19,7 +19,7 @@ namespace zr::db::firebird {
 inline constexpr int kMaxElementsPerBlock = 255;
 
 // The statement with its "?" markers (outside literals, quoted names and comments) replaced by
-// ":p<element>_<n>", n counting from 0; a trailing ";" is dropped.
+// ":p<element>_<n>", n counting from 0; comments and a trailing ";" are dropped.
 std::string NameMarkers(std::string_view sql, int element);
 
 // The declaration of an input of `metadata` as PSQL writes it ("VARCHAR(20) CHARACTER SET UTF8",
