@@ -1,6 +1,6 @@
 #pragma once
 // The statements of the order import and the status update, built line by line as the
-// application builds them (company code 12, date 01/31/2018).
+// application builds them, from the values the application splices in.
 
 #include <string>
 #include <vector>
@@ -12,6 +12,19 @@ struct NamedStatement {
   std::vector<std::string> lines;
 };
 
-std::vector<NamedStatement> ApplicationStatements();
+struct StatementValues {
+  std::string company = "12";
+  std::string date = "01/31/2018";  // MM/DD/YYYY
+  std::string numero = "000123";
+  std::string parte = "01";
+  std::string codigo = "REF001";
+  std::string insumo = "MAT01";
+  std::string corI = "001";
+};
+
+std::vector<NamedStatement> ApplicationStatements(const StatementValues& values = {});
+
+// A SELECT is opened; anything else is executed.
+bool ReturnsRows(const NamedStatement& statement);
 
 }  // namespace zr::sqlt::bench
