@@ -2,6 +2,7 @@
 // transaction and to open queries.
 #include <gtest/gtest.h>
 
+#include <memory>
 #include <string>
 
 #include "db/errors.h"
@@ -125,6 +126,33 @@ TEST_F(FrameworkConnection, FreeingTheConnectionDetachesItsQueriesAndTransaction
   EXPECT_EQ(transaction.Connection(), nullptr);
   EXPECT_THROW(query->Open(), EDatabaseError);
   EXPECT_THROW(transaction.Commit(), EDatabaseError);
+}
+
+TEST_F(FrameworkConnection, AnOwnerFreesConnectionTransactionAndOpenQueriesInEitherOrder) {
+  Run("INSERT INTO LOG_ROWS (N) VALUES (1)");
+  for (bool connectionFirst : {true, false}) {
+    SCOPED_TRACE(connectionFirst ? "connection created first" : "connection created last");
+    auto form = std::make_unique<TComponent>();
+    TFDQuery* early = connectionFirst ? nullptr : new TFDQuery(form.get());
+    auto* connection = new TFDConnection(form.get());
+    Configure(*connection);
+    auto* transaction = new TFDTransaction(connection);  // owned by the connection itself
+    transaction->Options().AutoStop = false;
+    transaction->Options().DisconnectAction = xdRollback;
+    transaction->SetConnection(connection);
+    connection->SetTransaction(transaction);
+    TFDQuery* query = early != nullptr ? early : new TFDQuery(form.get());
+    query->SetConnection(connection);
+    query->SQL().Add("SELECT N FROM LOG_ROWS");
+    query->Open();
+    TFDQuery insert(nullptr);
+    insert.SetConnection(connection);
+    insert.SQL().Add("INSERT INTO LOG_ROWS (N) VALUES (2)");
+    insert.ExecSQL();
+    form.reset();  // disconnects (rolling back) and frees everything exactly once
+    EXPECT_EQ(insert.Connection(), nullptr);
+    EXPECT_EQ(CommittedRows("LOG_ROWS"), 1);
+  }
 }
 
 }  // namespace
