@@ -168,6 +168,15 @@ ZR_FB_TEST(FbArrayTest, MarkersInLiteralsQuotedNamesAndCommentsAreNotParameters)
   EXPECT_EQ(rows[1][0], TFDValue(std::string("why?b'?")));
 }
 
+ZR_FB_TEST(FbArrayTest, AStatementWithoutParametersRunsOncePerElement) {
+  Exec(*connection_, "INSERT INTO ITEMS (ID) VALUES (1)");
+  auto statement = connection_->CreateStatement();
+  statement->Prepare("UPDATE ITEMS SET PRICE = COALESCE(PRICE, 0) + 1");
+  statement->Execute({}, 3, 0);
+  EXPECT_EQ(statement->RowsAffected(), 3);
+  EXPECT_EQ(Scalar(*connection_, "SELECT PRICE FROM ITEMS"), TFDValue(TFDBcd{30000, 4}));
+}
+
 ZR_FB_TEST(FbArrayTest, AStatementNoBlockCanDeclareRunsPerElementAllOrNone) {
   // "? IS NULL" has no type PSQL could declare: the elements run one by one, under one savepoint.
   auto statement = connection_->CreateStatement();
