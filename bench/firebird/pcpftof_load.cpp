@@ -27,26 +27,38 @@ constexpr const char* kInsert =
 
 constexpr double kFirstDay = 43831.0;  // 01/01/2020
 
-// Row n of the load, written into element `e` of the query's parameter arrays. InsertServerSide computes
-// the same values on the server.
-void SetRow(db::TFDParams& p, int e, int n) {
-  char numero[16];
-  std::snprintf(numero, sizeof numero, "%06d", n / 25 + 1);
-  p.ParamByName("NUMERO").AsStrings[e] = numero;
-  p.ParamByName("TIPO").AsStrings[e] = "M";
-  p.ParamByName("INSUMO").AsStrings[e] = "INS" + std::to_string(n % 500);
-  p.ParamByName("SETOR").AsStrings[e] = "CORTE";
-  p.ParamByName("APLICACAO").AsStrings[e] = "Aplicação " + std::to_string(n % 40);
-  p.ParamByName("PARTE").AsStrings[e] = "P" + std::to_string(n / 25 % 2);
-  p.ParamByName("FAIXA").AsStrings[e] = "F1";
-  p.ParamByName("CONSUMO").AsFloats[e] = (n % 1000) / 8.0;
-  p.ParamByName("COR").AsStrings[e] = "C" + std::to_string(n % 12);
-  p.ParamByName("COR_I").AsStrings[e] = "CI" + std::to_string(n % 7);
-  p.ParamByName("ID").AsIntegers[e] = n + 1;
-  p.ParamByName("CUSTO").AsFloats[e] = (n % 2000) * 0.0125;
-  p.ParamByName("SITUACAO").AsStrings[e] = "A";
-  p.ParamByName("DATA").AsDates[e] = kFirstDay + n % 365;
-}
+// The query's parameters in column order, looked up once (a loader does not search them by name per row).
+struct RowParams {
+  explicit RowParams(db::TFDParams& p)
+      : Numero(p.ParamByName("NUMERO")), Tipo(p.ParamByName("TIPO")), Insumo(p.ParamByName("INSUMO")),
+        Setor(p.ParamByName("SETOR")), Aplicacao(p.ParamByName("APLICACAO")), Parte(p.ParamByName("PARTE")),
+        Faixa(p.ParamByName("FAIXA")), Consumo(p.ParamByName("CONSUMO")), Cor(p.ParamByName("COR")),
+        CorI(p.ParamByName("COR_I")), Id(p.ParamByName("ID")), Custo(p.ParamByName("CUSTO")),
+        Situacao(p.ParamByName("SITUACAO")), Data(p.ParamByName("DATA")) {}
+
+  // Row n of the load into element e. InsertServerSide computes the same values on the server.
+  void Set(int e, int n) {
+    char numero[16];
+    std::snprintf(numero, sizeof numero, "%06d", n / 25 + 1);
+    Numero.AsStrings[e] = numero;
+    Tipo.AsStrings[e] = "M";
+    Insumo.AsStrings[e] = "INS" + std::to_string(n % 500);
+    Setor.AsStrings[e] = "CORTE";
+    Aplicacao.AsStrings[e] = "Aplicação " + std::to_string(n % 40);
+    Parte.AsStrings[e] = "P" + std::to_string(n / 25 % 2);
+    Faixa.AsStrings[e] = "F1";
+    Consumo.AsFloats[e] = (n % 1000) / 8.0;
+    Cor.AsStrings[e] = "C" + std::to_string(n % 12);
+    CorI.AsStrings[e] = "CI" + std::to_string(n % 7);
+    Id.AsIntegers[e] = n + 1;
+    Custo.AsFloats[e] = (n % 2000) * 0.0125;
+    Situacao.AsStrings[e] = "A";
+    Data.AsDates[e] = kFirstDay + n % 365;
+  }
+
+  db::TFDParam &Numero, &Tipo, &Insumo, &Setor, &Aplicacao, &Parte, &Faixa, &Consumo, &Cor, &CorI, &Id, &Custo,
+      &Situacao, &Data;
+};
 
 // Runs `work` on a query of `connection` in one transaction, committed at the end.
 template <typename Work>
@@ -135,10 +147,11 @@ void InsertWithArrays(db::TFDConnection& connection, int rows, int arraySize) {
   InTransaction(connection, [&](db::TFDQuery& query) {
     query.SQL().Add(kInsert);
     query.Params().SetArraySize(arraySize);
+    RowParams params(query.Params());
     for (int done = 0; done < rows; done += arraySize) {
       const int elements = std::min(arraySize, rows - done);
       for (int e = 0; e < elements; ++e) {
-        SetRow(query.Params(), e, done + e);
+        params.Set(e, done + e);
       }
       query.Execute(elements, 0);
     }
@@ -148,8 +161,9 @@ void InsertWithArrays(db::TFDConnection& connection, int rows, int arraySize) {
 void InsertRowByRow(db::TFDConnection& connection, int rows) {
   InTransaction(connection, [&](db::TFDQuery& query) {
     query.SQL().Add(kInsert);
+    RowParams params(query.Params());
     for (int n = 0; n < rows; ++n) {
-      SetRow(query.Params(), 0, n);
+      params.Set(0, n);
       query.Execute(1, 0);
     }
   });

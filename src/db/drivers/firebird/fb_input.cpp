@@ -256,9 +256,17 @@ void InputMessage::Fill(Firebird::IMessageMetadata* described, const std::vector
       switch (kinds[j]) {
         case Kind::Described: break;
         case Kind::Text: case Kind::Bytes: {
-          const std::string text = kinds[j] == Kind::Text ? ValueAsString(value) : BytesOf(value);
-          Store<uint16_t>(at, static_cast<uint16_t>(text.size()));
-          std::memcpy(at + sizeof(uint16_t), text.data(), text.size());
+          // Text values are copied straight from the parameter; other values are converted first.
+          const std::string* text = std::get_if<std::string>(&value);
+          const std::string converted = text != nullptr ? std::string()
+                                        : kinds[j] == Kind::Text ? ValueAsString(value) : BytesOf(value);
+          const std::string& bytes = text != nullptr ? *text : converted;
+          if (bytes.size() > types[field].Length) {
+            throw EDatabaseError("A text parameter of " + std::to_string(bytes.size()) +
+                                 " bytes does not fit the message");  // a number longer than expected
+          }
+          Store<uint16_t>(at, static_cast<uint16_t>(bytes.size()));
+          std::memcpy(at + sizeof(uint16_t), bytes.data(), bytes.size());
           break;
         }
         case Kind::Double: Store<double>(at, ValueAsFloat(value)); break;
