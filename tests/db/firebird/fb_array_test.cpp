@@ -168,6 +168,39 @@ ZR_FB_TEST(FbArrayTest, MarkersInLiteralsQuotedNamesAndCommentsAreNotParameters)
   EXPECT_EQ(rows[1][0], TFDValue(std::string("why?b'?")));
 }
 
+ZR_FB_TEST(FbArrayTest, RowsAffectedCountsWhatEachElementDid) {
+  struct Case {
+    const char* name;
+    const char* sql;
+    int64_t affected;
+  };
+  // Elements: ID 1..4 with FLAG 1, 0, 1, 1.
+  const Case cases[] = {
+      {"INSERT ... SELECT stores a row only where FLAG is 1",
+       "INSERT INTO ITEMS (ID, NAME) SELECT ?, 'x' FROM RDB$DATABASE WHERE ? = 1", 3},
+      {"INSERT ... VALUES stores one row per element, SELECT in a literal notwithstanding",
+       "INSERT INTO ITEMS (ID, NAME) VALUES (?, 'SELECT' || ?)", 4},
+      {"UPDATE counts the rows it changed", "UPDATE ITEMS SET NAME = 'y' WHERE ID = ? AND 1 = ?", 3},
+      {"DELETE counts the rows it removed", "DELETE FROM ITEMS WHERE ID = ? AND ? = 0", 1},
+  };
+  ParamSet params;
+  params.Add(ftInteger, {int64_t{1}, int64_t{2}, int64_t{3}, int64_t{4}})
+      .Add(ftInteger, {int64_t{1}, int64_t{0}, int64_t{1}, int64_t{1}});
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.name);
+    Exec(*connection_, "DELETE FROM ITEMS");
+    if (std::string(c.sql).rfind("INSERT", 0) != 0) {
+      for (int id = 1; id <= 4; ++id) {
+        Exec(*connection_, "INSERT INTO ITEMS (ID) VALUES (" + std::to_string(id) + ")");
+      }
+    }
+    auto statement = connection_->CreateStatement();
+    statement->Prepare(c.sql);
+    statement->Execute(params.Columns(), 4, 0);
+    EXPECT_EQ(statement->RowsAffected(), c.affected);
+  }
+}
+
 ZR_FB_TEST(FbArrayTest, AStatementWithoutParametersRunsOncePerElement) {
   Exec(*connection_, "INSERT INTO ITEMS (ID) VALUES (1)");
   auto statement = connection_->CreateStatement();

@@ -29,43 +29,90 @@ std::string Integer(const char* name, int digits, int scale) {
 
 }  // namespace
 
-std::string NameMarkers(std::string_view sql, int element) {
-  std::string out;
-  out.reserve(sql.size() + 32);
-  int marker = 0;
+namespace {
+
+enum class Piece { Code, Quoted, Comment };
+
+// Cuts `sql` into code, quoted literals or names (quotes included) and comments, in order. A doubled quote
+// inside a literal reads as two adjacent literals: the same pieces of code result.
+template <typename Visit>
+void ScanSql(std::string_view sql, Visit&& visit) {
   size_t i = 0;
-  // The end of what starts at i and runs through `terminator` (or to the end of the text).
   const auto through = [&](std::string_view terminator, size_t from) {
     const size_t end = sql.find(terminator, from);
     return end == std::string_view::npos ? sql.size() : end + terminator.size();
   };
   while (i < sql.size()) {
     const char c = sql[i];
+    size_t end = i + 1;
+    Piece piece = Piece::Code;
     if (c == '\'' || c == '"') {
-      // A doubled quote inside is two adjacent literals as far as the scan goes: same result.
-      const size_t end = through(std::string_view(&c, 1), i + 1);
-      out.append(sql.substr(i, end - i));
-      i = end;
+      end = through(std::string_view(&c, 1), i + 1);
+      piece = Piece::Quoted;
     } else if (c == '-' && i + 1 < sql.size() && sql[i + 1] == '-') {
-      // Comments go: one at the end would otherwise swallow the ";" that ends the statement in the block.
-      i = through("\n", i);
-      out.push_back('\n');
+      end = through("\n", i);
+      piece = Piece::Comment;
     } else if (c == '/' && i + 1 < sql.size() && sql[i + 1] == '*') {
-      i = through("*/", i + 2);
-      out.push_back(' ');
-    } else if (c == '?') {
-      out += ":p" + std::to_string(element) + "_" + std::to_string(marker++);
-      ++i;
+      end = through("*/", i + 2);
+      piece = Piece::Comment;
     } else {
-      out.push_back(c);
-      ++i;
+      while (end < sql.size() && sql[end] != '\'' && sql[end] != '"' && sql[end] != '-' && sql[end] != '/') {
+        ++end;
+      }
     }
+    visit(piece, sql.substr(i, end - i));
+    i = end;
   }
+}
+
+bool IsWordChar(char c) {
+  return (c >= 'A' && c <= 'Z') || (c >= 'a' && c <= 'z') || (c >= '0' && c <= '9') || c == '_' || c == '$';
+}
+
+}  // namespace
+
+std::string NameMarkers(std::string_view sql, int element) {
+  std::string out;
+  out.reserve(sql.size() + 32);
+  int marker = 0;
+  ScanSql(sql, [&](Piece piece, std::string_view text) {
+    if (piece == Piece::Quoted) {
+      out.append(text);
+    } else if (piece == Piece::Comment) {
+      // Comments go: one at the end would otherwise swallow the ";" that ends the statement in the block.
+      out.push_back('\n');
+    } else {
+      for (const char c : text) {
+        if (c == '?') {
+          out += ":p" + std::to_string(element) + "_" + std::to_string(marker++);
+        } else {
+          out.push_back(c);
+        }
+      }
+    }
+  });
   while (!out.empty() && (out.back() == ';' || out.back() == ' ' || out.back() == '\n' || out.back() == '\r' ||
                           out.back() == '\t')) {
     out.pop_back();
   }
   return out;
+}
+
+bool HasSelect(std::string_view sql) {
+  std::string code;
+  ScanSql(sql, [&](Piece piece, std::string_view text) {
+    code += piece == Piece::Code ? std::string(text) : std::string(" ");
+  });
+  for (size_t at = 0; at + 6 <= code.size(); ++at) {
+    std::string word = code.substr(at, 6);
+    std::transform(word.begin(), word.end(), word.begin(),
+                   [](char c) { return static_cast<char>(c >= 'a' && c <= 'z' ? c - 'a' + 'A' : c); });
+    if (word == "SELECT" && (at == 0 || !IsWordChar(code[at - 1])) &&
+        (at + 6 == code.size() || !IsWordChar(code[at + 6]))) {
+      return true;
+    }
+  }
+  return false;
 }
 
 std::optional<std::string> DeclaredType(Firebird::IMessageMetadata* metadata, unsigned index) {
@@ -108,7 +155,7 @@ std::optional<std::string> DeclaredType(Firebird::IMessageMetadata* metadata, un
 }
 
 std::optional<std::string> BuildExecuteBlock(std::string_view sql, Firebird::IMessageMetadata* input,
-                                             int elements) {
+                                             int elements, bool countRows) {
   Status status;
   const unsigned count = input->getCount(status.get());
   std::vector<std::string> types;
@@ -132,12 +179,12 @@ std::optional<std::string> BuildExecuteBlock(std::string_view sql, Firebird::IMe
     }
     block += ")";
   }
-  block += "\nRETURNS (ROWS_AFFECTED BIGINT) AS\nBEGIN\nROWS_AFFECTED = 0;\n";
+  block += countRows ? "\nRETURNS (ROWS_AFFECTED BIGINT) AS\nBEGIN\nROWS_AFFECTED = 0;\n" : "\nAS\nBEGIN\n";
   for (int e = 0; e < elements; ++e) {
     block += NameMarkers(sql, e);
-    block += ";\nROWS_AFFECTED = ROWS_AFFECTED + ROW_COUNT;\n";
+    block += countRows ? ";\nROWS_AFFECTED = ROWS_AFFECTED + ROW_COUNT;\n" : ";\n";
   }
-  block += "SUSPEND;\nEND";  // the one row that carries ROWS_AFFECTED
+  block += countRows ? "SUSPEND;\nEND" : "END";  // SUSPEND: the one row that carries ROWS_AFFECTED
   return block;
 }
 

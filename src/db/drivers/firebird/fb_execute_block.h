@@ -6,6 +6,10 @@
 //   EXECUTE BLOCK (p0_0 INTEGER = ?, p0_1 VARCHAR(10) CHARACTER SET UTF8 = ?, p1_0 ..., p1_1 ...)
 //   RETURNS (ROWS_AFFECTED BIGINT) AS BEGIN ROWS_AFFECTED = 0;
 //   INSERT INTO T (A, B) VALUES (:p0_0, :p0_1); ROWS_AFFECTED = ROWS_AFFECTED + ROW_COUNT; ... SUSPEND; END
+//
+// Counting the rows makes the block a selectable one, which costs the server noticeably more per request;
+// an INSERT without SELECT stores exactly one row per element, so its blocks leave the count out
+// ("EXECUTE BLOCK (...) AS BEGIN INSERT ...; INSERT ...; END").
 
 #include <optional>
 #include <string>
@@ -26,9 +30,12 @@ std::string NameMarkers(std::string_view sql, int element);
 // "NUMERIC(18, 4)"...); nothing when the type cannot be declared (an untyped NULL marker, arrays).
 std::optional<std::string> DeclaredType(Firebird::IMessageMetadata* metadata, unsigned index);
 
-// The block for `elements` copies of `sql`, whose single-element input metadata is `input`; nothing when
-// an input cannot be declared.
+// True when the word SELECT occurs in `sql` outside literals, quoted names and comments.
+bool HasSelect(std::string_view sql);
+
+// The block for `elements` copies of `sql`, whose single-element input metadata is `input`, returning the
+// rows affected in one row when `countRows`; nothing when an input cannot be declared.
 std::optional<std::string> BuildExecuteBlock(std::string_view sql, Firebird::IMessageMetadata* input,
-                                             int elements);
+                                             int elements, bool countRows);
 
 }  // namespace zr::db::firebird

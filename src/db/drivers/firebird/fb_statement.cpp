@@ -142,6 +142,7 @@ void FbStatement::Prepare(const std::string& sql) {
       columns_ = DescribeColumns(output_.get());
       // A block takes DML without results whose every input PSQL can declare (not an untyped "? IS NULL").
       fitsInBlock_ = IsPlainDml(statementType_) && columns_.empty();
+      oneRowPerElement_ = statementType_ == isc_info_sql_stmt_insert && !HasSelect(sql);
       for (unsigned i = 0, n = input_->getCount(status.get()); fitsInBlock_ && i < n; ++i) {
         fitsInBlock_ = DeclaredType(input_.get(), i).has_value();
       }
@@ -238,6 +239,12 @@ void FbStatement::ExecuteBlocks(const std::vector<driver::ParamColumn>& params, 
       int64_t affected = 0;
       Timed([&] {
         Status status;
+        if (oneRowPerElement_) {
+          block.Statement->execute(status.get(), tra, block.Message.Metadata(), block.Message.Buffer(), nullptr,
+                                   nullptr);
+          affected = elements;
+          return;
+        }
         int64_t output[4] = {};
         block.Statement->execute(status.get(), tra, block.Message.Metadata(), block.Message.Buffer(),
                                  block.Output.get(), output);
@@ -258,7 +265,7 @@ FbStatement::Block& FbStatement::BlockFor(int elements, Firebird::ITransaction* 
   }
   Firebird::IAttachment* attachment = session_->Attachment();
   return Guarded([&]() -> Block& {
-    const std::optional<std::string> text = BuildExecuteBlock(sql_, input_.get(), elements);
+    const std::optional<std::string> text = BuildExecuteBlock(sql_, input_.get(), elements, !oneRowPerElement_);
     if (!text) {
       throw EDatabaseError("A parameter of this statement has a type that an array execution cannot declare");
     }

@@ -67,6 +67,7 @@ class FbStatement final : public driver::Statement, private SessionListener {
   Ref<Firebird::IMessageMetadata> output_;
   unsigned statementType_ = 0;
   bool fitsInBlock_ = false;
+  bool oneRowPerElement_ = false;  // INSERT without SELECT: each element stores exactly one row
   std::vector<OutputColumn> columns_;
   std::vector<int64_t> row_;  // the output message, aligned for every field type
   InputMessage message_;
