@@ -250,6 +250,33 @@ TEST_F(ImportTest, AFailureOnTheTenthOrderLeavesPcpftofExactlyAsBefore) {
   EXPECT_EQ(data_->Pcpftof().size(), 12u);
 }
 
+TEST_F(ImportTest, ALostConnectionDuringTheImportLeavesPcpftofAsBeforeAndShowsTheError) {
+  // On the server, ending another attachment waits on the server's own schedule; the embedded engine ends it
+  // at once, which keeps the case deterministic.
+  if (UseServer()) GTEST_SKIP() << "the attachment is cut off through the embedded engine only";
+  for (int i = 1; i <= 6; ++i) SimpleOrder("00000" + std::to_string(i), "FRENTE");
+  data_->Sheet("PRD1", 1, "MAT1", "FRENTE", "1", "S", "001", "AZUL");
+  data_->Existing("000002", "MAT1", "FRENTE", 1, "AZUL", "B", "2017-05-05");
+  const Rows before = data_->Pcpftof();
+
+  AppComponents app(db_->Ini);
+  RecordingUi ui;
+  // After the third order the application's attachment is cut off, as when the server goes away.
+  ui.OnProcess = [&](int processed) {
+    if (processed == 3) {
+      db_->Exec("DELETE FROM MON$ATTACHMENTS WHERE MON$ATTACHMENT_ID <> CURRENT_CONNECTION AND MON$SYSTEM_FLAG = 0");
+    }
+  };
+  const ActionResult r = BitBtn1Click(app.C, ActionInput{"01 | Confecção Zembra", Date(2018, 1, 1), true}, ui);
+
+  EXPECT_FALSE(r.Ok);
+  ASSERT_EQ(ui.Messages.size(), 1u);
+  EXPECT_EQ(ui.Messages[0].Text.rfind("Erro na importação.\r", 0), 0u) << ui.Messages[0].Text;
+  EXPECT_EQ(ui.Closes, 0);
+  EXPECT_FALSE(ui.Busy);
+  EXPECT_EQ(data_->Pcpftof(), before);
+}
+
 TEST_F(ImportTest, QuotesAndAccentsInOrderProductPartAndMaterialTravelUnchanged) {
   data_->Order("OF'É01", "CAMISA D'ÁGUA", "2018-02-01");
   data_->Item("OF'É01", 1, "2");

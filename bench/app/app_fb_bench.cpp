@@ -1,0 +1,237 @@
+// "Importar" and "Atualizar Situação" on Firebird, beside the same PCPFTOF contents produced by set-based
+// statements on the server (the physical limit):
+//   <target>/import/app        BitBtn1Click: per order and part a sheet query, a delete and one array insert
+//   <target>/import/set_based  one DELETE and one INSERT ... SELECT
+//   <target>/status/app        BitBtn2Click: the status query and one UPDATE per withdrawn row
+//   <target>/status/set_based  one UPDATE
+// <target> is "embedded" (the engine inside this process) or "server" (127.0.0.1:3050 over loopback).
+// The company: ZR_BENCH_ORDERS orders (default 2000) x 2 parts x 25 materials, 100,000 PCPFTOF rows, with
+// withdrawals for half of the materials. Each case runs once; "peak_MB" is the peak resident memory of the
+// process during the timed run; the ratios app/set_based are printed at the end.
+
+#include <benchmark/benchmark.h>
+
+#include <cstdio>
+#include <cstdlib>
+#include <filesystem>
+#include <fstream>
+#include <map>
+#include <memory>
+#include <string>
+
+#include "app/actions.h"
+#include "app/components.h"
+#include "app/drivers.h"
+#include "app/settings.h"
+#include "db/errors.h"
+#include "fixtures/firebird_db.h"
+
+namespace zr::bench {
+namespace {
+
+namespace fs = std::filesystem;
+
+const fixtures::CompanyInfo kCompany{"01", "Confecções Zembra"};
+const db::TDateTime kSince = 42736.0;               // 01/01/2017, the generator's first start: every order
+constexpr const char* kSinceLiteral = "'01/01/2017'";  // month first, as the application writes it
+
+std::string Env(const char* name, const char* fallback) {
+  const char* value = std::getenv(name);
+  return value != nullptr && *value != '\0' ? value : fallback;
+}
+
+// Peak resident memory: reset before a run, read after it (Linux).
+void ResetPeakMemory() { std::ofstream("/proc/self/clear_refs") << "5"; }
+double PeakMemoryMB() {
+  std::ifstream status("/proc/self/status");
+  std::string key;
+  while (status >> key) {
+    if (key == "VmHWM:") {
+      double kb = 0;
+      status >> kb;
+      return kb / 1024.0;
+    }
+    status.ignore(4096, '\n');
+  }
+  return 0;
+}
+
+class SilentUi : public app::ActionUi {
+ public:
+  void SetBusy(bool) override {}
+  void SetProgressMax(int) override {}
+  void SetProgress(int) override {}
+  void ProcessMessages() override {}
+  void ShowMessage(const std::string&, const std::string&) override {}
+  void CloseWindow() override {}
+};
+
+// One generated company in a database of the target, and a zr.ini that opens it as the window would.
+struct Target {
+  fixtures::FbTarget fb;
+  std::string ini;
+  std::unique_ptr<fixtures::FbSession> session;
+
+  static Target& Get(bool server) {
+    static std::map<bool, std::unique_ptr<Target>> targets;
+    auto& t = targets[server];
+    if (!t) t = Create(server);
+    return *t;
+  }
+
+  static std::unique_ptr<Target> Create(bool server) {
+    app::RegisterDrivers();
+    auto t = std::make_unique<Target>();
+    const fs::path dir = server ? fs::path(Env("ZR_FB_SERVER_DIR", "/tmp/zr-fbserver")) / "zr-app-bench"
+                                : fs::temp_directory_path() / "zr-app-bench";
+    fs::create_directories(dir);
+    fs::permissions(dir, fs::perms::all, fs::perm_options::replace);
+    t->fb.Database = (dir / (server ? "server.fdb" : "embedded.fdb")).string();
+    if (server) {
+      t->fb.Server = "127.0.0.1";
+      t->fb.Password = Env("ZR_FB_PASSWORD", "masterkey");
+    }
+    t->ini = (dir / (server ? "server.ini" : "embedded.ini")).string();
+    fixtures::WriteZrIni(t->ini, t->fb);
+
+    fixtures::CreateFbDatabase(t->fb, true);
+    t->session = std::make_unique<fixtures::FbSession>(t->fb);
+    t->session->CreateSharedTables();
+    t->session->AddCompany(kCompany);
+    fixtures::CompanySize size;
+    size.Orders = std::stoi(Env("ZR_BENCH_ORDERS", "2000"));
+    size.PartsPerOrder = 2;
+    size.MaterialsPerPart = 25;
+    size.Products = 20;
+    size.PendingShare = 1.0;
+    size.WithdrawnShare = 0.5;
+    size.Seed = 11;
+    t->session->LoadCompany(kCompany.Code, fixtures::GenerateCompany(size));
+    return t;
+  }
+
+  void Exec(const std::string& sql) { session->Exec(sql); }
+  long Count(const std::string& sql) { return std::stol(session->Scalar(sql)); }
+};
+
+std::string T(const std::string& base) { return base + kCompany.Code; }
+
+// What "Importar" lists: every order and part from the date on.
+std::string OrderList() {
+  return "SELECT DISTINCT OF_I.NUMERO, FACCAO.PARTE, OF1.CODIGO FROM " + T("OF1") + " OF1 LEFT JOIN " +
+         T("OF_ITEN") + " OF_I ON (OF1.NUMERO = OF_I.NUMERO) INNER JOIN " + T("FACCAO") +
+         " FACCAO ON (OF1.NUMERO = FACCAO.NUMERO) WHERE OF1.DT_INICIO >= " + kSinceLiteral;
+}
+
+// The sheet rows of every listed order and part, as "Importar" writes them.
+std::string SheetRows() {
+  return "SELECT L.NUMERO, PCPFT2.TIPO, PCPFT2.INSUMO, PCPFT2.SETOR, PCPFT2.APLICACAO, PCPFT2.PARTE, "
+         "PCPFT2.FAIXA, PCPFT2.CONSUMO, PCPFT3.COR, PCPFT3.COR_I, PCPFT2.ID, COALESCE(MAX(MAT_ITEN.PRECO_MED), 0) AS CUSTO "
+         "FROM (" + OrderList() + ") L INNER JOIN " + T("PCPFT2") + " PCPFT2 ON (PCPFT2.CODIGO = L.CODIGO AND "
+         "(TRIM(COALESCE(L.PARTE, '')) = '' OR PCPFT2.PARTE = L.PARTE)) INNER JOIN " + T("PCPFT3") +
+         " PCPFT3 ON (PCPFT2.CODIGO = PCPFT3.CODIGO AND PCPFT2.INSUMO = PCPFT3.INSUMO AND PCPFT2.ID = PCPFT3.ID) "
+         "LEFT JOIN " + T("MAT_ITEN") + " MAT_ITEN ON (PCPFT2.INSUMO = MAT_ITEN.CODIGO AND PCPFT3.COR_I = "
+         "MAT_ITEN.COR AND PCPFT2.PRECO = 'S') GROUP BY L.NUMERO, L.PARTE, PCPFT2.TIPO, PCPFT2.INSUMO, "
+         "PCPFT2.SETOR, PCPFT2.APLICACAO, PCPFT2.PARTE, PCPFT2.FAIXA, PCPFT2.CONSUMO, PCPFT3.COR, PCPFT3.COR_I, "
+         "PCPFT2.ID";
+}
+
+void ImportSetBased(Target& t) {
+  t.Exec("DELETE FROM " + T("PCPFTOF") + " P WHERE EXISTS (SELECT 1 FROM (" + OrderList() +
+         ") L WHERE P.NUMERO = L.NUMERO AND (TRIM(COALESCE(L.PARTE, '')) = '' OR P.PARTE = L.PARTE))");
+  t.Exec("INSERT INTO " + T("PCPFTOF") +
+         " (NUMERO, TIPO, INSUMO, SETOR, APLICACAO, PARTE, FAIXA, CONSUMO, COR, COR_I, ID, CUSTO, SITUACAO, DATA) "
+         "SELECT S.*, 'A', CURRENT_DATE FROM (" + SheetRows() + ") S");
+}
+
+void StatusSetBased(Target& t) {
+  t.Exec("UPDATE " + T("PCPFTOF") + " P SET SITUACAO = 'B' WHERE P.SITUACAO = 'A' AND EXISTS (SELECT 1 FROM " +
+         T("PCPFTOF") + " Q WHERE Q.NUMERO = P.NUMERO AND Q.INSUMO = P.INSUMO AND Q.COR_I = P.COR_I AND "
+         "Q.DATA >= " + kSinceLiteral + " AND (SELECT SUM(M.QTDE) FROM " + T("MAT_MOV") + " M WHERE "
+         "SUBSTRING(M.NUM_DOCTO FROM 1 FOR 6) = Q.NUMERO AND M.CODIGO = Q.INSUMO AND M.COR = Q.COR_I AND "
+         "M.OPERACAO = 'S' AND M.TP_MOV = 'BC') > 0)");
+}
+
+// Runs one action with the window's components, opened from the target's zr.ini.
+void RunAction(const Target& t, bool import) {
+  db::TComponent owner;
+  const app::TFormComponents components = app::CreateFormComponents(owner);
+  app::ConectaBanco(*components.ZRDatabase1, t.ini);
+  SilentUi ui;
+  const app::ActionInput input{kCompany.Code + " | " + kCompany.Name, kSince, false};
+  const app::ActionResult result =
+      import ? app::BitBtn1Click(components, input, ui) : app::BitBtn2Click(components, input, ui);
+  if (!result.Ok) throw db::EDatabaseError(result.Message);
+}
+
+std::map<std::string, double>& Seconds() {
+  static std::map<std::string, double> seconds;
+  return seconds;
+}
+
+void Bench(benchmark::State& state, const std::string& name, bool server, bool import, bool app) {
+  try {
+    Target& t = Target::Get(server);
+    const std::string pcpftof = T("PCPFTOF");
+    double peak = 0;
+    for (auto _ : state) {
+      state.PauseTiming();
+      t.Exec("DELETE FROM " + pcpftof);
+      if (!import) ImportSetBased(t);
+      ResetPeakMemory();
+      const auto start = std::chrono::steady_clock::now();
+      state.ResumeTiming();
+      if (app) {
+        RunAction(t, import);
+      } else {
+        import ? ImportSetBased(t) : StatusSetBased(t);
+      }
+      state.PauseTiming();
+      Seconds()[name] = std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count();
+      peak = PeakMemoryMB();
+      state.ResumeTiming();
+    }
+    state.counters["rows"] = static_cast<double>(t.Count("SELECT COUNT(*) FROM " + pcpftof));
+    state.counters["B"] = static_cast<double>(t.Count("SELECT COUNT(*) FROM " + pcpftof + " WHERE SITUACAO = 'B'"));
+    state.counters["peak_MB"] = peak;
+  } catch (const std::exception& e) {
+    state.SkipWithError(e.what());
+  }
+}
+
+void PrintRatio(const std::string& target, const std::string& action) {
+  const double app = Seconds()[target + "/" + action + "/app"];
+  const double set = Seconds()[target + "/" + action + "/set_based"];
+  if (app > 0 && set > 0) {
+    std::printf("%-8s %-7s app %.3f s  set-based %.3f s  app/set-based = %.2f (target <= 2)\n", target.c_str(),
+                action.c_str(), app, set, app / set);
+  }
+}
+
+}  // namespace
+}  // namespace zr::bench
+
+int main(int argc, char** argv) {
+  using namespace zr::bench;
+  for (const bool server : {false, true}) {
+    for (const bool import : {true, false}) {
+      for (const bool app : {true, false}) {
+        const std::string name = std::string(server ? "server" : "embedded") + (import ? "/import" : "/status") +
+                                 (app ? "/app" : "/set_based");
+        benchmark::RegisterBenchmark(name.c_str(), [=](benchmark::State& s) { Bench(s, name, server, import, app); })
+            ->Iterations(1)
+            ->UseRealTime()
+            ->Unit(benchmark::kMillisecond);
+      }
+    }
+  }
+  benchmark::Initialize(&argc, argv);
+  benchmark::RunSpecifiedBenchmarks();
+  std::printf("\n");
+  for (const char* target : {"embedded", "server"}) {
+    PrintRatio(target, "import");
+    PrintRatio(target, "status");
+  }
+  benchmark::Shutdown();
+  return 0;
+}
