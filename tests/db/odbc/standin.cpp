@@ -124,6 +124,8 @@ void StandinTest::TearDown() {
   db_->Close();
   auto cleanup = NewConnection();
   cleanup->Open();
+  // A connection the test left in a transaction must not make the clean-up wait for ever.
+  Exec(*cleanup, {"SET lock_timeout = '10s'"});
   for (const auto& table : created_) Exec(*cleanup, {"DROP TABLE IF EXISTS " + table});
 }
 
