@@ -36,8 +36,8 @@ run() {
 }
 run importar --empresa 01 --desde 01/01/2017 --pendente
 run situacao --empresa 01 --desde 01/01/2017
-run importar --empresa 02 --desde 01/06/2017
-run situacao --empresa 02 --desde 01/06/2017
+run importar --empresa 02 --desde 01/03/2017
+run situacao --empresa 02 --desde 01/03/2017
 
 echo "== PCPFTOF after the demo, by company and status:"
 for code in 01 02; do

@@ -13,6 +13,7 @@
 
 #include "app/actions.h"
 #include "app/company.h"
+#include "app/drivers.h"
 #include "app/settings.h"
 #include "app/startup.h"
 #include "date_field.h"
@@ -32,8 +33,12 @@ constexpr int kClientWidth = 624;
 constexpr int kClientHeight = 157;
 constexpr int kProgressHeight = 16;
 
-// Tahoma 8 point (11 pixels); where Tahoma is absent, a sans-serif font of the same size.
+// Tahoma 8 point (11 pixels). Where the system has no Tahoma, Wine's metric-compatible Tahoma (Debian
+// package fonts-wine) is loaded for the program; failing that, a sans-serif font of the same size.
 QFont WindowFont() {
+  if (!QFontDatabase::families().contains("Tahoma")) {
+    QFontDatabase::addApplicationFont("/usr/share/wine/fonts/tahoma.ttf");
+  }
   const QStringList families = QFontDatabase::families();
   QFont font;
   for (const char* family : {"Tahoma", "DejaVu Sans", "Liberation Sans"}) {
@@ -80,6 +85,7 @@ TForm1::TForm1(std::string settingsPath, QWidget* parent)
       c_(app::CreateFormComponents(owner_)) {
   setObjectName("Form1");
   setAttribute(Qt::WA_DeleteOnClose);
+  app::RegisterDrivers();
   CreateControls();
   FormCreate();
 }
