@@ -15,7 +15,8 @@
 
 namespace zr::app::testing {
 
-// True when the tests run against the Firebird server on 127.0.0.1:3050.
+// True when the tests run against the Firebird server on 127.0.0.1:3050: ZR_TEST_TARGET=server, which the
+// server builds of the tests set for themselves (on_server.cpp).
 bool UseServer();
 
 // A fresh, empty directory for one test, writable by the Firebird server.

@@ -17,6 +17,7 @@
 
 #include "app/startup.h"
 #include "app_test_support.h"
+#include "server_suites.h"
 #include "company_data.h"
 #include "gui/form1.h"
 #include "host/host.h"
@@ -32,7 +33,9 @@ struct Shown {
   std::string Text;
 };
 
+// The one application object of the program, on Qt's offscreen platform unless told otherwise.
 QApplication& App() {
+  if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM")) qputenv("QT_QPA_PLATFORM", "offscreen");
   static int argc = 1;
   static char name[] = "app_gui_test";
   static char* argv[] = {name, nullptr};

@@ -4,6 +4,7 @@
 
 #include "app/actions.h"
 #include "app_test_support.h"
+#include "server_suites.h"
 #include "company_data.h"
 #include "db/datetime.h"
 
