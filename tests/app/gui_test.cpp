@@ -226,6 +226,49 @@ TEST_F(GuiTest, AFailedImportShowsTheErrorAndLeavesTheWindowReady) {
   EXPECT_EQ(db_->Scalar("SELECT COUNT(*) FROM PCPFTOF01"), "0");
 }
 
+TEST_F(GuiTest, ClosingTheWindowWhileAnActionRunsIsRefused) {
+  OneOrder();
+  CompanyData data(*db_, "01");
+  data.Order("000002", "PRD1", "2018-02-01");
+  data.Item("000002", 1, "5");
+  data.Part("000002", "FRENTE");
+  db_->Exec("CREATE EXCEPTION E_RECUSA 'pedido recusado'");
+  db_->Exec(
+      "CREATE TRIGGER TR_RECUSA FOR PCPFTOF01 BEFORE INSERT AS BEGIN IF (NEW.NUMERO = '000002') THEN EXCEPTION "
+      "E_RECUSA; END");
+  Open(db_->Ini);
+  ChooseCompany01();
+  bool closeRequested = false;
+  QTimer::singleShot(0, [&] {
+    closeRequested = true;
+    form_->close();
+  });
+  QTest::mouseClick(Child<QPushButton>("BitBtn1"), Qt::LeftButton);
+
+  EXPECT_TRUE(closeRequested);
+  ASSERT_EQ(shown_.size(), 1u);
+  EXPECT_EQ(shown_[0].Text.rfind("Erro na importação.\r", 0), 0u) << shown_[0].Text;
+  DeletePending();
+  ASSERT_FALSE(form_.isNull());
+  EXPECT_TRUE(form_->isVisible());
+}
+
+TEST_F(GuiTest, AnActionWithoutAConnectionReportsTheErrorAndTheWindowStaysReady) {
+  Open(db_->Dir + "absent/zr.ini");
+  ASSERT_EQ(shown_.size(), 1u);
+  for (const char* button : {"BitBtn1", "BitBtn2"}) {
+    SCOPED_TRACE(button);
+    shown_.clear();
+    QTest::mouseClick(Child<QPushButton>(button), Qt::LeftButton);
+    ASSERT_EQ(shown_.size(), 1u);
+    EXPECT_EQ(shown_[0].Kind, MessageKind::Information);
+    EXPECT_EQ(shown_[0].Text.rfind("Erro na importação.\r", 0), 0u) << shown_[0].Text;
+    DeletePending();
+    ASSERT_FALSE(form_.isNull());
+    EXPECT_TRUE(Child<QWidget>("Panel1")->isEnabled());
+  }
+}
+
 TEST_F(GuiTest, AnEmptyDateFieldImportsEveryOrder) {
   OneOrder("1950-05-05");
   Open(db_->Ini);

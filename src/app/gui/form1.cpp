@@ -2,6 +2,7 @@
 
 #include <QApplication>
 #include <QCheckBox>
+#include <QCloseEvent>
 #include <QComboBox>
 #include <QFontDatabase>
 #include <QFrame>
@@ -142,6 +143,14 @@ void TForm1::resizeEvent(QResizeEvent* event) {
   QWidget::resizeEvent(event);
 }
 
+void TForm1::closeEvent(QCloseEvent* event) {
+  if (busy_) {
+    event->ignore();
+    return;
+  }
+  QWidget::closeEvent(event);
+}
+
 void TForm1::FormCreate() {
   try {
     app::ConectaBanco(*c_.ZRDatabase1, settingsPath_);
@@ -176,6 +185,7 @@ void TForm1::BitBtn1Click() { app::BitBtn1Click(c_, Input(), *this); }
 void TForm1::BitBtn2Click() { app::BitBtn2Click(c_, Input(), *this); }
 
 void TForm1::SetBusy(bool Busy) {
+  busy_ = Busy;
   if (Busy && !cursorSet_) {
     QApplication::setOverrideCursor(Qt::WaitCursor);
     cursorSet_ = true;

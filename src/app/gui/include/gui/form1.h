@@ -58,6 +58,8 @@ class TForm1 : public QWidget, private app::ActionUi {
   void FormCreate();
   app::ActionInput Input() const;
   void resizeEvent(QResizeEvent* event) override;
+  // A close request while an action runs is refused: the action still uses the window and its components.
+  void closeEvent(QCloseEvent* event) override;
 
   // app::ActionUi
   void SetBusy(bool Busy) override;
@@ -72,6 +74,7 @@ class TForm1 : public QWidget, private app::ActionUi {
   db::TComponent owner_;
   app::TFormComponents c_;
   bool cursorSet_ = false;
+  bool busy_ = false;
 
   QProgressBar* PbPCPFTOF = nullptr;
   QFrame* Panel1 = nullptr;
