@@ -26,6 +26,7 @@
 #include "app/settings.h"
 #include "db/errors.h"
 #include "fixtures/firebird_db.h"
+#include "fixtures/set_based_sql.h"
 
 namespace zr::bench {
 namespace {
@@ -117,32 +118,13 @@ struct Target {
 
 std::string T(const std::string& base) { return base + kCompany.Code; }
 
-// What "Importar" lists: every order and part from the date on.
-std::string OrderList() {
-  return "SELECT DISTINCT OF_I.NUMERO, FACCAO.PARTE, OF1.CODIGO FROM " + T("OF1") + " OF1 LEFT JOIN " +
-         T("OF_ITEN") + " OF_I ON (OF1.NUMERO = OF_I.NUMERO) INNER JOIN " + T("FACCAO") +
-         " FACCAO ON (OF1.NUMERO = FACCAO.NUMERO) WHERE OF1.DT_INICIO >= " + kSinceLiteral;
-}
-
-// The sheet rows of every listed order and part, as "Importar" writes them.
-std::string SheetRows() {
-  return "SELECT L.NUMERO, PCPFT2.TIPO, PCPFT2.INSUMO, PCPFT2.SETOR, PCPFT2.APLICACAO, PCPFT2.PARTE, "
-         "PCPFT2.FAIXA, PCPFT2.CONSUMO, PCPFT3.COR, PCPFT3.COR_I, PCPFT2.ID, COALESCE(MAX(MAT_ITEN.PRECO_MED), 0) AS CUSTO "
-         "FROM (" + OrderList() + ") L INNER JOIN " + T("PCPFT2") + " PCPFT2 ON (PCPFT2.CODIGO = L.CODIGO AND "
-         "(TRIM(COALESCE(L.PARTE, '')) = '' OR PCPFT2.PARTE = L.PARTE)) INNER JOIN " + T("PCPFT3") +
-         " PCPFT3 ON (PCPFT2.CODIGO = PCPFT3.CODIGO AND PCPFT2.INSUMO = PCPFT3.INSUMO AND PCPFT2.ID = PCPFT3.ID) "
-         "LEFT JOIN " + T("MAT_ITEN") + " MAT_ITEN ON (PCPFT2.INSUMO = MAT_ITEN.CODIGO AND PCPFT3.COR_I = "
-         "MAT_ITEN.COR AND PCPFT2.PRECO = 'S') GROUP BY L.NUMERO, L.PARTE, PCPFT2.TIPO, PCPFT2.INSUMO, "
-         "PCPFT2.SETOR, PCPFT2.APLICACAO, PCPFT2.PARTE, PCPFT2.FAIXA, PCPFT2.CONSUMO, PCPFT3.COR, PCPFT3.COR_I, "
-         "PCPFT2.ID";
-}
-
 void ImportSetBased(Target& t) {
-  t.Exec("DELETE FROM " + T("PCPFTOF") + " P WHERE EXISTS (SELECT 1 FROM (" + OrderList() +
+  t.Exec("DELETE FROM " + T("PCPFTOF") + " P WHERE EXISTS (SELECT 1 FROM (" +
+         fixtures::OrderListSql(kCompany.Code, kSinceLiteral) +
          ") L WHERE P.NUMERO = L.NUMERO AND (TRIM(COALESCE(L.PARTE, '')) = '' OR P.PARTE = L.PARTE))");
   t.Exec("INSERT INTO " + T("PCPFTOF") +
          " (NUMERO, TIPO, INSUMO, SETOR, APLICACAO, PARTE, FAIXA, CONSUMO, COR, COR_I, ID, CUSTO, SITUACAO, DATA) "
-         "SELECT S.*, 'A', CURRENT_DATE FROM (" + SheetRows() + ") S");
+         "SELECT S.*, 'A', CURRENT_DATE FROM (" + fixtures::SheetRowsSql(kCompany.Code, kSinceLiteral) + ") S");
 }
 
 void StatusSetBased(Target& t) {
