@@ -182,6 +182,23 @@ TEST_F(GuiTest, AFailingCompanyListGoesToTheDefaultErrorReport) {
   EXPECT_TRUE(form_->isVisible());
 }
 
+TEST_F(GuiTest, ACompanyListFailingHalfwayKeepsTheItemsReadWithNoneChosen) {
+  db_->Exec("CREATE TABLE EMPRESA_BASE (EMP_PAT VARCHAR(10), DIVISOR INTEGER)");
+  db_->Exec("INSERT INTO EMPRESA_BASE VALUES ('01', 1)");
+  db_->Exec("INSERT INTO EMPRESA_BASE VALUES ('02', 0)");
+  db_->Exec("DROP TABLE EMPRESA");
+  db_->Exec(
+      "CREATE VIEW EMPRESA (EMP_PAT, EMP_NOME) AS SELECT EMP_PAT, CAST(1 / DIVISOR AS VARCHAR(10)) FROM "
+      "EMPRESA_BASE");
+  Open(db_->Ini);
+  ASSERT_EQ(shown_.size(), 1u);
+  EXPECT_EQ(shown_[0].Kind, MessageKind::Error);
+  auto* cb = Child<QComboBox>("CbEmp");
+  EXPECT_LE(cb->count(), 1);
+  EXPECT_EQ(cb->currentIndex(), -1);
+  EXPECT_TRUE(cb->currentText().isEmpty());
+}
+
 TEST_F(GuiTest, ImportarDisablesThePanelWhileItRunsThenReportsAndClosesTheWindow) {
   OneOrder();
   Open(db_->Ini);

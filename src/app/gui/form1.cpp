@@ -165,7 +165,10 @@ void TForm1::FormCreate() {
     app::CarregaEmpresas(*c_.QryAux, [this](const std::string& item) { CbEmp->addItem(Q(item)); });
     CbEmp->setCurrentIndex(0);
   } catch (const db::EAbort&) {
+    CbEmp->setCurrentIndex(-1);
   } catch (const std::exception& e) {
+    // The list keeps the items read so far, none of them chosen (the list chooses its first item by itself).
+    CbEmp->setCurrentIndex(-1);
     ShowMessageBox(this, MessageKind::Error, title_, e.what());
   }
 }
