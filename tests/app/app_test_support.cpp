@@ -8,6 +8,11 @@
 #include "app/drivers.h"
 #include "app/settings.h"
 
+// Under the leak sanitizer: the Firebird client library and fontconfig keep memory of their own to the end
+// of the process (character set converters, authentication state, font caches); those are not this
+// program's leaks.
+extern "C" const char* __lsan_default_suppressions() { return zr::app::testing::kLibraryLeaks; }
+
 namespace zr::app::testing {
 
 namespace fs = std::filesystem;

@@ -15,6 +15,9 @@
 
 namespace zr::app::testing {
 
+// Leak-sanitizer suppressions for memory the client libraries keep to the end of the process.
+inline constexpr const char* kLibraryLeaks = "leak:libfbclient.so\nleak:libEngine12.so\nleak:libicuuc.so\nleak:libfontconfig.so\nleak:libtommath.so\n";
+
 // True when the tests run against the Firebird server on 127.0.0.1:3050: ZR_TEST_TARGET=server, which the
 // server builds of the tests set for themselves (on_server.cpp).
 bool UseServer();

@@ -36,7 +36,9 @@ std::string ReadFile(const fs::path& path) {
 }
 
 Outcome RunProgram(const std::string& program, const std::vector<std::string>& args, const std::string& dir) {
-  std::string command = ShellQuoted(program);
+  // In a sanitized build the leak check stays off for the program: its tracer fails at exit on the embedded
+  // engine's threads. Memory errors are still caught.
+  std::string command = "LSAN_OPTIONS=detect_leaks=0 " + ShellQuoted(program);
   for (const std::string& a : args) command += " " + ShellQuoted(a);
   command += " </dev/null >" + ShellQuoted(dir + "out.txt") + " 2>" + ShellQuoted(dir + "err.txt");
   const int status = std::system(command.c_str());
@@ -118,7 +120,7 @@ TEST_F(CliTest, HelpExplainsTheActionsOptionsAndExitCodes) {
 
 TEST_F(CliTest, AnUnknownCompanyNamesTheCodesThatExist) {
   const Outcome o = Cli(WithIni({"importar", "--empresa", "99", "--desde", "01/01/2018"}));
-  EXPECT_EQ(o.Exit, 2);
+  EXPECT_EQ(o.Exit, 2) << o.Err;
   EXPECT_TRUE(Contains(o.Err, "\"99\"")) << o.Err;
   EXPECT_TRUE(Contains(o.Err, "\"01\", \"02\"")) << o.Err;
 }
