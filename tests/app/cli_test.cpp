@@ -157,7 +157,18 @@ TEST_F(CliTest, AFailedActionIsRolledBackAndExitsWithOne) {
   EXPECT_EQ(o.Out.rfind("Erro na importação.\n", 0), 0u) << o.Out;
   EXPECT_TRUE(Contains(o.Out, "pedido recusado")) << o.Out;
   EXPECT_TRUE(Contains(o.Out, "importar: 1 de 2 ordens e partes processadas")) << o.Out;
+  EXPECT_TRUE(Contains(o.Out, " s (tudo desfeito)\n")) << o.Out;
   EXPECT_EQ(db_->Scalar("SELECT COUNT(*) FROM PCPFTOF01"), "0");
+}
+
+TEST_F(CliTest, AnEmptyDateTakesEveryOrderLikeTheWindowsEmptiedField) {
+  CompanyData data(*db_, "01");
+  data.Order("000003", "PRD1", "1950-05-05");
+  data.Item("000003", 1, "5");
+  data.Part("000003", "FRENTE");
+  const Outcome o = Cli(WithIni({"importar", "--empresa", "01", "--desde", ""}));
+  EXPECT_EQ(o.Exit, 0) << o.Err;
+  EXPECT_TRUE(Contains(o.Out, "importar: 3 de 3 ordens e partes processadas")) << o.Out;
 }
 
 TEST_F(CliTest, WithoutIniItReadsZrIniNextToTheExecutable) {

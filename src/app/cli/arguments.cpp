@@ -21,6 +21,7 @@ const std::string& ValueOf(const std::vector<std::string>& args, size_t& i) {
 }  // namespace
 
 db::TDateTime ParseDate(const std::string& text) {
+  if (text.empty()) return 0.0;  // like the window's emptied date field: the zero date, every order
   const std::string bad = "data inválida \"" + text + "\": use DD/MM/AAAA, por exemplo 31/01/2018.";
   if (text.size() != 10 || text[2] != '/' || text[5] != '/') throw UsageError(bad);
   const std::string dd = text.substr(0, 2), mm = text.substr(3, 2), yyyy = text.substr(6, 4);
@@ -94,7 +95,8 @@ std::string HelpText() {
       "Opções:\n"
       "  --empresa CODIGO  a empresa cujo EMP_PAT é CODIGO (um código desconhecido é erro, com a lista\n"
       "                    dos códigos existentes).\n"
-      "  --desde DATA      a data inicial, DD/MM/AAAA (31/01/2018).\n"
+      "  --desde DATA      a data inicial, DD/MM/AAAA (31/01/2018); vazia (--desde \"\") vale a data zero,\n"
+      "                    30/12/1899, como o campo de data deixado em branco na janela.\n"
       "  --pendente        importar só ordens com algum item de quantidade maior que zero (\"OF Pendente\").\n"
       "  --ini ARQUIVO     o arquivo de configuração; sem esta opção, zr.ini ao lado do executável.\n"
       "  --help            mostra este texto.\n"

@@ -28,7 +28,8 @@ class UsageError : public std::runtime_error {
 // Parses the arguments after the program name. UsageError for anything missing, unknown or malformed.
 Options ParseArguments(const std::vector<std::string>& args);
 
-// A date written DD/MM/YYYY; UsageError when it is not a valid calendar date in that form.
+// A date written DD/MM/YYYY, or the zero date for the empty text; UsageError when it is not a valid calendar
+// date in that form.
 db::TDateTime ParseDate(const std::string& text);
 
 // The text of --help.

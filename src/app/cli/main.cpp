@@ -40,15 +40,16 @@ std::string JoinCodes(const std::vector<std::string>& items) {
 }
 
 std::string Summary(cli::Command acao, const ActionResult& r, double seconds) {
-  char text[256];
+  char text[320];
+  const char* undone = r.Ok ? "" : " (tudo desfeito)";
   if (acao == cli::Command::Importar) {
     std::snprintf(text, sizeof text,
-                  "importar: %d de %d ordens e partes processadas, %lld linhas excluídas, %lld gravadas, %.2f s",
+                  "importar: %d de %d ordens e partes processadas, %lld linhas excluídas, %lld gravadas, %.2f s%s",
                   r.Processadas, r.OrdensPartes, static_cast<long long>(r.Excluidas),
-                  static_cast<long long>(r.Gravadas), seconds);
+                  static_cast<long long>(r.Gravadas), seconds, undone);
   } else {
-    std::snprintf(text, sizeof text, "situacao: %d linhas lidas, %lld marcadas \"B\", %.2f s", r.Processadas,
-                  static_cast<long long>(r.Baixadas), seconds);
+    std::snprintf(text, sizeof text, "situacao: %d linhas lidas, %lld marcadas \"B\", %.2f s%s", r.Processadas,
+                  static_cast<long long>(r.Baixadas), seconds, undone);
   }
   return text;
 }
