@@ -25,7 +25,7 @@ function(zr_add_library name)
 endfunction()
 
 # zr_add_test(NAME SOURCES ... [LIBS ...] [ENV VAR=VALUE ...] [LABELS ...] [TIMEOUT seconds])
-# One GoogleTest program; each of its tests becomes a ctest test.
+# One GoogleTest program; each of its tests becomes a ctest test carrying the environment and labels given.
 function(zr_add_test name)
   cmake_parse_arguments(ARG "" "TIMEOUT" "SOURCES;LIBS;ENV;LABELS" ${ARGN})
   add_executable(${name} ${ARG_SOURCES})
@@ -35,7 +35,17 @@ function(zr_add_test name)
   if(NOT ARG_TIMEOUT)
     set(ARG_TIMEOUT 300)
   endif()
-  gtest_discover_tests(${name}
-    DISCOVERY_TIMEOUT 60
-    PROPERTIES TIMEOUT ${ARG_TIMEOUT} ENVIRONMENT "${ARG_ENV}" LABELS "${ARG_LABELS}")
+  # gtest_discover_tests loses the list separators of a property value on its way to the generated
+  # script. So the environment is set by running each test through "cmake -E env" (the launcher that
+  # discovery also uses), and the labels travel as one blank-separated label, which ctest -L matches as
+  # a regular expression.
+  set(properties TIMEOUT ${ARG_TIMEOUT})
+  if(ARG_ENV)
+    set_property(TARGET ${name} PROPERTY CROSSCOMPILING_EMULATOR ${CMAKE_COMMAND} -E env ${ARG_ENV})
+  endif()
+  if(ARG_LABELS)
+    string(REPLACE ";" " " labels "${ARG_LABELS}")
+    list(APPEND properties LABELS "${labels}")
+  endif()
+  gtest_discover_tests(${name} DISCOVERY_TIMEOUT 60 PROPERTIES ${properties})
 endfunction()
