@@ -12,7 +12,7 @@ packages=(
   # Firebird: client library, embedded engine, server and tools
   libfbclient2 firebird-dev firebird3.0-server-core firebird3.0-utils firebird3.0-server
   # Qt 6 widgets (the window) and an X server for screenshots
-  qt6-base-dev xvfb xauth
+  qt6-base-dev xvfb xauth fonts-wine
   # the Oracle stand-in: PostgreSQL 15 with orafce, reached through unixODBC and psqlODBC
   postgresql-15 postgresql-15-orafce unixodbc unixodbc-dev odbc-postgresql
   # hostname for the log's machine name, iproute2 for the local address
