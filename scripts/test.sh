@@ -9,19 +9,25 @@ export ZR_BUILD_DIR=$build
 
 bash "$root/scripts/build.sh"
 
+# Servers this run starts are stopped at its end; a server that was already running is left running.
+started=()
 cleanup() {
-  [[ -x "$root/scripts/pg-standin.sh" ]] && bash "$root/scripts/pg-standin.sh" stop >/dev/null 2>&1 || true
-  [[ -x "$root/scripts/firebird-server.sh" ]] && bash "$root/scripts/firebird-server.sh" stop >/dev/null 2>&1 || true
+  for script in "${started[@]}"; do
+    bash "$root/scripts/$script" stop >/dev/null 2>&1 || true
+  done
 }
 trap cleanup EXIT
 
-if [[ -f "$root/scripts/firebird-server.sh" ]]; then
-  bash "$root/scripts/firebird-server.sh" start
-fi
-if [[ -f "$root/scripts/pg-standin.sh" ]]; then
-  bash "$root/scripts/pg-standin.sh" start
-  eval "$(bash "$root/scripts/pg-standin.sh" env)"
-fi
+start_server() {
+  local script=$1
+  if ! bash "$root/scripts/$script" status >/dev/null 2>&1; then
+    bash "$root/scripts/$script" start
+    started+=("$script")
+  fi
+}
+start_server firebird-server.sh
+start_server pg-standin.sh
+eval "$(bash "$root/scripts/pg-standin.sh" env)"
 
 export QT_QPA_PLATFORM=offscreen
 export XDG_RUNTIME_DIR=${XDG_RUNTIME_DIR:-/tmp/runtime-root}
