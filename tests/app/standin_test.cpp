@@ -1,0 +1,323 @@
+// Both actions end to end on an "Ora" connection (zr.ini with banco=ORACLE) to the Oracle stand-in, each
+// scenario run beside the same data on embedded Firebird: the same PCPFTOF contents, counts, progress and
+// messages on both.
+//
+// Left out of these shared scenarios, because the stand-in cannot behave like Oracle there: empty strings (Oracle
+// reads '' as NULL, the stand-in keeps an empty text, so an order without items or a blank part would differ
+// by the server, not by the application) and bare SYSDATE, which the stand-in does not know.
+//
+// Every statement reaches the stand-in translated: its dates are day first (datestyle DMY), so the chosen
+// dates below have a day after the 12th and an untranslated month-first literal would be refused. One test
+// also reads the statement log.
+
+#include <gtest/gtest.h>
+#include <sys/wait.h>
+
+#include <cstdlib>
+#include <filesystem>
+#include <fstream>
+#include <sstream>
+
+#include "app/actions.h"
+#include "app/company.h"
+#include "app/settings.h"
+#include "app_test_support.h"
+#include "data/detail/log_location.h"
+#include "db/datetime.h"
+#include "fixtures/generator.h"
+#include "standin_database.h"
+
+namespace zr::app::testing {
+namespace {
+
+namespace fs = std::filesystem;
+using Rows = std::vector<std::vector<std::string>>;
+
+db::TDateTime Date(int y, int m, int d) { return db::EncodeDateTime(db::TDateParts{y, m, d}); }
+
+const char* const kEmpresa = "01 | Confecção Zembra";
+
+// PCPFTOF as text, in one order on both servers (DATA aside: it is the moment of the import). The sort
+// columns are qualified: PostgreSQL would otherwise sort by the output column ID, the text.
+const char* const kPcpftofSql =
+    "SELECT NUMERO, PARTE, CAST(ID AS VARCHAR(10)), TIPO, INSUMO, SETOR, APLICACAO, FAIXA, COR, COR_I, "
+    "CAST(CONSUMO AS VARCHAR(20)), CAST(CUSTO AS VARCHAR(20)), SITUACAO FROM PCPFTOF01 P "
+    "ORDER BY P.NUMERO, P.PARTE, P.ID, P.COR, P.COR_I, P.SITUACAO";
+
+bool Contains(const std::string& text, const std::string& part) { return text.find(part) != std::string::npos; }
+
+std::string ReadFile(const fs::path& path) {
+  std::ifstream in(path, std::ios::binary);
+  std::stringstream s;
+  s << in.rdbuf();
+  return s.str();
+}
+
+// One run of an action on one server: what it returned and what it showed.
+struct ActionRun {
+  ActionResult Result;
+  RecordingUi Ui;
+};
+
+class OracleTest : public ::testing::Test {
+ protected:
+  void SetUp() override {
+    if (StandinDisabled()) GTEST_SKIP() << "the Oracle stand-in is switched off (ZR_STANDIN=0)";
+    const std::vector<fixtures::CompanyInfo> companies = {{"01", "Confecção Zembra"}, {"02", "Malharia D'Ouro"}};
+    fb_ = TestDatabase::Create(::testing::UnitTest::GetInstance()->current_test_info()->name(), companies);
+    ora_ = std::make_unique<StandinDatabase>(fb_->Dir + "ora/", companies);
+  }
+
+  // The same statement on both servers.
+  void Both(const std::string& sql) {
+    fb_->Exec(sql);
+    ora_->Exec(sql);
+  }
+
+  // A generated company 01 on both servers: 30 orders starting day by day from 01/01/2017, three parts
+  // each, priced and unpriced materials, withdrawals, entries and transfers.
+  void Generated() {
+    fixtures::CompanySize size;
+    size.Orders = 30;
+    size.PartsPerOrder = 3;
+    size.MaterialsPerPart = 4;
+    size.Products = 6;
+    size.Seed = 7;
+    const auto data = fixtures::GenerateCompany(size);
+    fb_->Session().LoadCompany("01", data);
+    ora_->LoadCompany("01", data);
+  }
+
+  static std::unique_ptr<ActionRun> Action(const std::string& ini, bool import, db::TDateTime desde, bool pendente) {
+    auto run = std::make_unique<ActionRun>();
+    AppComponents app(ini);
+    const ActionInput input{kEmpresa, desde, pendente};
+    run->Result = import ? BitBtn1Click(app.C, input, run->Ui) : BitBtn2Click(app.C, input, run->Ui);
+    return run;
+  }
+
+  // Runs the action on both servers and expects the same outcome; returns the stand-in's run.
+  std::unique_ptr<ActionRun> OnBoth(bool import, db::TDateTime desde, bool pendente = true) {
+    const auto fb = Action(fb_->Ini, import, desde, pendente);
+    auto ora = Action(ora_->Ini, import, desde, pendente);
+    EXPECT_EQ(ora->Result.Ok, fb->Result.Ok);
+    EXPECT_EQ(ora->Ui.Closes, fb->Ui.Closes);
+    // The order list has no ORDER BY: each server lists the orders in an order of its own, so a failure
+    // comes after a different number of orders; only a completed run has counts to compare.
+    if (fb->Result.Ok) {
+      EXPECT_EQ(ora->Result.OrdensPartes, fb->Result.OrdensPartes);
+      EXPECT_EQ(ora->Result.Processadas, fb->Result.Processadas);
+      EXPECT_EQ(ora->Result.Excluidas, fb->Result.Excluidas);
+      EXPECT_EQ(ora->Result.Gravadas, fb->Result.Gravadas);
+      EXPECT_EQ(ora->Result.Baixadas, fb->Result.Baixadas);
+      EXPECT_EQ(ora->Ui.Events, fb->Ui.Events);
+      EXPECT_EQ(ora->Ui.Messages.size(), 1u);
+      EXPECT_EQ(ora->Result.Message, fb->Result.Message) << ora->Result.Message;
+    }
+    ExpectSamePcpftof();
+    return ora;
+  }
+
+  void ExpectSamePcpftof() { EXPECT_EQ(ora_->Select(kPcpftofSql), fb_->Select(kPcpftofSql)); }
+
+  std::unique_ptr<TestDatabase> fb_;
+  std::unique_ptr<StandinDatabase> ora_;
+};
+
+void ExpectConcluded(const ActionRun& run) {
+  ASSERT_EQ(run.Ui.Messages.size(), 1u);
+  EXPECT_EQ(run.Ui.Messages[0].Text, "Importação concluída.");
+  EXPECT_EQ(run.Ui.Messages[0].Caption, "Zembra");
+  EXPECT_EQ(run.Ui.Closes, 1);
+  EXPECT_TRUE(run.Result.Ok);
+}
+
+TEST_F(OracleTest, StartUpConnectsWithTheOraDriverListsTheCompaniesAndFindsTheirTables) {
+  ora_->Exec("INSERT INTO EMPRESA (EMP_PAT, EMP_NOME) VALUES ('10', NULL)");
+  ora_->Exec("INSERT INTO ARQLOCAL (ARQUIVO) VALUES ('PCPFT20''1')");
+  const Rows serverOrder = ora_->Select("SELECT EMP_PAT, EMP_NOME FROM EMPRESA");
+
+  AppComponents app(ora_->Ini);
+  EXPECT_TRUE(app.C.ZRDatabase1->Connected());
+  EXPECT_EQ(app.C.ZRDatabase1->DriverName(), "Ora");
+  EXPECT_EQ(app.C.ZRDatabase1->Port(), 1521);
+  EXPECT_EQ(app.C.ZRDatabase1->HostName(), "");
+
+  std::vector<std::string> items;
+  CarregaEmpresas(*app.C.QryAux, [&](const std::string& item) { items.push_back(item); });
+  ASSERT_EQ(items.size(), serverOrder.size());
+  for (size_t i = 0; i < items.size(); ++i) EXPECT_EQ(items[i], serverOrder[i][0] + " | " + serverOrder[i][1]);
+  EXPECT_EQ(items, (std::vector<std::string>{"01 | Confecção Zembra", "02 | Malharia D'Ouro", "10 | "}));
+
+  EXPECT_EQ(BuscaArquivo(*app.C.QryAux, items[1], "PCPFTOF"), "PCPFTOF02");
+  EXPECT_EQ(BuscaArquivo(*app.C.QryAux, "0'1 | Aspas", "PCPFT2"), "PCPFT20'1");
+}
+
+TEST_F(OracleTest, AGeneratedCompanyGivesTheSamePcpftofAsOnFirebirdThroughImportsAndStatusUpdate) {
+  Generated();
+  struct Step {
+    const char* name;
+    bool import;
+    db::TDateTime desde;
+    bool pendente;
+  };
+  const Step steps[] = {
+      {"import of the pending orders from 15/01/2017", true, Date(2017, 1, 15), true},
+      {"status update from 20/01/2017", false, Date(2017, 1, 20), true},
+      {"import of every order from the zero date, rows marked B replaced", true, 0.0, false},
+      {"status update from the zero date", false, 0.0, true},
+      {"status update again changes nothing more", false, Date(2017, 1, 13), true},
+  };
+  for (const Step& s : steps) {
+    SCOPED_TRACE(s.name);
+    const auto ora = OnBoth(s.import, s.desde, s.pendente);
+    ExpectConcluded(*ora);
+  }
+  // The scenario did real work: rows written, withdrawn and still open.
+  EXPECT_GT(std::stoi(ora_->Scalar("SELECT COUNT(*) FROM PCPFTOF01 WHERE SITUACAO = 'B'")), 0);
+  EXPECT_GT(std::stoi(ora_->Scalar("SELECT COUNT(*) FROM PCPFTOF01 WHERE SITUACAO = 'A'")), 0);
+  EXPECT_GT(std::stoi(ora_->Scalar("SELECT COUNT(*) FROM PCPFTOF01 WHERE CUSTO = 0")), 0);
+  EXPECT_GT(std::stoi(ora_->Scalar("SELECT COUNT(*) FROM PCPFTOF01 WHERE CUSTO > 0")), 0);
+  EXPECT_EQ(ora_->Scalar("SELECT COUNT(*) FROM PCPFTOF01 WHERE CAST(DATA AS DATE) <> CURRENT_DATE"), "0");
+}
+
+TEST_F(OracleTest, QuotesAndAccentsTravelUnchangedThroughBothActions) {
+  for (const char* sql : {
+           "INSERT INTO OF101 (NUMERO, CODIGO, DT_INICIO) VALUES ('OF''É01', 'CAMISA D''ÁGUA', '2018-02-01')",
+           "INSERT INTO OF_ITEN01 (NUMERO, ITEM, COR, TAMANHO, QTDE) VALUES ('OF''É01', 1, '001', 'M', 2)",
+           "INSERT INTO FACCAO01 (NUMERO, PARTE) VALUES ('OF''É01', 'MANGA D''ÁGUA')",
+           "INSERT INTO PCPFT201 (CODIGO, ID, TIPO, INSUMO, SETOR, APLICACAO, PARTE, FAIXA, CONSUMO, PRECO) VALUES "
+           "('CAMISA D''ÁGUA', 1, 'MP', 'LINHA''Ç', 'CORTE', 'Tecido', 'MANGA D''ÁGUA', 'P-G', 1.5, 'S')",
+           "INSERT INTO PCPFT301 (CODIGO, INSUMO, ID, COR, COR_I) VALUES "
+           "('CAMISA D''ÁGUA', 'LINHA''Ç', 1, 'ÇÃ''1', 'AÇÚCAR''')",
+           "INSERT INTO MAT_ITEN01 (CODIGO, COR, TAMANHO, PRECO_MED) VALUES ('LINHA''Ç', 'AÇÚCAR''', 'U', 2)",
+           "INSERT INTO MAT_MOV01 (LANCAMENTO, NUM_DOCTO, CODIGO, COR, OPERACAO, TP_MOV, QTDE, DATA) VALUES "
+           "(1, 'OF''É01/02', 'LINHA''Ç', 'AÇÚCAR''', 'S', 'BC', 1, '2018-02-03')",
+       }) {
+    Both(sql);
+  }
+
+  ExpectConcluded(*OnBoth(true, Date(2018, 1, 31)));
+  EXPECT_EQ(ora_->Select(kPcpftofSql), (Rows{{"OF'É01", "MANGA D'ÁGUA", "1", "MP", "LINHA'Ç", "CORTE", "Tecido",
+                                               "P-G", "ÇÃ'1", "AÇÚCAR'", "1.5000", "2.0000", "A"}}));
+  ExpectConcluded(*OnBoth(false, Date(2018, 1, 31)));
+  EXPECT_EQ(ora_->Scalar("SELECT SITUACAO FROM PCPFTOF01"), "B");
+}
+
+TEST_F(OracleTest, AFailureHalfwayRollsBackEverythingAndTheNextRunSucceeds) {
+  Generated();
+  ExpectConcluded(*OnBoth(true, Date(2017, 1, 27)));
+  // A row of an order not imported yet is refused by both servers alike.
+  Both("ALTER TABLE PCPFTOF01 ADD CONSTRAINT CK_RECUSA CHECK (NUMERO <> '000025')");
+  const Rows before = ora_->Select(kPcpftofSql);
+
+  const auto failed = OnBoth(true, Date(2017, 1, 14), false);
+  EXPECT_FALSE(failed->Result.Ok);
+  ASSERT_EQ(failed->Ui.Messages.size(), 1u);
+  EXPECT_EQ(failed->Ui.Messages[0].Text.rfind("Erro na importação.\r", 0), 0u) << failed->Ui.Messages[0].Text;
+  EXPECT_TRUE(Contains(failed->Ui.Messages[0].Text, "ck_recusa")) << failed->Ui.Messages[0].Text;
+  EXPECT_EQ(failed->Ui.Closes, 0);
+  EXPECT_FALSE(failed->Ui.Busy);
+  EXPECT_EQ(ora_->Select(kPcpftofSql), before);
+
+  Both("ALTER TABLE PCPFTOF01 DROP CONSTRAINT CK_RECUSA");
+  ExpectConcluded(*OnBoth(true, Date(2017, 1, 14), false));
+}
+
+// The statement log of the connection, switched on for this test, holds what was sent: translated, dates
+// day first, and no array insert.
+TEST_F(OracleTest, TheStatementLogShowsEveryStatementTranslatedBeforeItWasSent) {
+  Generated();
+  const std::string logBase = fb_->Dir + "log/";
+  fs::create_directories(logBase);
+  data::detail::SetLogBaseDirForTesting(logBase);
+  for (bool import : {true, false}) {
+    AppComponents app(ora_->Ini);
+    app.C.ZRDatabase1->SetGravaLog(true);
+    RecordingUi ui;
+    EXPECT_TRUE((import ? BitBtn1Click : BitBtn2Click)(app.C, ActionInput{kEmpresa, Date(2017, 1, 29), true}, ui).Ok);
+  }
+  data::detail::SetLogBaseDirForTesting(std::nullopt);
+
+  std::string log;
+  for (const auto& entry : fs::directory_iterator(logBase + "Logs")) log += ReadFile(entry.path());
+  EXPECT_TRUE(Contains(log, "WHERE OF1.DT_INICIO >= '29/01/2017' AND OF_I.QTDE > 0|")) << log;
+  EXPECT_TRUE(Contains(log, "WHERE PCPFTOF.DATA >= '29/01/2017'|")) << log;
+  EXPECT_TRUE(Contains(log, "DELETE FROM PCPFTOF01 WHERE NUMERO = '000029' AND PARTE IN ('FRENTE')|")) << log;
+  EXPECT_TRUE(Contains(log, "FROM ARQLOCAL")) << log;
+  EXPECT_FALSE(Contains(log, "01/29/2017")) << log;
+  EXPECT_TRUE(Contains(log, "SUBSTR(MAT_MOV.NUM_DOCTO,1,6)")) << log;
+  EXPECT_FALSE(Contains(log, "SUBSTRING(")) << log;
+  EXPECT_FALSE(Contains(log, "COALESCE(")) << log;
+  EXPECT_FALSE(Contains(log, "INSERT INTO")) << log;
+}
+
+// zembra-cli as a scheduler runs it with a zr.ini naming the Oracle connection.
+struct CliOutcome {
+  int Exit = -1;
+  std::string Out;
+  std::string Err;
+};
+
+std::string ShellQuoted(const std::string& arg) {
+  std::string out = "'";
+  for (char ch : arg) out += ch == '\'' ? std::string("'\\''") : std::string(1, ch);
+  return out + "'";
+}
+
+CliOutcome Cli(const std::vector<std::string>& args, const std::string& dir) {
+  std::string command = std::string("LSAN_OPTIONS=detect_leaks=0 ") + ZEMBRA_CLI;
+  for (const std::string& a : args) command += " " + ShellQuoted(a);
+  command += " </dev/null >" + ShellQuoted(dir + "out.txt") + " 2>" + ShellQuoted(dir + "err.txt");
+  const int status = std::system(command.c_str());
+  CliOutcome o;
+  o.Exit = WIFEXITED(status) ? WEXITSTATUS(status) : -1;
+  o.Out = ReadFile(dir + "out.txt");
+  o.Err = ReadFile(dir + "err.txt");
+  return o;
+}
+
+TEST_F(OracleTest, ZembraCliRunsBothActionsOnOracleWithTheResultsOfTheLibraryOnFirebird) {
+  Generated();
+  fb_->Release();
+  struct Step {
+    const char* name;
+    std::vector<std::string> args;
+    bool import;
+    db::TDateTime desde;
+  };
+  const Step steps[] = {
+      {"importar", {"importar", "--empresa", "01", "--desde", "15/01/2017", "--pendente"}, true, Date(2017, 1, 15)},
+      {"situacao", {"situacao", "--empresa", "01", "--desde", "16/01/2017"}, false, Date(2017, 1, 16)},
+  };
+  for (const Step& s : steps) {
+    SCOPED_TRACE(s.name);
+    const auto fb = Action(fb_->Ini, s.import, s.desde, true);
+    std::vector<std::string> args = s.args;
+    args.insert(args.end(), {"--ini", ora_->Ini});
+    const CliOutcome o = Cli(args, fb_->Dir);
+    EXPECT_EQ(o.Exit, 0) << o.Err;
+    EXPECT_TRUE(Contains(o.Out, "Importação concluída.\n")) << o.Out;
+    const ActionResult& r = fb->Result;
+    const std::string summary =
+        s.import ? "importar: " + std::to_string(r.Processadas) + " de " + std::to_string(r.OrdensPartes) +
+                       " ordens e partes processadas, " + std::to_string(r.Excluidas) + " linhas excluídas, " +
+                       std::to_string(r.Gravadas) + " gravadas, "
+                 : "situacao: " + std::to_string(r.Processadas) + " linhas lidas, " + std::to_string(r.Baixadas) +
+                       " marcadas \"B\", ";
+    EXPECT_TRUE(Contains(o.Out, summary)) << o.Out << "\nexpected: " << summary;
+    ExpectSamePcpftof();
+  }
+}
+
+TEST_F(OracleTest, ZembraCliExitsWithOneWhenTheOracleDatabaseIsMissing) {
+  const std::string ini = fb_->Dir + "ora/missing.ini";
+  std::ofstream(ini) << "[banco]\nbase=DSN=zrstandin;Database=zr_app_standin_absent\nbanco=oracle\n";
+  const CliOutcome o = Cli({"importar", "--empresa", "01", "--desde", "15/01/2017", "--ini", ini}, fb_->Dir);
+  EXPECT_EQ(o.Exit, 1);
+  EXPECT_EQ(o.Err.rfind("Falha na conexão com o banco.\n", 0), 0u) << o.Err;
+  EXPECT_TRUE(Contains(o.Err, "zr_app_standin_absent")) << o.Err;
+}
+
+}  // namespace
+}  // namespace zr::app::testing
