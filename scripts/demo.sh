@@ -5,10 +5,20 @@
 #   ZR_BUILD_DIR   build directory (default: build/)
 #   ZR_DEMO_ORDERS orders per company (default: 300)
 #   ZR_DEMO_SKIP_BUILD=1 uses the existing build as it is
+# With --oracle (or ZR_DEMO_ORACLE=1) the demo goes on with its Oracle variant when the Oracle stand-in is
+# installed: the same two companies on the stand-in (scripts/pg-standin.sh), a zr.ini with banco=ORACLE, and
+# the same zembra-cli runs through the "Ora" driver.
 set -euo pipefail
 root=$(cd "$(dirname "$0")/.." && pwd)
 build=${ZR_BUILD_DIR:-$root/build}
 orders=${ZR_DEMO_ORDERS:-300}
+oracle=${ZR_DEMO_ORACLE:-0}
+for arg in "$@"; do
+  case $arg in
+    --oracle) oracle=1 ;;
+    *) echo "usage: $0 [--oracle]" >&2; exit 2 ;;
+  esac
+done
 
 if [[ "${ZR_DEMO_SKIP_BUILD:-}" != 1 ]]; then
   ZR_BUILD_DIR=$build bash "$root/scripts/build.sh"
@@ -48,3 +58,41 @@ done
 echo
 echo "To open the window with the same settings on a desktop: $bin/zembra"
 echo "(it reads $bin/zr.ini; an embedded database opens in one program at a time)."
+
+[[ $oracle == 1 ]] || exit 0
+
+# The Oracle variant, on the stand-in.
+standin=$root/scripts/pg-standin.sh
+makedb_ora=$build/tests/app/zr-makedb-ora
+if [[ ! -x /usr/lib/postgresql/15/bin/postgres || ! -f "$standin" || ! -x "$makedb_ora" ]]; then
+  echo "== Oracle variant skipped: the Oracle stand-in (PostgreSQL 15 + orafce, psqlODBC) or $makedb_ora is missing"
+  exit 0
+fi
+echo
+echo "== Oracle variant: starting the Oracle stand-in"
+bash "$standin" start
+eval "$(bash "$standin" env)"
+ora_db=zembra_demo
+bash "$standin" database "$ora_db"
+ora_dir=$demo/oracle
+mkdir -p "$ora_dir"
+ora_ini=$ora_dir/zr.ini
+"$makedb_ora" --database "DSN=zrstandin;Database=$ora_db" --ini "$ora_ini" --orders "$orders" --seed 7
+echo "== Settings written to $ora_ini:"
+sed 's/^/   /' "$ora_ini" | tr -d '\r'
+
+run importar --empresa 01 --desde 01/01/2017 --pendente --ini "$ora_ini"
+run situacao --empresa 01 --desde 01/01/2017 --ini "$ora_ini"
+run importar --empresa 02 --desde 01/03/2017 --ini "$ora_ini"
+run situacao --empresa 02 --desde 01/03/2017 --ini "$ora_ini"
+
+echo "== PCPFTOF on the stand-in after the demo, by company and status:"
+for code in 01 02; do
+  printf '   PCPFTOF%s: ' "$code"
+  bash "$standin" psql -d "$ora_db" -tA -F ' ' \
+    -c "SELECT SITUACAO, COUNT(*) FROM PCPFTOF$code GROUP BY SITUACAO ORDER BY SITUACAO" |
+    awk 'NF==2 {printf "%s=%s ", $1, $2} END {print ""}'
+done
+echo
+echo "The stand-in keeps running (scripts/pg-standin.sh stop ends it); the window opens the Oracle variant"
+echo "when $ora_ini is copied next to $bin/zembra and the ODBC settings of 'scripts/pg-standin.sh env' are set."
