@@ -35,7 +35,7 @@ mkdir -p "$demo"
 database=$demo/zembra-demo.fdb
 
 echo "== Creating the demo database $database"
-"$makedb" --database "$database" --orders "$orders" --parts 2 --materials 10 --products 12 --seed 7 \
+"$makedb" --database "$database" --orders "$orders" --parts-per-order 2 --materials 10 --products 12 --seed 7 \
   --company "01=Confecções Zembra Ltda" --company "02=Malharia D'Ouro" --ini "$bin/zr.ini"
 echo "== Settings written to $bin/zr.ini:"
 sed 's/^/   /' "$bin/zr.ini" | tr -d '\r'
