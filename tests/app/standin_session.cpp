@@ -1,74 +1,36 @@
 #include "standin_session.h"
 
 #include <fstream>
+#include <memory>
 #include <stdexcept>
 
 #include "app/drivers.h"
-#include "app/sql_text.h"
-#include "db/query.h"
-#include "fixtures/load.h"
-#include "fixtures/schema.h"
+#include "db/connection.h"
+#include "db/string_list.h"
 
 namespace zr::app::testing {
+namespace {
 
-StandinSession::StandinSession(std::string connectionString)
-    : connectionString_(std::move(connectionString)), connection_(std::make_unique<db::TFDConnection>()) {
+std::unique_ptr<db::TFDConnection> OpenOra(const std::string& connectionString) {
   RegisterDrivers();
-  connection_->SetDriverName("Ora");
-  connection_->Params().Add("Database=" + connectionString_);
-  connection_->Open();
+  db::TStringList params;
+  params.Add("Database=" + connectionString);
+  return fixtures::OpenConnection("Ora", params);
 }
 
-StandinSession::~StandinSession() = default;
+}  // namespace
+
+StandinSession::StandinSession(std::string connectionString)
+    : Session(OpenOra(connectionString), fixtures::Dialect::PostgreSQL),
+      connectionString_(std::move(connectionString)) {}
 
 void StandinSession::CreateCompanies(const std::vector<fixtures::CompanyInfo>& companies) {
-  Exec("DROP TABLE IF EXISTS EMPRESA, ARQLOCAL");
-  for (const std::string& sql : fixtures::SharedTableStatements(fixtures::Dialect::PostgreSQL)) Exec(sql);
-  for (const fixtures::CompanyInfo& company : companies) {
-    for (const std::string& name : fixtures::CompanyTableNames(company.Code)) Exec("DROP TABLE IF EXISTS " + name);
-    for (const std::string& sql : fixtures::CompanyTableStatements(company.Code, fixtures::Dialect::PostgreSQL)) {
-      Exec(sql);
-    }
-    Exec("INSERT INTO EMPRESA (EMP_PAT, EMP_NOME) VALUES (" + QuotedStr(company.Code) + ", " +
-         QuotedStr(company.Name) + ")");
-    for (const std::string& name : fixtures::CompanyTableNames(company.Code)) {
-      Exec("INSERT INTO ARQLOCAL (ARQUIVO, DESCRICAO) VALUES (" + QuotedStr(name) + ", " +
-           QuotedStr("Tabela da empresa " + company.Code) + ")");
-    }
-  }
+  ReplaceCompanies(companies);
 }
 
 void StandinSession::LoadCompany(const std::string& code, const std::vector<fixtures::TableRows>& data) {
-  for (const fixtures::TableRows& rows : data) fixtures::LoadRows(*connection_, rows.BaseName + code, rows);
+  Session::LoadCompany(code, data);
   Exec("ANALYZE");
-}
-
-void StandinSession::Exec(const std::string& sql) {
-  db::TFDQuery query;
-  query.SetConnection(connection_.get());
-  query.SQL().Add(sql);
-  query.ExecSQL();
-}
-
-std::vector<std::vector<std::string>> StandinSession::Select(const std::string& sql) {
-  db::TFDQuery query;
-  query.SetConnection(connection_.get());
-  query.SQL().Add(sql);
-  query.Open();
-  query.FetchAll();
-  std::vector<std::vector<std::string>> rows;
-  for (query.First(); !query.Eof(); query.Next()) {
-    std::vector<std::string> row;
-    for (int i = 0; i < query.FieldCount(); ++i) row.push_back(query.Fields(i).AsString());
-    rows.push_back(std::move(row));
-  }
-  return rows;
-}
-
-std::string StandinSession::Scalar(const std::string& sql) {
-  const auto rows = Select(sql);
-  if (rows.empty() || rows[0].empty()) throw std::runtime_error("no value: " + sql);
-  return rows[0][0];
 }
 
 void StandinSession::WriteIni(const std::string& path) const {
