@@ -1,55 +1,17 @@
 // zembra-cli as a scheduler runs it: arguments, exit codes, messages and the summary line.
 
 #include <gtest/gtest.h>
-#include <sys/wait.h>
 
-#include <cstdlib>
 #include <filesystem>
-#include <fstream>
-#include <sstream>
 
 #include "app_test_support.h"
 #include "company_data.h"
+#include "program_run.h"
 
 namespace zr::app::testing {
 namespace {
 
 namespace fs = std::filesystem;
-
-struct Outcome {
-  int Exit = -1;
-  std::string Out;
-  std::string Err;
-};
-
-std::string ShellQuoted(const std::string& arg) {
-  std::string out = "'";
-  for (char ch : arg) out += ch == '\'' ? std::string("'\\''") : std::string(1, ch);
-  return out + "'";
-}
-
-std::string ReadFile(const fs::path& path) {
-  std::ifstream in(path, std::ios::binary);
-  std::stringstream s;
-  s << in.rdbuf();
-  return s.str();
-}
-
-Outcome RunProgram(const std::string& program, const std::vector<std::string>& args, const std::string& dir) {
-  // In a sanitized build the leak check stays off for the program: its tracer fails at exit on the embedded
-  // engine's threads. Memory errors are still caught.
-  std::string command = "LSAN_OPTIONS=detect_leaks=0 " + ShellQuoted(program);
-  for (const std::string& a : args) command += " " + ShellQuoted(a);
-  command += " </dev/null >" + ShellQuoted(dir + "out.txt") + " 2>" + ShellQuoted(dir + "err.txt");
-  const int status = std::system(command.c_str());
-  Outcome o;
-  o.Exit = WIFEXITED(status) ? WEXITSTATUS(status) : -1;
-  o.Out = ReadFile(dir + "out.txt");
-  o.Err = ReadFile(dir + "err.txt");
-  return o;
-}
-
-bool Contains(const std::string& text, const std::string& part) { return text.find(part) != std::string::npos; }
 
 class CliTest : public ::testing::Test {
  protected:

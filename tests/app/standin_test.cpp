@@ -11,12 +11,9 @@
 // also reads the statement log.
 
 #include <gtest/gtest.h>
-#include <sys/wait.h>
 
-#include <cstdlib>
 #include <filesystem>
 #include <fstream>
-#include <sstream>
 
 #include "app/actions.h"
 #include "app/company.h"
@@ -25,6 +22,7 @@
 #include "data/detail/log_location.h"
 #include "db/datetime.h"
 #include "fixtures/generator.h"
+#include "program_run.h"
 #include "standin_database.h"
 
 namespace zr::app::testing {
@@ -43,15 +41,6 @@ const char* const kPcpftofSql =
     "SELECT NUMERO, PARTE, CAST(ID AS VARCHAR(10)), TIPO, INSUMO, SETOR, APLICACAO, FAIXA, COR, COR_I, "
     "CAST(CONSUMO AS VARCHAR(20)), CAST(CUSTO AS VARCHAR(20)), SITUACAO FROM PCPFTOF01 P "
     "ORDER BY P.NUMERO, P.PARTE, P.ID, P.COR, P.COR_I, P.SITUACAO";
-
-bool Contains(const std::string& text, const std::string& part) { return text.find(part) != std::string::npos; }
-
-std::string ReadFile(const fs::path& path) {
-  std::ifstream in(path, std::ios::binary);
-  std::stringstream s;
-  s << in.rdbuf();
-  return s.str();
-}
 
 // One run of an action on one server: what it returned and what it showed.
 struct ActionRun {
@@ -253,29 +242,7 @@ TEST_F(OracleTest, TheStatementLogShowsEveryStatementTranslatedBeforeItWasSent) 
 }
 
 // zembra-cli as a scheduler runs it with a zr.ini naming the Oracle connection.
-struct CliOutcome {
-  int Exit = -1;
-  std::string Out;
-  std::string Err;
-};
-
-std::string ShellQuoted(const std::string& arg) {
-  std::string out = "'";
-  for (char ch : arg) out += ch == '\'' ? std::string("'\\''") : std::string(1, ch);
-  return out + "'";
-}
-
-CliOutcome Cli(const std::vector<std::string>& args, const std::string& dir) {
-  std::string command = std::string("LSAN_OPTIONS=detect_leaks=0 ") + ZEMBRA_CLI;
-  for (const std::string& a : args) command += " " + ShellQuoted(a);
-  command += " </dev/null >" + ShellQuoted(dir + "out.txt") + " 2>" + ShellQuoted(dir + "err.txt");
-  const int status = std::system(command.c_str());
-  CliOutcome o;
-  o.Exit = WIFEXITED(status) ? WEXITSTATUS(status) : -1;
-  o.Out = ReadFile(dir + "out.txt");
-  o.Err = ReadFile(dir + "err.txt");
-  return o;
-}
+Outcome Cli(const std::vector<std::string>& args, const std::string& dir) { return RunProgram(ZEMBRA_CLI, args, dir); }
 
 TEST_F(OracleTest, ZembraCliRunsBothActionsOnOracleWithTheResultsOfTheLibraryOnFirebird) {
   Generated();
@@ -295,7 +262,7 @@ TEST_F(OracleTest, ZembraCliRunsBothActionsOnOracleWithTheResultsOfTheLibraryOnF
     const auto fb = Action(fb_->Ini, s.import, s.desde, true);
     std::vector<std::string> args = s.args;
     args.insert(args.end(), {"--ini", ora_->Ini});
-    const CliOutcome o = Cli(args, fb_->Dir);
+    const Outcome o = Cli(args, fb_->Dir);
     EXPECT_EQ(o.Exit, 0) << o.Err;
     EXPECT_TRUE(Contains(o.Out, "Importação concluída.\n")) << o.Out;
     const ActionResult& r = fb->Result;
@@ -313,7 +280,7 @@ TEST_F(OracleTest, ZembraCliRunsBothActionsOnOracleWithTheResultsOfTheLibraryOnF
 TEST_F(OracleTest, ZembraCliExitsWithOneWhenTheOracleDatabaseIsMissing) {
   const std::string ini = fb_->Dir + "ora/missing.ini";
   std::ofstream(ini) << "[banco]\nbase=DSN=zrstandin;Database=zr_app_standin_absent\nbanco=oracle\n";
-  const CliOutcome o = Cli({"importar", "--empresa", "01", "--desde", "15/01/2017", "--ini", ini}, fb_->Dir);
+  const Outcome o = Cli({"importar", "--empresa", "01", "--desde", "15/01/2017", "--ini", ini}, fb_->Dir);
   EXPECT_EQ(o.Exit, 1);
   EXPECT_EQ(o.Err.rfind("Falha na conexão com o banco.\n", 0), 0u) << o.Err;
   EXPECT_TRUE(Contains(o.Err, "zr_app_standin_absent")) << o.Err;
