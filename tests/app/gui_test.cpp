@@ -8,7 +8,6 @@
 #include <QDateEdit>
 #include <QFrame>
 #include <QLabel>
-#include <QPointer>
 #include <QProgressBar>
 #include <QPushButton>
 #include <QTest>
@@ -21,54 +20,21 @@
 #include "company_data.h"
 #include "gui/form1.h"
 #include "host/host.h"
+#include "window_test_support.h"
 
 namespace zr::app::testing {
 namespace {
 
 using gui::MessageKind;
 
-struct Shown {
-  MessageKind Kind;
-  std::string Caption;
-  std::string Text;
-};
-
-// The one application object of the program, on Qt's offscreen platform unless told otherwise.
-QApplication& App() {
-  if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM")) qputenv("QT_QPA_PLATFORM", "offscreen");
-  static int argc = 1;
-  static char name[] = "app_gui_test";
-  static char* argv[] = {name, nullptr};
-  static QApplication* app = new QApplication(argc, argv);
-  return *app;
-}
-
-class GuiTest : public ::testing::Test {
+class GuiTest : public WindowTest {
  protected:
   void SetUp() override {
-    App();
-    gui::SetMessageHook([this](MessageKind kind, const std::string& caption, const std::string& text) {
-      shown_.push_back({kind, caption, text});
-    });
+    WindowTest::SetUp();
     db_ = TestDatabase::Create(::testing::UnitTest::GetInstance()->current_test_info()->name(),
                                {{"02", "Malharia D'Ouro"}, {"01", "Confecção Zembra"}});
   }
-  void TearDown() override {
-    delete form_.data();
-    gui::SetMessageHook(nullptr);
-  }
 
-  gui::TForm1* Open(const std::string& ini) {
-    form_ = new gui::TForm1(ini);
-    form_->show();
-    return form_.data();
-  }
-  template <class W>
-  W* Child(const char* name) {
-    W* w = form_->findChild<W*>(name);
-    EXPECT_NE(w, nullptr) << name;
-    return w;
-  }
   // One order of company 01 with one sheet material, imported by the window.
   void OneOrder(const std::string& start = "2018-02-01") {
     CompanyData data(*db_, "01");
@@ -78,11 +44,8 @@ class GuiTest : public ::testing::Test {
     data.Sheet("PRD1", 1, "MAT1", "FRENTE", "1", "S", "001", "AZUL");
   }
   void ChooseCompany01() { Child<QComboBox>("CbEmp")->setCurrentIndex(1); }
-  void DeletePending() { QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete); }
 
   std::unique_ptr<TestDatabase> db_;
-  std::vector<Shown> shown_;
-  QPointer<gui::TForm1> form_;
 };
 
 TEST_F(GuiTest, AGoodSettingsFileOpensTheWindowWithTheCompaniesInTheServersOrder) {

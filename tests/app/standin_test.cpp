@@ -21,9 +21,8 @@
 #include "app_test_support.h"
 #include "data/detail/log_location.h"
 #include "db/datetime.h"
-#include "fixtures/generator.h"
 #include "program_run.h"
-#include "standin_database.h"
+#include "standin_pair.h"
 
 namespace zr::app::testing {
 namespace {
@@ -33,48 +32,17 @@ using Rows = std::vector<std::vector<std::string>>;
 
 db::TDateTime Date(int y, int m, int d) { return db::EncodeDateTime(db::TDateParts{y, m, d}); }
 
-const char* const kEmpresa = "01 | Confecção Zembra";
-
-// PCPFTOF as text, in one order on both servers (DATA aside: it is the moment of the import). The sort
-// columns are qualified: PostgreSQL would otherwise sort by the output column ID, the text.
-const char* const kPcpftofSql =
-    "SELECT NUMERO, PARTE, CAST(ID AS VARCHAR(10)), TIPO, INSUMO, SETOR, APLICACAO, FAIXA, COR, COR_I, "
-    "CAST(CONSUMO AS VARCHAR(20)), CAST(CUSTO AS VARCHAR(20)), SITUACAO FROM PCPFTOF01 P "
-    "ORDER BY P.NUMERO, P.PARTE, P.ID, P.COR, P.COR_I, P.SITUACAO";
-
 // One run of an action on one server: what it returned and what it showed.
 struct ActionRun {
   ActionResult Result;
   RecordingUi Ui;
 };
 
-class OracleTest : public ::testing::Test {
+class OracleTest : public ::testing::Test, protected StandinPair {
  protected:
   void SetUp() override {
     if (StandinDisabled()) GTEST_SKIP() << "the Oracle stand-in is switched off (ZR_STANDIN=0)";
-    const std::vector<fixtures::CompanyInfo> companies = {{"01", "Confecção Zembra"}, {"02", "Malharia D'Ouro"}};
-    fb_ = TestDatabase::Create(::testing::UnitTest::GetInstance()->current_test_info()->name(), companies);
-    ora_ = std::make_unique<StandinDatabase>(fb_->Dir + "ora/", companies);
-  }
-
-  // The same statement on both servers.
-  void Both(const std::string& sql) {
-    fb_->Exec(sql);
-    ora_->Exec(sql);
-  }
-
-  // A generated company 01 on both servers: 30 orders starting day by day from 01/01/2017, three parts
-  // each, priced and unpriced materials, withdrawals, entries and transfers.
-  void Generated() {
-    fixtures::CompanySize size;
-    size.Orders = 30;
-    size.PartsPerOrder = 3;
-    size.MaterialsPerPart = 4;
-    size.Products = 6;
-    size.Seed = 7;
-    const auto data = fixtures::GenerateCompany(size);
-    fb_->Session().LoadCompany("01", data);
-    ora_->LoadCompany("01", data);
+    CreatePair();
   }
 
   static std::unique_ptr<ActionRun> Action(const std::string& ini, bool import, db::TDateTime desde, bool pendente) {
@@ -106,11 +74,6 @@ class OracleTest : public ::testing::Test {
     ExpectSamePcpftof();
     return ora;
   }
-
-  void ExpectSamePcpftof() { EXPECT_EQ(ora_->Select(kPcpftofSql), fb_->Select(kPcpftofSql)); }
-
-  std::unique_ptr<TestDatabase> fb_;
-  std::unique_ptr<StandinDatabase> ora_;
 };
 
 void ExpectConcluded(const ActionRun& run) {
