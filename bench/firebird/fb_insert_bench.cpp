@@ -85,8 +85,8 @@ int main(int argc, char** argv) {
   const char* serverSwitch = std::getenv("ZR_FB_SERVER");
   const bool withServer = serverSwitch == nullptr || std::string(serverSwitch) != "0";
   const std::pair<const char*, Load> loads[] = {
-      {"arrays25", [](zr::db::TFDConnection& c) { InsertWithArrays(c, kRows, kArraySize); }},
-      {"row_by_row", [](zr::db::TFDConnection& c) { InsertRowByRow(c, kRows); }},
+      {"arrays25", [](zr::db::TFDConnection& c) { InsertWithArrays(c, "PCPFTOF", kRows, kArraySize); }},
+      {"row_by_row", [](zr::db::TFDConnection& c) { InsertRowByRow(c, "PCPFTOF", kRows); }},
       {"server_side", [](zr::db::TFDConnection& c) { InsertServerSide(c, kRows); }},
   };
   for (const bool server : {false, true}) {

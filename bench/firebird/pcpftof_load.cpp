@@ -9,7 +9,6 @@
 #include "db/errors.h"
 #include "db/firebird/driver.h"
 #include "db/query.h"
-#include "db/transaction.h"
 
 namespace zr::bench {
 
@@ -18,60 +17,6 @@ namespace {
 std::string Env(const char* name, const char* fallback) {
   const char* value = std::getenv(name);
   return value != nullptr && *value != '\0' ? value : fallback;
-}
-
-constexpr const char* kInsert =
-    "INSERT INTO PCPFTOF (NUMERO, TIPO, INSUMO, SETOR, APLICACAO, PARTE, FAIXA, CONSUMO, COR, COR_I, ID, CUSTO, "
-    "SITUACAO, DATA) VALUES (:NUMERO, :TIPO, :INSUMO, :SETOR, :APLICACAO, :PARTE, :FAIXA, :CONSUMO, :COR, :COR_I, "
-    ":ID, :CUSTO, :SITUACAO, :DATA)";
-
-constexpr double kFirstDay = 43831.0;  // 01/01/2020
-
-// The query's parameters in column order, looked up once (a loader does not search them by name per row).
-struct RowParams {
-  explicit RowParams(db::TFDParams& p)
-      : Numero(p.ParamByName("NUMERO")), Tipo(p.ParamByName("TIPO")), Insumo(p.ParamByName("INSUMO")),
-        Setor(p.ParamByName("SETOR")), Aplicacao(p.ParamByName("APLICACAO")), Parte(p.ParamByName("PARTE")),
-        Faixa(p.ParamByName("FAIXA")), Consumo(p.ParamByName("CONSUMO")), Cor(p.ParamByName("COR")),
-        CorI(p.ParamByName("COR_I")), Id(p.ParamByName("ID")), Custo(p.ParamByName("CUSTO")),
-        Situacao(p.ParamByName("SITUACAO")), Data(p.ParamByName("DATA")) {}
-
-  // Row n of the load into element e. InsertServerSide computes the same values on the server.
-  void Set(int e, int n) {
-    char numero[16];
-    std::snprintf(numero, sizeof numero, "%06d", n / 25 + 1);
-    Numero.AsStrings[e] = numero;
-    Tipo.AsStrings[e] = "M";
-    Insumo.AsStrings[e] = "INS" + std::to_string(n % 500);
-    Setor.AsStrings[e] = "CORTE";
-    Aplicacao.AsStrings[e] = "Aplicação " + std::to_string(n % 40);
-    Parte.AsStrings[e] = "P" + std::to_string(n / 25 % 2);
-    Faixa.AsStrings[e] = "F1";
-    Consumo.AsFloats[e] = (n % 1000) / 8.0;
-    Cor.AsStrings[e] = "C" + std::to_string(n % 12);
-    CorI.AsStrings[e] = "CI" + std::to_string(n % 7);
-    Id.AsIntegers[e] = n + 1;
-    Custo.AsFloats[e] = (n % 2000) * 0.0125;
-    Situacao.AsStrings[e] = "A";
-    Data.AsDates[e] = kFirstDay + n % 365;
-  }
-
-  db::TFDParam &Numero, &Tipo, &Insumo, &Setor, &Aplicacao, &Parte, &Faixa, &Consumo, &Cor, &CorI, &Id, &Custo,
-      &Situacao, &Data;
-};
-
-// Runs `work` on a query of `connection` in one transaction, committed at the end.
-template <typename Work>
-void InTransaction(db::TFDConnection& connection, Work&& work) {
-  db::TFDTransaction transaction;
-  transaction.SetConnection(&connection);
-  transaction.Options().SetAutoCommit(false);
-  db::TFDQuery query;
-  query.SetConnection(&connection);
-  query.SetTransaction(&transaction);
-  transaction.StartTransaction();
-  work(query);
-  transaction.Commit();
 }
 
 }  // namespace
@@ -103,9 +48,7 @@ ScratchDatabase::ScratchDatabase(bool server) {
     connection_->Params().Add(entry);
   }
   connection_->SetConnected(true);
-  Run("CREATE TABLE PCPFTOF (NUMERO VARCHAR(20), TIPO CHAR(1), INSUMO VARCHAR(20), SETOR VARCHAR(10), "
-      "APLICACAO VARCHAR(40), PARTE VARCHAR(10), FAIXA VARCHAR(10), CONSUMO NUMERIC(15,4), COR VARCHAR(10), "
-      "COR_I VARCHAR(10), ID INTEGER, CUSTO NUMERIC(15,4), SITUACAO CHAR(1), DATA DATE)");
+  Run(std::string("CREATE TABLE PCPFTOF (") + kPcpftofColumns + ")");
   Run("CREATE TABLE DIGITS (D INTEGER NOT NULL)");
   Run("INSERT INTO DIGITS SELECT 0 FROM RDB$DATABASE UNION ALL SELECT 1 FROM RDB$DATABASE UNION ALL "
       "SELECT 2 FROM RDB$DATABASE UNION ALL SELECT 3 FROM RDB$DATABASE UNION ALL SELECT 4 FROM RDB$DATABASE "
@@ -141,32 +84,6 @@ int64_t ScratchDatabase::RowCount() {
   query.SQL().Add("SELECT COUNT(*) AS N FROM PCPFTOF");
   query.Open();
   return query.FieldByName("N").AsLargeInt();
-}
-
-void InsertWithArrays(db::TFDConnection& connection, int rows, int arraySize) {
-  InTransaction(connection, [&](db::TFDQuery& query) {
-    query.SQL().Add(kInsert);
-    query.Params().SetArraySize(arraySize);
-    RowParams params(query.Params());
-    for (int done = 0; done < rows; done += arraySize) {
-      const int elements = std::min(arraySize, rows - done);
-      for (int e = 0; e < elements; ++e) {
-        params.Set(e, done + e);
-      }
-      query.Execute(elements, 0);
-    }
-  });
-}
-
-void InsertRowByRow(db::TFDConnection& connection, int rows) {
-  InTransaction(connection, [&](db::TFDQuery& query) {
-    query.SQL().Add(kInsert);
-    RowParams params(query.Params());
-    for (int n = 0; n < rows; ++n) {
-      params.Set(0, n);
-      query.Execute(1, 0);
-    }
-  });
 }
 
 void InsertServerSide(db::TFDConnection& connection, int rows) {

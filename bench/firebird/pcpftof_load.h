@@ -1,11 +1,12 @@
 #pragma once
-// A PCPFTOF table in a scratch database and the three ways of filling it with the same rows.
+// A PCPFTOF table in a scratch Firebird database and the server-side way of filling it.
 
 #include <memory>
 #include <string>
 
 #include "db/connection.h"
 #include "db/string_list.h"
+#include "pcpftof_rows.h"
 
 namespace zr::bench {
 
@@ -32,12 +33,8 @@ class ScratchDatabase {
   std::unique_ptr<db::TFDConnection> connection_;
 };
 
-// Inserts rows 0 .. rows-1 in one transaction, committed at the end.
-// (a) through named parameter arrays of `arraySize` elements, each array one Execute;
-void InsertWithArrays(db::TFDConnection& connection, int rows, int arraySize);
-// (b) one prepared INSERT executed once per row;
-void InsertRowByRow(db::TFDConnection& connection, int rows);
-// (c) one INSERT ... SELECT that makes the same rows on the server.
+// The server-side load: one INSERT ... SELECT that makes the rows 0 .. rows-1 of the shared generator
+// (pcpftof_rows.h) in PCPFTOF, in one transaction.
 void InsertServerSide(db::TFDConnection& connection, int rows);
 
 }  // namespace zr::bench

@@ -12,10 +12,8 @@
 
 #include <benchmark/benchmark.h>
 
-#include <algorithm>
 #include <cstdio>
 #include <cstdlib>
-#include <functional>
 #include <memory>
 #include <string>
 
@@ -23,7 +21,7 @@
 #include "db/errors.h"
 #include "db/odbc/driver.h"
 #include "db/query.h"
-#include "db/transaction.h"
+#include "pcpftof_rows.h"
 #include "timing_reporter.h"
 
 namespace zr::bench {
@@ -31,7 +29,6 @@ namespace {
 
 constexpr int kRows = 100000;
 constexpr int kArraySize = 25;
-constexpr double kFirstDay = 43831.0;  // 01/01/2020
 
 const std::string& TableName() {
   static const std::string name = "zb_pcpftof_" + std::to_string(getpid());
@@ -63,67 +60,11 @@ int64_t RowCount(db::TFDConnection& connection) {
   return query.FieldByName("N").AsLargeInt();
 }
 
-std::string InsertSql() {
-  return "INSERT INTO " + TableName() +
-         " (NUMERO, TIPO, INSUMO, SETOR, APLICACAO, PARTE, FAIXA, CONSUMO, COR, COR_I, ID, CUSTO, SITUACAO, DATA)"
-         " VALUES (:NUMERO, :TIPO, :INSUMO, :SETOR, :APLICACAO, :PARTE, :FAIXA, :CONSUMO, :COR, :COR_I, :ID,"
-         " :CUSTO, :SITUACAO, :DATA)";
-}
-
-// Row n of the load into element `e`; server_side computes the same values on the server.
-void SetRow(db::TFDParams& p, int e, int n) {
-  char numero[16];
-  std::snprintf(numero, sizeof numero, "%06d", n / 25 + 1);
-  p.ParamByName("NUMERO").AsStrings[e] = numero;
-  p.ParamByName("TIPO").AsStrings[e] = "M";
-  p.ParamByName("INSUMO").AsStrings[e] = "INS" + std::to_string(n % 500);
-  p.ParamByName("SETOR").AsStrings[e] = "CORTE";
-  p.ParamByName("APLICACAO").AsStrings[e] = "Aplicação " + std::to_string(n % 40);
-  p.ParamByName("PARTE").AsStrings[e] = "P" + std::to_string(n / 25 % 2);
-  p.ParamByName("FAIXA").AsStrings[e] = "F1";
-  p.ParamByName("CONSUMO").AsFloats[e] = (n % 1000) / 8.0;
-  p.ParamByName("COR").AsStrings[e] = "C" + std::to_string(n % 12);
-  p.ParamByName("COR_I").AsStrings[e] = "CI" + std::to_string(n % 7);
-  p.ParamByName("ID").AsIntegers[e] = n + 1;
-  p.ParamByName("CUSTO").AsFloats[e] = (n % 2000) * 0.0125;
-  p.ParamByName("SITUACAO").AsStrings[e] = "A";
-  p.ParamByName("DATA").AsDates[e] = kFirstDay + n % 365;
-}
-
-// Runs `work` on a query of `connection` in one transaction, committed at the end.
-void InTransaction(db::TFDConnection& connection, const std::function<void(db::TFDQuery&)>& work) {
-  db::TFDTransaction transaction;
-  transaction.SetConnection(&connection);
-  transaction.Options().SetAutoCommit(false);
-  db::TFDQuery query;
-  query.SetConnection(&connection);
-  query.SetTransaction(&transaction);
-  transaction.StartTransaction();
-  work(query);
-  transaction.Commit();
-}
-
 void InsertWithArrays(db::TFDConnection& connection) {
-  InTransaction(connection, [&](db::TFDQuery& query) {
-    query.SQL().Add(InsertSql());
-    query.Params().SetArraySize(kArraySize);
-    for (int done = 0; done < kRows; done += kArraySize) {
-      const int elements = std::min(kArraySize, kRows - done);
-      for (int e = 0; e < elements; ++e) SetRow(query.Params(), e, done + e);
-      query.Execute(elements, 0);
-    }
-  });
+  bench::InsertWithArrays(connection, TableName(), kRows, kArraySize);
 }
 
-void InsertRowByRow(db::TFDConnection& connection) {
-  InTransaction(connection, [&](db::TFDQuery& query) {
-    query.SQL().Add(InsertSql());
-    for (int n = 0; n < kRows; ++n) {
-      SetRow(query.Params(), 0, n);
-      query.Execute(1, 0);
-    }
-  });
-}
+void InsertRowByRow(db::TFDConnection& connection) { bench::InsertRowByRow(connection, TableName(), kRows); }
 
 void InsertServerSide(db::TFDConnection& connection) {
   InTransaction(connection, [&](db::TFDQuery& query) {
@@ -144,11 +85,7 @@ void RunLoad(benchmark::State& state, Load load) {
   try {
     auto connection = Connect();
     Run(*connection, "DROP TABLE IF EXISTS " + TableName());
-    Run(*connection, "CREATE TABLE " + TableName() +
-                         " (NUMERO VARCHAR(20), TIPO CHAR(1), INSUMO VARCHAR(20), SETOR VARCHAR(10),"
-                         " APLICACAO VARCHAR(40), PARTE VARCHAR(10), FAIXA VARCHAR(10), CONSUMO NUMERIC(15,4),"
-                         " COR VARCHAR(10), COR_I VARCHAR(10), ID INTEGER, CUSTO NUMERIC(15,4), SITUACAO CHAR(1),"
-                         " DATA DATE)");
+    Run(*connection, "CREATE TABLE " + TableName() + " (" + kPcpftofColumns + ")");
     for (auto _ : state) load(*connection);
     const int64_t stored = RowCount(*connection);
     Run(*connection, "DROP TABLE " + TableName());
