@@ -12,11 +12,11 @@
 #include <cstdio>
 #include <cstdlib>
 #include <functional>
-#include <map>
 #include <string>
 
 #include "db/errors.h"
 #include "pcpftof_load.h"
+#include "timing_reporter.h"
 
 namespace zr::bench {
 namespace {
@@ -45,37 +45,17 @@ void RunLoad(benchmark::State& state, bool server, const Load& load) {
   }
 }
 
-// Keeps each run's wall-clock time for the ratios.
-class RatioReporter : public benchmark::ConsoleReporter {
- public:
-  RatioReporter() : ConsoleReporter(OO_None) {}  // plain text: the figures go into reports
-
-  void ReportRuns(const std::vector<Run>& runs) override {
-    for (const Run& run : runs) {
-      if (!run.error_occurred) {
-        seconds_[run.benchmark_name()] = run.real_accumulated_time / static_cast<double>(run.iterations);
-      }
-    }
-    ConsoleReporter::ReportRuns(runs);
+void PrintRatios(const TimingReporter& reporter, const char* target) {
+  const auto time = [&](const char* load) {
+    return reporter.Seconds(std::string("insert_100k/") + target + "/" + load);
+  };
+  const double a = time("arrays25"), b = time("row_by_row"), c = time("server_side");
+  if (a > 0 && b > 0 && c > 0) {
+    std::printf("%-9s a=%.3f s  b=%.3f s  c=%.3f s   a/c = %.2f (target <= 2)   b/a = %.2f (target >= 5 "
+                "over loopback)\n",
+                target, a, b, c, a / c, b / a);
   }
-
-  void PrintRatios(const char* target) const {
-    const auto time = [&](const char* load) {
-      const std::string prefix = std::string("insert_100k/") + target + "/" + load + "/";
-      const auto found = seconds_.lower_bound(prefix);
-      return found == seconds_.end() || found->first.rfind(prefix, 0) != 0 ? 0.0 : found->second;
-    };
-    const double a = time("arrays25"), b = time("row_by_row"), c = time("server_side");
-    if (a > 0 && b > 0 && c > 0) {
-      std::printf("%-9s a=%.3f s  b=%.3f s  c=%.3f s   a/c = %.2f (target <= 2)   b/a = %.2f (target >= 5 "
-                  "over loopback)\n",
-                  target, a, b, c, a / c, b / a);
-    }
-  }
-
- private:
-  std::map<std::string, double> seconds_;
-};
+}
 
 }  // namespace
 }  // namespace zr::bench
@@ -101,11 +81,11 @@ int main(int argc, char** argv) {
     }
   }
   benchmark::Initialize(&argc, argv);
-  RatioReporter reporter;
+  TimingReporter reporter;
   benchmark::RunSpecifiedBenchmarks(&reporter);
   std::printf("\n");
-  reporter.PrintRatios("embedded");
-  reporter.PrintRatios("loopback");
+  PrintRatios(reporter, "embedded");
+  PrintRatios(reporter, "loopback");
   rusage usage{};
   getrusage(RUSAGE_SELF, &usage);
   std::printf("peak resident memory: %ld MB\n", usage.ru_maxrss / 1024);

@@ -12,6 +12,8 @@ namespace zr::bench {
 
 class TimingReporter : public benchmark::ConsoleReporter {
  public:
+  TimingReporter() : ConsoleReporter(OO_None) {}  // plain text: the figures go into reports
+
   void ReportRuns(const std::vector<Run>& runs) override {
     for (const Run& run : runs) {
       if (!run.error_occurred) {
