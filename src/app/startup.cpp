@@ -2,14 +2,34 @@
 
 namespace zr::app {
 
+namespace {
+
+// Length in bytes of the UTF-8 character that starts with `lead` (1 for a stray continuation byte).
+size_t CharLength(unsigned char lead) {
+  if (lead >= 0xF0) return 4;
+  if (lead >= 0xE0) return 3;
+  if (lead >= 0xC0) return 2;
+  return 1;
+}
+
+}  // namespace
+
 std::string ApplicationTitle(const std::string& ExecutablePath) {
   const size_t slash = ExecutablePath.find_last_of("/\\");
   std::string name = slash == std::string::npos ? ExecutablePath : ExecutablePath.substr(slash + 1);
   name = name.substr(0, name.find('.'));
-  for (size_t i = 0; i < name.size(); ++i) {
-    char& ch = name[i];
-    if (i == 0 && ch >= 'a' && ch <= 'z') ch = static_cast<char>(ch - 'a' + 'A');
-    if (i > 0 && ch >= 'A' && ch <= 'Z') ch = static_cast<char>(ch - 'A' + 'a');
+  // The first character stays as it is; every later letter goes to lower case: ASCII, and the capitals of
+  // Latin-1 (À to Þ but the multiplication sign), whose UTF-8 forms C3 80 to C3 9E lower to C3 A0 to C3 BE.
+  size_t i = name.empty() ? 0 : CharLength(static_cast<unsigned char>(name[0]));
+  while (i < name.size()) {
+    const auto ch = static_cast<unsigned char>(name[i]);
+    if (ch >= 'A' && ch <= 'Z') {
+      name[i] = static_cast<char>(ch - 'A' + 'a');
+    } else if (ch == 0xC3 && i + 1 < name.size()) {
+      const auto next = static_cast<unsigned char>(name[i + 1]);
+      if (next >= 0x80 && next <= 0x9E && next != 0x97) name[i + 1] = static_cast<char>(next + 0x20);
+    }
+    i += CharLength(ch);
   }
   return name;
 }

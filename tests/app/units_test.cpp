@@ -97,11 +97,28 @@ TEST(Settings, TheDatabaseKindSelectsTheDriverAndPort) {
   }
 }
 
-TEST(Startup, TheApplicationTitleIsTheFileNameCapitalisedUpToItsFirstStop) {
-  EXPECT_EQ(ApplicationTitle("/opt/zembra/zembra"), "Zembra");
-  EXPECT_EQ(ApplicationTitle("C:\\Prog\\ZEMBRA.EXE"), "Zembra");
-  EXPECT_EQ(ApplicationTitle("/x/zembra.v2.bin"), "Zembra");
-  EXPECT_EQ(ApplicationTitle("zembra-cli"), "Zembra-cli");
+TEST(Startup, TheApplicationTitleKeepsTheFirstCharacterAndLowersTheLaterLettersUpToTheFirstStop) {
+  struct Case {
+    const char* name;
+    const char* path;
+    const char* title;
+  };
+  const Case cases[] = {
+      {"a lower-case name stays lower case", "/opt/zembra/zembra", "zembra"},
+      {"an upper-case name keeps its first letter", "C:\\Prog\\ZEMBRA.EXE", "Zembra"},
+      {"a capitalised name stays as it is", "/opt/Zembra", "Zembra"},
+      {"the name ends at the first full stop", "/x/zembra.v2.bin", "zembra"},
+      {"a bare file name", "zembra-cli", "zembra-cli"},
+      {"mixed case after the first letter", "/x/zEMBRA-CLI", "zembra-cli"},
+      {"a leading digit is kept and the letters after it lowered", "/x/2ZEMBRA.exe", "2zembra"},
+      {"Latin-1 capitals after the first letter are lowered", "/x/ÇÃO-ÉDITION", "Ção-édition"},
+      {"the multiplication sign is no letter", "/x/A×B", "A×b"},
+      {"a name that begins with a full stop is empty", "/x/.zembra", ""},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.name);
+    EXPECT_EQ(ApplicationTitle(c.path), c.title);
+  }
 }
 
 TEST(Company, TheCodeIsTheTextBeforeTheFirstSeparator) {
