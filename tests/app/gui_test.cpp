@@ -8,6 +8,7 @@
 #include <QDateEdit>
 #include <QFrame>
 #include <QLabel>
+#include <QLineEdit>
 #include <QProgressBar>
 #include <QPushButton>
 #include <QTest>
@@ -262,6 +263,117 @@ TEST_F(GuiTest, AnEmptyDateFieldImportsEveryOrder) {
   ASSERT_EQ(shown_.size(), 1u);
   EXPECT_EQ(shown_[0].Text, "Importação concluída.");
   EXPECT_EQ(db_->Scalar("SELECT COUNT(*) FROM PCPFTOF01"), "1");
+}
+
+// The fault this guards against: a typed date that the field dropped made Importar run from the zero date,
+// which imports every order again and turns its withdrawn "B" rows back to "A".
+TEST_F(GuiTest, ADateTypedIntoTheFieldIsTheDateImportarStartsFrom) {
+  struct Case {
+    const char* name;
+    bool eraseFirst;
+    const char* typed;
+  };
+  const Case cases[] = {
+      {"digits typed into an emptied field", true, "15062017"},
+      {"a date with slashes typed over the old date", false, "15/06/2017"},
+  };
+  CompanyData data(*db_, "01");
+  data.Sheet("PRD1", 1, "MAT1", "FRENTE", "1", "S", "001", "AZUL");
+  for (const char* numero : {"000001", "000002"}) {
+    data.Item(numero, 1, "5");
+    data.Part(numero, "FRENTE");
+  }
+  data.Order("000001", "PRD1", "2017-06-10");
+  data.Order("000002", "PRD1", "2017-06-20");
+  data.Existing("000001", "MAT1", "FRENTE", 1, "AZUL", "B", "2017-06-11");
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.name);
+    shown_.clear();
+    Open(db_->Ini);
+    ChooseCompany01();
+    QApplication::setActiveWindow(form_);
+    ASSERT_TRUE(QTest::qWaitForWindowActive(form_));
+    Child<QWidget>("CbEmp")->setFocus();
+    QTest::keyClick(Child<QWidget>("CbEmp"), Qt::Key_Tab);
+    auto* date = Child<QDateEdit>("EdtOFEmi");
+    ASSERT_TRUE(date->hasFocus());
+    if (c.eraseFirst) {
+      // Emptied the way the fault showed: a click into the text, Ctrl+A and Delete.
+      auto* text = date->findChild<QLineEdit*>();
+      QTest::mouseClick(text, Qt::LeftButton, {}, QPoint(text->width() / 3, text->height() / 2));
+      QTest::keyClick(date, Qt::Key_A, Qt::ControlModifier);
+      QTest::keyClick(date, Qt::Key_Delete);
+    }
+    QTest::keyClicks(date, c.typed);
+    QTest::mouseClick(Child<QPushButton>("BitBtn1"), Qt::LeftButton);
+
+    ASSERT_EQ(shown_.size(), 1u);
+    EXPECT_EQ(shown_[0].Text, "Importação concluída.");
+    DeletePending();
+    EXPECT_TRUE(form_.isNull());
+    EXPECT_EQ(db_->Select("SELECT NUMERO, SITUACAO FROM PCPFTOF01 ORDER BY NUMERO"),
+              (std::vector<std::vector<std::string>>{{"000001", "B"}, {"000002", "A"}}));
+  }
+}
+
+// The bar keeps its position when a new maximum is set, cut to the new range, and a maximum of 0 (no order on or
+// after the date) shows an empty bar, not Qt's animated busy bar.
+TEST_F(GuiTest, TheProgressBarKeepsItsPositionUnderANewMaximumAndIsEmptyWithoutOrders) {
+  CompanyData data(*db_, "01");
+  data.Sheet("PRD1", 1, "MAT1", "FRENTE", "1", "S", "001", "AZUL");
+  const std::pair<const char*, const char*> orders[] = {
+      {"000001", "2018-02-01"}, {"000002", "2018-02-02"}, {"000003", "2018-03-05"}};
+  for (const auto& [numero, start] : orders) {
+    data.Order(numero, "PRD1", start);
+    data.Item(numero, 1, "5");
+    data.Part(numero, "FRENTE");
+  }
+  db_->Exec("CREATE EXCEPTION E_RECUSA 'pedido recusado'");
+  db_->Exec(
+      "CREATE TRIGGER TR_RECUSA FOR PCPFTOF01 BEFORE INSERT AS BEGIN IF (NEW.NUMERO = '000003') THEN EXCEPTION "
+      "E_RECUSA; END");
+  Open(db_->Ini);
+  ChooseCompany01();
+  auto* bar = Child<QProgressBar>("PbPCPFTOF");
+  auto import = [&](QDate from) {
+    shown_.clear();
+    Child<QDateEdit>("EdtOFEmi")->setDate(from);
+    QTest::mouseClick(Child<QPushButton>("BitBtn1"), Qt::LeftButton);
+  };
+
+  import(QDate(2018, 1, 1));  // three orders; the third is refused
+  ASSERT_EQ(shown_.size(), 1u);
+  EXPECT_EQ(shown_[0].Text.rfind("Erro na importação.\r", 0), 0u) << shown_[0].Text;
+  EXPECT_EQ(bar->maximum(), 3);
+  EXPECT_EQ(bar->value(), 2);
+
+  import(QDate(2018, 3, 1));  // only the refused order: a maximum of 1 under the position 2
+  ASSERT_EQ(shown_.size(), 1u);
+  EXPECT_EQ(shown_[0].Text.rfind("Erro na importação.\r", 0), 0u) << shown_[0].Text;
+  EXPECT_EQ(bar->maximum(), 1);
+  EXPECT_EQ(bar->value(), 1) << "a new maximum below the position fills the bar, it does not empty it";
+
+  // No order: the bar as the closing message shows it, beside an empty bar of the same size.
+  int maximum = -1, value = -1;
+  bool empty = false;
+  gui::SetMessageHook([&](MessageKind kind, const std::string& caption, const std::string& text) {
+    shown_.push_back({kind, caption, text});
+    maximum = bar->maximum();
+    value = bar->value();
+    QProgressBar reference(form_);
+    reference.setTextVisible(false);
+    reference.setRange(0, 1);
+    reference.setValue(0);
+    reference.setGeometry(bar->geometry());
+    empty = bar->grab().toImage() == reference.grab().toImage();
+  });
+  import(QDate(2030, 1, 1));
+  ASSERT_EQ(shown_.size(), 1u);
+  EXPECT_EQ(shown_[0].Text, "Importação concluída.");
+  EXPECT_EQ(maximum, 0);
+  EXPECT_EQ(value, 0);
+  EXPECT_TRUE(empty) << "a maximum of 0 shows an empty bar";
+  EXPECT_EQ(db_->Scalar("SELECT COUNT(*) FROM PCPFTOF01"), "0");
 }
 
 TEST_F(GuiTest, AtualizarSituacaoReportsAndClosesTheWindow) {

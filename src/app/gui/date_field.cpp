@@ -1,15 +1,81 @@
 #include "date_field.h"
 
+#include <QApplication>
+#include <QCalendarWidget>
+#include <QFocusEvent>
 #include <QKeyEvent>
 #include <QLineEdit>
 #include <QLocale>
+#include <QSignalBlocker>
+#include <QStringList>
 
 namespace zr::gui {
 
 namespace {
+
 // The minimum date stands for the empty field and shows as a blank.
 const QDate kEmpty(100, 1, 1);
+// The longest typed text: dd/mm/yyyy.
+constexpr int kMaxTyped = 10;
+
+bool IsAsciiDigit(QChar c) { return c >= u'0' && c <= u'9'; }
+
+// A year of four digits as written, one of two digits in 1950 to 2049.
+bool ReadYear(const QString& digits, int& year) {
+  if (digits.size() == 4) {
+    year = digits.toInt();
+    return true;
+  }
+  if (digits.size() == 2) {
+    const int yy = digits.toInt();
+    year = yy < 50 ? 2000 + yy : 1900 + yy;
+    return true;
+  }
+  return false;
+}
+
+// Characters a date can be typed with; anything else is refused as it is typed.
+bool IsTypedText(const QString& text) {
+  if (text.size() > kMaxTyped) return false;
+  for (QChar c : text) {
+    if (!IsAsciiDigit(c) && c != u'/' && c != u' ') return false;
+  }
+  return true;
+}
+
 }  // namespace
+
+TypedDate ReadTypedDate(const QString& text, QDate today) {
+  const QString t = text.trimmed();
+  if (t.isEmpty()) return {TypedDate::Empty, {}};
+  for (QChar c : t) {
+    if (!IsAsciiDigit(c) && c != u'/') return {};
+  }
+  int day = 0, month = 0, year = 0;
+  if (!t.contains(u'/')) {
+    if (t.size() != 8 && t.size() != 6) return {};
+    day = t.left(2).toInt();
+    month = t.mid(2, 2).toInt();
+    if (!ReadYear(t.mid(4), year)) return {};
+  } else {
+    const QStringList parts = t.split(u'/');
+    if (parts.size() < 2 || parts.size() > 3) return {};
+    for (const QString& part : parts) {
+      if (part.isEmpty()) return {};
+    }
+    if (parts[0].size() > 2 || parts[1].size() > 2) return {};
+    day = parts[0].toInt();
+    month = parts[1].toInt();
+    if (parts.size() == 3) {
+      if (!ReadYear(parts[2], year)) return {};
+    } else {
+      year = today.year();
+    }
+  }
+  const QDate date(year, month, day);
+  if (!date.isValid()) return {};
+  return {TypedDate::Date, date};
+}
 
 TDateField::TDateField(QWidget* parent) : QDateEdit(parent) {
   // Day/month/year whatever the machine's locale: the format of Brazilian regional settings.
@@ -20,20 +86,161 @@ TDateField::TDateField(QWidget* parent) : QDateEdit(parent) {
   setSpecialValueText(" ");
 }
 
-bool TDateField::IsEmpty() const { return date() == kEmpty || !date().isValid(); }
+namespace {
 
-void TDateField::Clear() { setDate(kEmpty); }
+// A typed text as the field reads it: a date at or before the empty marker is no date.
+TypedDate ReadField(const QString& text) {
+  TypedDate typed = ReadTypedDate(text);
+  if (typed.kind == TypedDate::Date && typed.date <= kEmpty) return {};
+  return typed;
+}
+
+}  // namespace
+
+bool TDateField::IsEmpty() const { return Shown().isNull(); }
+
+QDate TDateField::Shown() const {
+  if (typing_) {
+    const TypedDate typed = ReadField(lineEdit()->text());
+    if (typed.kind == TypedDate::Empty) return {};
+    if (typed.kind == TypedDate::Date) return typed.date;
+    return before_ == kEmpty ? QDate() : before_;
+  }
+  return date() == kEmpty || !date().isValid() ? QDate() : date();
+}
+
+void TDateField::Clear() {
+  typing_ = false;
+  lineEdit()->blockSignals(false);
+  setDate(kEmpty);
+}
+
+void TDateField::BeginTyping() {
+  if (typing_) return;
+  typing_ = true;
+  before_ = date();
+  lineEdit()->blockSignals(true);
+}
+
+void TDateField::EndTyping() {
+  if (!typing_) return;
+  const TypedDate typed = ReadField(lineEdit()->text());
+  typing_ = false;
+  lineEdit()->blockSignals(false);
+  if (typed.kind == TypedDate::Empty) {
+    setDate(kEmpty);
+  } else if (typed.kind == TypedDate::Date) {
+    setDate(typed.date);
+  } else {
+    QApplication::beep();
+    setDate(before_);
+  }
+  // Setting the date it already holds leaves the text alone: show the date in the field's format.
+  ShowHeldDate();
+}
+
+void TDateField::CancelTyping() {
+  if (!typing_) return;
+  typing_ = false;
+  lineEdit()->blockSignals(false);
+  setDate(before_);
+  ShowHeldDate();
+}
+
+void TDateField::ShowHeldDate() {
+  const QSignalBlocker quiet(lineEdit());
+  lineEdit()->setText(date() == kEmpty ? specialValueText() : QDateEdit::textFromDateTime(dateTime()));
+}
+
+void TDateField::TypeKey(QKeyEvent* event) {
+  QCoreApplication::sendEvent(lineEdit(), event);
+  event->accept();
+  const TypedDate typed = ReadField(lineEdit()->text());
+  if (typed.kind == TypedDate::Date && typed.date != date()) {
+    echoTyped_ = true;
+    setDate(typed.date);
+    echoTyped_ = false;
+  }
+}
 
 void TDateField::keyPressEvent(QKeyEvent* event) {
-  const bool erase = event->key() == Qt::Key_Delete || event->key() == Qt::Key_Backspace;
-  if (erase && (lineEdit()->selectedText() == lineEdit()->text() || IsEmpty())) {
-    Clear();
+  const int key = event->key();
+  const bool command = event->modifiers() & (Qt::ControlModifier | Qt::AltModifier | Qt::MetaModifier);
+  const QString text = event->text();
+  if (!command && !text.isEmpty() && text.at(0).isPrint()) {
+    // Digits and slashes start or go on typing; any other character is refused.
+    if (!IsTypedText(text) || text.contains(u' ')) {
+      event->accept();
+      return;
+    }
+    if (!typing_) {
+      // A date typed into the field replaces the one it shows, whatever part of it is selected: the field
+      // selects a day, month or year by itself. Erasing first edits the shown date in place.
+      BeginTyping();
+      lineEdit()->selectAll();
+    }
+    TypeKey(event);
+    return;
+  }
+  if (!command && (key == Qt::Key_Backspace || key == Qt::Key_Delete)) {
+    BeginTyping();
+    TypeKey(event);
+    return;
+  }
+  if (typing_ && (key == Qt::Key_Left || key == Qt::Key_Right || key == Qt::Key_Home || key == Qt::Key_End)) {
+    TypeKey(event);
+    return;
+  }
+  if (typing_ && key == Qt::Key_Escape) {
+    CancelTyping();
     event->accept();
     return;
   }
+  EndTyping();
   QDateEdit::keyPressEvent(event);
 }
 
-bool TDateField::focusNextPrevChild(bool next) { return QWidget::focusNextPrevChild(next); }
+void TDateField::focusInEvent(QFocusEvent* event) {
+  QDateEdit::focusInEvent(event);
+  // Coming in from the keyboard selects the whole date, as an edit box does, so typing replaces it.
+  const Qt::FocusReason reason = event->reason();
+  if (reason == Qt::TabFocusReason || reason == Qt::BacktabFocusReason || reason == Qt::ShortcutFocusReason) {
+    selectAll();
+  }
+}
+
+void TDateField::focusOutEvent(QFocusEvent* event) {
+  EndTyping();
+  QDateEdit::focusOutEvent(event);
+}
+
+void TDateField::mousePressEvent(QMouseEvent* event) {
+  // The calendar opens on the typed date, or on the current month when the field is empty.
+  EndTyping();
+  QDateEdit::mousePressEvent(event);
+  if (IsEmpty() && calendarWidget()->isVisible()) {
+    const QDate today = QDate::currentDate();
+    calendarWidget()->setCurrentPage(today.year(), today.month());
+  }
+}
+
+bool TDateField::focusNextPrevChild(bool next) {
+  EndTyping();
+  return QWidget::focusNextPrevChild(next);
+}
+
+QValidator::State TDateField::validate(QString& input, int& pos) const {
+  if (typing_) return IsTypedText(input) ? QValidator::Intermediate : QValidator::Invalid;
+  return QDateEdit::validate(input, pos);
+}
+
+void TDateField::fixup(QString& input) const {
+  if (!typing_) QDateEdit::fixup(input);
+}
+
+QString TDateField::textFromDateTime(const QDateTime& dateTime) const {
+  if (echoTyped_) return lineEdit()->text();
+  return QDateEdit::textFromDateTime(dateTime);
+}
 
 }  // namespace zr::gui

@@ -11,6 +11,9 @@
 #include <QProgressBar>
 #include <QPushButton>
 #include <QResizeEvent>
+#include <QScreen>
+#include <QStyleOptionProgressBar>
+#include <algorithm>
 
 #include "app/actions.h"
 #include "app/company.h"
@@ -54,6 +57,39 @@ QFont WindowFont() {
 
 QString Q(const std::string& text) { return QString::fromStdString(text); }
 
+// A message box that opens centred on its window. The box sizes itself to its text only as it is shown, after
+// Qt placed it, so it is placed again once its size is final.
+class TCentredMessageBox : public QMessageBox {
+ public:
+  using QMessageBox::QMessageBox;
+
+ protected:
+  void showEvent(QShowEvent* event) override {
+    QMessageBox::showEvent(event);
+    if (QWidget* window = parentWidget() ? parentWidget()->window() : nullptr) {
+      QRect placed(QPoint(0, 0), size());
+      placed.moveCenter(window->geometry().center());
+      setGeometry(placed);
+    }
+  }
+};
+
+// The progress bar of the window. Qt shows a range of 0 to 0 as an animated busy bar; here a maximum of 0 means
+// nothing to do, which shows as an empty bar.
+class TProgressBar : public QProgressBar {
+ public:
+  using QProgressBar::QProgressBar;
+
+ protected:
+  void initStyleOption(QStyleOptionProgressBar* option) const override {
+    QProgressBar::initStyleOption(option);
+    if (option->minimum == 0 && option->maximum == 0) {
+      option->maximum = 1;
+      option->progress = 0;
+    }
+  }
+};
+
 template <class W>
 W* Place(W* widget, const char* name, int left, int top, int width, int height) {
   widget->setObjectName(name);
@@ -75,7 +111,7 @@ void ShowMessageBox(QWidget* parent, MessageKind kind, const std::string& captio
   const QMessageBox::Icon icon = kind == MessageKind::Information ? QMessageBox::Information
                                  : kind == MessageKind::Error     ? QMessageBox::Critical
                                                                   : QMessageBox::NoIcon;
-  QMessageBox box(icon, Q(caption), shown, QMessageBox::Ok, parent);
+  TCentredMessageBox box(icon, Q(caption), shown, QMessageBox::Ok, parent);
   box.exec();
 }
 
@@ -103,8 +139,14 @@ void TForm1::CreateControls() {
   setPalette(face);
   setAutoFillBackground(true);
   resize(kClientWidth, kClientHeight);
+  // The window opens in the middle of the screen, where the start-up messages are centred too.
+  if (const QScreen* screen = QGuiApplication::primaryScreen()) {
+    QRect placed = rect();
+    placed.moveCenter(screen->availableGeometry().center());
+    move(placed.topLeft());
+  }
 
-  PbPCPFTOF = Place(new QProgressBar(this), "PbPCPFTOF", 0, kClientHeight - kProgressHeight, kClientWidth,
+  PbPCPFTOF = Place(new TProgressBar(this), "PbPCPFTOF", 0, kClientHeight - kProgressHeight, kClientWidth,
                     kProgressHeight);
   PbPCPFTOF->setMinimum(0);
   PbPCPFTOF->setMaximum(100);
@@ -123,6 +165,9 @@ void TForm1::CreateControls() {
   CbOFPend->setChecked(true);
   BitBtn1 = Place(new QPushButton("Importar", Panel1), "BitBtn1", 8, 58, 94, 30);
   BitBtn2 = Place(new QPushButton("Atualizar Situação", Panel1), "BitBtn2", 105, 58, 94, 30);
+  // Enter or Return presses the focused button, as on Windows.
+  BitBtn1->setAutoDefault(true);
+  BitBtn2->setAutoDefault(true);
 
   PbPCPFTOF->setFocusPolicy(Qt::NoFocus);
   setTabOrder(BitBtn1, CbEmp);
@@ -174,8 +219,8 @@ void TForm1::FormCreate() {
 }
 
 double TForm1::DataInicial() const {
-  if (EdtOFEmi->IsEmpty()) return 0.0;
-  const QDate d = EdtOFEmi->date();
+  const QDate d = EdtOFEmi->Shown();
+  if (d.isNull()) return 0.0;
   return db::EncodeDateTime(db::TDateParts{d.year(), d.month(), d.day()});
 }
 
@@ -199,7 +244,12 @@ void TForm1::SetBusy(bool Busy) {
   Panel1->setEnabled(!Busy);
 }
 
-void TForm1::SetProgressMax(int Max) { PbPCPFTOF->setMaximum(Max); }
+void TForm1::SetProgressMax(int Max) {
+  // A new maximum keeps the position, cut to the new range, as the platform's bar does; Qt's would empty it.
+  const int position = PbPCPFTOF->value();
+  PbPCPFTOF->setMaximum(Max);
+  PbPCPFTOF->setValue(std::clamp(position, 0, std::max(Max, 0)));
+}
 
 void TForm1::SetProgress(int Position) { PbPCPFTOF->setValue(Position); }
 
