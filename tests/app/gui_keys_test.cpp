@@ -7,6 +7,7 @@
 #include <QAbstractItemView>
 #include <QApplication>
 #include <QCalendarWidget>
+#include <QClipboard>
 #include <QComboBox>
 #include <QDateEdit>
 #include <QLineEdit>
@@ -93,6 +94,9 @@ TEST_F(WindowKeysTest, ADateTypedTheWayPeopleTypeItIsTheDateTheActionsRead) {
       {"slashes into an emptied field", {K(Qt::Key_Backspace), T("15/06/2017")}, "15/06/2017", Day(2017, 6, 15)},
       {"digits over the old date", {T("15062017")}, "15/06/2017", Day(2017, 6, 15)},
       {"slashes over the old date", {T("01/06/2017")}, "01/06/2017", Day(2017, 6, 1)},
+      {"Ctrl+A over a date being typed, and another one", {T("3112"), K(Qt::Key_A, Qt::ControlModifier),
+                                                            T("15062017")},
+       "15/06/2017", Day(2017, 6, 15)},
       {"one-digit day and month", {T("1/6/2017")}, "01/06/2017", Day(2017, 6, 1)},
       {"a two-digit year below 50 is of this century", {T("15/06/17")}, "15/06/2017", Day(2017, 6, 15)},
       {"a two-digit year from 50 is of the last century", {T("150699")}, "15/06/1999", Day(1999, 6, 15)},
@@ -144,6 +148,17 @@ TEST_F(WindowKeysTest, ReturnTakesTheTypedDateAndEscapeGivesBackTheOldOne) {
   QTest::keyClick(Date(), Qt::Key_Tab);
   EXPECT_EQ(Text(), "15/06/2017");
   EXPECT_EQ(shown_.size(), 0u);
+}
+
+TEST_F(WindowKeysTest, APastedDateReplacesTheShownOne) {
+  OpenActive();
+  QApplication::clipboard()->setText("15/06/2017");
+  Child<QWidget>("CbEmp")->setFocus();
+  QTest::mouseClick(Date()->findChild<QLineEdit*>(), Qt::LeftButton);
+  QTest::keyClick(Date(), Qt::Key_V, Qt::ControlModifier);
+  QTest::keyClick(Date(), Qt::Key_Tab);
+  EXPECT_EQ(Text(), "15/06/2017");
+  EXPECT_EQ(form_->DataInicial(), Day(2017, 6, 15));
 }
 
 TEST_F(WindowKeysTest, TheCalendarDropDownOpensOnTheTypedDateAndPicksADay) {

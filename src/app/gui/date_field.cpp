@@ -167,6 +167,21 @@ void TDateField::keyPressEvent(QKeyEvent* event) {
   const int key = event->key();
   const bool command = event->modifiers() & (Qt::ControlModifier | Qt::AltModifier | Qt::MetaModifier);
   const QString text = event->text();
+  if (event->matches(QKeySequence::Paste)) {
+    // A pasted date replaces the shown one, as a typed one does.
+    if (!typing_) {
+      BeginTyping();
+      lineEdit()->selectAll();
+    }
+    TypeKey(event);
+    return;
+  }
+  if (typing_ && (event->matches(QKeySequence::SelectAll) || event->matches(QKeySequence::Copy) ||
+                  event->matches(QKeySequence::Cut) || event->matches(QKeySequence::Undo) ||
+                  event->matches(QKeySequence::Redo))) {
+    TypeKey(event);
+    return;
+  }
   if (!command && !text.isEmpty() && text.at(0).isPrint()) {
     // Digits and slashes start or go on typing; any other character is refused.
     if (!IsTypedText(text) || text.contains(u' ')) {
@@ -222,6 +237,11 @@ void TDateField::mousePressEvent(QMouseEvent* event) {
     const QDate today = QDate::currentDate();
     calendarWidget()->setCurrentPage(today.year(), today.month());
   }
+}
+
+void TDateField::wheelEvent(QWheelEvent* event) {
+  EndTyping();
+  QDateEdit::wheelEvent(event);
 }
 
 bool TDateField::focusNextPrevChild(bool next) {

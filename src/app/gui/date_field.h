@@ -40,6 +40,7 @@ class TDateField : public QDateEdit {
   void focusInEvent(QFocusEvent* event) override;
   void focusOutEvent(QFocusEvent* event) override;
   void mousePressEvent(QMouseEvent* event) override;
+  void wheelEvent(QWheelEvent* event) override;
   // Tab leaves the field instead of stepping through day, month and year.
   bool focusNextPrevChild(bool next) override;
   QValidator::State validate(QString& input, int& pos) const override;
