@@ -80,7 +80,7 @@ TEST_F(WindowKeysTest, ADateTypedTheWayPeopleTypeItIsTheDateTheActionsRead) {
   struct Case {
     const char* name;
     std::vector<Step> keys;  // typed after Tab brought the focus into the field showing 01/01/2000
-    const char* shown;       // the text once the field is left; empty for the empty field
+    std::string shown;       // the text once the field is left; empty for the empty field
     double read;             // what the actions read, before and after leaving
   };
   const Case cases[] = {
@@ -98,6 +98,8 @@ TEST_F(WindowKeysTest, ADateTypedTheWayPeopleTypeItIsTheDateTheActionsRead) {
                                                             T("15062017")},
        "15/06/2017", Day(2017, 6, 15)},
       {"one-digit day and month", {T("1/6/2017")}, "01/06/2017", Day(2017, 6, 1)},
+      {"a day and month are of the current year", {T("15/6")},
+       "15/06/" + std::to_string(QDate::currentDate().year()), Day(QDate::currentDate().year(), 6, 15)},
       {"a two-digit year below 50 is of this century", {T("15/06/17")}, "15/06/2017", Day(2017, 6, 15)},
       {"a two-digit year from 50 is of the last century", {T("150699")}, "15/06/1999", Day(1999, 6, 15)},
       {"other characters are refused as they are typed", {T("15.06-2017x")}, "15/06/2017", Day(2017, 6, 15)},

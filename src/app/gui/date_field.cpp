@@ -43,9 +43,16 @@ bool IsTypedText(const QString& text) {
   return true;
 }
 
-}  // namespace
+// How a typed text reads.
+struct TypedDate {
+  enum Kind { Empty, Date, Invalid } kind = Invalid;
+  QDate date;  // set for Date
+};
 
-TypedDate ReadTypedDate(const QString& text, QDate today) {
+// Reads a typed text as day, month and year: blanks around it are ignored; digits only are ddmmyyyy or ddmmyy;
+// with slashes, d/m/y with one or two digits for day and month and two or four for the year, or d/m in the
+// current year. A two-digit year is 2000 to 2049 below 50 and 1950 to 1999 from 50 on.
+TypedDate ReadTypedDate(const QString& text) {
   const QString t = text.trimmed();
   if (t.isEmpty()) return {TypedDate::Empty, {}};
   for (QChar c : t) {
@@ -69,13 +76,15 @@ TypedDate ReadTypedDate(const QString& text, QDate today) {
     if (parts.size() == 3) {
       if (!ReadYear(parts[2], year)) return {};
     } else {
-      year = today.year();
+      year = QDate::currentDate().year();
     }
   }
   const QDate date(year, month, day);
   if (!date.isValid()) return {};
   return {TypedDate::Date, date};
 }
+
+}  // namespace
 
 TDateField::TDateField(QWidget* parent) : QDateEdit(parent) {
   // Day/month/year whatever the machine's locale: the format of Brazilian regional settings.

@@ -1,26 +1,17 @@
 #pragma once
 // A date field in the Brazilian short format with a calendar pop-up that can also be left empty.
 //
-// The user types a date as free text, the way it is usually typed: 15062017, 15/06/2017, 1/6/2017, 15/06/17.
+// The user types a date as free text, the way it is usually typed: 15062017, 15/06/2017, 1/6/2017, 15/06/17,
+// or 15/6 for a day of the current year.
 // The text is read when the field is left, on Enter or Return, and before the calendar opens: a date shows in
 // the field's format from then on, an emptied field stays empty (the zero date for the actions), and a text
 // that is no date gives back the date the field held before typing began.
 
 #include <QDate>
 #include <QDateEdit>
+#include <QValidator>
 
 namespace zr::gui {
-
-// How a typed text reads.
-struct TypedDate {
-  enum Kind { Empty, Date, Invalid } kind = Invalid;
-  QDate date;  // set for Date
-};
-
-// Reads a typed text as day, month and year: blanks around it are ignored; digits only are ddmmyyyy or ddmmyy;
-// with slashes, d/m/y with one or two digits for day and month and two or four for the year, or d/m in the
-// current year. A two-digit year is 2000 to 2049 below 50 and 1950 to 1999 from 50 on.
-TypedDate ReadTypedDate(const QString& text, QDate today = QDate::currentDate());
 
 class TDateField : public QDateEdit {
   Q_OBJECT
