@@ -1,9 +1,11 @@
 -- Oracle compares a CHAR with a CHAR or a text literal blank-padded ('AB' equals 'AB  '), but a CHAR with a
 -- VARCHAR2 value (a VARCHAR2 column, or what SUBSTR, ||, NVL... return) as it stands, trailing blanks
 -- included: a CHAR(6) holding '4711  ' does not equal SUBSTR(NUM_DOCTO,1,6) = '4711'. PostgreSQL turns the
--- CHAR into text and drops its trailing blanks, so it would find them equal. These operators, found before
--- any implicit conversion since they match both argument types exactly, compare the CHAR with its blanks.
--- CHAR with CHAR and with a literal keeps PostgreSQL's padded comparison, which is Oracle's there too.
+-- CHAR into text and drops its trailing blanks, so it would find them equal. The operators below compare a
+-- CHAR with text with its blanks; PostgreSQL prefers them for CHAR against text or VARCHAR (one argument
+-- matches exactly, the other converts to text, the preferred string type). There is deliberately no
+-- VARCHAR version: it would make VARCHAR = VARCHAR ambiguous. CHAR with CHAR and with a literal keeps
+-- PostgreSQL's padded comparison, which is Oracle's there too.
 -- Only = and <> follow Oracle here; <, >, IN lists of columns and LIKE keep PostgreSQL's rules.
 CREATE SCHEMA IF NOT EXISTS standin;
 
@@ -16,14 +18,6 @@ CREATE OR REPLACE FUNCTION standin.char_ne_text(bpchar, text) RETURNS boolean
   LANGUAGE sql STABLE STRICT PARALLEL SAFE AS $$ SELECT pg_catalog.concat($1) OPERATOR(pg_catalog.<>) $2 $$;
 CREATE OR REPLACE FUNCTION standin.text_ne_char(text, bpchar) RETURNS boolean
   LANGUAGE sql STABLE STRICT PARALLEL SAFE AS $$ SELECT $1 OPERATOR(pg_catalog.<>) pg_catalog.concat($2) $$;
-CREATE OR REPLACE FUNCTION standin.char_eq_varchar(bpchar, varchar) RETURNS boolean
-  LANGUAGE sql STABLE STRICT PARALLEL SAFE AS $$ SELECT pg_catalog.concat($1) OPERATOR(pg_catalog.=) $2::text $$;
-CREATE OR REPLACE FUNCTION standin.varchar_eq_char(varchar, bpchar) RETURNS boolean
-  LANGUAGE sql STABLE STRICT PARALLEL SAFE AS $$ SELECT $1::text OPERATOR(pg_catalog.=) pg_catalog.concat($2) $$;
-CREATE OR REPLACE FUNCTION standin.char_ne_varchar(bpchar, varchar) RETURNS boolean
-  LANGUAGE sql STABLE STRICT PARALLEL SAFE AS $$ SELECT pg_catalog.concat($1) OPERATOR(pg_catalog.<>) $2::text $$;
-CREATE OR REPLACE FUNCTION standin.varchar_ne_char(varchar, bpchar) RETURNS boolean
-  LANGUAGE sql STABLE STRICT PARALLEL SAFE AS $$ SELECT $1::text OPERATOR(pg_catalog.<>) pg_catalog.concat($2) $$;
 
 -- The operators live in public, which every session has on its search path. Naming a commutator or negator
 -- that does not exist yet leaves a shell operator, which the later definition fills in.
@@ -35,11 +29,7 @@ BEGIN
       ('=', 'bpchar', 'text', 'standin.char_eq_text', '=', '<>'),
       ('=', 'text', 'bpchar', 'standin.text_eq_char', '=', '<>'),
       ('<>', 'bpchar', 'text', 'standin.char_ne_text', '<>', '='),
-      ('<>', 'text', 'bpchar', 'standin.text_ne_char', '<>', '='),
-      ('=', 'bpchar', 'varchar', 'standin.char_eq_varchar', '=', '<>'),
-      ('=', 'varchar', 'bpchar', 'standin.varchar_eq_char', '=', '<>'),
-      ('<>', 'bpchar', 'varchar', 'standin.char_ne_varchar', '<>', '='),
-      ('<>', 'varchar', 'bpchar', 'standin.varchar_ne_char', '<>', '='))
+      ('<>', 'text', 'bpchar', 'standin.text_ne_char', '<>', '='))
       AS v(name, lefttype, righttype, fn, commutator, negator) LOOP
     IF NOT EXISTS (SELECT 1 FROM pg_catalog.pg_operator o JOIN pg_catalog.pg_namespace n ON n.oid = o.oprnamespace
                     WHERE n.nspname = 'public' AND o.oprname = op.name
