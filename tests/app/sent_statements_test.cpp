@@ -220,7 +220,7 @@ TEST_P(SentStatementsTest, TheDriverReceivesExactlyTheRecordedStatements) {
     db::TComponent owner;
     const TFormComponents c = CreateFormComponents(owner);
     ConectaBanco(*c.ZRDatabase1, ini);
-    data::testing::Recorded().Prepared.clear();  // the company list of the start-up is not the actions'
+    data::testing::Recorded().Prepared.clear();  // only what the action sends
     RecordingUi ui;
     const ActionResult result = import ? BitBtn1Click(c, input, ui) : BitBtn2Click(c, input, ui);
     EXPECT_TRUE(result.Ok) << result.Message;
