@@ -116,7 +116,8 @@ TEST_F(OracleRules, ColumnsAddedLaterAndTablesCreatedFromAQueryFollowTheRule) {
 }
 
 TEST_F(OracleRules, CharComparedWithAVarchar2ValueKeepsItsBlanksAndWithALiteralIsPadded) {
-  Exec(*db_, {"ALTER TABLE t ALTER COLUMN c TYPE char(6)", "INSERT INTO t (id, v, c, x) VALUES (1, '4711', '4711', '4711')"});
+  Exec(*db_, {"ALTER TABLE t ALTER COLUMN c TYPE char(6)",
+              "INSERT INTO t (id, v, c, x) VALUES (1, '4711', '4711', '4711')"});
   struct Case {
     const char* name;
     const char* condition;
