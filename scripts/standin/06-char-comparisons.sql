@@ -6,7 +6,8 @@
 -- matches exactly, the other converts to text, the preferred string type). There is deliberately no
 -- VARCHAR version: it would make VARCHAR = VARCHAR ambiguous. CHAR with CHAR and with a literal keeps
 -- PostgreSQL's padded comparison, which is Oracle's there too.
--- Only = and <> follow Oracle here; <, >, IN lists of columns and LIKE keep PostgreSQL's rules.
+-- Only = and <> (and so IN lists) follow Oracle here; <, >, LIKE, || and functions given a CHAR keep
+-- PostgreSQL's rules, which drop the CHAR's trailing blanks.
 CREATE SCHEMA IF NOT EXISTS standin;
 
 -- concat() writes a CHAR through its output function, which keeps the padding blanks.
