@@ -1,7 +1,8 @@
 #!/usr/bin/env bash
 # The Oracle stand-in: a private PostgreSQL 15 cluster with orafce on 127.0.0.1, set up to accept the Oracle
-# SQL that the translator writes, and private ODBC ini files that reach it through psqlODBC as the data
-# source "zrstandin".
+# SQL that the translator writes and to answer as Oracle where this system meets it ('' stored as NULL, CHAR
+# compared with VARCHAR2 values without blank-padding; see standin/*.sql), and private ODBC ini files that
+# reach it through psqlODBC as the data source "zrstandin".
 #
 #   pg-standin.sh start    initialise (when missing), start, wait until ready, (re)apply the setup SQL and
 #                          write the ODBC ini files; idempotent

@@ -22,17 +22,21 @@ namespace detail {
 
 namespace {
 std::optional<std::string> baseDirForTesting;
+std::optional<std::tm> clockForTesting;
 }  // namespace
 
 std::string LogBaseDir() { return baseDirForTesting ? *baseDirForTesting : host::ExecutableDir(); }
 
 void SetLogBaseDirForTesting(std::optional<std::string> dir) { baseDirForTesting = std::move(dir); }
 
+void SetLogClockForTesting(std::optional<std::tm> now) { clockForTesting = now; }
+
 }  // namespace detail
 
 namespace {
 
 std::tm LocalNow() {
+  if (detail::clockForTesting) return *detail::clockForTesting;
   const std::time_t now = std::time(nullptr);
   std::tm local{};
 #ifdef _WIN32

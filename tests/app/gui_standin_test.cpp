@@ -1,6 +1,8 @@
 // The window on an "Ora" connection (zr.ini with banco=ORACLE) to the Oracle stand-in, on Qt's offscreen
 // platform: start-up, both buttons and a failing import, each action beside the same window on embedded
-// Firebird over the same generated company, with the same PCPFTOF on both.
+// Firebird over the same generated company, with the same PCPFTOF on both. The generated company holds no
+// empty text and no CHAR order number, the cases where Oracle's results differ from Firebird's (those are
+// in standin_test.cpp).
 
 #include <gtest/gtest.h>
 
@@ -123,6 +125,26 @@ TEST_F(OraWindowTest, AFailedImportShowsTheErrorLeavesTheWindowOpenAndPcpftofUnc
   EXPECT_TRUE(Child<QWidget>("Panel1")->isEnabled());
   EXPECT_EQ(QApplication::overrideCursor(), nullptr);
   EXPECT_EQ(ora_->Select(kPcpftofSql), before);
+}
+
+// Where Oracle's results differ from Firebird's, the window shows the same completion on both; only the rows
+// differ: a material with an empty colour is withdrawn on Firebird and stays open on Oracle (NULL = NULL).
+TEST_F(OraWindowTest, AMaterialWithAnEmptyColourStaysOpenOnOracleWhereFirebirdMarksItWithdrawn) {
+  for (const char* sql : {
+           "INSERT INTO PCPFTOF01 (NUMERO, TIPO, INSUMO, PARTE, CONSUMO, COR, COR_I, ID, CUSTO, SITUACAO, DATA) "
+           "VALUES ('000101', 'MP', 'LINHA', 'FRENTE', 1.5, '', '', 1, 0, 'A', '2018-02-01')",
+           "INSERT INTO MAT_MOV01 (LANCAMENTO, NUM_DOCTO, CODIGO, COR, OPERACAO, TP_MOV, QTDE, DATA) VALUES "
+           "(1, '000101/01', 'LINHA', '', 'S', 'BC', 1, '2018-02-03')",
+       }) {
+    Both(sql);
+  }
+  for (const std::string& ini : {fb_->Ini, ora_->Ini}) {
+    SCOPED_TRACE(ini);
+    Run(ini, {"BitBtn2", QDate(2018, 1, 31), true});
+    ExpectConcluded();
+  }
+  EXPECT_EQ(fb_->Scalar("SELECT SITUACAO FROM PCPFTOF01"), "B");
+  EXPECT_EQ(ora_->Scalar("SELECT SITUACAO FROM PCPFTOF01"), "A");
 }
 
 }  // namespace

@@ -2,9 +2,10 @@
 // scenario run beside the same data on embedded Firebird: the same PCPFTOF contents, counts, progress and
 // messages on both.
 //
-// Left out of these shared scenarios, because the stand-in cannot behave like Oracle there: empty strings (Oracle
-// reads '' as NULL, the stand-in keeps an empty text, so an order without items or a blank part would differ
-// by the server, not by the application) and bare SYSDATE, which the stand-in does not know.
+// The stand-in stores '' as NULL and compares CHAR with VARCHAR2 values without blank-padding, as Oracle does,
+// so the shared scenarios stay clear of empty texts and CHAR order numbers; where Oracle's results differ from
+// Firebird's, the last tests below run the same data on both servers and expect each server's own result.
+// Bare SYSDATE, which the stand-in does not know, is never sent.
 //
 // Every statement reaches the stand-in translated: its dates are day first (datestyle DMY), so the chosen
 // dates below have a day after the 12th and an untranslated month-first literal would be refused. One test
@@ -19,6 +20,7 @@
 #include "app/company.h"
 #include "app/settings.h"
 #include "app_test_support.h"
+#include "company_data.h"
 #include "data/detail/log_location.h"
 #include "db/datetime.h"
 #include "program_run.h"
@@ -247,6 +249,105 @@ TEST_F(OracleTest, ZembraCliExitsWithOneWhenTheOracleDatabaseIsMissing) {
   EXPECT_EQ(o.Exit, 1);
   EXPECT_EQ(o.Err.rfind("Falha na conexão com o banco.\n", 0), 0u) << o.Err;
   EXPECT_TRUE(Contains(o.Err, "zr_app_standin_absent")) << o.Err;
+}
+
+// Where Oracle's results differ from Firebird's: the same statements, the same data, each server's answer.
+class OracleDiffersTest : public OracleTest {
+ protected:
+  void Both(const std::vector<std::string>& statements) {
+    for (const std::string& sql : statements) StandinPair::Both(sql);
+  }
+  // Runs the action on both servers; each must complete.
+  void OnEach(bool import, db::TDateTime desde, bool pendente = true) {
+    for (const std::string* ini : {&fb_->Ini, &ora_->Ini}) {
+      SCOPED_TRACE(*ini);
+      ExpectConcluded(*Action(*ini, import, desde, pendente));
+    }
+  }
+  // One product PRD1 whose sheet has the material LINHA for the part FRENTE, in the colour `corI`.
+  void Sheet(const std::string& corI) {
+    Both({"INSERT INTO PCPFT201 (CODIGO, ID, TIPO, INSUMO, SETOR, APLICACAO, PARTE, FAIXA, CONSUMO, PRECO) VALUES "
+          "('PRD1', 1, 'MP', 'LINHA', 'CORTE', 'Tecido', 'FRENTE', 'U', 1.5, 'S')",
+          "INSERT INTO PCPFT301 (CODIGO, INSUMO, ID, COR, COR_I) VALUES ('PRD1', 'LINHA', 1, " + Q(corI) + ", " +
+              Q(corI) + ")",
+          "INSERT INTO MAT_ITEN01 (CODIGO, COR, TAMANHO, PRECO_MED) VALUES ('LINHA', " + Q(corI) + ", 'U', 3)"});
+  }
+  // An order of PRD1 for the part FRENTE starting on 01/02/2018, with an open item unless `items` is false.
+  void Order(const std::string& numero, bool items = true) {
+    Both({"INSERT INTO OF101 (NUMERO, CODIGO, DT_INICIO) VALUES (" + Q(numero) + ", 'PRD1', '2018-02-01')",
+          "INSERT INTO FACCAO01 (NUMERO, PARTE) VALUES (" + Q(numero) + ", 'FRENTE')"});
+    if (items) Both({"INSERT INTO OF_ITEN01 (NUMERO, ITEM, QTDE) VALUES (" + Q(numero) + ", 1, 2)"});
+  }
+  void Withdrawal(int lancamento, const std::string& numDocto, const std::string& cor) {
+    Both({"INSERT INTO MAT_MOV01 (LANCAMENTO, NUM_DOCTO, CODIGO, COR, OPERACAO, TP_MOV, QTDE, DATA) VALUES (" +
+          std::to_string(lancamento) + ", " + Q(numDocto) + ", 'LINHA', " + Q(cor) + ", 'S', 'BC', 1, '2018-02-03')"});
+  }
+};
+
+// NULL on Oracle, so the text "<null>" instead of an empty one.
+constexpr const char* kRowsByInsumo =
+    "SELECT INSUMO, COALESCE(COR_I, '<null>'), CAST(CUSTO AS VARCHAR(20)), SITUACAO FROM PCPFTOF01 P "
+    "ORDER BY P.INSUMO";
+
+TEST_F(OracleDiffersTest, AMaterialWithAnEmptyColourIsNeitherPricedNorMarkedWithdrawnOnOracle) {
+  Sheet("");
+  Both({"INSERT INTO PCPFT201 (CODIGO, ID, TIPO, INSUMO, SETOR, APLICACAO, PARTE, FAIXA, CONSUMO, PRECO) VALUES "
+        "('PRD1', 2, 'AV', 'BOTAO', 'CORTE', 'Botão', 'FRENTE', 'U', 2, 'S')",
+        "INSERT INTO PCPFT301 (CODIGO, INSUMO, ID, COR, COR_I) VALUES ('PRD1', 'BOTAO', 2, 'AZUL', 'AZUL')",
+        "INSERT INTO MAT_ITEN01 (CODIGO, COR, TAMANHO, PRECO_MED) VALUES ('BOTAO', 'AZUL', 'U', 4)",
+        "INSERT INTO MAT_MOV01 (LANCAMENTO, NUM_DOCTO, CODIGO, COR, OPERACAO, TP_MOV, QTDE, DATA) VALUES "
+        "(2, '000101/01', 'BOTAO', 'AZUL', 'S', 'BC', 1, '2018-02-03')"});
+  Order("000101");
+  Withdrawal(1, "000101/01", "");
+
+  OnEach(true, Date(2018, 1, 31));
+  OnEach(false, Date(2018, 1, 31));
+  // Firebird: '' = '' joins the price and the withdrawal. Oracle: NULL = NULL is never true.
+  EXPECT_EQ(fb_->Select(kRowsByInsumo), (Rows{{"BOTAO", "AZUL", "4.0000", "B"}, {"LINHA", "", "3.0000", "B"}}));
+  EXPECT_EQ(ora_->Select(kRowsByInsumo),
+            (Rows{{"BOTAO", "AZUL", "4.0000", "B"}, {"LINHA", "<null>", "0.0000", "A"}}));
+}
+
+TEST_F(OracleDiffersTest, RowsWithAnEmptyOrderNumberAreNeverMarkedWithdrawnOnOracleAndStillReplaced) {
+  Sheet("AZUL");
+  Order("000201", false);  // no items: the order list gives an empty order number
+  Withdrawal(1, "", "AZUL");
+  const std::string rows = "SELECT COALESCE(NUMERO, '<null>'), SITUACAO FROM PCPFTOF01";
+
+  OnEach(true, Date(2018, 1, 31), false);
+  OnEach(false, Date(2018, 1, 31));
+  EXPECT_EQ(fb_->Select(rows), (Rows{{"", "B"}}));
+  EXPECT_EQ(ora_->Select(rows), (Rows{{"<null>", "A"}}));
+
+  // The delete of an order with an empty number reaches the rows on both servers ("= ''" becomes IS NULL for
+  // Oracle), so a second import replaces them instead of adding more.
+  OnEach(true, Date(2018, 1, 31), false);
+  EXPECT_EQ(fb_->Select(rows), (Rows{{"", "A"}}));
+  EXPECT_EQ(ora_->Select(rows), (Rows{{"<null>", "A"}}));
+}
+
+TEST_F(OracleDiffersTest, AnOrderNumberShorterThanItsCharColumnNeverMatchesADocumentNumberOnOracle) {
+  // PCPFTOF with the order number in a CHAR(6): '4711' is stored as '4711  '.
+  Both({"DROP TABLE PCPFTOF01"});
+  const std::string columns =
+      "NUMERO CHAR(6), TIPO VARCHAR(5), INSUMO VARCHAR(20), SETOR VARCHAR(20), APLICACAO VARCHAR(60), "
+      "PARTE VARCHAR(20), FAIXA VARCHAR(10), CONSUMO NUMERIC(15,4), COR VARCHAR(10), COR_I VARCHAR(10), "
+      "ID INTEGER, CUSTO NUMERIC(15,4), SITUACAO CHAR(1), DATA ";
+  fb_->Exec("CREATE TABLE PCPFTOF01 (" + columns + "DATE)");
+  ora_->Exec("CREATE TABLE PCPFTOF01 (" + columns + "TIMESTAMP(0))");
+  Sheet("AZUL");
+  Order("4711");
+  Order("000102");
+  Withdrawal(1, "4711", "AZUL");
+  Withdrawal(2, "000102/01", "AZUL");
+  const std::string rows = "SELECT SITUACAO FROM PCPFTOF01 P ORDER BY P.NUMERO";
+
+  OnEach(true, Date(2018, 1, 31));
+  OnEach(false, Date(2018, 1, 31));
+  // Firebird pads SUBSTRING(NUM_DOCTO FROM 1 FOR 6) = '4711' to the CHAR's length; Oracle compares the
+  // VARCHAR2 '4711' with '4711  ' as they stand. A full-length order number matches on both.
+  EXPECT_EQ(fb_->Select(rows), (Rows{{"B"}, {"B"}}));
+  EXPECT_EQ(ora_->Select(rows), (Rows{{"B"}, {"A"}}));
 }
 
 }  // namespace

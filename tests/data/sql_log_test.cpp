@@ -7,6 +7,7 @@
 #include <fstream>
 #include <string>
 
+#include "data/detail/log_location.h"
 #include "data/sql_log.h"
 #include "support/log_folder.h"
 
@@ -65,6 +66,42 @@ TEST_F(SqlLogTest, EachStatementBecomesOneLineOfFourFieldsBetweenBarsEndedByCrLf
   for (const Case& c : cases) {
     SCOPED_TRACE(c.name);
     EXPECT_EQ(LineFor(c.statement), std::string("|10.0.0.7|maria|<ts>|") + c.logged + "|\r\n");
+  }
+}
+
+// The clock fixed at moments whose day is above 12, so that a month written first would show.
+TEST_F(SqlLogTest, TheTimeStampIsDayMonthYearThenTimeAndTheFileNameYearMonthDay) {
+  struct Case {
+    const char* name;
+    std::tm now;
+    const char* fileName;
+    const char* line;
+  };
+  auto moment = [](int year, int month, int day, int hour, int minute, int second) {
+    std::tm t{};
+    t.tm_year = year - 1900;
+    t.tm_mon = month - 1;
+    t.tm_mday = day;
+    t.tm_hour = hour;
+    t.tm_min = minute;
+    t.tm_sec = second;
+    return t;
+  };
+  const Case cases[] = {
+      {"31 January 2024 at 14:05:09", moment(2024, 1, 31, 14, 5, 9), "PCFAB01-20240131.log",
+       "|10.0.0.7||31/01/24 14:05:09|SELECT EMP_PAT, EMP_NOME FROM EMPRESA|\r\n"},
+      {"13 December 1999 at 23:59:58", moment(1999, 12, 13, 23, 59, 58), "PCFAB01-19991213.log",
+       "|10.0.0.7||13/12/99 23:59:58|SELECT EMP_PAT, EMP_NOME FROM EMPRESA|\r\n"},
+      {"single digits padded: 15 March 2007 at 08:07:06", moment(2007, 3, 15, 8, 7, 6), "PCFAB01-20070315.log",
+       "|10.0.0.7||15/03/07 08:07:06|SELECT EMP_PAT, EMP_NOME FROM EMPRESA|\r\n"},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.name);
+    detail::SetLogClockForTesting(c.now);
+    GravaLogSQL("PCFAB01", "10.0.0.7", "", "SELECT EMP_PAT, EMP_NOME FROM EMPRESA\r\n");
+    detail::SetLogClockForTesting(std::nullopt);
+    const std::string file = log_.Base() + "Logs/" + c.fileName;
+    EXPECT_EQ(testing::LogFolder::Lines(file), std::vector<std::string>{c.line});
   }
 }
 

@@ -68,6 +68,13 @@ Recording& Recorded() {
   return recording;
 }
 
+void RegisterRecordingDriver(const std::string& name, const std::string& target) {
+  driver::RegisterDriver(name, [target](const db::TStringList& params) -> std::unique_ptr<driver::Connection> {
+    Recorded().Connects.push_back(params.Lines());
+    return std::make_unique<RecordingConnection>(driver::Connect(target, params));
+  });
+}
+
 void ResetRecordingDrivers() {
   static const bool registered = [] {
     db::firebird::RegisterDriver();

@@ -18,6 +18,11 @@ struct Recording {
 
 // Registers the drivers once per process and empties the recording.
 void ResetRecordingDrivers();
+
+// Registers under `name` a recording driver that hands every connect on to the driver registered as
+// `target` (a real driver registered under a name of its own), recording the statements it prepares.
+// Does not empty the recording.
+void RegisterRecordingDriver(const std::string& name, const std::string& target);
 Recording& Recorded();
 
 }  // namespace zr::data::testing

@@ -119,8 +119,9 @@ TEST_F(OracleSql, TheTranslatedFormsAreAccepted) {
 }
 
 // Where the stand-in differs from Oracle; the shared end-to-end scenarios stay clear of these cases.
-TEST_F(OracleSql, AnEmptyStringIsNotNullOnTheStandin) {
-  // Oracle stores '' as NULL, so NVL('', 'null') gives 'null' there.
+TEST_F(OracleSql, AnEmptyLiteralInsideAnExpressionIsNotNullOnTheStandin) {
+  // Oracle reads '' as NULL everywhere, so NVL('', 'null') gives 'null' there. The stand-in turns '' into NULL
+  // only where it is stored (oracle_rules_test.cpp).
   EXPECT_EQ(Scalar(*db_, "SELECT NVL(CAST('' AS varchar), 'null') || '|' FROM dual"), "|");
 }
 

@@ -6,8 +6,8 @@
 
 namespace zr::db::firebird {
 
-void RegisterDriver() {
-  driver::RegisterDriver("FB", [](const TStringList& params) -> std::unique_ptr<driver::Connection> {
+void RegisterDriver(const std::string& driverName) {
+  driver::RegisterDriver(driverName, [](const TStringList& params) -> std::unique_ptr<driver::Connection> {
     return std::make_unique<FbConnection>(Attach(TargetFrom(params)));
   });
 }

@@ -3,12 +3,16 @@
 // the embedded engine opens the file inside this process), Port, User_name, Password; PageSize only when a
 // database is created. Every attachment talks UTF8.
 
+#include <string>
+
 #include "db/string_list.h"
 
 namespace zr::db::firebird {
 
-// Registers the driver under the name "FB" (calling it again changes nothing).
-void RegisterDriver();
+// Registers the driver under `driverName`; calling it again registers it again, replacing whatever that
+// name held. Another name than "FB" lets a test put a wrapper under "FB" that hands its connects on to the
+// real driver.
+void RegisterDriver(const std::string& driverName = "FB");
 
 // Creates the database the entries name, with the UTF8 default character set, the entry PageSize (when
 // given) and the entry ForcedWrites ("False": page writes left to the system's cache, for scratch
