@@ -78,6 +78,9 @@ AttachTarget TargetFrom(const TStringList& params) {
     target.Name = server + (port != 0 ? "/" + std::to_string(port) : std::string()) + ":" + database;
     target.Address = server + (port != 0 ? ":" + std::to_string(port) : std::string());
   }
+  if (!Trimmed(params.Values("CancelGrace")).empty()) {
+    target.CancelGrace = static_cast<uint32_t>(NumberEntry(params, "CancelGrace"));
+  }
   if (!Trimmed(params.Values("ConnectTimeout")).empty()) {
     target.ConnectTimeout = NumberEntry(params, "ConnectTimeout");
   }

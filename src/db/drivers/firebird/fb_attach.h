@@ -6,6 +6,7 @@
 
 #include "db/string_list.h"
 #include "fb_api.h"
+#include "fb_watchdog.h"
 
 namespace zr::db::firebird {
 
@@ -22,6 +23,8 @@ struct AttachTarget {
   // Seconds a server may take to answer the attachment before the attempt is given up (entry
   // "ConnectTimeout"); the server's address as the message names it.
   int ConnectTimeout = kConnectTimeoutSeconds;
+  // Milliseconds a cancelled statement may take to end before the attachment is closed (entry "CancelGrace").
+  uint32_t CancelGrace = kCancelGraceMilliseconds;
   std::string Address;
   // Creation only: ForcedWrites=False makes the engine leave page writes to the system's cache (no fsync per
   // page), True forces them; absent, the engine's default (forced) stays.

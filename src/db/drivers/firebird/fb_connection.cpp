@@ -4,8 +4,8 @@
 
 namespace zr::db::firebird {
 
-FbConnection::FbConnection(Firebird::IAttachment* attachment)
-    : session_(std::make_shared<Session>(attachment)) {}
+FbConnection::FbConnection(Firebird::IAttachment* attachment, uint32_t cancelGrace)
+    : session_(std::make_shared<Session>(attachment, cancelGrace)) {}
 
 FbConnection::~FbConnection() { session_->Close(); }
 

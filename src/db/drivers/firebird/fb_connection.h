@@ -10,7 +10,9 @@ namespace zr::db::firebird {
 
 class FbConnection final : public driver::Connection {
  public:
-  explicit FbConnection(Firebird::IAttachment* attachment);  // takes the attachment over
+  // Takes the attachment over; `cancelGrace`: milliseconds a cancelled statement may take to end before the
+  // attachment is closed (Watchdog).
+  FbConnection(Firebird::IAttachment* attachment, uint32_t cancelGrace);
   // Rolls back an open transaction, frees the statements' handles and detaches.
   ~FbConnection() override;
 

@@ -14,8 +14,8 @@ constexpr std::array<unsigned char, 5> kTransactionParameters = {
 
 }  // namespace
 
-Session::Session(Firebird::IAttachment* attachment)
-    : attachment_(attachment), watchdog_(std::make_unique<Watchdog>(attachment)) {}
+Session::Session(Firebird::IAttachment* attachment, uint32_t cancelGrace)
+    : attachment_(attachment), watchdog_(std::make_unique<Watchdog>(attachment, cancelGrace)) {}
 
 Session::~Session() { Close(); }
 

@@ -21,7 +21,8 @@ class SessionListener {
 
 class Session {
  public:
-  explicit Session(Firebird::IAttachment* attachment);  // takes the attachment over
+  // Takes the attachment over; `cancelGrace` is its watchdog's grace period in milliseconds.
+  Session(Firebird::IAttachment* attachment, uint32_t cancelGrace);
   ~Session();
   Session(const Session&) = delete;
   Session& operator=(const Session&) = delete;

@@ -105,7 +105,8 @@ void FbStatement::Timed(Work&& work) {
   try {
     work();
   } catch (const Firebird::FbException& e) {
-    if (watch.Finish() && IsCancelled(e.getStatus())) {
+    // A cancel the server never answered ends in a closed attachment, not in isc_cancelled.
+    if (watch.Finish() && (IsCancelled(e.getStatus()) || session_->Dog().Aborted())) {
       throw TimeoutError(timeout_, e.getStatus());
     }
     throw StatusError(e.getStatus());
@@ -132,10 +133,14 @@ void FbStatement::Prepare(const std::string& sql) {
   Firebird::IAttachment* attachment = session_->Attachment();
   Firebird::ITransaction* tra = WorkTransaction();
   try {
-    Guarded([&] {
+    // The time-out covers preparing too: a server that stopped answering leaves the call waiting just the same.
+    Timed([&] {
       Status status;
       statement_.reset(attachment->prepare(status.get(), tra, 0, sql.c_str(), SQL_DIALECT_V6,
                                            Firebird::IStatement::PREPARE_PREFETCH_METADATA));
+    });
+    Guarded([&] {
+      Status status;
       statementType_ = statement_->getType(status.get());
       input_.reset(statement_->getInputMetadata(status.get()));
       output_.reset(statement_->getOutputMetadata(status.get()));

@@ -35,6 +35,11 @@ bool Watchdog::Disarm() {
   return fired_;
 }
 
+bool Watchdog::Aborted() {
+  std::lock_guard lock(mutex_);
+  return aborted_;
+}
+
 void Watchdog::Run() {
   std::unique_lock lock(mutex_);
   while (!stopping_) {
@@ -46,13 +51,26 @@ void Watchdog::Run() {
       wake_.wait_until(lock, deadline_);
       continue;
     }
+    if (!fired_) {
+      // The time-out: ask the server to cancel, and keep watching for its answer.
+      fired_ = true;
+      deadline_ = std::chrono::steady_clock::now() + std::chrono::milliseconds(grace_);
+      try {
+        Status status;
+        attachment_->cancelOperation(status.get(), fb_cancel_raise);
+      } catch (const Firebird::FbException&) {
+        // Nothing was running any more: the operation finished just in time.
+      }
+      continue;
+    }
+    // The cancel went unanswered: close the client side of the attachment, which ends the waiting call.
     armed_ = false;
-    fired_ = true;
+    aborted_ = true;
     try {
       Status status;
-      attachment_->cancelOperation(status.get(), fb_cancel_raise);
+      attachment_->cancelOperation(status.get(), fb_cancel_abort);
     } catch (const Firebird::FbException&) {
-      // Nothing was running any more: the operation finished just in time.
+      // The link is gone already.
     }
   }
 }
