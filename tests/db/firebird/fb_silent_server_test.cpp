@@ -2,20 +2,13 @@
 // frozen (SIGSTOP) in the middle of a transaction. Every wait is bounded by the connection's own limits,
 // shortened here through the entries ConnectTimeout and CancelGrace.
 
-#include <arpa/inet.h>
-#include <netinet/in.h>
-#include <poll.h>
 #include <signal.h>
-#include <sys/socket.h>
 #include <unistd.h>
 
-#include <atomic>
 #include <chrono>
 #include <cstdlib>
 #include <filesystem>
 #include <fstream>
-#include <thread>
-#include <vector>
 
 #include <gmock/gmock.h>
 #include <gtest/gtest.h>
@@ -23,52 +16,13 @@
 #include "db/errors.h"
 #include "db/firebird/driver.h"
 #include "fb_test_support.h"
+#include "silent_listener.h"
 
 namespace zr::db::firebird::testing {
 namespace {
 
 using ::testing::HasSubstr;
 using Clock = std::chrono::steady_clock;
-
-// Accepts connections on address:3050 and never sends a byte; the connections stay open until it goes.
-class SilentListener {
- public:
-  explicit SilentListener(const char* address) {
-    fd_ = socket(AF_INET, SOCK_STREAM, 0);
-    const int on = 1;
-    setsockopt(fd_, SOL_SOCKET, SO_REUSEADDR, &on, sizeof on);
-    sockaddr_in at{};
-    at.sin_family = AF_INET;
-    at.sin_port = htons(3050);
-    inet_pton(AF_INET, address, &at.sin_addr);
-    listening_ = bind(fd_, reinterpret_cast<sockaddr*>(&at), sizeof at) == 0 && listen(fd_, 8) == 0;
-    if (listening_) thread_ = std::thread([this] { Accept(); });
-  }
-  ~SilentListener() {
-    stop_ = true;
-    if (thread_.joinable()) thread_.join();
-    for (int c : accepted_) close(c);
-    close(fd_);
-  }
-  bool Listening() const { return listening_; }
-
- private:
-  void Accept() {
-    while (!stop_) {
-      pollfd p{fd_, POLLIN, 0};
-      if (poll(&p, 1, 100) == 1) {
-        const int c = accept(fd_, nullptr, nullptr);
-        if (c >= 0) accepted_.push_back(c);
-      }
-    }
-  }
-
-  int fd_ = -1;
-  bool listening_ = false;
-  std::atomic<bool> stop_{false};
-  std::thread thread_;
-  std::vector<int> accepted_;
-};
 
 TStringList EntriesFor(const std::string& server, const std::string& database) {
   TStringList params;
@@ -82,7 +36,7 @@ TStringList EntriesFor(const std::string& server, const std::string& database) {
 
 TEST(FbSilentServerTest, ConnectingToAnAddressThatNeverAnswersGivesUpAndNamesIt) {
   RegisterDriver();
-  SilentListener listener("127.0.0.9");
+  db::testing::SilentListener listener("127.0.0.9", 3050);
   ASSERT_TRUE(listener.Listening()) << "cannot listen on 127.0.0.9:3050";
   TStringList params = EntriesFor("127.0.0.9", "/nowhere/zembra.fdb");
   params.Add("ConnectTimeout=2");
