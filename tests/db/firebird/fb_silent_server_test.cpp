@@ -9,6 +9,7 @@
 #include <cstdlib>
 #include <filesystem>
 #include <fstream>
+#include <thread>
 
 #include <gmock/gmock.h>
 #include <gtest/gtest.h>
@@ -113,6 +114,71 @@ TEST_F(FrozenServerTest, AnUnansweredCancelClosesTheAttachmentAndTheServerDropsI
   EXPECT_LT(closed, std::chrono::seconds(30));
   auto again = driver::Connect("FB", params_);
   EXPECT_EQ(ValueAsInteger(Scalar(*again, "SELECT COUNT(*) FROM T")), 0);
+}
+
+TEST_F(FrozenServerTest, ACallWithoutATimeOutEndsWhenTheServerNoLongerAnswersANewConnection) {
+  TStringList params = params_;
+  params.Add("ProbeAfter=500");
+  params.Add("ConnectTimeout=2");
+  auto connection = driver::Connect("FB", params);
+  Exec(*connection, "CREATE TABLE T (N INTEGER)");
+  connection->StartTransaction();
+  Exec(*connection, "INSERT INTO T VALUES (1)");
+  auto statement = connection->CreateStatement();
+  statement->Prepare("UPDATE T SET N = 5");
+
+  ASSERT_EQ(kill(pid_, SIGSTOP), 0);
+  const auto start = Clock::now();
+  std::string message;
+  try {
+    statement->Execute({}, 1, 0);  // no time-out: it may take as long as the server works
+  } catch (const EDatabaseError& e) {
+    message = e.what();
+  }
+  const auto waited = Clock::now() - start;
+  // Ending the transaction does not wait either (the client may report the rollback of a lost attachment as
+  // done: the server drops its work anyway).
+  try {
+    connection->Rollback();
+  } catch (const EDatabaseError& e) {
+    EXPECT_THAT(e.what(), HasSubstr("O servidor 127.0.0.8 parou de responder"));
+  }
+  const auto ended = Clock::now() - start;
+  statement.reset();
+  connection.reset();
+  kill(pid_, SIGCONT);
+
+  EXPECT_THAT(message, HasSubstr("O servidor 127.0.0.8 parou de responder"));
+  EXPECT_LT(waited, std::chrono::seconds(30));
+  EXPECT_LT(ended, std::chrono::seconds(30));
+  auto again = driver::Connect("FB", params_);
+  EXPECT_EQ(ValueAsInteger(Scalar(*again, "SELECT COUNT(*) FROM T")), 0);
+}
+
+TEST_F(FrozenServerTest, ALongWaitOnAServerThatAnswersIsLeftAlone) {
+  TStringList params = params_;
+  params.Add("ProbeAfter=300");
+  auto holder = driver::Connect("FB", params);
+  Exec(*holder, "CREATE TABLE T (N INTEGER)");
+  Exec(*holder, "INSERT INTO T VALUES (1)");
+  holder->StartTransaction();
+  Exec(*holder, "UPDATE T SET N = 2");
+
+  // The waiter's update waits for the holder's lock, without a time-out, through several probes.
+  auto waiter = driver::Connect("FB", params);
+  std::string failure;
+  std::thread wait([&] {
+    try {
+      Exec(*waiter, "UPDATE T SET N = 3");
+    } catch (const EDatabaseError& e) {
+      failure = e.what();
+    }
+  });
+  std::this_thread::sleep_for(std::chrono::milliseconds(1500));
+  holder->Rollback();
+  wait.join();
+  EXPECT_EQ(failure, "");
+  EXPECT_EQ(ValueAsInteger(Scalar(*holder, "SELECT N FROM T")), 3);
 }
 
 }  // namespace

@@ -76,10 +76,14 @@ AttachTarget TargetFrom(const TStringList& params) {
     target.Name = database;
   } else {
     target.Name = server + (port != 0 ? "/" + std::to_string(port) : std::string()) + ":" + database;
+    target.Service = server + (port != 0 ? "/" + std::to_string(port) : std::string()) + ":service_mgr";
     target.Address = server + (port != 0 ? ":" + std::to_string(port) : std::string());
   }
   if (!Trimmed(params.Values("CancelGrace")).empty()) {
     target.CancelGrace = static_cast<uint32_t>(NumberEntry(params, "CancelGrace"));
+  }
+  if (!Trimmed(params.Values("ProbeAfter")).empty()) {
+    target.ProbeAfter = static_cast<uint32_t>(NumberEntry(params, "ProbeAfter"));
   }
   if (!Trimmed(params.Values("ConnectTimeout")).empty()) {
     target.ConnectTimeout = NumberEntry(params, "ConnectTimeout");
@@ -111,6 +115,44 @@ Firebird::IAttachment* Attach(const AttachTarget& target) {
     }
     throw StatusError(e.getStatus());
   }
+}
+
+bool ServerAnswers(const AttachTarget& target) {
+  if (target.Service.empty()) {
+    return true;
+  }
+  const auto start = std::chrono::steady_clock::now();
+  try {
+    Status status;
+    Ref<Firebird::IXpbBuilder> spb(Util()->getXpbBuilder(status.get(), Firebird::IXpbBuilder::SPB_ATTACH, nullptr, 0));
+    if (!target.User.empty()) {
+      spb->insertString(status.get(), isc_spb_user_name, target.User.c_str());
+    }
+    if (!target.Password.empty()) {
+      spb->insertString(status.get(), isc_spb_password, target.Password.c_str());
+    }
+    spb->insertInt(status.get(), isc_spb_connect_timeout, target.ConnectTimeout);
+    Ref<Firebird::IProvider> provider(Master()->getDispatcher());
+    Ref<Firebird::IService> service(provider->attachServiceManager(
+        status.get(), target.Service.c_str(), spb->getBufferLength(status.get()), spb->getBuffer(status.get())));
+    service.Take([&](Firebird::IService* s) { s->detach(status.get()); });
+    return true;
+  } catch (const Firebird::FbException&) {
+    // A refusal is an answer too; only the whole connect time-out without one is not.
+    return std::chrono::steady_clock::now() - start <
+           std::chrono::seconds(target.ConnectTimeout) - std::chrono::milliseconds(500);
+  }
+}
+
+WatchSettings WatchSettingsFor(const AttachTarget& target) {
+  WatchSettings watch;
+  watch.CancelGrace = target.CancelGrace;
+  watch.ProbeAfter = target.ProbeAfter;
+  watch.Address = target.Address;
+  if (!target.Service.empty()) {
+    watch.ServerAnswers = [target] { return ServerAnswers(target); };
+  }
+  return watch;
 }
 
 Firebird::IAttachment* Create(const AttachTarget& target) {

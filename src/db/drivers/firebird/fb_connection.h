@@ -10,9 +10,8 @@ namespace zr::db::firebird {
 
 class FbConnection final : public driver::Connection {
  public:
-  // Takes the attachment over; `cancelGrace`: milliseconds a cancelled statement may take to end before the
-  // attachment is closed (Watchdog).
-  FbConnection(Firebird::IAttachment* attachment, uint32_t cancelGrace);
+  // Takes the attachment over; `watch` configures the watchdog of its calls.
+  FbConnection(Firebird::IAttachment* attachment, WatchSettings watch);
   // Rolls back an open transaction, frees the statements' handles and detaches.
   ~FbConnection() override;
 

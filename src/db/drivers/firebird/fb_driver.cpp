@@ -9,7 +9,7 @@ namespace zr::db::firebird {
 void RegisterDriver() {
   driver::RegisterDriver("FB", [](const TStringList& params) -> std::unique_ptr<driver::Connection> {
     const AttachTarget target = TargetFrom(params);
-    return std::make_unique<FbConnection>(Attach(target), target.CancelGrace);
+    return std::make_unique<FbConnection>(Attach(target), WatchSettingsFor(target));
   });
 }
 

@@ -21,8 +21,8 @@ class SessionListener {
 
 class Session {
  public:
-  // Takes the attachment over; `cancelGrace` is its watchdog's grace period in milliseconds.
-  Session(Firebird::IAttachment* attachment, uint32_t cancelGrace);
+  // Takes the attachment over; `watch` configures its watchdog.
+  Session(Firebird::IAttachment* attachment, WatchSettings watch);
   ~Session();
   Session(const Session&) = delete;
   Session& operator=(const Session&) = delete;
@@ -50,6 +50,8 @@ class Session {
 
  private:
   void NotifyTransactionEnding() noexcept;
+  template <typename Work>
+  void Watched(Work&& work);
 
   Ref<Firebird::IAttachment> attachment_;
   std::unique_ptr<Watchdog> watchdog_;

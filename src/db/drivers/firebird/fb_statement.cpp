@@ -106,8 +106,13 @@ void FbStatement::Timed(Work&& work) {
     work();
   } catch (const Firebird::FbException& e) {
     // A cancel the server never answered ends in a closed attachment, not in isc_cancelled.
-    if (watch.Finish() && (IsCancelled(e.getStatus()) || session_->Dog().Aborted())) {
+    const bool fired = watch.Finish();
+    const bool aborted = session_->Dog().Aborted();
+    if (fired && (IsCancelled(e.getStatus()) || aborted)) {
       throw TimeoutError(timeout_, e.getStatus());
+    }
+    if (aborted) {
+      throw session_->Dog().LostError();
     }
     throw StatusError(e.getStatus());
   }
