@@ -32,12 +32,13 @@ const SignalCase kSignals[] = {{"SIGTERM", SIGTERM, "interrompido (SIGTERM)"},
                                {"SIGINT", SIGINT, "interrompido (SIGINT)"}};
 
 TEST(InterruptTest, EndsWhileWaitingForAServerThatNeverAnswers) {
-  db::testing::SilentListener listener("127.0.0.9", 3050);
-  ASSERT_TRUE(listener.Listening()) << "cannot listen on 127.0.0.9:3050";
+  const std::string address = db::testing::ProcessLoopback(6);
+  db::testing::SilentListener listener(address, 3050);
+  ASSERT_TRUE(listener.Listening()) << "cannot listen on " << address << ":3050";
   const std::string dir = FreshDir("InterruptWhileConnecting");
   {
     std::ofstream ini(dir + "zr.ini");
-    ini << "[banco]\nServidor=127.0.0.9:3050\nbase=/nowhere/zembra.fdb\nusuario=SYSDBA\nsenha=masterkey\n";
+    ini << "[banco]\nServidor=" << address << ":3050\nbase=/nowhere/zembra.fdb\nusuario=SYSDBA\nsenha=masterkey\n";
   }
   for (const SignalCase& c : kSignals) {
     SCOPED_TRACE(c.name);

@@ -10,21 +10,31 @@
 
 #include <atomic>
 #include <cstdint>
+#include <string>
 #include <thread>
 #include <vector>
 
 namespace zr::db::testing {
 
+// A loopback address of this test process alone, 127.`net`.x.y with x.y from the process id, so that tests
+// running side by side never share an address (and none takes the shared servers' 127.0.0.1).
+inline std::string ProcessLoopback(int net) {
+  const unsigned pid = static_cast<unsigned>(getpid());
+  const unsigned low = pid & 255u;
+  return "127." + std::to_string(net) + "." + std::to_string((pid >> 8) & 255u) + "." +
+         std::to_string(low == 0 ? 254u : low);
+}
+
 class SilentListener {
  public:
-  SilentListener(const char* address, uint16_t port) {
+  SilentListener(const std::string& address, uint16_t port) {
     fd_ = socket(AF_INET, SOCK_STREAM, 0);
     const int on = 1;
     setsockopt(fd_, SOL_SOCKET, SO_REUSEADDR, &on, sizeof on);
     sockaddr_in at{};
     at.sin_family = AF_INET;
     at.sin_port = htons(port);
-    inet_pton(AF_INET, address, &at.sin_addr);
+    inet_pton(AF_INET, address.c_str(), &at.sin_addr);
     listening_ = fd_ >= 0 && bind(fd_, reinterpret_cast<sockaddr*>(&at), sizeof at) == 0 && listen(fd_, 8) == 0;
     if (listening_) thread_ = std::thread([this] { Accept(); });
   }

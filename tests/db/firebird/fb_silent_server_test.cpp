@@ -37,33 +37,36 @@ TStringList EntriesFor(const std::string& server, const std::string& database) {
 
 TEST(FbSilentServerTest, ConnectingToAnAddressThatNeverAnswersGivesUpAndNamesIt) {
   RegisterDriver();
-  db::testing::SilentListener listener("127.0.0.9", 3050);
-  ASSERT_TRUE(listener.Listening()) << "cannot listen on 127.0.0.9:3050";
-  TStringList params = EntriesFor("127.0.0.9", "/nowhere/zembra.fdb");
+  const std::string address = db::testing::ProcessLoopback(3);
+  db::testing::SilentListener listener(address, 3050);
+  ASSERT_TRUE(listener.Listening()) << "cannot listen on " << address << ":3050";
+  TStringList params = EntriesFor(address, "/nowhere/zembra.fdb");
   params.Add("ConnectTimeout=2");
   const auto start = Clock::now();
   try {
     driver::Connect("FB", params);
     FAIL() << "connected to a server that never answered";
   } catch (const EDatabaseError& e) {
-    EXPECT_THAT(e.what(), HasSubstr("O servidor 127.0.0.9 não respondeu em 2 s"));
+    EXPECT_THAT(e.what(), HasSubstr("O servidor " + address + " não respondeu em 2 s"));
   }
   // The client's own limit is three minutes; the entry's two seconds apply.
   EXPECT_LT(Clock::now() - start, std::chrono::seconds(60));
 }
 
-// A Firebird server of this test alone on 127.0.0.8, started and stopped by scripts/firebird-private.sh.
+// A Firebird server of this test alone on a loopback address of its own, started and stopped by
+// scripts/firebird-private.sh.
 class FrozenServerTest : public ::testing::Test {
  protected:
   void SetUp() override {
     if (getuid() != 0) GTEST_SKIP() << "a private server needs root, as the shared one";
     RegisterDriver();
     dir_ = "/tmp/zr-fbprivate-" + std::to_string(getpid());
-    const std::string command = std::string("bash '") + ZR_FB_PRIVATE + "' start " + dir_ + " 127.0.0.8 >" + dir_ +
-                                ".start 2>&1";
+    address_ = db::testing::ProcessLoopback(5);
+    const std::string command = std::string("bash '") + ZR_FB_PRIVATE + "' start " + dir_ + " " + address_ + " >" +
+                                dir_ + ".start 2>&1";
     ASSERT_EQ(std::system(command.c_str()), 0) << ReadAll(dir_ + ".start");
     pid_ = std::stoi(ReadAll(dir_ + "/server.pid"));
-    params_ = EntriesFor("127.0.0.8", dir_ + "/data/frozen.fdb");
+    params_ = EntriesFor(address_, dir_ + "/data/frozen.fdb");
     CreateDatabase(params_);
   }
   void TearDown() override {
@@ -78,6 +81,7 @@ class FrozenServerTest : public ::testing::Test {
   }
 
   std::string dir_;
+  std::string address_;
   pid_t pid_ = -1;
   TStringList params_;
 };
@@ -141,14 +145,14 @@ TEST_F(FrozenServerTest, ACallWithoutATimeOutEndsWhenTheServerNoLongerAnswersANe
   try {
     connection->Rollback();
   } catch (const EDatabaseError& e) {
-    EXPECT_THAT(e.what(), HasSubstr("O servidor 127.0.0.8 parou de responder"));
+    EXPECT_THAT(e.what(), HasSubstr("O servidor " + address_ + " parou de responder"));
   }
   const auto ended = Clock::now() - start;
   statement.reset();
   connection.reset();
   kill(pid_, SIGCONT);
 
-  EXPECT_THAT(message, HasSubstr("O servidor 127.0.0.8 parou de responder"));
+  EXPECT_THAT(message, HasSubstr("O servidor " + address_ + " parou de responder"));
   EXPECT_LT(waited, std::chrono::seconds(30));
   EXPECT_LT(ended, std::chrono::seconds(30));
   auto again = driver::Connect("FB", params_);

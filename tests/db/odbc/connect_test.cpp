@@ -55,16 +55,17 @@ TEST_F(Connect, FailuresCarryTheDriverDiagnostics) {
 }
 
 TEST_F(Connect, AServerThatNeverAnswersIsGivenUpAfterTheConnectTimeoutAndNamed) {
-  db::testing::SilentListener listener("127.0.0.9", 55439);
-  ASSERT_TRUE(listener.Listening()) << "cannot listen on 127.0.0.9:55439";
-  auto db = NewConnection(std::string("DSN=") + kStandinDsn + ";Servername=127.0.0.9;Port=55439");
+  const std::string address = db::testing::ProcessLoopback(4);
+  db::testing::SilentListener listener(address, 55439);
+  ASSERT_TRUE(listener.Listening()) << "cannot listen on " << address << ":55439";
+  auto db = NewConnection(std::string("DSN=") + kStandinDsn + ";Servername=" + address + ";Port=55439");
   db->Params().Add("ConnectTimeout=2");
   const auto start = std::chrono::steady_clock::now();
   try {
     db->Open();
     ADD_FAILURE() << "connected to a server that never answered";
   } catch (const EDatabaseError& e) {
-    EXPECT_NE(std::string(e.what()).find("O servidor 127.0.0.9:55439 não respondeu em 2 s"), std::string::npos)
+    EXPECT_NE(std::string(e.what()).find("O servidor " + address + ":55439 não respondeu em 2 s"), std::string::npos)
         << e.what();
   }
   // Without a login time-out the driver waits for ever.
