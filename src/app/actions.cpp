@@ -70,8 +70,8 @@ void TravaEmpresa(const TFormComponents& C, const std::string& Empresa) {
   }
 }
 
-// The common frame of both actions: busy while the company is locked and `body` runs, one transaction committed at the end, every
-// failure rolled back and shown, the window closed after success.
+// The common frame of both actions: busy while the company is locked and `body` runs, one transaction
+// committed at the end, every failure rolled back and shown, the window closed after success.
 template <class Body>
 ActionResult RunAction(const TFormComponents& C, const ActionInput& Input, ActionUi& Ui, Body body) {
   ActionResult result;
