@@ -26,13 +26,58 @@ std::string ErrorMessage(std::exception_ptr error) {
   }
 }
 
-// The common frame of both actions: busy while `body` runs, one transaction committed at the end, every
-// failure rolled back and shown, the window closed after success.
+// The query that takes the company's lock: the same component as every other statement, with a short wait.
+class TQryTrava : public data::TZRQuery {
+ public:
+  explicit TQryTrava(data::TZRDatabase* Database) {
+    SetTemposLimite(kEsperaTravaEmpresa, kEsperaTravaEmpresa);
+    SetDatabase(Database);
+  }
+};
+
+// True for the ways a server reports a row that another transaction holds: the wait ran out (the query
+// component's deadlock message), the holder committed meanwhile (Firebird's update conflict), or a lock that
+// could not be had.
+bool EhConflitoDeTrava(const std::string& message) {
+  std::string upper = message;
+  for (char& c : upper) {
+    if (c >= 'a' && c <= 'z') c = static_cast<char>(c - 'a' + 'A');
+  }
+  for (const char* sign : {"DEADLOCK", "UPDATE CONFLICTS", "LOCK CONFLICT", "COULD NOT OBTAIN LOCK",
+                           "COULD NOT SERIALIZE"}) {
+    if (upper.find(sign) != std::string::npos) return true;
+  }
+  return false;
+}
+
+// Locks the company for this action until its commit or rollback. Every action of the company updates the
+// same row to itself first, so a second action stops here: it waits for the row at most kEsperaTravaEmpresa
+// and then fails with kMsgOutraAcao before it reads or writes anything. The row is the company's PCPFTOF
+// entry of ARQLOCAL (the table both actions write), else its EMPRESA row; a company listed in neither runs
+// without a lock.
+void TravaEmpresa(const TFormComponents& C, const std::string& Empresa) {
+  const std::string code = CompanyCode(Empresa);
+  TQryTrava trava(C.ZRDatabase1);
+  try {
+    Lines(trava, {"UPDATE ARQLOCAL SET ARQUIVO = ARQUIVO", "WHERE ARQUIVO = " + QuotedStr("PCPFTOF" + code)});
+    trava.ExecSQL();
+    if (trava.RowsAffected() > 0) return;
+    Lines(trava, {"UPDATE EMPRESA SET EMP_PAT = EMP_PAT", "WHERE EMP_PAT = " + QuotedStr(code)});
+    trava.ExecSQL();
+  } catch (const std::exception& e) {
+    if (EhConflitoDeTrava(e.what())) throw db::EDatabaseError(kMsgOutraAcao);
+    throw;
+  }
+}
+
+// The common frame of both actions: busy while the company is locked and `body` runs, one transaction
+// committed at the end, every failure rolled back and shown, the window closed after success.
 template <class Body>
-ActionResult RunAction(const TFormComponents& C, ActionUi& Ui, Body body) {
+ActionResult RunAction(const TFormComponents& C, const ActionInput& Input, ActionUi& Ui, Body body) {
   ActionResult result;
   Ui.SetBusy(true);
   try {
+    TravaEmpresa(C, Input.Empresa);
     body(result);
     Ui.SetBusy(false);
     C.ZRTransaction1->CommitRetaining();
@@ -129,7 +174,7 @@ void GravaOrdem(const TFormComponents& C, const std::string& NmPCPFTOF, const st
 }  // namespace
 
 ActionResult BitBtn1Click(const TFormComponents& C, const ActionInput& Input, ActionUi& Ui) {
-  return RunAction(C, Ui, [&](ActionResult& result) {
+  return RunAction(C, Input, Ui, [&](ActionResult& result) {
     data::TZRQuery& QryAux = *C.QryAux;
     data::TZRQuery& QryBusca = *C.QryBusca;
     data::TZRQuery& QryCons = *C.QryCons;
@@ -173,7 +218,7 @@ ActionResult BitBtn1Click(const TFormComponents& C, const ActionInput& Input, Ac
 }
 
 ActionResult BitBtn2Click(const TFormComponents& C, const ActionInput& Input, ActionUi& Ui) {
-  return RunAction(C, Ui, [&](ActionResult& result) {
+  return RunAction(C, Input, Ui, [&](ActionResult& result) {
     data::TZRQuery& QryAux = *C.QryAux;
     data::TZRQuery& QryCons = *C.QryCons;
     data::TZRQuery& QryInsert = *C.QryInsert;

@@ -1,5 +1,8 @@
 #include "app/settings.h"
 
+#include <filesystem>
+
+#include "db/errors.h"
 #include "host/host.h"
 
 namespace zr::app {
@@ -27,6 +30,13 @@ std::string UpperAscii(std::string text) {
 }  // namespace
 
 void ConectaBanco(data::TZRDatabase& Database, const std::string& SettingsPath) {
+  // Reading a pipe or a device would wait for a writer that never comes; a folder holds no settings.
+  std::error_code error;
+  const auto status = std::filesystem::status(SettingsPath, error);
+  if (!error && std::filesystem::exists(status) && !std::filesystem::is_regular_file(status)) {
+    throw db::EDatabaseError("O arquivo de configuração \"" + SettingsPath +
+                             "\" não é um arquivo comum (é uma pasta, um pipe ou um dispositivo).");
+  }
   const std::string servidor = LeIni("banco", "Servidor", SettingsPath);
   const std::string base = LeIni("banco", "base", SettingsPath);
   const std::string usuario = LeIni("banco", "usuario", SettingsPath);

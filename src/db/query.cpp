@@ -121,6 +121,7 @@ driver::Statement& TFDQuery::PreparedStatement(const std::string& sql) {
   if (statement_ && preparedSql_ == sql) return *statement_;
   DropStatement();
   std::unique_ptr<driver::Statement> statement = RequireConnection().Physical().CreateStatement();
+  statement->SetTimeout(resourceOptions_.CmdExecTimeout);  // preparing is a round trip to the server too
   statement->Prepare(sql);
   statement_ = std::move(statement);
   preparedSql_ = sql;

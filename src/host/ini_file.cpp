@@ -7,6 +7,7 @@
 // blank lines) are passed over. The first matching key of a matching section wins.
 
 #include <algorithm>
+#include <filesystem>
 #include <fstream>
 #include <string>
 #include <string_view>
@@ -43,6 +44,9 @@ std::string_view WithoutQuotes(std::string_view value) {
 
 std::string ReadIniString(const std::string& FileName, const std::string& Section, const std::string& Key,
                           const std::string& Default) {
+  // Only a regular file is read: opening a pipe or a device could wait for ever.
+  std::error_code error;
+  if (!std::filesystem::is_regular_file(FileName, error)) return Default;
   std::ifstream file(FileName, std::ios::binary);
   if (!file) return Default;
 

@@ -2,6 +2,8 @@
 
 #include <gtest/gtest.h>
 
+#include <sys/stat.h>
+
 #include <filesystem>
 
 #include "app_test_support.h"
@@ -91,6 +93,31 @@ TEST_F(CliTest, AFailedConnectionExitsWithOne) {
   const Outcome o = Cli({"importar", "--empresa", "01", "--desde", "01/01/2018", "--ini", db_->Dir + "none.ini"});
   EXPECT_EQ(o.Exit, 1);
   EXPECT_EQ(o.Err.rfind("Falha na conexão com o banco.\n", 0), 0u) << o.Err;
+}
+
+TEST_F(CliTest, ASettingsFileThatIsNotARegularFileIsRefusedAtOnce) {
+  const std::string fifo = db_->Dir + "fifo.ini";
+  ASSERT_EQ(mkfifo(fifo.c_str(), 0600), 0);
+  fs::create_directories(db_->Dir + "folder.ini");
+  struct Case {
+    const char* name;
+    std::string ini;
+  };
+  const Case cases[] = {{"a pipe that no one writes", fifo},
+                        {"a folder", db_->Dir + "folder.ini"},
+                        {"a device", "/dev/null"}};
+  db_->Release();
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.name);
+    // Reading a pipe would wait for ever: the run is bounded and killed if it hangs.
+    Started run = StartProgram(ZEMBRA_CLI, {"importar", "--empresa", "01", "--desde", "01/01/2018", "--ini", c.ini},
+                               db_->Dir, "settings");
+    const Outcome o = WaitProgram(run, std::chrono::seconds(30));
+    EXPECT_EQ(o.Exit, 1);
+    EXPECT_TRUE(Contains(o.Out + o.Err, "Falha na conexão com o banco.\n")) << o.Out << o.Err;
+    EXPECT_TRUE(Contains(o.Out + o.Err, "O arquivo de configuração \"" + c.ini + "\" não é um arquivo comum"))
+        << o.Out << o.Err;
+  }
 }
 
 TEST_F(CliTest, ImportThenStatusUpdateReportTheirMessagesAndSummaries) {

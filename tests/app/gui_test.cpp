@@ -15,6 +15,7 @@
 #include <QTimer>
 #include <fstream>
 
+#include "app/actions.h"
 #include "app/startup.h"
 #include "app_test_support.h"
 #include "server_suites.h"
@@ -205,6 +206,31 @@ TEST_F(GuiTest, AFailedImportShowsTheErrorAndLeavesTheWindowReady) {
   EXPECT_EQ(QApplication::overrideCursor(), nullptr);
   EXPECT_EQ(Child<QProgressBar>("PbPCPFTOF")->maximum(), 1);
   EXPECT_EQ(db_->Scalar("SELECT COUNT(*) FROM PCPFTOF01"), "0");
+}
+
+TEST_F(GuiTest, AnotherActionOfTheCompanyRunningMakesImportarStopWithAMessageAndLeavesTheWindowReady) {
+  OneOrder();
+  Open(db_->Ini);
+  ChooseCompany01();
+  // Another program imports the same company; while it runs, the user presses Importar on the window.
+  AppComponents other(db_->Ini);
+  RecordingUi otherUi;
+  bool pressed = false;
+  otherUi.OnProcess = [&](int) {
+    if (pressed) return;
+    pressed = true;
+    QTest::mouseClick(Child<QPushButton>("BitBtn1"), Qt::LeftButton);
+  };
+  const ActionResult first = BitBtn1Click(other.C, {"01 | Confecção Zembra", 0.0, true}, otherUi);
+
+  EXPECT_TRUE(pressed);
+  EXPECT_TRUE(first.Ok) << first.Message;
+  ASSERT_EQ(shown_.size(), 1u);
+  EXPECT_EQ(shown_[0].Text, std::string("Erro na importação.\r") + kMsgOutraAcao);
+  DeletePending();
+  ASSERT_FALSE(form_.isNull());
+  EXPECT_TRUE(Child<QWidget>("Panel1")->isEnabled());
+  EXPECT_EQ(db_->Scalar("SELECT COUNT(*) FROM PCPFTOF01"), "1");
 }
 
 TEST_F(GuiTest, ClosingTheWindowWhileAnActionRunsIsRefused) {

@@ -22,7 +22,7 @@ namespace {
 class TestQuery : public TZRQuery {
  public:
   using TZRQuery::GetFieldClass;
-  using TZRQuery::SetTemposLimiteForTesting;
+  using TZRQuery::SetTemposLimite;
   using TZRQuery::TZRQuery;
 };
 
@@ -175,7 +175,7 @@ TEST_F(QueryTest, AStatementBlockedOnALockedRowEndsWithTheDeadlockMessageAndTheT
   lock.ExecSQL();
 
   TestQuery q;
-  q.SetTemposLimiteForTesting(300, 300);
+  q.SetTemposLimite(300, 300);
   q.SetDatabase(&db_);
   q.SQL().Add("UPDATE T SET NOME = 'esperando'");
   q.SQL().Add("WHERE ID = 1 AND udf_len(NOME) > 0");

@@ -89,7 +89,8 @@ TEST_F(FrameworkDriverCalls, TheCommandTimeoutIsSetBeforeEachRun) {
   query->ExecSQL();
   query->ResourceOptions().CmdExecTimeout = kNoTimeout;
   query->Open();
-  EXPECT_EQ(Spy().Timeouts, (std::vector<uint32_t>{60000, 4294967295u}));
+  // Set before the statement is prepared (preparing waits for the server too), then before each run.
+  EXPECT_EQ(Spy().Timeouts, (std::vector<uint32_t>{60000, 60000, 4294967295u}));
 }
 
 TEST_F(FrameworkDriverCalls, RetainingCallsReachTheDriverAndAutoStartBeginsTheTransactionOnce) {

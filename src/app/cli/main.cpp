@@ -12,6 +12,7 @@
 #include "app/settings.h"
 #include "app/startup.h"
 #include "arguments.h"
+#include "interrupt.h"
 #include "terminal_ui.h"
 
 namespace {
@@ -102,6 +103,7 @@ int Run(const cli::Options& o) {
 }  // namespace
 
 int main(int argc, char** argv) {
+  cli::EndOnInterrupt();
   cli::Options options;
   try {
     options = cli::ParseArguments(std::vector<std::string>(argv + 1, argv + argc));

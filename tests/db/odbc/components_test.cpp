@@ -23,7 +23,7 @@ std::string Upper(std::string s) {
 // A query whose ExecSQL time-out is shortened to one second.
 class ShortTimeoutQuery : public data::TZRQuery {
  public:
-  ShortTimeoutQuery() { SetTemposLimiteForTesting(1000, 1000); }
+  ShortTimeoutQuery() { SetTemposLimite(1000, 1000); }
 };
 
 class ComponentsOnOracle : public StandinTest {

@@ -2,7 +2,10 @@
 
 #include <gtest/gtest.h>
 
+#include <chrono>
+
 #include "db/errors.h"
+#include "silent_listener.h"
 #include "standin.h"
 
 namespace zr::db::odbc::test {
@@ -49,6 +52,25 @@ TEST_F(Connect, FailuresCarryTheDriverDiagnostics) {
     }
     EXPECT_FALSE(db->Connected());
   }
+}
+
+TEST_F(Connect, AServerThatNeverAnswersIsGivenUpAfterTheConnectTimeoutAndNamed) {
+  const std::string address = db::testing::ProcessLoopback(4);
+  db::testing::SilentListener listener(address, 55439);
+  ASSERT_TRUE(listener.Listening()) << "cannot listen on " << address << ":55439";
+  auto db = NewConnection(std::string("DSN=") + kStandinDsn + ";Servername=" + address + ";Port=55439");
+  db->Params().Add("ConnectTimeout=2");
+  const auto start = std::chrono::steady_clock::now();
+  try {
+    db->Open();
+    ADD_FAILURE() << "connected to a server that never answered";
+  } catch (const EDatabaseError& e) {
+    EXPECT_NE(std::string(e.what()).find("O servidor " + address + ":55439 não respondeu em 2 s"), std::string::npos)
+        << e.what();
+  }
+  // Without a login time-out the driver waits for ever.
+  EXPECT_LT(std::chrono::steady_clock::now() - start, std::chrono::seconds(60));
+  EXPECT_FALSE(db->Connected());
 }
 
 }  // namespace

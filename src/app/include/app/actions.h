@@ -13,6 +13,12 @@ namespace zr::app {
 inline constexpr const char* kWindowCaption = "Zembra";
 inline constexpr const char* kMsgConcluida = "Importação concluída.";
 inline constexpr const char* kMsgErro = "Erro na importação.";
+// Why an action refused to start: another "Importar" or "Atualizar Situação" of the same company holds its lock.
+inline constexpr const char* kMsgOutraAcao =
+    "Outra ação desta empresa (Importar ou Atualizar Situação) está em andamento. Nada foi gravado; tente de "
+    "novo quando ela terminar.";
+// How long an action waits for another action of the same company to end before it gives up, in milliseconds.
+inline constexpr uint32_t kEsperaTravaEmpresa = 3000;
 
 // What the user chose on the window when pressing a button.
 struct ActionInput {
@@ -31,6 +37,11 @@ struct ActionResult {
   int64_t Gravadas = 0;        // PCPFTOF rows written (import)
   int64_t Baixadas = 0;        // PCPFTOF rows changed from "A" to "B" (status update)
 };
+
+// Both actions first lock the company: they update its PCPFTOF entry of ARQLOCAL to itself (its EMPRESA row
+// when ARQLOCAL does not list it) in the action's transaction, so a second action of the same company, from
+// any program, waits at most kEsperaTravaEmpresa for the first one's commit or rollback and then fails with
+// kMsgOutraAcao, having written nothing.
 
 // "Importar": replaces each listed order's PCPFTOF rows per part from the technical sheets, in one
 // transaction committed at the end; on any error rolls back and reports it. Shows the final message and,

@@ -21,7 +21,9 @@ std::string HostPart(const std::string& Servidor);
 
 // Reads section "banco" of the settings file (Servidor, base, usuario, senha, banco, in this order), sets
 // the connection's properties from them (driver "FB", or "Ora" with port 1521 for "ORACLE" in any letter
-// case) and connects. A failure to connect passes to the caller.
+// case) and connects. A failure to connect passes to the caller, and so does EDatabaseError when
+// SettingsPath names something other than a regular file (a folder, a pipe, a device); a missing file reads
+// as empty values.
 void ConectaBanco(data::TZRDatabase& Database, const std::string& SettingsPath);
 
 }  // namespace zr::app

@@ -58,8 +58,9 @@ class TZRQuery : public TZRCustomQuery {
   static constexpr uint32_t kTempoLimiteOutros = 30000;
 
  protected:
-  // Lets a test shorten the time-outs of this query (through a derived class); the product never calls it.
-  void SetTemposLimiteForTesting(uint32_t FB, uint32_t Outros) noexcept {
+  // Lets a derived query use other time-outs than the driver defaults: a short wait for a lock, or a test
+  // that cannot wait a minute.
+  void SetTemposLimite(uint32_t FB, uint32_t Outros) noexcept {
     FTempoLimiteFB = FB;
     FTempoLimiteOutros = Outros;
   }

@@ -1,6 +1,7 @@
 #include "fb_attach.h"
 
 #include <charconv>
+#include <chrono>
 
 #include "fb_error.h"
 
@@ -53,6 +54,11 @@ Ref<Firebird::IXpbBuilder> ParameterBlock(Firebird::ThrowStatusWrapper* status, 
     dpb->insertString(status, isc_dpb_password, target.Password.c_str());
   }
   dpb->insertString(status, isc_dpb_lc_ctype, "UTF8");
+  if (!target.Address.empty()) {
+    // Bounds the wait for a server that accepts the connection and never answers (the client's own default
+    // is three minutes).
+    dpb->insertInt(status, isc_dpb_connect_timeout, target.ConnectTimeout);
+  }
   return dpb;
 }
 
@@ -70,6 +76,17 @@ AttachTarget TargetFrom(const TStringList& params) {
     target.Name = database;
   } else {
     target.Name = server + (port != 0 ? "/" + std::to_string(port) : std::string()) + ":" + database;
+    target.Service = server + (port != 0 ? "/" + std::to_string(port) : std::string()) + ":service_mgr";
+    target.Address = server + (port != 0 ? ":" + std::to_string(port) : std::string());
+  }
+  if (!Trimmed(params.Values("CancelGrace")).empty()) {
+    target.CancelGrace = static_cast<uint32_t>(NumberEntry(params, "CancelGrace"));
+  }
+  if (!Trimmed(params.Values("ProbeAfter")).empty()) {
+    target.ProbeAfter = static_cast<uint32_t>(NumberEntry(params, "ProbeAfter"));
+  }
+  if (!Trimmed(params.Values("ConnectTimeout")).empty()) {
+    target.ConnectTimeout = NumberEntry(params, "ConnectTimeout");
   }
   target.User = Trimmed(params.Values("User_name"));
   target.Password = params.Values("Password");
@@ -79,13 +96,63 @@ AttachTarget TargetFrom(const TStringList& params) {
 }
 
 Firebird::IAttachment* Attach(const AttachTarget& target) {
-  return Guarded([&] {
+  const auto start = std::chrono::steady_clock::now();
+  try {
     Status status;
     Ref<Firebird::IXpbBuilder> dpb = ParameterBlock(status.get(), target);
     Ref<Firebird::IProvider> provider(Master()->getDispatcher());
     return provider->attachDatabase(status.get(), target.Name.c_str(), dpb->getBufferLength(status.get()),
                                     dpb->getBuffer(status.get()));
-  });
+  } catch (const Firebird::FbException& e) {
+    // A server that accepted the connection and then said nothing for the whole time-out is reported by the
+    // client as a rejection ("connection rejected by remote interface"); say what happened instead.
+    const auto waited = std::chrono::steady_clock::now() - start;
+    if (!target.Address.empty() && target.ConnectTimeout > 0 &&
+        waited >= std::chrono::seconds(target.ConnectTimeout) - std::chrono::milliseconds(500)) {
+      throw EDatabaseError("O servidor " + target.Address + " não respondeu em " +
+                           std::to_string(target.ConnectTimeout) + " s; verifique se o Firebird está no ar nesse "
+                           "endereço.\n(" + StatusMessage(e.getStatus()) + ")");
+    }
+    throw StatusError(e.getStatus());
+  }
+}
+
+bool ServerAnswers(const AttachTarget& target) {
+  if (target.Service.empty()) {
+    return true;
+  }
+  const auto start = std::chrono::steady_clock::now();
+  try {
+    Status status;
+    Ref<Firebird::IXpbBuilder> spb(Util()->getXpbBuilder(status.get(), Firebird::IXpbBuilder::SPB_ATTACH, nullptr, 0));
+    if (!target.User.empty()) {
+      spb->insertString(status.get(), isc_spb_user_name, target.User.c_str());
+    }
+    if (!target.Password.empty()) {
+      spb->insertString(status.get(), isc_spb_password, target.Password.c_str());
+    }
+    spb->insertInt(status.get(), isc_spb_connect_timeout, target.ConnectTimeout);
+    Ref<Firebird::IProvider> provider(Master()->getDispatcher());
+    Ref<Firebird::IService> service(provider->attachServiceManager(
+        status.get(), target.Service.c_str(), spb->getBufferLength(status.get()), spb->getBuffer(status.get())));
+    service.Take([&](Firebird::IService* s) { s->detach(status.get()); });
+    return true;
+  } catch (const Firebird::FbException&) {
+    // A refusal is an answer too; only the whole connect time-out without one is not.
+    return std::chrono::steady_clock::now() - start <
+           std::chrono::seconds(target.ConnectTimeout) - std::chrono::milliseconds(500);
+  }
+}
+
+WatchSettings WatchSettingsFor(const AttachTarget& target) {
+  WatchSettings watch;
+  watch.CancelGrace = target.CancelGrace;
+  watch.ProbeAfter = target.ProbeAfter;
+  watch.Address = target.Address;
+  if (!target.Service.empty()) {
+    watch.ServerAnswers = [target] { return ServerAnswers(target); };
+  }
+  return watch;
 }
 
 Firebird::IAttachment* Create(const AttachTarget& target) {

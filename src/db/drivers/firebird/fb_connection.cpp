@@ -4,8 +4,8 @@
 
 namespace zr::db::firebird {
 
-FbConnection::FbConnection(Firebird::IAttachment* attachment)
-    : session_(std::make_shared<Session>(attachment)) {}
+FbConnection::FbConnection(Firebird::IAttachment* attachment, WatchSettings watch)
+    : session_(std::make_shared<Session>(attachment, std::move(watch))) {}
 
 FbConnection::~FbConnection() { session_->Close(); }
 

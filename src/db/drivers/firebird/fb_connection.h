@@ -10,7 +10,8 @@ namespace zr::db::firebird {
 
 class FbConnection final : public driver::Connection {
  public:
-  explicit FbConnection(Firebird::IAttachment* attachment);  // takes the attachment over
+  // Takes the attachment over; `watch` configures the watchdog of its calls.
+  FbConnection(Firebird::IAttachment* attachment, WatchSettings watch);
   // Rolls back an open transaction, frees the statements' handles and detaches.
   ~FbConnection() override;
 

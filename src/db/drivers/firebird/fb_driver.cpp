@@ -8,7 +8,8 @@ namespace zr::db::firebird {
 
 void RegisterDriver(const std::string& driverName) {
   driver::RegisterDriver(driverName, [](const TStringList& params) -> std::unique_ptr<driver::Connection> {
-    return std::make_unique<FbConnection>(Attach(TargetFrom(params)));
+    const AttachTarget target = TargetFrom(params);
+    return std::make_unique<FbConnection>(Attach(target), WatchSettingsFor(target));
   });
 }
 

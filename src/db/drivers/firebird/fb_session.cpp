@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <array>
 
+#include "db/options.h"
 #include "fb_error.h"
 
 namespace zr::db::firebird {
@@ -14,8 +15,24 @@ constexpr std::array<unsigned char, 5> kTransactionParameters = {
 
 }  // namespace
 
-Session::Session(Firebird::IAttachment* attachment)
-    : attachment_(attachment), watchdog_(std::make_unique<Watchdog>(attachment)) {}
+// Runs a call that ends the transaction under the watchdog (no time-out: the server is probed while it waits).
+template <typename Work>
+void Session::Watched(Work&& work) {
+  WatchScope watch(*watchdog_, kNoTimeout);
+  try {
+    Status status;
+    work(status.get());
+  } catch (const Firebird::FbException& e) {
+    watch.Finish();
+    if (watchdog_->Aborted()) {
+      throw watchdog_->LostError();
+    }
+    throw StatusError(e.getStatus());
+  }
+}
+
+Session::Session(Firebird::IAttachment* attachment, WatchSettings watch)
+    : attachment_(attachment), watchdog_(std::make_unique<Watchdog>(attachment, std::move(watch))) {}
 
 Session::~Session() { Close(); }
 
@@ -75,9 +92,8 @@ void Session::Commit() {
     return;
   }
   NotifyTransactionEnding();
-  Guarded([&] {
-    Status status;
-    transaction_.Take([&](Firebird::ITransaction* t) { t->commit(status.get()); });
+  Watched([&](Firebird::ThrowStatusWrapper* status) {
+    transaction_.Take([&](Firebird::ITransaction* t) { t->commit(status); });
   });
 }
 
@@ -86,27 +102,20 @@ void Session::Rollback() {
     return;
   }
   NotifyTransactionEnding();
-  Guarded([&] {
-    Status status;
-    transaction_.Take([&](Firebird::ITransaction* t) { t->rollback(status.get()); });
+  Watched([&](Firebird::ThrowStatusWrapper* status) {
+    transaction_.Take([&](Firebird::ITransaction* t) { t->rollback(status); });
   });
 }
 
 void Session::CommitRetaining() {
   if (transaction_) {
-    Guarded([&] {
-      Status status;
-      transaction_->commitRetaining(status.get());
-    });
+    Watched([&](Firebird::ThrowStatusWrapper* status) { transaction_->commitRetaining(status); });
   }
 }
 
 void Session::RollbackRetaining() {
   if (transaction_) {
-    Guarded([&] {
-      Status status;
-      transaction_->rollbackRetaining(status.get());
-    });
+    Watched([&](Firebird::ThrowStatusWrapper* status) { transaction_->rollbackRetaining(status); });
   }
 }
 

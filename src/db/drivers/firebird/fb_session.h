@@ -21,7 +21,8 @@ class SessionListener {
 
 class Session {
  public:
-  explicit Session(Firebird::IAttachment* attachment);  // takes the attachment over
+  // Takes the attachment over; `watch` configures its watchdog.
+  Session(Firebird::IAttachment* attachment, WatchSettings watch);
   ~Session();
   Session(const Session&) = delete;
   Session& operator=(const Session&) = delete;
@@ -49,6 +50,8 @@ class Session {
 
  private:
   void NotifyTransactionEnding() noexcept;
+  template <typename Work>
+  void Watched(Work&& work);
 
   Ref<Firebird::IAttachment> attachment_;
   std::unique_ptr<Watchdog> watchdog_;

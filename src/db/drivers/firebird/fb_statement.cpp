@@ -105,8 +105,14 @@ void FbStatement::Timed(Work&& work) {
   try {
     work();
   } catch (const Firebird::FbException& e) {
-    if (watch.Finish() && IsCancelled(e.getStatus())) {
+    // A cancel the server never answered ends in a closed attachment, not in isc_cancelled.
+    const bool fired = watch.Finish();
+    const bool aborted = session_->Dog().Aborted();
+    if (fired && (IsCancelled(e.getStatus()) || aborted)) {
       throw TimeoutError(timeout_, e.getStatus());
+    }
+    if (aborted) {
+      throw session_->Dog().LostError();
     }
     throw StatusError(e.getStatus());
   }
@@ -132,10 +138,14 @@ void FbStatement::Prepare(const std::string& sql) {
   Firebird::IAttachment* attachment = session_->Attachment();
   Firebird::ITransaction* tra = WorkTransaction();
   try {
-    Guarded([&] {
+    // The time-out covers preparing too: a server that stopped answering leaves the call waiting just the same.
+    Timed([&] {
       Status status;
       statement_.reset(attachment->prepare(status.get(), tra, 0, sql.c_str(), SQL_DIALECT_V6,
                                            Firebird::IStatement::PREPARE_PREFETCH_METADATA));
+    });
+    Guarded([&] {
+      Status status;
       statementType_ = statement_->getType(status.get());
       input_.reset(statement_->getInputMetadata(status.get()));
       output_.reset(statement_->getOutputMetadata(status.get()));

@@ -1,8 +1,11 @@
 #include "odbc_connection.h"
 
 #include <algorithm>
+#include <cctype>
+#include <charconv>
 
 #include "connection_string.h"
+#include "db/errors.h"
 #include "odbc_error.h"
 #include "odbc_statement.h"
 #include "utf16.h"
@@ -20,6 +23,54 @@ std::string DbmsName(SQLHDBC dbc) {
   return FromWide(name, std::min<size_t>(static_cast<size_t>(length) / sizeof(SQLWCHAR), 255));
 }
 
+// Seconds of the entry "ConnectTimeout", kConnectTimeoutSeconds when it is absent.
+unsigned ConnectTimeout(const TStringList& params) {
+  std::string text = params.Values("ConnectTimeout");
+  text.erase(0, text.find_first_not_of(' '));
+  text.erase(text.find_last_not_of(' ') + 1);
+  if (text.empty()) return kConnectTimeoutSeconds;
+  unsigned value = 0;
+  const auto [end, error] = std::from_chars(text.data(), text.data() + text.size(), value);
+  if (error != std::errc() || end != text.data() + text.size()) {
+    throw EDatabaseError("Invalid value \"" + text + "\" for the connection parameter ConnectTimeout");
+  }
+  return value;
+}
+
+// The value of `key` in a connection string (letter case ignored), empty when it has none.
+std::string ConnectionStringValue(const std::string& connectionString, std::string_view key) {
+  size_t start = 0;
+  while (start < connectionString.size()) {
+    const size_t end = std::min(connectionString.find(';', start), connectionString.size());
+    const std::string_view entry = std::string_view(connectionString).substr(start, end - start);
+    const size_t equals = entry.find('=');
+    if (equals == key.size() && std::equal(key.begin(), key.end(), entry.begin(), [](char a, char b) {
+          return std::toupper(static_cast<unsigned char>(a)) == std::toupper(static_cast<unsigned char>(b));
+        })) {
+      return std::string(entry.substr(equals + 1));
+    }
+    start = end + 1;
+  }
+  return {};
+}
+
+// Where the connection goes, as a message names it: the server, else the data source; never a password.
+std::string ServerAddress(const TStringList& params, const std::string& connectionString) {
+  if (!params.Values("Server").empty()) {
+    const std::string port = params.Values("Port");
+    return params.Values("Server") + (port.empty() || port == "0" ? "" : ":" + port);
+  }
+  for (std::string_view key : {"Servername", "Server", "Host", "DBQ"}) {
+    const std::string value = ConnectionStringValue(connectionString, key);
+    if (!value.empty()) {
+      const std::string port = ConnectionStringValue(connectionString, "Port");
+      return value + (port.empty() ? "" : ":" + port);
+    }
+  }
+  const std::string dsn = ConnectionStringValue(connectionString, "DSN");
+  return dsn.empty() ? std::string("do banco") : "da fonte de dados " + dsn;
+}
+
 }  // namespace
 
 Session::Session() {
@@ -35,17 +86,36 @@ Session::~Session() {
   if (env_ != SQL_NULL_HENV) SQLFreeHandle(SQL_HANDLE_ENV, env_);
 }
 
-void Session::Connect(const std::string& connectionString) {
+void Session::Connect(const std::string& connectionString, unsigned loginTimeoutSeconds,
+                      const std::string& address) {
+  if (loginTimeoutSeconds > 0) {
+    Check(SQLSetConnectAttr(dbc_, SQL_ATTR_LOGIN_TIMEOUT, AttrValue(loginTimeoutSeconds), SQL_IS_UINTEGER),
+          SQL_HANDLE_DBC, dbc_, "SQLSetConnectAttr(SQL_ATTR_LOGIN_TIMEOUT)");
+  }
   WideText text = ToWide(connectionString);
   SQLSMALLINT outLength = 0;
-  Check(SQLDriverConnectW(dbc_, nullptr, text.data(), static_cast<SQLSMALLINT>(text.size()), nullptr, 0,
-                          &outLength, SQL_DRIVER_NOPROMPT),
-        SQL_HANDLE_DBC, dbc_, "SQLDriverConnect");
+  try {
+    Check(SQLDriverConnectW(dbc_, nullptr, text.data(), static_cast<SQLSMALLINT>(text.size()), nullptr, 0,
+                            &outLength, SQL_DRIVER_NOPROMPT),
+          SQL_HANDLE_DBC, dbc_, "SQLDriverConnect");
+  } catch (const EDatabaseError& e) {
+    // A login time-out reads "timeout expired" (the driver's text, or the statement time-out's own words for
+    // SQLSTATE HYT00): say plainly that the server did not answer.
+    const std::string message = e.what();
+    std::string upper = message;
+    for (char& c : upper) c = static_cast<char>(std::toupper(static_cast<unsigned char>(c)));
+    if (upper.find("TIMEOUT EXPIRED") != std::string::npos) {
+      throw EDatabaseError("O servidor " + address + " não respondeu em " + std::to_string(loginTimeoutSeconds) +
+                           " s; verifique se ele está no ar nesse endereço.\n(" + message + ")");
+    }
+    throw;
+  }
   connected_ = true;
 }
 
 OdbcConnection::OdbcConnection(const TStringList& params) : session_(std::make_shared<Session>()) {
-  session_->Connect(BuildConnectionString(params));
+  const std::string connectionString = BuildConnectionString(params);
+  session_->Connect(connectionString, ConnectTimeout(params), ServerAddress(params, connectionString));
   SetAutoCommit(true);
   if (DbmsName(session_->Dbc()).find("Oracle") != std::string::npos) PrepareOracleSession();
 }

@@ -20,7 +20,9 @@ class Session {
   Session& operator=(const Session&) = delete;
 
   SQLHDBC Dbc() const noexcept { return dbc_; }
-  void Connect(const std::string& connectionString);
+  // Connects; a server that does not answer within `loginTimeoutSeconds` (0: the driver's own limit) fails
+  // with EDatabaseError saying that `address` did not answer.
+  void Connect(const std::string& connectionString, unsigned loginTimeoutSeconds, const std::string& address);
 
  private:
   SQLHENV env_ = SQL_NULL_HENV;
@@ -31,9 +33,13 @@ class Session {
 // Outside a transaction every statement commits by itself (auto-commit); StartTransaction switches to
 // manual commit until Commit or Rollback. The retaining forms end the work with SQLEndTran and stay in
 // manual commit. An open transaction is rolled back when the connection goes away.
+// How long connecting waits for the server's answer unless the entry "ConnectTimeout" says otherwise.
+inline constexpr unsigned kConnectTimeoutSeconds = 30;
+
 class OdbcConnection : public driver::Connection {
  public:
-  // Connects (EDatabaseError with the driver's diagnostics on failure). On an Oracle server the session's
+  // Connects (EDatabaseError with the driver's diagnostics on failure), waiting at most "ConnectTimeout"
+  // seconds (default kConnectTimeoutSeconds) for the server to answer. On an Oracle server the session's
   // date format becomes 'DD/MM/YYYY HH24:MI:SS', so that day-first date literals read as intended.
   explicit OdbcConnection(const TStringList& params);
   ~OdbcConnection() override;

@@ -19,7 +19,8 @@ std::string LocalIP();
 
 // Reads Key of Section from the settings (INI) file FileName as a Windows profile-string reader does:
 // section and key names match without regard to case, blanks around the value are dropped, the value is
-// read whole (";", "#", "=" and "," included); a missing file, section or key gives Default.
+// read whole (";", "#", "=" and "," included); a missing file, section or key gives Default, and so does a
+// FileName that is not a regular file (a folder, a pipe, a device), which is never opened.
 std::string ReadIniString(const std::string& FileName, const std::string& Section, const std::string& Key,
                           const std::string& Default = "");
 

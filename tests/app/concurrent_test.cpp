@@ -1,0 +1,139 @@
+// Two zembra-cli runs on the same company at once, on the Firebird server and on the Oracle stand-in: the
+// second waits a few seconds for the first, then stops with a clear message having written nothing, and the
+// first ends as it would alone. PCPFTOF never holds an order's rows twice.
+//
+// To hold the first run in the middle of its action for as long as the test needs, an ordinary user keeps
+// every PCPFTOF row locked in an open transaction: the first run's first DELETE waits for that user, as it
+// would in an office, until the user rolls back.
+
+#include <gtest/gtest.h>
+
+#include <filesystem>
+#include <memory>
+
+#include "app/actions.h"
+#include "app_test_support.h"
+#include "fixtures/generator.h"
+#include "program_run.h"
+#include "standin_database.h"
+#include "standin_pair.h"
+
+namespace zr::app::testing {
+namespace {
+
+using namespace std::chrono_literals;
+using Rows = std::vector<std::vector<std::string>>;
+
+enum class Server { Firebird, Standin };
+
+std::string ServerName(const ::testing::TestParamInfo<Server>& info) {
+  return info.param == Server::Firebird ? "FirebirdServer" : "OracleStandin";
+}
+
+class ConcurrentRunsTest : public ::testing::TestWithParam<Server> {
+ protected:
+  void SetUp() override {
+    const std::vector<fixtures::CompanyInfo> companies = {{"01", "Confecção Zembra"}, {"02", "Malharia D'Ouro"}};
+    const auto data = fixtures::GenerateCompany(
+        {.Orders = 30, .PartsPerOrder = 2, .MaterialsPerPart = 3, .Products = 4, .Seed = 11});
+    const std::string name = ::testing::UnitTest::GetInstance()->current_test_info()->name();
+    if (GetParam() == Server::Firebird) {
+      fb_ = TestDatabase::Create(FlatName(name), companies);
+      fb_->Session().LoadCompany("01", data);
+      dir_ = fb_->Dir;
+      ini_ = fb_->Ini;
+    } else {
+      if (StandinDisabled()) GTEST_SKIP() << "the Oracle stand-in is switched off (ZR_STANDIN=0)";
+      dir_ = FreshDir(FlatName(name));
+      ora_ = std::make_unique<StandinDatabase>(dir_, companies);
+      ora_->LoadCompany("01", data);
+      ini_ = ora_->Ini;
+    }
+  }
+
+  static std::string FlatName(std::string name) {
+    for (char& c : name) {
+      if (c == '/') c = '_';
+    }
+    return name;
+  }
+
+  Rows Select(const std::string& sql) { return fb_ ? fb_->Select(sql) : ora_->Select(sql); }
+  std::string Scalar(const std::string& sql) { return fb_ ? fb_->Scalar(sql) : ora_->Scalar(sql); }
+
+  // True while another attachment's DELETE on PCPFTOF01 waits for a lock.
+  bool DeleteWaits() {
+    if (fb_) {
+      return Scalar("SELECT COUNT(*) FROM MON$STATEMENTS WHERE MON$STATE = 1 "
+                    "AND MON$ATTACHMENT_ID <> CURRENT_CONNECTION AND MON$SQL_TEXT LIKE '%DELETE FROM PCPFTOF01%'") !=
+             "0";
+    }
+    return Scalar("SELECT COUNT(*) FROM pg_stat_activity WHERE datname = current_database() "
+                  "AND wait_event_type = 'Lock' AND query LIKE '%DELETE FROM PCPFTOF01%'") != "0";
+  }
+
+  std::vector<std::string> Args(const char* action) const {
+    return {action, "--empresa", "01", "--desde", "01/01/2000", "--ini", ini_};
+  }
+
+  std::unique_ptr<TestDatabase> fb_;
+  std::unique_ptr<StandinDatabase> ora_;
+  std::string dir_;
+  std::string ini_;
+};
+
+TEST_P(ConcurrentRunsTest, ASecondActionOfTheCompanyStopsWithAMessageAndWritesNothing) {
+  struct Case {
+    const char* name;
+    const char* action;
+  };
+  const Case cases[] = {{"a second import", "importar"}, {"a status update", "situacao"}};
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.name);
+    // PCPFTOF as one import alone leaves it.
+    ASSERT_EQ(RunProgram(ZEMBRA_CLI, Args("importar"), dir_).Exit, 0);
+    const Rows alone = Select(kPcpftofSql);
+    ASSERT_FALSE(alone.empty());
+
+    auto user = std::make_unique<AppComponents>(ini_);
+    user->C.QryAux->Close();
+    user->C.QryAux->SQL().Clear();
+    user->C.QryAux->SQL().Add("UPDATE PCPFTOF01 SET SITUACAO = SITUACAO");
+    user->C.QryAux->ExecSQL();
+
+    Started first = StartProgram(ZEMBRA_CLI, Args("importar"), dir_, "first");
+    const bool held = WaitUntil([&] { return DeleteWaits(); }, 30s);
+    Outcome second;
+    if (held) second = RunProgram(ZEMBRA_CLI, Args(c.action), dir_);
+    user->C.ZRTransaction1->RollbackRetaining();
+    user.reset();
+    const Outcome firstEnd = WaitProgram(first, 120s);
+    ASSERT_TRUE(held) << "the first run never reached its DELETE:\n" << firstEnd.Out << firstEnd.Err;
+
+    EXPECT_EQ(second.Exit, 1);
+    const std::string said = second.Out + second.Err;
+    EXPECT_TRUE(Contains(said, kMsgOutraAcao)) << said;
+    EXPECT_TRUE(Contains(said, "(tudo desfeito)")) << said;
+    EXPECT_EQ(firstEnd.Exit, 0) << firstEnd.Out << firstEnd.Err;
+    EXPECT_TRUE(Contains(firstEnd.Out + firstEnd.Err, kMsgConcluida));
+    EXPECT_EQ(Select(kPcpftofSql), alone);
+  }
+}
+
+TEST_P(ConcurrentRunsTest, AnotherCompanyIsNotHeldUp) {
+  auto user = std::make_unique<AppComponents>(ini_);
+  user->C.QryAux->Close();
+  user->C.QryAux->SQL().Clear();
+  user->C.QryAux->SQL().Add("UPDATE ARQLOCAL SET ARQUIVO = ARQUIVO WHERE ARQUIVO LIKE '%01'");
+  user->C.QryAux->ExecSQL();
+  const Outcome other = RunProgram(ZEMBRA_CLI,
+                                   {"importar", "--empresa", "02", "--desde", "01/01/2000", "--ini", ini_}, dir_);
+  user->C.ZRTransaction1->RollbackRetaining();
+  EXPECT_EQ(other.Exit, 0) << other.Out << other.Err;
+}
+
+INSTANTIATE_TEST_SUITE_P(OnEachServer, ConcurrentRunsTest, ::testing::Values(Server::Firebird, Server::Standin),
+                         ServerName);
+
+}  // namespace
+}  // namespace zr::app::testing
