@@ -46,6 +46,29 @@ TEST(TrataVazioOracle, RewritesComparisonsWithTheEmptyString) {
   }, &TrataVazioOracle);
 }
 
+TEST(TrataVazioOracle, LeavesValuesThatBeginWithAQuote) {
+  ExpectEach({
+      {"= '''X' is a value beginning with a quote, not an empty string",
+       "AND INSUMO = '''BOTAO'", "AND INSUMO = '''BOTAO'"},
+      {"unspaced, too", "AND INSUMO='''BOTAO'", "AND INSUMO='''BOTAO'"},
+      {"<> before such a value stays", "WHERE A <> '''X' AND B<>'''Y'", "WHERE A <> '''X' AND B<>'''Y'"},
+      {">= and <= before such a value stay", "WHERE A >= '''X' AND B <='''Y'", "WHERE A >= '''X' AND B <='''Y'"},
+      {"the comparisons after such a value are still rewritten",
+       "WHERE INSUMO = '''BOTAO' AND COR = '' AND X<>''",
+       "WHERE INSUMO = '''BOTAO' AND COR  IS NULL  AND X IS NOT NULL "},
+      {"and so is the one before it", "WHERE COR = '' AND INSUMO = '''BOTAO'",
+       "WHERE COR  IS NULL  AND INSUMO = '''BOTAO'"},
+      {"a value that is one quote ('''') stays", "WHERE A = ''''", "WHERE A = ''''"},
+      {"the status update of a material whose code begins with a quote",
+       "UPDATE PCPFTOF12 SET SITUACAO = 'B' WHERE SITUACAO = 'A' AND INSUMO = '''BOTAO' AND COR = ''",
+       "UPDATE PCPFTOF12 SET SITUACAO = 'B' WHERE SITUACAO = 'A' AND INSUMO = '''BOTAO' AND COR  IS NULL "},
+      {"in an UPDATE without WHERE, such a value stays and an empty string does not",
+       "UPDATE T SET A = '''X', B = ''", "UPDATE T SET A = '''X', B  IS NULL "},
+      {"a value that ends with a quote is no concern: its '' is not after =",
+       "WHERE A = 'X''' AND B = ''", "WHERE A = 'X''' AND B  IS NULL "},
+  }, &TrataVazioOracle);
+}
+
 TEST(ConverteSubstring, RewritesEveryCallToSubstr) {
   ExpectEach({
       {"the status query's condition",
