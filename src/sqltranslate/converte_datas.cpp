@@ -81,7 +81,7 @@ bool DateReplacement(std::string_view content, Dialect dialect, std::string_view
   return true;
 }
 
-// --- the statement with the bytes of the marks written by step 1 flagged (1, 2, 3) ---------
+// --- the statement with the bytes of the marks written by the literal loop flagged (1, 2, 3) -
 
 struct MarkedText {
   std::string s;
@@ -176,7 +176,7 @@ Dialect DialectOf(const std::optional<std::string>& driverName) {
   return Dialect::Other;
 }
 
-std::string DateLiteralsAsWorded(std::string s, Dialect dialect) {
+std::string DateLiteralsOneByOne(std::string s, Dialect dialect) {
   MarkedText t{std::move(s), {}};
   t.flags.assign(t.s.size(), 0);
   const std::string scan = t.s;
@@ -200,13 +200,13 @@ std::string DateLiteralsAsWorded(std::string s, Dialect dialect) {
   return out;
 }
 
-// One pass replaces every occurrence of every date content at once. It gives the worded result
+// One pass replaces every occurrence of every date content at once. It gives the one-by-one result
 // when the occurrences do not overlap and each is bordered by characters that no content holds:
 // then no occurrence can be made or unmade by another's replacement (a replacement itself holds
-// no content: the Oracle form carries "@/@" while step 1 runs, the PostgreSQL form no "/").
+// no content: the Oracle form carries "@/@" while the literal loop runs, the PostgreSQL form no "/").
 std::string DateLiterals(std::string s, Dialect dialect) {
   if (dialect != Dialect::Oracle && dialect != Dialect::PostgreSql) return s;
-  if (!IsRoundTripStable(s)) return DateLiteralsAsWorded(std::move(s), dialect);
+  if (!IsRoundTripStable(s)) return DateLiteralsOneByOne(std::move(s), dialect);
   Substitutions subs;
   bool inContent[256] = {};
   bool has10 = false, has19 = false;
@@ -241,7 +241,7 @@ std::string DateLiterals(std::string s, Dialect dialect) {
     }
     if (has19 && i + 19 <= n) {
       if (const auto it = subs.find(uv.substr(i, 19)); it != subs.end()) {
-        if (found != nullptr) return DateLiteralsAsWorded(std::move(s), dialect);
+        if (found != nullptr) return DateLiteralsOneByOne(std::move(s), dialect);
         found = &it->second;
         length = 19;
       }
@@ -250,7 +250,7 @@ std::string DateLiterals(std::string s, Dialect dialect) {
     const bool overlaps = i < copied;
     const bool touchesBefore = i > 0 && inContent[static_cast<unsigned char>(s[i - 1])];
     const bool touchesAfter = i + length < n && inContent[static_cast<unsigned char>(s[i + length])];
-    if (overlaps || touchesBefore || touchesAfter) return DateLiteralsAsWorded(std::move(s), dialect);
+    if (overlaps || touchesBefore || touchesAfter) return DateLiteralsOneByOne(std::move(s), dialect);
     out.append(s, copied, i - copied);
     out += *found;
     copied = i + length;
@@ -259,7 +259,7 @@ std::string DateLiterals(std::string s, Dialect dialect) {
   return out;
 }
 
-std::string RewriteCallsAsWorded(std::string s, const CallRewrite& rewrite) {
+std::string RewriteCallsOneByOne(std::string s, const CallRewrite& rewrite) {
   const std::string scan = s;
   std::size_t pos = 0;
   while (true) {
@@ -275,7 +275,7 @@ std::string RewriteCallsAsWorded(std::string s, const CallRewrite& rewrite) {
   return s;
 }
 
-// One pass replaces every call at once. It gives the worded result when no marker stands inside
+// One pass replaces every call at once. It gives the one-by-one result when no marker stands inside
 // another call's text (calls neither nest nor overlap), no new text holds the marker, and the
 // rewritten text holds no marker that was not in the statement: then every call text found later
 // matches exactly the calls of the statement that equal it.
@@ -291,7 +291,7 @@ std::string RewriteCalls(std::string s, const CallRewrite& rewrite) {
     const std::string key = text::UpperAscii(call);
     if (subs.find(key) == subs.end()) {
       std::string replacement = NewCallText(call, rewrite);
-      if (text::ContainsCI(replacement, rewrite.marker)) return RewriteCallsAsWorded(std::move(s), rewrite);
+      if (text::ContainsCI(replacement, rewrite.marker)) return RewriteCallsOneByOne(std::move(s), rewrite);
       subs.emplace(key, std::move(replacement));
     }
     pos = close + 1;
@@ -305,7 +305,7 @@ std::string RewriteCalls(std::string s, const CallRewrite& rewrite) {
   std::size_t callEnd = 0;  // end of the last call text cut
   std::size_t untouched = 0;
   for (std::size_t at = u.find(rewrite.marker); at != text::npos; at = u.find(rewrite.marker, at + 1)) {
-    if (at < callEnd) return RewriteCallsAsWorded(std::move(s), rewrite);
+    if (at < callEnd) return RewriteCallsOneByOne(std::move(s), rewrite);
     const std::size_t close = u.find(')', at);
     if (close == text::npos) {
       ++untouched;
@@ -322,12 +322,12 @@ std::string RewriteCalls(std::string s, const CallRewrite& rewrite) {
     copied = close + 1;
   }
   out.append(s, copied, std::string::npos);
-  if (CountCI(out, rewrite.marker) != untouched) return RewriteCallsAsWorded(std::move(s), rewrite);
+  if (CountCI(out, rewrite.marker) != untouched) return RewriteCallsOneByOne(std::move(s), rewrite);
   return out;
 }
 
 std::string ConverteDatasTexto(std::string s, Dialect dialect) {
-  // Every step stores the statement (step 5 always does), so the result is the lines' round
+  // Every step stores the statement (the BLOB marker's always does), so the result is the lines' round
   // trip of the text; the renamings keep a settled text settled.
   if (dialect != Dialect::Firebird) {
     s = DateLiterals(std::move(s), dialect);

@@ -94,7 +94,7 @@ std::string Nvl(std::string_view s) {
 
 // Each round replaces the first occurrence, letters compared without regard to case, of the call
 // at the first upper-case "POSITION(" not passed over; a call that cannot be cut is passed over.
-std::string PositionToInstrAsWorded(std::string s) {
+std::string PositionToInstrOneByOne(std::string s) {
   std::size_t from = 0;
   while (true) {
     const std::size_t at = s.find(kPosition, from);
@@ -120,7 +120,7 @@ std::string PositionToInstrAsWorded(std::string s) {
 // "POSITION(" of its arguments may now stand.
 std::string PositionToInstr(std::string s) {
   for (std::size_t at = text::FindCI(s, kPosition); at != text::npos; at = text::FindCI(s, kPosition, at + 1)) {
-    if (s.compare(at, kPosition.size(), kPosition) != 0) return PositionToInstrAsWorded(std::move(s));
+    if (s.compare(at, kPosition.size(), kPosition) != 0) return PositionToInstrOneByOne(std::move(s));
   }
   std::string out;
   std::size_t flushed = 0;

@@ -38,9 +38,9 @@ void AttachDictionary(TextQuery& query) {
   });
 }
 
-// --- the rules as worded, kept apart from the library's formulation ---------------------------
+// --- each rewrite done one occurrence at a time, apart from the library's formulation ---------
 
-std::string SubstringAsWorded(std::string r) {
+std::string SubstringOneByOne(std::string r) {
   std::size_t passedOver = 0;  // calls that cannot be cut stay; the search skips them
   while (true) {
     std::size_t p = text::npos;
@@ -83,7 +83,7 @@ std::size_t FindComparison(const std::string& s, std::string_view pattern) {
   return text::npos;
 }
 
-std::string TrataVazioAsWorded(std::string s) {
+std::string TrataVazioOneByOne(std::string s) {
   for (std::string_view pattern : {std::string_view("<> ''"), std::string_view("<>''")}) {
     for (std::size_t c = FindComparison(s, pattern); c != text::npos; c = FindComparison(s, pattern)) {
       s.replace(c, pattern.size(), " IS NOT NULL ");
@@ -116,7 +116,7 @@ std::string TrataVazioAsWorded(std::string s) {
   return head + work;
 }
 
-std::string CastAsWorded(const std::string& input) {
+std::string CastOneByOne(const std::string& input) {
   std::string r = input;
   std::size_t shift = 0;
   for (std::size_t p0 = text::FindCI(input, "AS"); p0 != text::npos; p0 = text::FindCI(input, "AS", p0 + 2)) {
@@ -140,8 +140,8 @@ std::string CastAsWorded(const std::string& input) {
   return r;
 }
 
-std::string Compare(const char* what, const std::string& got, const std::string& worded) {
-  return got == worded ? std::string() : std::string(what) + ": got [" + got + "] worded [" + worded + "]";
+std::string Compare(const char* what, const std::string& got, const std::string& oneByOne) {
+  return got == oneByOne ? std::string() : std::string(what) + ": got [" + got + "] one by one [" + oneByOne + "]";
 }
 
 }  // namespace
@@ -158,18 +158,18 @@ std::string CheckStatement(const std::string& text) {
   const auto check = [&failure](std::string result) {
     if (failure.empty()) failure = std::move(result);
   };
-  check(Compare("ConverteSubstring", ConverteSubstring(text), SubstringAsWorded(text)));
-  check(Compare("TrataVazioOracle", TrataVazioOracle(text), TrataVazioAsWorded(text)));
-  check(Compare("ConverteCast", ConverteCast(text), CastAsWorded(text)));
-  check(Compare("POSITION", udf::PositionToInstr(text), udf::PositionToInstrAsWorded(text)));
+  check(Compare("ConverteSubstring", ConverteSubstring(text), SubstringOneByOne(text)));
+  check(Compare("TrataVazioOracle", TrataVazioOracle(text), TrataVazioOneByOne(text)));
+  check(Compare("ConverteCast", ConverteCast(text), CastOneByOne(text)));
+  check(Compare("POSITION", udf::PositionToInstr(text), udf::PositionToInstrOneByOne(text)));
   const std::string stable = RoundTrip(text);
   for (datas::Dialect d : {datas::Dialect::Oracle, datas::Dialect::PostgreSql}) {
-    check(Compare("date literals", datas::DateLiterals(stable, d), datas::DateLiteralsAsWorded(stable, d)));
+    check(Compare("date literals", datas::DateLiterals(stable, d), datas::DateLiteralsOneByOne(stable, d)));
   }
   check(Compare("date literals, unsettled text", datas::DateLiterals(text, datas::Dialect::Oracle),
-                datas::DateLiteralsAsWorded(text, datas::Dialect::Oracle)));
+                datas::DateLiteralsOneByOne(text, datas::Dialect::Oracle)));
   for (const datas::CallRewrite* r : {&datas::kDateDifference, &datas::kWeekday, &datas::kBlobOracle, &datas::kBlobOther}) {
-    check(Compare(r->marker.data(), datas::RewriteCalls(stable, *r), datas::RewriteCallsAsWorded(stable, *r)));
+    check(Compare(r->marker.data(), datas::RewriteCalls(stable, *r), datas::RewriteCallsOneByOne(stable, *r)));
   }
   // Passes without a second formulation: they must end and keep their contract's shape.
   (void)ConverteToChar(text, "UDF_HOUR", 1 + text.size() / 2, "HH24");

@@ -1,7 +1,7 @@
 #pragma once
 // Random statements dense in what the passes rewrite, and the checks run on each: every pass
-// and the pipeline must end, and each one-pass formulation must give the text of the step as
-// worded (an independent, literal rendering of the rules).
+// and the pipeline must end, and each one-pass formulation must give the text of the same
+// rewrite done one occurrence at a time (an independent, plain rendering of it).
 
 #include <random>
 #include <string>

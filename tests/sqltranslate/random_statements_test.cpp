@@ -6,7 +6,7 @@
 namespace zr::sqlt::testing {
 namespace {
 
-TEST(RandomStatements, EveryPassEndsAndAgreesWithTheRulesAsWorded) {
+TEST(RandomStatements, EveryPassEndsAndAgreesWithItsOneByOneRendering) {
   std::mt19937 rng(20240531);
   std::uniform_int_distribution<std::size_t> length(0, 60);
   for (int i = 0; i < 4000; ++i) {

@@ -1,4 +1,4 @@
-// The pure text passes, each against its worked examples and the edge cases that matter.
+// The pure text passes, each against typical statements and the edge cases that matter.
 #include <gtest/gtest.h>
 
 #include "sqltranslate/passes.h"
@@ -121,7 +121,7 @@ TEST(ConverteToChar, RewritesTheCallAtThePosition) {
     std::size_t position;
     std::string expected;
   } cases[] = {
-      {"the worked example", "SELECT UDF_HOUR(A.HORA) AS H FROM T", 8,
+      {"a date-part call in a select list", "SELECT UDF_HOUR(A.HORA) AS H FROM T", 8,
        "SELECT (TO_CHAR((A.HORA),'HH24')) AS H FROM T"},
       {"nested parentheses stay whole", "UDF_HOUR(NVL(A.H, B.H))", 1, "(TO_CHAR((NVL(A.H, B.H)),'HH24'))"},
       {"only the call at the position changes", "UDF_HOUR(A) + UDF_HOUR(B)", 1,
