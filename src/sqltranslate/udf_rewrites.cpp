@@ -28,13 +28,15 @@ bool PositionCall(std::string_view s, std::size_t at, std::string_view& a, std::
   const std::size_t p = at + kPosition.size();
   const std::size_t e = s.find(')', p);
   if (e == text::npos) return false;
-  const std::size_t comma = s.find(',', p);
-  if (comma != text::npos && comma < e) {
+  // Both searches stop at the call's end: what lies beyond it never decides anything.
+  const std::string_view call = s.substr(0, e);
+  const std::size_t comma = call.find(',', p);
+  if (comma != text::npos) {
     a = s.substr(p, comma - p);
     b = s.substr(comma + 1, e - comma - 1);
   } else {
-    const std::size_t in = text::FindCI(s, " IN ", p);
-    if (in == text::npos || in + 4 > e) return false;
+    const std::size_t in = text::FindCI(call, " IN ", p);
+    if (in == text::npos) return false;
     a = s.substr(p, in - p);
     b = s.substr(in + 4, e - in - 4);
   }
