@@ -136,6 +136,8 @@ void StoreMarked(MarkedText& t) {
   t = std::move(out);
 }
 
+}  // namespace
+
 std::string NewCallText(std::string_view call, const CallRewrite& rewrite) {
   std::string arg(call);
   text::ReplaceAll(arg, rewrite.marker, "");
@@ -159,6 +161,8 @@ std::string NewCallText(std::string_view call, const CallRewrite& rewrite) {
   out += rewrite.suffix;
   return out;
 }
+
+namespace {
 
 std::size_t CountCI(std::string_view s, std::string_view needle) {
   std::size_t n = 0;
@@ -291,7 +295,7 @@ std::string RewriteCalls(std::string s, const CallRewrite& rewrite) {
     const std::string key = text::UpperAscii(call);
     if (subs.find(key) == subs.end()) {
       std::string replacement = NewCallText(call, rewrite);
-      if (text::ContainsCI(replacement, rewrite.marker)) return RewriteCallsOneByOne(std::move(s), rewrite);
+      if (text::ContainsCI(replacement, rewrite.marker)) return RewriteCallsByPieces(std::move(s), rewrite);
       subs.emplace(key, std::move(replacement));
     }
     pos = close + 1;
@@ -305,7 +309,7 @@ std::string RewriteCalls(std::string s, const CallRewrite& rewrite) {
   std::size_t callEnd = 0;  // end of the last call text cut
   std::size_t untouched = 0;
   for (std::size_t at = u.find(rewrite.marker); at != text::npos; at = u.find(rewrite.marker, at + 1)) {
-    if (at < callEnd) return RewriteCallsOneByOne(std::move(s), rewrite);
+    if (at < callEnd) return RewriteCallsByPieces(std::move(s), rewrite);
     const std::size_t close = u.find(')', at);
     if (close == text::npos) {
       ++untouched;
@@ -322,7 +326,7 @@ std::string RewriteCalls(std::string s, const CallRewrite& rewrite) {
     copied = close + 1;
   }
   out.append(s, copied, std::string::npos);
-  if (CountCI(out, rewrite.marker) != untouched) return RewriteCallsOneByOne(std::move(s), rewrite);
+  if (CountCI(out, rewrite.marker) != untouched) return RewriteCallsByPieces(std::move(s), rewrite);
   return out;
 }
 

@@ -39,5 +39,13 @@ inline constexpr CallRewrite kBlobOther{"ZR_BLOB", false, false, "", ""};
 
 std::string RewriteCalls(std::string text, const CallRewrite& rewrite);
 std::string RewriteCallsOneByOne(std::string text, const CallRewrite& rewrite);
+// The one-by-one form on the statement cut into pieces at its ")" characters, with the pieces'
+// tails indexed by hash: time that grows with the text, where the plain form reads the whole
+// statement once per call.
+std::string RewriteCallsByPieces(std::string text, const CallRewrite& rewrite);
+
+// The new text of one call: its argument text (the call without the marker and parentheses)
+// between the rewrite's prefix and suffix.
+std::string NewCallText(std::string_view call, const CallRewrite& rewrite);
 
 }  // namespace zr::sqlt::datas

@@ -153,6 +153,37 @@ std::string RandomStatement(std::mt19937& rng, std::size_t fragments) {
   return s;
 }
 
+const char* MalformedName(Malformed shape) {
+  switch (shape) {
+    case Malformed::UnclosedSubstring: return "UnclosedSubstring";
+    case Malformed::PositionIn: return "PositionIn";
+    case Malformed::NestedBlob: return "NestedBlob";
+    case Malformed::UnclosedBlob: return "UnclosedBlob";
+    case Malformed::RandomMix: return "RandomMix";
+  }
+  return "";
+}
+
+std::string MalformedStatement(Malformed shape, std::size_t bytes, unsigned seed) {
+  std::string s;
+  s.reserve(bytes + 64);
+  std::mt19937 rng(seed);
+  for (std::size_t i = 0; s.size() < bytes; ++i) {
+    switch (shape) {
+      case Malformed::UnclosedSubstring: s += "SUBSTRING(X FROM 1 FOR 2 "; break;
+      case Malformed::PositionIn: s += "POSITION('a' IN X) "; break;
+      case Malformed::NestedBlob:
+        s += "dbms_lob.substr(dbms_lob.substr(X";
+        s += std::to_string(i % 1000);
+        s += ") ";
+        break;
+      case Malformed::UnclosedBlob: s += "dbms_lob.substr("; break;
+      case Malformed::RandomMix: s += RandomStatement(rng, 64); break;
+    }
+  }
+  return s;
+}
+
 std::string CheckStatement(const std::string& text) {
   std::string failure;
   const auto check = [&failure](std::string result) {
@@ -169,7 +200,9 @@ std::string CheckStatement(const std::string& text) {
   check(Compare("date literals, unsettled text", datas::DateLiterals(text, datas::Dialect::Oracle),
                 datas::DateLiteralsOneByOne(text, datas::Dialect::Oracle)));
   for (const datas::CallRewrite* r : {&datas::kDateDifference, &datas::kWeekday, &datas::kBlobOracle, &datas::kBlobOther}) {
-    check(Compare(r->marker.data(), datas::RewriteCalls(stable, *r), datas::RewriteCallsOneByOne(stable, *r)));
+    const std::string oneByOne = datas::RewriteCallsOneByOne(stable, *r);
+    check(Compare(r->marker.data(), datas::RewriteCalls(stable, *r), oneByOne));
+    check(Compare(r->marker.data(), datas::RewriteCallsByPieces(stable, *r), oneByOne));
   }
   // Passes without a second formulation: they must end and keep their contract's shape.
   (void)ConverteToChar(text, "UDF_HOUR", 1 + text.size() / 2, "HH24");

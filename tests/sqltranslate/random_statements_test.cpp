@@ -24,5 +24,25 @@ TEST(RandomStatements, LongStatementsToo) {
   }
 }
 
+// The shapes that once took quadratic time, small, alone, closed by a run of ")" and run into
+// each other, must give what the one-by-one renderings give.
+TEST(RandomStatements, MalformedShapesAgreeToo) {
+  for (Malformed shape : kMalformedShapes) {
+    for (std::size_t bytes : {1u, 40u, 200u, 900u}) {
+      for (unsigned seed = 1; seed <= 3; ++seed) {
+        const std::string alone = MalformedStatement(shape, bytes, seed);
+        const std::string closed = alone + std::string(seed * 3, ')') + " FROM T";
+        std::string mixedText = alone;
+        for (Malformed other : kMalformedShapes) mixedText += MalformedStatement(other, bytes / 4, seed) + ") ";
+        const std::string& mixed = mixedText;
+        for (const std::string* statement : {&alone, &closed, &mixed}) {
+          ASSERT_EQ(CheckStatement(*statement), "")
+              << MalformedName(shape) << ", " << bytes << " bytes, seed " << seed << ": [" << *statement << "]";
+        }
+      }
+    }
+  }
+}
+
 }  // namespace
 }  // namespace zr::sqlt::testing
