@@ -1,9 +1,11 @@
 // '01/31/2018'  ->  '31/01/2018' (Ora) | '2018-1-31' (PG);  UDF_DAYSPAN(a, b)  ->  CAST(a- b AS INTEGER);
 // UDF_WEEKDAY(d)  ->  CAST(TO_CHAR(d, 'D') AS INTEGER)-1;  ZR_BLOB(x)  ->  dbms_lob.substr(x)  | x
+#include <algorithm>
 #include <cstdint>
 #include <functional>
 #include <initializer_list>
 #include <unordered_map>
+#include <unordered_set>
 #include <vector>
 
 #include "converte_datas_steps.h"
@@ -204,6 +206,94 @@ std::string DateLiteralsOneByOne(std::string s, Dialect dialect) {
   return out;
 }
 
+namespace {
+
+// Whether `w` (10 or 19 characters) can be a date content: number pieces of digits and blanks
+// at fixed places, the "/" (two) and ":" (one at least) among the characters between them.
+bool MayBeDateContent(std::string_view w) {
+  const auto pieceChar = [](char c) { return text::IsDigit(c) || c == ' '; };
+  if (w.size() == 10) {
+    for (std::size_t i : {0, 1, 3, 4, 6, 7, 8, 9}) {
+      if (!pieceChar(w[i])) return false;
+    }
+    return w[2] == '/' && w[5] == '/';
+  }
+  int slashes = 0, colons = 0;
+  for (std::size_t i = 0; i < w.size(); ++i) {
+    if (i == 2 || i == 5 || i == 10 || i == 13 || i == 16) {
+      slashes += w[i] == '/';
+      colons += w[i] == ':';
+    } else if (!pieceChar(w[i])) {
+      return false;
+    }
+  }
+  return slashes == 2 && colons >= 1;
+}
+
+}  // namespace
+
+// A date content holds no quote and no replacement writes one, so every occurrence lies inside
+// one run of text between quotes and every replacement stays inside it: the runs are rewritten
+// apart, and only the runs that hold a date-like text equal to the content are read again.
+// On a settled text no content holds a line break (it would stand next to a number piece),
+// so the statement stays settled and storing it changes nothing.
+std::string DateLiteralsByPieces(std::string s, Dialect dialect) {
+  if (dialect != Dialect::Oracle && dialect != Dialect::PostgreSql) return s;
+  if (!IsRoundTripStable(s)) return DateLiteralsOneByOne(std::move(s), dialect);
+  std::vector<MarkedText> runs;
+  for (std::size_t start = 0;;) {
+    const std::size_t quote = s.find('\'', start);
+    const std::size_t end = quote == text::npos ? s.size() : quote;
+    runs.push_back(MarkedText{s.substr(start, end - start), std::vector<std::uint8_t>(end - start, 0)});
+    if (quote == text::npos) break;
+    start = quote + 1;
+  }
+  std::unordered_map<std::string, std::unordered_set<std::size_t>> runsWith;  // date-like text -> runs
+  std::vector<std::vector<std::string>> keysOf(runs.size());
+  const auto index = [&](std::size_t r) {
+    for (const std::string& key : keysOf[r]) runsWith[key].erase(r);
+    keysOf[r].clear();
+    const std::string& t = runs[r].s;
+    for (std::size_t i = 0; i < t.size(); ++i) {
+      for (std::size_t length : {10, 19}) {
+        if (i + length > t.size() || !MayBeDateContent(std::string_view(t).substr(i, length))) continue;
+        std::string key = text::UpperAscii(std::string_view(t).substr(i, length));
+        if (runsWith[key].insert(r).second) keysOf[r].push_back(std::move(key));
+      }
+    }
+  };
+  for (std::size_t r = 0; r < runs.size(); ++r) index(r);
+
+  const std::size_t markAt = dialect == Dialect::Oracle ? 2 : text::npos;
+  ForEachLiteralContent(s, [&](std::string_view content) {
+    std::string replacement;
+    if (!DateReplacement(content, dialect, kMark, replacement)) return;
+    const auto found = runsWith.find(text::UpperAscii(content));
+    if (found == runsWith.end()) return;
+    const std::vector<std::size_t> targets(found->second.begin(), found->second.end());
+    for (std::size_t r : targets) {
+      ReplaceAllMarked(runs[r], content, replacement, markAt);
+      index(r);
+    }
+  });
+
+  std::string out;
+  out.reserve(s.size() + s.size() / 8);
+  for (std::size_t r = 0; r < runs.size(); ++r) {
+    if (r > 0) out += '\'';
+    const MarkedText& t = runs[r];
+    for (std::size_t i = 0; i < t.s.size(); ++i) {
+      if (t.flags[i] == 1 && i + 2 < t.s.size() && t.flags[i + 1] == 2 && t.flags[i + 2] == 3) {
+        out += '/';
+        i += 2;
+      } else {
+        out += t.s[i];
+      }
+    }
+  }
+  return out;
+}
+
 // One pass replaces every occurrence of every date content at once. It gives the one-by-one result
 // when the occurrences do not overlap and each is bordered by characters that no content holds:
 // then no occurrence can be made or unmade by another's replacement (a replacement itself holds
@@ -245,7 +335,7 @@ std::string DateLiterals(std::string s, Dialect dialect) {
     }
     if (has19 && i + 19 <= n) {
       if (const auto it = subs.find(uv.substr(i, 19)); it != subs.end()) {
-        if (found != nullptr) return DateLiteralsOneByOne(std::move(s), dialect);
+        if (found != nullptr) return DateLiteralsByPieces(std::move(s), dialect);
         found = &it->second;
         length = 19;
       }
@@ -254,7 +344,7 @@ std::string DateLiterals(std::string s, Dialect dialect) {
     const bool overlaps = i < copied;
     const bool touchesBefore = i > 0 && inContent[static_cast<unsigned char>(s[i - 1])];
     const bool touchesAfter = i + length < n && inContent[static_cast<unsigned char>(s[i + length])];
-    if (overlaps || touchesBefore || touchesAfter) return DateLiteralsOneByOne(std::move(s), dialect);
+    if (overlaps || touchesBefore || touchesAfter) return DateLiteralsByPieces(std::move(s), dialect);
     out.append(s, copied, i - copied);
     out += *found;
     copied = i + length;

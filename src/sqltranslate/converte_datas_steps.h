@@ -22,6 +22,9 @@ std::string ConverteDatasTexto(std::string text, Dialect dialect);
 // Month-first date literals, rewritten for Oracle or PostgreSQL.
 std::string DateLiterals(std::string text, Dialect dialect);
 std::string DateLiteralsOneByOne(std::string text, Dialect dialect);
+// The one-by-one form on the runs of text between quotes, each read again only when it holds
+// a text equal to the content being replaced.
+std::string DateLiteralsByPieces(std::string text, Dialect dialect);
 
 // The calls of a marker function (the date difference, the weekday, the BLOB marker), each cut
 // from the marker up to its first ")".

@@ -195,7 +195,9 @@ std::string CheckStatement(const std::string& text) {
   check(Compare("POSITION", udf::PositionToInstr(text), udf::PositionToInstrOneByOne(text)));
   const std::string stable = RoundTrip(text);
   for (datas::Dialect d : {datas::Dialect::Oracle, datas::Dialect::PostgreSql}) {
-    check(Compare("date literals", datas::DateLiterals(stable, d), datas::DateLiteralsOneByOne(stable, d)));
+    const std::string oneByOne = datas::DateLiteralsOneByOne(stable, d);
+    check(Compare("date literals", datas::DateLiterals(stable, d), oneByOne));
+    check(Compare("date literals by pieces", datas::DateLiteralsByPieces(stable, d), oneByOne));
   }
   check(Compare("date literals, unsettled text", datas::DateLiterals(text, datas::Dialect::Oracle),
                 datas::DateLiteralsOneByOne(text, datas::Dialect::Oracle)));
