@@ -192,7 +192,9 @@ std::string CheckStatement(const std::string& text) {
   check(Compare("ConverteSubstring", ConverteSubstring(text), SubstringOneByOne(text)));
   check(Compare("TrataVazioOracle", TrataVazioOracle(text), TrataVazioOneByOne(text)));
   check(Compare("ConverteCast", ConverteCast(text), CastOneByOne(text)));
-  check(Compare("POSITION", udf::PositionToInstr(text), udf::PositionToInstrOneByOne(text)));
+  const std::string positionOneByOne = udf::PositionToInstrOneByOne(text);
+  check(Compare("POSITION", udf::PositionToInstr(text), positionOneByOne));
+  check(Compare("POSITION by pieces", udf::PositionToInstrByPieces(text), positionOneByOne));
   const std::string stable = RoundTrip(text);
   for (datas::Dialect d : {datas::Dialect::Oracle, datas::Dialect::PostgreSql}) {
     const std::string oneByOne = datas::DateLiteralsOneByOne(stable, d);
