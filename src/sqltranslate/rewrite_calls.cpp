@@ -120,13 +120,16 @@ class Pieces {
       slot->second.erase({id, it->first});
       if (slot->second.empty()) index_.erase(slot);
       const std::uint64_t head = (it->second.hash - oldTail.hash) * hashing_.InversePow(oldTail.length);
-      it->second = Key{head * hashing_.Pow(newTail.length) + newTail.hash, it->second.length - oldTail.length + newTail.length};
+      it->second = Key{head * hashing_.Pow(newTail.length) + newTail.hash,
+                       it->second.length - oldTail.length + newTail.length};
       index_[it->second].insert({id, it->first});
     }
   }
 
   void ReplaceTail(int id, std::size_t at, std::string_view replacement) {
-    const Key oldTail = pieces_[id].markers.at(at);
+    const std::string_view tail = std::string_view(pieces_[id].text).substr(at);
+    const auto marker = pieces_[id].markers.find(at);
+    const Key oldTail = marker != pieces_[id].markers.end() ? marker->second : Key{hashing_.Of(tail), tail.size()};
     // A marker may start up to its length - 1 characters before the change and run into it.
     const std::size_t rescan = at >= marker_.size() - 1 ? at - (marker_.size() - 1) : 0;
     Unindex(id, rescan);

@@ -57,7 +57,9 @@ struct Key {
   bool operator==(const Key& o) const { return hash == o.hash && length == o.length; }
 };
 struct KeyHash {
-  std::size_t operator()(const Key& k) const { return static_cast<std::size_t>(k.hash ^ (k.length * 0x9e3779b97f4a7c15ULL)); }
+  std::size_t operator()(const Key& k) const {
+    return static_cast<std::size_t>(k.hash ^ (k.length * 0x9e3779b97f4a7c15ULL));
+  }
 };
 
 }  // namespace zr::sqlt::text

@@ -188,7 +188,8 @@ class PositionPieces {
   void Index(std::size_t id) {
     Piece& p = pieces_[id];
     std::vector<std::size_t> found;
-    for (std::size_t at = text::FindCI(p.text, kPosition); at != text::npos; at = text::FindCI(p.text, kPosition, at + 1)) {
+    for (std::size_t at = text::FindCI(p.text, kPosition); at != text::npos;
+         at = text::FindCI(p.text, kPosition, at + 1)) {
       found.push_back(at);
     }
     std::uint64_t h = 0;

@@ -203,7 +203,8 @@ std::string CheckStatement(const std::string& text) {
   }
   check(Compare("date literals, unsettled text", datas::DateLiterals(text, datas::Dialect::Oracle),
                 datas::DateLiteralsOneByOne(text, datas::Dialect::Oracle)));
-  for (const datas::CallRewrite* r : {&datas::kDateDifference, &datas::kWeekday, &datas::kBlobOracle, &datas::kBlobOther}) {
+  for (const datas::CallRewrite* r :
+       {&datas::kDateDifference, &datas::kWeekday, &datas::kBlobOracle, &datas::kBlobOther}) {
     const std::string oneByOne = datas::RewriteCallsOneByOne(stable, *r);
     check(Compare(r->marker.data(), datas::RewriteCalls(stable, *r), oneByOne));
     check(Compare(r->marker.data(), datas::RewriteCallsByPieces(stable, *r), oneByOne));
