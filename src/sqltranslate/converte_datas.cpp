@@ -1,6 +1,5 @@
 // '01/31/2018'  ->  '31/01/2018' (Ora) | '2018-1-31' (PG);  UDF_DAYSPAN(a, b)  ->  CAST(a- b AS INTEGER);
 // UDF_WEEKDAY(d)  ->  CAST(TO_CHAR(d, 'D') AS INTEGER)-1;  ZR_BLOB(x)  ->  dbms_lob.substr(x)  | x
-#include <algorithm>
 #include <cstdint>
 #include <functional>
 #include <initializer_list>

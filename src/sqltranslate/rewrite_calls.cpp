@@ -1,6 +1,5 @@
 // MARKER(args)  ->  the marker's new text, every call in turn over the whole statement, in time
 // that grows with the statement and not with its square
-#include <algorithm>
 #include <cstdint>
 #include <map>
 #include <set>
