@@ -156,6 +156,7 @@ std::string RandomStatement(std::mt19937& rng, std::size_t fragments) {
 const char* MalformedName(Malformed shape) {
   switch (shape) {
     case Malformed::UnclosedSubstring: return "UnclosedSubstring";
+    case Malformed::NestedSubstring: return "NestedSubstring";
     case Malformed::PositionIn: return "PositionIn";
     case Malformed::NestedBlob: return "NestedBlob";
     case Malformed::UnclosedBlob: return "UnclosedBlob";
@@ -167,10 +168,19 @@ const char* MalformedName(Malformed shape) {
 std::string MalformedStatement(Malformed shape, std::size_t bytes, unsigned seed) {
   std::string s;
   s.reserve(bytes + 64);
+  if (shape == Malformed::NestedSubstring) {
+    constexpr std::string_view kOpen = "SUBSTRING(X FROM 1 FOR ";
+    const std::size_t depth = bytes / (kOpen.size() + 1) + 1;
+    for (std::size_t i = 0; i < depth; ++i) s += kOpen;
+    s += '2';
+    s.append(depth, ')');
+    return s;
+  }
   std::mt19937 rng(seed);
   for (std::size_t i = 0; s.size() < bytes; ++i) {
     switch (shape) {
       case Malformed::UnclosedSubstring: s += "SUBSTRING(X FROM 1 FOR 2 "; break;
+      case Malformed::NestedSubstring: break;  // built above
       case Malformed::PositionIn: s += "POSITION('a' IN X) "; break;
       case Malformed::NestedBlob:
         s += "dbms_lob.substr(dbms_lob.substr(X";

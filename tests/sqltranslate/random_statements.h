@@ -14,13 +14,15 @@ std::string RandomStatement(std::mt19937& rng, std::size_t fragments);
 // repeated (or random fragments) up to at least `bytes` bytes.
 enum class Malformed {
   UnclosedSubstring,  // SUBSTRING(X FROM 1 FOR 2 SUBSTRING(X FROM 1 FOR 2 ...
+  NestedSubstring,    // SUBSTRING(X FROM 1 FOR SUBSTRING(X FROM 1 FOR ... 2)...))
   PositionIn,         // POSITION('a' IN X) POSITION('a' IN X) ...
   NestedBlob,         // dbms_lob.substr(dbms_lob.substr(X1) dbms_lob.substr(dbms_lob.substr(X2) ...
   UnclosedBlob,       // dbms_lob.substr(dbms_lob.substr(dbms_lob.substr(...
   RandomMix,          // RandomStatement's fragments, seeded
 };
-inline constexpr Malformed kMalformedShapes[] = {Malformed::UnclosedSubstring, Malformed::PositionIn,
-                                                 Malformed::NestedBlob, Malformed::UnclosedBlob, Malformed::RandomMix};
+inline constexpr Malformed kMalformedShapes[] = {Malformed::UnclosedSubstring, Malformed::NestedSubstring,
+                                                 Malformed::PositionIn,        Malformed::NestedBlob,
+                                                 Malformed::UnclosedBlob,      Malformed::RandomMix};
 const char* MalformedName(Malformed shape);
 std::string MalformedStatement(Malformed shape, std::size_t bytes, unsigned seed = 1);
 
