@@ -1,10 +1,12 @@
-// ConverteSQL per application statement, and on synthetic statements of 1 KB to 1 MB dense with
-// what the passes rewrite (time per byte must not grow with the size).
+// ConverteSQL per application statement, on synthetic statements of 1 KB to 1 MB dense with
+// what the passes rewrite, and on malformed statements of 1 MB and 4 MB that once took quadratic
+// time (time per byte must not grow with the size: compare bytes_per_second across sizes).
 #include <benchmark/benchmark.h>
 
 #include <cstdio>
 
 #include "application_statements.h"
+#include "random_statements.h"
 #include "sqltranslate/pipeline.h"
 #include "sqltranslate/text_query.h"
 
@@ -55,6 +57,29 @@ std::vector<std::string> Synthetic(std::size_t size) {
   return lines;
 }
 
+// A dictionary answering every table with two columns, for the alias.* of random statements.
+void AttachDictionary(TextQuery& query) {
+  query.SetDictionary([](const std::vector<std::string>&, const std::string&) {
+    return std::vector<std::string>{"ID", "NOME"};
+  });
+}
+
+// One translation of a statement held as a single text, as zrsql hands it to the pipeline;
+// only the pipeline is timed, not filling the query's lines.
+void TranslateText(benchmark::State& state, const std::string& text, const char* driver) {
+  TextQuery query{std::string(driver)};
+  AttachDictionary(query);
+  for (auto _ : state) {
+    state.PauseTiming();
+    query.SetSqlText(text);
+    state.ResumeTiming();
+    TranslationCache cache;
+    ConverteSQL(query, cache);
+    benchmark::DoNotOptimize(query.SQL().Lines().data());
+  }
+  state.SetBytesProcessed(static_cast<std::int64_t>(state.iterations() * text.size()));
+}
+
 void RegisterAll() {
   for (const NamedStatement& s : ApplicationStatements()) {
     for (const char* driver : {"Ora", "FB"}) {
@@ -71,6 +96,20 @@ void RegisterAll() {
                                      Translate(st, lines, driver);
                                    })
           ->Unit(benchmark::kMicrosecond);
+    }
+  }
+  using testing::Malformed;
+  for (Malformed shape : testing::kMalformedShapes) {
+    for (std::size_t mb : {1, 4}) {
+      for (const char* driver : {"Ora", "FB"}) {
+        const std::string name =
+            std::string("Malformed/") + testing::MalformedName(shape) + "/" + std::to_string(mb) + "MB/" + driver;
+        benchmark::RegisterBenchmark(name.c_str(),
+                                     [text = testing::MalformedStatement(shape, mb << 20), driver](
+                                         benchmark::State& st) { TranslateText(st, text, driver); })
+            ->Unit(benchmark::kMillisecond)
+            ->MinTime(0.5);
+      }
     }
   }
 }

@@ -4,6 +4,7 @@
 #include <functional>
 #include <initializer_list>
 #include <unordered_map>
+#include <unordered_set>
 #include <vector>
 
 #include "converte_datas_steps.h"
@@ -81,7 +82,7 @@ bool DateReplacement(std::string_view content, Dialect dialect, std::string_view
   return true;
 }
 
-// --- the statement with the bytes of the marks written by step 1 flagged (1, 2, 3) ---------
+// --- the statement with the bytes of the marks written by the literal loop flagged (1, 2, 3) -
 
 struct MarkedText {
   std::string s;
@@ -136,6 +137,8 @@ void StoreMarked(MarkedText& t) {
   t = std::move(out);
 }
 
+}  // namespace
+
 std::string NewCallText(std::string_view call, const CallRewrite& rewrite) {
   std::string arg(call);
   text::ReplaceAll(arg, rewrite.marker, "");
@@ -160,6 +163,8 @@ std::string NewCallText(std::string_view call, const CallRewrite& rewrite) {
   return out;
 }
 
+namespace {
+
 std::size_t CountCI(std::string_view s, std::string_view needle) {
   std::size_t n = 0;
   for (std::size_t p = text::FindCI(s, needle); p != text::npos; p = text::FindCI(s, needle, p + needle.size())) ++n;
@@ -176,7 +181,7 @@ Dialect DialectOf(const std::optional<std::string>& driverName) {
   return Dialect::Other;
 }
 
-std::string DateLiteralsAsWorded(std::string s, Dialect dialect) {
+std::string DateLiteralsOneByOne(std::string s, Dialect dialect) {
   MarkedText t{std::move(s), {}};
   t.flags.assign(t.s.size(), 0);
   const std::string scan = t.s;
@@ -200,13 +205,101 @@ std::string DateLiteralsAsWorded(std::string s, Dialect dialect) {
   return out;
 }
 
-// One pass replaces every occurrence of every date content at once. It gives the worded result
+namespace {
+
+// Whether `w` (10 or 19 characters) can be a date content: number pieces of digits and blanks
+// at fixed places, the "/" (two) and ":" (one at least) among the characters between them.
+bool MayBeDateContent(std::string_view w) {
+  const auto pieceChar = [](char c) { return text::IsDigit(c) || c == ' '; };
+  if (w.size() == 10) {
+    for (std::size_t i : {0, 1, 3, 4, 6, 7, 8, 9}) {
+      if (!pieceChar(w[i])) return false;
+    }
+    return w[2] == '/' && w[5] == '/';
+  }
+  int slashes = 0, colons = 0;
+  for (std::size_t i = 0; i < w.size(); ++i) {
+    if (i == 2 || i == 5 || i == 10 || i == 13 || i == 16) {
+      slashes += w[i] == '/';
+      colons += w[i] == ':';
+    } else if (!pieceChar(w[i])) {
+      return false;
+    }
+  }
+  return slashes == 2 && colons >= 1;
+}
+
+}  // namespace
+
+// A date content holds no quote and no replacement writes one, so every occurrence lies inside
+// one run of text between quotes and every replacement stays inside it: the runs are rewritten
+// apart, and only the runs that hold a date-like text equal to the content are read again.
+// On a settled text no content holds a line break (it would stand next to a number piece),
+// so the statement stays settled and storing it changes nothing.
+std::string DateLiteralsByPieces(std::string s, Dialect dialect) {
+  if (dialect != Dialect::Oracle && dialect != Dialect::PostgreSql) return s;
+  if (!IsRoundTripStable(s)) return DateLiteralsOneByOne(std::move(s), dialect);
+  std::vector<MarkedText> runs;
+  for (std::size_t start = 0;;) {
+    const std::size_t quote = s.find('\'', start);
+    const std::size_t end = quote == text::npos ? s.size() : quote;
+    runs.push_back(MarkedText{s.substr(start, end - start), std::vector<std::uint8_t>(end - start, 0)});
+    if (quote == text::npos) break;
+    start = quote + 1;
+  }
+  std::unordered_map<std::string, std::unordered_set<std::size_t>> runsWith;  // date-like text -> runs
+  std::vector<std::vector<std::string>> keysOf(runs.size());
+  const auto index = [&](std::size_t r) {
+    for (const std::string& key : keysOf[r]) runsWith[key].erase(r);
+    keysOf[r].clear();
+    const std::string& t = runs[r].s;
+    for (std::size_t i = 0; i < t.size(); ++i) {
+      for (std::size_t length : {10, 19}) {
+        if (i + length > t.size() || !MayBeDateContent(std::string_view(t).substr(i, length))) continue;
+        std::string key = text::UpperAscii(std::string_view(t).substr(i, length));
+        if (runsWith[key].insert(r).second) keysOf[r].push_back(std::move(key));
+      }
+    }
+  };
+  for (std::size_t r = 0; r < runs.size(); ++r) index(r);
+
+  const std::size_t markAt = dialect == Dialect::Oracle ? 2 : text::npos;
+  ForEachLiteralContent(s, [&](std::string_view content) {
+    std::string replacement;
+    if (!DateReplacement(content, dialect, kMark, replacement)) return;
+    const auto found = runsWith.find(text::UpperAscii(content));
+    if (found == runsWith.end()) return;
+    const std::vector<std::size_t> targets(found->second.begin(), found->second.end());
+    for (std::size_t r : targets) {
+      ReplaceAllMarked(runs[r], content, replacement, markAt);
+      index(r);
+    }
+  });
+
+  std::string out;
+  out.reserve(s.size() + s.size() / 8);
+  for (std::size_t r = 0; r < runs.size(); ++r) {
+    if (r > 0) out += '\'';
+    const MarkedText& t = runs[r];
+    for (std::size_t i = 0; i < t.s.size(); ++i) {
+      if (t.flags[i] == 1 && i + 2 < t.s.size() && t.flags[i + 1] == 2 && t.flags[i + 2] == 3) {
+        out += '/';
+        i += 2;
+      } else {
+        out += t.s[i];
+      }
+    }
+  }
+  return out;
+}
+
+// One pass replaces every occurrence of every date content at once. It gives the one-by-one result
 // when the occurrences do not overlap and each is bordered by characters that no content holds:
 // then no occurrence can be made or unmade by another's replacement (a replacement itself holds
-// no content: the Oracle form carries "@/@" while step 1 runs, the PostgreSQL form no "/").
+// no content: the Oracle form carries "@/@" while the literal loop runs, the PostgreSQL form no "/").
 std::string DateLiterals(std::string s, Dialect dialect) {
   if (dialect != Dialect::Oracle && dialect != Dialect::PostgreSql) return s;
-  if (!IsRoundTripStable(s)) return DateLiteralsAsWorded(std::move(s), dialect);
+  if (!IsRoundTripStable(s)) return DateLiteralsOneByOne(std::move(s), dialect);
   Substitutions subs;
   bool inContent[256] = {};
   bool has10 = false, has19 = false;
@@ -241,7 +334,7 @@ std::string DateLiterals(std::string s, Dialect dialect) {
     }
     if (has19 && i + 19 <= n) {
       if (const auto it = subs.find(uv.substr(i, 19)); it != subs.end()) {
-        if (found != nullptr) return DateLiteralsAsWorded(std::move(s), dialect);
+        if (found != nullptr) return DateLiteralsByPieces(std::move(s), dialect);
         found = &it->second;
         length = 19;
       }
@@ -250,7 +343,7 @@ std::string DateLiterals(std::string s, Dialect dialect) {
     const bool overlaps = i < copied;
     const bool touchesBefore = i > 0 && inContent[static_cast<unsigned char>(s[i - 1])];
     const bool touchesAfter = i + length < n && inContent[static_cast<unsigned char>(s[i + length])];
-    if (overlaps || touchesBefore || touchesAfter) return DateLiteralsAsWorded(std::move(s), dialect);
+    if (overlaps || touchesBefore || touchesAfter) return DateLiteralsByPieces(std::move(s), dialect);
     out.append(s, copied, i - copied);
     out += *found;
     copied = i + length;
@@ -259,7 +352,7 @@ std::string DateLiterals(std::string s, Dialect dialect) {
   return out;
 }
 
-std::string RewriteCallsAsWorded(std::string s, const CallRewrite& rewrite) {
+std::string RewriteCallsOneByOne(std::string s, const CallRewrite& rewrite) {
   const std::string scan = s;
   std::size_t pos = 0;
   while (true) {
@@ -275,7 +368,7 @@ std::string RewriteCallsAsWorded(std::string s, const CallRewrite& rewrite) {
   return s;
 }
 
-// One pass replaces every call at once. It gives the worded result when no marker stands inside
+// One pass replaces every call at once. It gives the one-by-one result when no marker stands inside
 // another call's text (calls neither nest nor overlap), no new text holds the marker, and the
 // rewritten text holds no marker that was not in the statement: then every call text found later
 // matches exactly the calls of the statement that equal it.
@@ -291,7 +384,7 @@ std::string RewriteCalls(std::string s, const CallRewrite& rewrite) {
     const std::string key = text::UpperAscii(call);
     if (subs.find(key) == subs.end()) {
       std::string replacement = NewCallText(call, rewrite);
-      if (text::ContainsCI(replacement, rewrite.marker)) return RewriteCallsAsWorded(std::move(s), rewrite);
+      if (text::ContainsCI(replacement, rewrite.marker)) return RewriteCallsByPieces(std::move(s), rewrite);
       subs.emplace(key, std::move(replacement));
     }
     pos = close + 1;
@@ -305,7 +398,7 @@ std::string RewriteCalls(std::string s, const CallRewrite& rewrite) {
   std::size_t callEnd = 0;  // end of the last call text cut
   std::size_t untouched = 0;
   for (std::size_t at = u.find(rewrite.marker); at != text::npos; at = u.find(rewrite.marker, at + 1)) {
-    if (at < callEnd) return RewriteCallsAsWorded(std::move(s), rewrite);
+    if (at < callEnd) return RewriteCallsByPieces(std::move(s), rewrite);
     const std::size_t close = u.find(')', at);
     if (close == text::npos) {
       ++untouched;
@@ -322,12 +415,12 @@ std::string RewriteCalls(std::string s, const CallRewrite& rewrite) {
     copied = close + 1;
   }
   out.append(s, copied, std::string::npos);
-  if (CountCI(out, rewrite.marker) != untouched) return RewriteCallsAsWorded(std::move(s), rewrite);
+  if (CountCI(out, rewrite.marker) != untouched) return RewriteCallsByPieces(std::move(s), rewrite);
   return out;
 }
 
 std::string ConverteDatasTexto(std::string s, Dialect dialect) {
-  // Every step stores the statement (step 5 always does), so the result is the lines' round
+  // Every step stores the statement (the BLOB marker's always does), so the result is the lines' round
   // trip of the text; the renamings keep a settled text settled.
   if (dialect != Dialect::Firebird) {
     s = DateLiterals(std::move(s), dialect);

@@ -1,12 +1,15 @@
 // SELECT DISTINCT t.* FROM TABELA t  ->  SELECT DISTINCT t.ID, T.NOME  FROM TABELA t
 #include "sqltranslate/expande_colunas.h"
 
+#include <algorithm>
+
 #include "sqltranslate/passes.h"
 #include "text_ops.h"
 
 namespace zr::sqlt {
 
 void AliasMap::Add(std::string alias, TBaseAlias base) {
+  longest_ = std::max(longest_, alias.size());
   first_.emplace(text::UpperAscii(alias), entries_.size());
   entries_.emplace_back(std::move(alias), std::move(base));
 }
@@ -35,9 +38,13 @@ AliasMap MapeiaAliases(std::string_view input) {
   const std::string u = text::UpperAscii(text::Trim(joined));
   AliasMap map;
   std::size_t at = 0;
+  // Each keyword's next occurrence is searched again only once the reading has passed it, so a
+  // text with many of one and few of the other is not read to its end once per table.
+  std::size_t from = u.find(" FROM ");
+  std::size_t join = u.find(" JOIN ");
   while (true) {
-    const std::size_t from = u.find(" FROM ", at);
-    const std::size_t join = u.find(" JOIN ", at);
+    if (from != text::npos && from < at) from = u.find(" FROM ", at);
+    if (join != text::npos && join < at) join = u.find(" JOIN ", at);
     const std::size_t first = std::min(from, join);
     if (first == text::npos) break;
     at = first + 6;
@@ -123,9 +130,11 @@ std::string ExpandeColunas(std::string_view input, QueryAccess& query) {
     std::size_t p = input.find(".*");
     while (p != text::npos) {
       out.Append(input.substr(copied, p - copied));
-      const std::string alias = text::UpperAscii(out.LastWord());
+      // A word longer than every alias is none of them (and may be a long run without a blank).
+      const std::string_view word = out.LastWord();
+      const bool mayBeAlias = word.size() <= map.LongestAlias() && word.find(')') == std::string_view::npos;
       std::string columns;
-      if (alias.find(')') == std::string::npos && ColunasDoAlias(query, map, alias, columns)) {
+      if (mayBeAlias && ColunasDoAlias(query, map, text::UpperAscii(word), columns)) {
         out.Append(columns);
       } else {
         out.Append(".*");

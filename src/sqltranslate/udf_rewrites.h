@@ -1,5 +1,5 @@
 #pragma once
-// The pipeline's own rewrites of Oracle step 6 and step 8 (UDF_MINUTESBETWEEN, UDF_NVL, POSITION).
+// The pipeline's own Oracle rewrites of the UDF_ family (UDF_MINUTESBETWEEN, UDF_NVL) and of POSITION.
 
 #include <string>
 #include <string_view>
@@ -14,6 +14,9 @@ std::string Nvl(std::string_view text);
 
 // POSITION(a IN b) | POSITION(a, b)  ->  INSTR(b,a), every upper-case "POSITION(".
 std::string PositionToInstr(std::string text);
-std::string PositionToInstrAsWorded(std::string text);
+std::string PositionToInstrOneByOne(std::string text);
+// PositionToInstrOneByOne on the statement cut after each ")", the calls' texts indexed by hash:
+// time that grows with the text, where the plain form reads the whole statement once per call.
+std::string PositionToInstrByPieces(std::string text);
 
 }  // namespace zr::sqlt::udf

@@ -21,7 +21,7 @@ class ExpandeColunasTest : public ::testing::Test {
 
 TEST_F(ExpandeColunasTest, ExpandsAliasStarFromTheDictionary) {
   const std::vector<TextCase> cases = {
-      {"the worked example", "SELECT DISTINCT t.* FROM TABELA t WHERE t.ID > 0",
+      {"one alias.* of a table with a CLOB column", "SELECT DISTINCT t.* FROM TABELA t WHERE t.ID > 0",
        "SELECT DISTINCT t.ID, T.NOME, T.DATA  FROM TABELA t WHERE t.ID > 0"},
       {"two aliases, each from its own table; only BLOB and CLOB are left out",
        "SELECT DISTINCT A.*, b.* FROM TABELA A INNER JOIN OUTRA B ON (A.ID = B.COD)",

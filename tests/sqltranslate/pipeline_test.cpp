@@ -1,11 +1,10 @@
-// ConverteSQL as a whole: the replacement table, the Oracle-only steps, the one-entry cache and
+// ConverteSQL as a whole: the translation vocabulary, the Oracle-only steps, the one-entry cache and
 // the log, on queries made of SQL lines.
 #include <gtest/gtest.h>
 
 #include <stdexcept>
 
 #include "sqltranslate/pipeline.h"
-#include "sqltranslate/replacement_table.h"
 #include "test_support.h"
 
 namespace zr::sqlt {
@@ -43,39 +42,42 @@ struct PipelineCase {
 
 TEST_F(PipelineTest, TranslatesForTheDriver) {
   const std::vector<PipelineCase> cases = {
-      {"Firebird: B1 and A1, nothing else", "FB", "SELECT udf_len(NOME) FROM T ORDER BY 1 DESCENDING",
-       "SELECT char_length(NOME) FROM T ORDER BY 1 DESC"},
+      {"Firebird: udf_len to its built-in and DESCENDING shortened, nothing else", "FB",
+       "SELECT udf_len(NOME) FROM T ORDER BY 1 DESCENDING", "SELECT char_length(NOME) FROM T ORDER BY 1 DESC"},
       {"Oracle: udf_len through char_length to length, COALESCE to nvl", "Ora",
        "SELECT udf_len(NOME), COALESCE(X,0) FROM T", "SELECT length(NOME), nvl(X,0) FROM T"},
       {"DESCENDING inside an identifier is shortened too", "FB", "SELECT XDESCENDINGY FROM T",
        "SELECT XDESCY FROM T"},
-      {"B4 takes the parenthesis; UDF_DAYNAME is left to D7", "FB", "SELECT UDF_DAY(D), UDF_DAYNAME(D) FROM T",
-       "SELECT EXTRACT(DAY FROM D), UDF_DAYNAME(D) FROM T"},
-      {"B2..B8 on every server", "FB", "udf_trim(A) udf_replace(B) UDF_MONTH(C) UDF_YEAR(D) UDF_TRUNC(E) UDF_UPPER(F)",
+      {"UDF_DAY( takes the parenthesis; UDF_DAYNAME is left to the TO_CHAR rewrite", "FB",
+       "SELECT UDF_DAY(D), UDF_DAYNAME(D) FROM T", "SELECT EXTRACT(DAY FROM D), UDF_DAYNAME(D) FROM T"},
+      {"the other UDF_ functions with a Firebird built-in, on every server", "FB",
+       "udf_trim(A) udf_replace(B) UDF_MONTH(C) UDF_YEAR(D) UDF_TRUNC(E) UDF_UPPER(F)",
        "trim(A) replace(B) EXTRACT(MONTH FROM C) EXTRACT(YEAR FROM D) TRUNC(E) UPPER(F)"},
-      {"C1, C3, C5 on Oracle", "Ora", "current_date char_length(A) ASCII_CHAR(65)", "sysdate length(A) CHR(65)"},
-      {"C2 turns current_time into current_timestamp", "Ora", "WHERE T < current_time",
+      {"current_date, char_length and ASCII_CHAR under their Oracle names", "Ora",
+       "current_date char_length(A) ASCII_CHAR(65)", "sysdate length(A) CHR(65)"},
+      {"current_time becomes current_timestamp", "Ora", "WHERE T < current_time",
        "WHERE T < current_timestamp"},
-      {"C2 leaves current_timestamp alone", "Ora", "WHERE T < CURRENT_TIMESTAMP", "WHERE T < CURRENT_TIMESTAMP"},
+      {"current_timestamp is left alone", "Ora", "WHERE T < CURRENT_TIMESTAMP", "WHERE T < CURRENT_TIMESTAMP"},
       {"Oracle: the first UDF_HOUR is rewritten, the second stays", "Ora", "UDF_HOUR(A) + UDF_HOUR(B)",
        "(TO_CHAR((A),'HH24')) + UDF_HOUR(B)"},
       {"Oracle: two of three UDF_DAYNAME calls are rewritten", "Ora", "UDF_DAYNAME(A), UDF_DAYNAME(B), UDF_DAYNAME(C)",
        "(TO_CHAR((A),'DAY')), (TO_CHAR((B),'DAY')), UDF_DAYNAME(C)"},
       {"UDF_MINUTE", "Ora", "UDF_MINUTE(H)", "(TO_CHAR((H),'MI'))"},
-      {"UDF_MINUTESBETWEEN keeps the blank before the second argument", "Ora", "UDF_MINUTESBETWEEN(D1, D2)",
-       "(extract(MINUTE FROM D1 -  D2 ))"},
+      {"UDF_MINUTESBETWEEN keeps the blank before the second argument", "Ora", "UDF_MINUTESBETWEEN(A.INI, A.FIM)",
+       "(extract(MINUTE FROM A.INI -  A.FIM ))"},
       {"a second UDF_MINUTESBETWEEN is no UDF_MINUTE call", "Ora",
        "UDF_MINUTESBETWEEN(A, B) + UDF_MINUTESBETWEEN(C, D)",
        "(extract(MINUTE FROM A -  B )) + UDF_MINUTESBETWEEN(C, D)"},
       {"UDF_NVL keeps its inner parentheses", "Ora", "UDF_NVL(SUM(QTDE))", "NVL(SUM(QTDE),0)"},
-      {"D1, D2, D9", "Ora", "UDF_STRIP(A) UDF_ROUNDDEC(B) udf_copy(C)", "REPLACE(A) ROUND(B) substr(C)"},
+      {"UDF_STRIP, UDF_ROUNDDEC and udf_copy under their Oracle names", "Ora",
+       "UDF_STRIP(A) UDF_ROUNDDEC(B) udf_copy(C)", "REPLACE(A) ROUND(B) substr(C)"},
       {"a blank before the parenthesis leaves UDF_NVL as written", "Ora", "UDF_NVL (A)", "UDF_NVL (A)"},
       {"POSITION(a IN b)", "Ora", "WHERE POSITION('A' IN NOME) > 0", "WHERE INSTR(NOME,'A') > 0"},
       {"POSITION(a, b) keeps the blank of the second argument", "Ora", "WHERE POSITION('A', NOME) > 0",
        "WHERE INSTR( NOME,'A') > 0"},
       {"position( in lower case stays", "Ora", "WHERE position('A' IN NOME) > 0", "WHERE position('A' IN NOME) > 0"},
-      {"position ( with one blank goes through E1", "Ora", "WHERE position ('A' IN NOME) > 0",
-       "WHERE INSTR(NOME,'A') > 0"},
+      {"position ( with one blank is first written POSITION( and then rewritten", "Ora",
+       "WHERE position ('A' IN NOME) > 0", "WHERE INSTR(NOME,'A') > 0"},
       {"a POSITION call ends at the first )", "Ora", "WHERE POSITION('A' IN UPPER(NOME)) > 0",
        "WHERE INSTR(UPPER(NOME,'A')) > 0"},
       {"a lower-case call equal to a later upper-case one is replaced first", "Ora",
@@ -177,47 +179,6 @@ TEST_F(PipelineTest, AFailedPassEmptiesTheCacheAndKeepsTheLastCompletedStep) {
   failing = false;
   EXPECT_EQ(Run(source), "SELECT DISTINCT t.ID , MAX(X)  M FROM TABELA t GROUP BY t.ID\r\n")
       << "the same source translates afresh, never with another statement's translation";
-}
-
-TEST(ReplacementTable, IsTheTranslationVocabulary) {
-  using Row = std::vector<std::string_view>;
-  std::vector<Row> rows;
-  const auto add = [&rows](const auto& table) {
-    for (const Replacement& r : table) rows.push_back({r.id, r.from, r.to, r.unlessFollowedBy});
-  };
-  add(kEveryServer);
-  add(kUdfBuiltins);
-  add(kOracleFunctions);
-  add(kOracleUdfFirst);
-  add(kOracleUdfLast);
-  add(kOraclePosition);
-  const std::vector<Row> expected = {
-      {"A1", "DESCENDING", "DESC", ""},
-      {"B1", "udf_len", "char_length", ""},
-      {"B2", "udf_trim", "trim", ""},
-      {"B3", "udf_replace", "replace", ""},
-      {"B4", "UDF_DAY(", "EXTRACT(DAY FROM ", ""},
-      {"B5", "UDF_MONTH(", "EXTRACT(MONTH FROM ", ""},
-      {"B6", "UDF_YEAR(", "EXTRACT(YEAR FROM ", ""},
-      {"B7", "UDF_TRUNC", "TRUNC", ""},
-      {"B8", "UDF_UPPER", "UPPER", ""},
-      {"C1", "current_date", "sysdate", ""},
-      {"C2", "current_time", "current_timestamp", "stamp"},
-      {"C3", "char_length", "length", ""},
-      {"C4", "coalesce", "nvl", ""},
-      {"C5", "ASCII_CHAR", "CHR", ""},
-      {"D1", "UDF_STRIP", "REPLACE", ""},
-      {"D2", "UDF_ROUNDDEC", "ROUND", ""},
-      {"D9", "udf_copy", "substr", ""},
-      {"E1", "POSITION (", "POSITION(", ""},
-  };
-  EXPECT_EQ(rows, expected);
-  std::vector<Row> calls;
-  for (const ToCharCall& c : kToCharCalls) calls.push_back({c.id, c.name, c.format});
-  EXPECT_EQ(calls, (std::vector<Row>{{"D5", "UDF_HOUR", "HH24"},
-                                     {"D6", "UDF_MINUTE", "MI"},
-                                     {"D7", "UDF_DAYNAME", "DAY"},
-                                     {"D8", "UDF_DAYNAME", "DAY"}}));
 }
 
 }  // namespace

@@ -16,7 +16,7 @@ namespace zr::sqlt::testing {
 
 namespace {
 
-constexpr std::array<std::string_view, 82> kFragments = {
+constexpr std::array<std::string_view, 84> kFragments = {
     "SELECT ", "DISTINCT ", "GROUP BY ", " FROM ", " JOIN ", "TABELA ", "t", "T ", ".*", "A", "x", "1", "2",
     " ", "  ", ",", "(", ")", "'", "''", "= ''", "=''", "<> ''", "<>''", ">", "<", "=", "WHERE ", "UPDATE ",
     " SET ", "DELETE ", "SUBSTRING(", "substring", " FOR ", " for ", "POSITION(", "position(", "POSITION (",
@@ -27,6 +27,8 @@ constexpr std::array<std::string_view, 82> kFragments = {
     "DESCENDING", "@@@@@@@@", "\r\n", "\r", "\n", "\t", "\xC3\xA9",
     // pieces that meet across a rewrite: dates run together, a marker cut in two
     "'01/05/2024'", "'11/11/2005'", "11/11/20", "/05/2024", "20", "ZR_B", "LOB(", "ZR_BLOB(ZR_B)",
+    // a value that begins with a quote
+    "'''X'", "= '''",
 };
 
 // A dictionary answering every table with two columns, one of them a CLOB.
@@ -36,9 +38,9 @@ void AttachDictionary(TextQuery& query) {
   });
 }
 
-// --- the rules as worded, kept apart from the library's formulation ---------------------------
+// --- each rewrite done one occurrence at a time, apart from the library's formulation ---------
 
-std::string SubstringAsWorded(std::string r) {
+std::string SubstringOneByOne(std::string r) {
   std::size_t passedOver = 0;  // calls that cannot be cut stay; the search skips them
   while (true) {
     std::size_t p = text::npos;
@@ -72,9 +74,21 @@ std::string SubstringAsWorded(std::string r) {
   }
 }
 
-std::string TrataVazioAsWorded(std::string s) {
-  text::ReplaceAll(s, "<> ''", " IS NOT NULL ");
-  text::ReplaceAll(s, "<>''", " IS NOT NULL ");
+// The first occurrence of `pattern` whose second quote is not directly followed by a third
+// (that one opens a value beginning with a quote and is passed over).
+std::size_t FindComparison(const std::string& s, std::string_view pattern) {
+  for (std::size_t c = s.find(pattern); c != text::npos; c = s.find(pattern, c + 1)) {
+    if (c + pattern.size() >= s.size() || s[c + pattern.size()] != '\'') return c;
+  }
+  return text::npos;
+}
+
+std::string TrataVazioOneByOne(std::string s) {
+  for (std::string_view pattern : {std::string_view("<> ''"), std::string_view("<>''")}) {
+    for (std::size_t c = FindComparison(s, pattern); c != text::npos; c = FindComparison(s, pattern)) {
+      s.replace(c, pattern.size(), " IS NOT NULL ");
+    }
+  }
   if (s.find("''") == text::npos) return s;
   const bool changesData = (text::ContainsCI(s, "UPDATE") && text::ContainsCI(s, "SET")) ||
                            (text::ContainsCI(s, "DELETE") && text::ContainsCI(s, "FROM"));
@@ -86,10 +100,10 @@ std::string TrataVazioAsWorded(std::string s) {
     work = s.substr(where);
   }
   while (true) {
-    std::size_t c = work.find("= ''");
+    std::size_t c = FindComparison(work, "= ''");
     std::size_t length = 4;
     if (c == text::npos) {
-      c = work.find("=''");
+      c = FindComparison(work, "=''");
       length = 3;
     }
     if (c == text::npos) break;
@@ -102,7 +116,7 @@ std::string TrataVazioAsWorded(std::string s) {
   return head + work;
 }
 
-std::string CastAsWorded(const std::string& input) {
+std::string CastOneByOne(const std::string& input) {
   std::string r = input;
   std::size_t shift = 0;
   for (std::size_t p0 = text::FindCI(input, "AS"); p0 != text::npos; p0 = text::FindCI(input, "AS", p0 + 2)) {
@@ -126,8 +140,8 @@ std::string CastAsWorded(const std::string& input) {
   return r;
 }
 
-std::string Compare(const char* what, const std::string& got, const std::string& worded) {
-  return got == worded ? std::string() : std::string(what) + ": got [" + got + "] worded [" + worded + "]";
+std::string Compare(const char* what, const std::string& got, const std::string& oneByOne) {
+  return got == oneByOne ? std::string() : std::string(what) + ": got [" + got + "] one by one [" + oneByOne + "]";
 }
 
 }  // namespace
@@ -139,23 +153,71 @@ std::string RandomStatement(std::mt19937& rng, std::size_t fragments) {
   return s;
 }
 
+const char* MalformedName(Malformed shape) {
+  switch (shape) {
+    case Malformed::UnclosedSubstring: return "UnclosedSubstring";
+    case Malformed::NestedSubstring: return "NestedSubstring";
+    case Malformed::PositionIn: return "PositionIn";
+    case Malformed::NestedBlob: return "NestedBlob";
+    case Malformed::UnclosedBlob: return "UnclosedBlob";
+    case Malformed::RandomMix: return "RandomMix";
+  }
+  return "";
+}
+
+std::string MalformedStatement(Malformed shape, std::size_t bytes, unsigned seed) {
+  std::string s;
+  s.reserve(bytes + 64);
+  if (shape == Malformed::NestedSubstring) {
+    constexpr std::string_view kOpen = "SUBSTRING(X FROM 1 FOR ";
+    const std::size_t depth = bytes / (kOpen.size() + 1) + 1;
+    for (std::size_t i = 0; i < depth; ++i) s += kOpen;
+    s += '2';
+    s.append(depth, ')');
+    return s;
+  }
+  std::mt19937 rng(seed);
+  for (std::size_t i = 0; s.size() < bytes; ++i) {
+    switch (shape) {
+      case Malformed::UnclosedSubstring: s += "SUBSTRING(X FROM 1 FOR 2 "; break;
+      case Malformed::NestedSubstring: break;  // built above
+      case Malformed::PositionIn: s += "POSITION('a' IN X) "; break;
+      case Malformed::NestedBlob:
+        s += "dbms_lob.substr(dbms_lob.substr(X";
+        s += std::to_string(i % 1000);
+        s += ") ";
+        break;
+      case Malformed::UnclosedBlob: s += "dbms_lob.substr("; break;
+      case Malformed::RandomMix: s += RandomStatement(rng, 64); break;
+    }
+  }
+  return s;
+}
+
 std::string CheckStatement(const std::string& text) {
   std::string failure;
   const auto check = [&failure](std::string result) {
     if (failure.empty()) failure = std::move(result);
   };
-  check(Compare("ConverteSubstring", ConverteSubstring(text), SubstringAsWorded(text)));
-  check(Compare("TrataVazioOracle", TrataVazioOracle(text), TrataVazioAsWorded(text)));
-  check(Compare("ConverteCast", ConverteCast(text), CastAsWorded(text)));
-  check(Compare("POSITION", udf::PositionToInstr(text), udf::PositionToInstrAsWorded(text)));
+  check(Compare("ConverteSubstring", ConverteSubstring(text), SubstringOneByOne(text)));
+  check(Compare("TrataVazioOracle", TrataVazioOracle(text), TrataVazioOneByOne(text)));
+  check(Compare("ConverteCast", ConverteCast(text), CastOneByOne(text)));
+  const std::string positionOneByOne = udf::PositionToInstrOneByOne(text);
+  check(Compare("POSITION", udf::PositionToInstr(text), positionOneByOne));
+  check(Compare("POSITION by pieces", udf::PositionToInstrByPieces(text), positionOneByOne));
   const std::string stable = RoundTrip(text);
   for (datas::Dialect d : {datas::Dialect::Oracle, datas::Dialect::PostgreSql}) {
-    check(Compare("date literals", datas::DateLiterals(stable, d), datas::DateLiteralsAsWorded(stable, d)));
+    const std::string oneByOne = datas::DateLiteralsOneByOne(stable, d);
+    check(Compare("date literals", datas::DateLiterals(stable, d), oneByOne));
+    check(Compare("date literals by pieces", datas::DateLiteralsByPieces(stable, d), oneByOne));
   }
   check(Compare("date literals, unsettled text", datas::DateLiterals(text, datas::Dialect::Oracle),
-                datas::DateLiteralsAsWorded(text, datas::Dialect::Oracle)));
-  for (const datas::CallRewrite* r : {&datas::kDateDifference, &datas::kWeekday, &datas::kBlobOracle, &datas::kBlobOther}) {
-    check(Compare(r->marker.data(), datas::RewriteCalls(stable, *r), datas::RewriteCallsAsWorded(stable, *r)));
+                datas::DateLiteralsOneByOne(text, datas::Dialect::Oracle)));
+  for (const datas::CallRewrite* r :
+       {&datas::kDateDifference, &datas::kWeekday, &datas::kBlobOracle, &datas::kBlobOther}) {
+    const std::string oneByOne = datas::RewriteCallsOneByOne(stable, *r);
+    check(Compare(r->marker.data(), datas::RewriteCalls(stable, *r), oneByOne));
+    check(Compare(r->marker.data(), datas::RewriteCallsByPieces(stable, *r), oneByOne));
   }
   // Passes without a second formulation: they must end and keep their contract's shape.
   (void)ConverteToChar(text, "UDF_HOUR", 1 + text.size() / 2, "HH24");

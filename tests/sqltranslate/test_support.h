@@ -47,7 +47,7 @@ class MemoryDictionary {
   std::vector<std::string> lastStatement_;
 };
 
-// TABELA of the worked example: ID, NOME, OBS (CLOB), DATA.
+// TABELA: ID, NOME, OBS (CLOB), DATA.
 inline MemoryDictionary ExampleDictionary() {
   MemoryDictionary d;
   d.Table("TABELA", {{"ID", "NUMBER"}, {"NOME", "VARCHAR2"}, {"OBS", "CLOB"}, {"DATA", "DATE"}});

@@ -1,4 +1,4 @@
-// The pure text passes, each against its worked examples and the edge cases that matter.
+// The pure text passes, each against typical statements and the edge cases that matter.
 #include <gtest/gtest.h>
 
 #include "sqltranslate/passes.h"
@@ -43,6 +43,29 @@ TEST(TrataVazioOracle, RewritesComparisonsWithTheEmptyString) {
        "X<= ''=''", "X IS NOT NULL  IS NULL "},
       {"a comparison at the very start has no character before it", "= ''", " IS NULL "},
       {"a text without '' is unchanged", "WHERE A = 'X'", "WHERE A = 'X'"},
+  }, &TrataVazioOracle);
+}
+
+TEST(TrataVazioOracle, LeavesValuesThatBeginWithAQuote) {
+  ExpectEach({
+      {"= '''X' is a value beginning with a quote, not an empty string",
+       "AND INSUMO = '''BOTAO'", "AND INSUMO = '''BOTAO'"},
+      {"unspaced, too", "AND INSUMO='''BOTAO'", "AND INSUMO='''BOTAO'"},
+      {"<> before such a value stays", "WHERE A <> '''X' AND B<>'''Y'", "WHERE A <> '''X' AND B<>'''Y'"},
+      {">= and <= before such a value stay", "WHERE A >= '''X' AND B <='''Y'", "WHERE A >= '''X' AND B <='''Y'"},
+      {"the comparisons after such a value are still rewritten",
+       "WHERE INSUMO = '''BOTAO' AND COR = '' AND X<>''",
+       "WHERE INSUMO = '''BOTAO' AND COR  IS NULL  AND X IS NOT NULL "},
+      {"and so is the one before it", "WHERE COR = '' AND INSUMO = '''BOTAO'",
+       "WHERE COR  IS NULL  AND INSUMO = '''BOTAO'"},
+      {"a value that is one quote ('''') stays", "WHERE A = ''''", "WHERE A = ''''"},
+      {"the status update of a material whose code begins with a quote",
+       "UPDATE PCPFTOF12 SET SITUACAO = 'B' WHERE SITUACAO = 'A' AND INSUMO = '''BOTAO' AND COR = ''",
+       "UPDATE PCPFTOF12 SET SITUACAO = 'B' WHERE SITUACAO = 'A' AND INSUMO = '''BOTAO' AND COR  IS NULL "},
+      {"in an UPDATE without WHERE, such a value stays and an empty string does not",
+       "UPDATE T SET A = '''X', B = ''", "UPDATE T SET A = '''X', B  IS NULL "},
+      {"a value that ends with a quote is no concern: its '' is not after =",
+       "WHERE A = 'X''' AND B = ''", "WHERE A = 'X''' AND B  IS NULL "},
   }, &TrataVazioOracle);
 }
 
@@ -98,7 +121,7 @@ TEST(ConverteToChar, RewritesTheCallAtThePosition) {
     std::size_t position;
     std::string expected;
   } cases[] = {
-      {"the worked example", "SELECT UDF_HOUR(A.HORA) AS H FROM T", 8,
+      {"a date-part call in a select list", "SELECT UDF_HOUR(A.HORA) AS H FROM T", 8,
        "SELECT (TO_CHAR((A.HORA),'HH24')) AS H FROM T"},
       {"nested parentheses stay whole", "UDF_HOUR(NVL(A.H, B.H))", 1, "(TO_CHAR((NVL(A.H, B.H)),'HH24'))"},
       {"only the call at the position changes", "UDF_HOUR(A) + UDF_HOUR(B)", 1,

@@ -23,8 +23,10 @@ class AliasMap {
   const TBaseAlias* Find(std::string_view alias) const;
   std::size_t Size() const { return entries_.size(); }
   const std::pair<std::string, TBaseAlias>& At(std::size_t i) const { return entries_[i]; }
+  std::size_t LongestAlias() const { return longest_; }
 
  private:
+  std::size_t longest_ = 0;
   std::vector<std::pair<std::string, TBaseAlias>> entries_;
   std::unordered_map<std::string, std::size_t> first_;
 };

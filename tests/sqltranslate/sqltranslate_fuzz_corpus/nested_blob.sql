@@ -1,0 +1,1 @@
+dbms_lob.substr(dbms_lob.substr(X0) dbms_lob.substr(dbms_lob.substr(X1) dbms_lob.substr(dbms_lob.substr(X2) dbms_lob.substr(dbms_lob.substr(X3) 

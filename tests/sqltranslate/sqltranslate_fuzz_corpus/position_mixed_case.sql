@@ -1,0 +1,1 @@
+position('a' IN X) POSITION('a' IN X) position('a' IN X) POSITION('a' IN X) position('a' IN X) POSITION('a' IN X) 

@@ -1,0 +1,1 @@
+)	.*substring,udf_lendbms_lob.substr(UDF_DAYNAME('1 /2 /  24'=2UDF_MINUTESBETWEEN( FROM /DIFERENCAENTREDATAS(20SELECT dbms_lob.substr( for  SET 11/11/20

@@ -1,0 +1,1 @@
+dbms_lob.substr(dbms_lob.substr(dbms_lob.substr(dbms_lob.substr(dbms_lob.substr(dbms_lob.substr(dbms_lob.substr(dbms_lob.substr(
