@@ -17,6 +17,10 @@ set(CMAKE_FIND_ROOT_PATH_MODE_INCLUDE ONLY)
 set(CMAKE_FIND_ROOT_PATH_MODE_PACKAGE ONLY)
 
 set(CMAKE_EXE_LINKER_FLAGS_INIT "-static")
+# Windows' import libraries (libodbc32.a...) look static to CMake, which would switch the linker back to
+# dynamic libraries after them and so pull in libstdc++-6.dll; keep the whole link static.
+set(CMAKE_LINK_SEARCH_START_STATIC ON)
+set(CMAKE_LINK_SEARCH_END_STATIC ON)
 # GCC 12 reports a -Wrestrict false positive inside libstdc++'s string code for this target.
 set(CMAKE_CXX_FLAGS_INIT "-Wno-restrict")
 

@@ -1,0 +1,72 @@
+#!/usr/bin/env bash
+# Builds the Windows programs (scripts/build-windows.sh) and runs their tests under Wine, without a display:
+# the test programs that need no database server (ctest in build-windows/), then zrsql.exe against the Linux
+# zrsql (build/, from scripts/build.sh) on every golden record of the translator, byte for byte.
+# Wine keeps its Windows folder tree in build-windows/wineprefix (or $WINEPREFIX), made on the first run.
+set -euo pipefail
+root=$(cd "$(dirname "$0")/.." && pwd)
+wbuild=${ZR_WINDOWS_BUILD_DIR:-$root/build-windows}
+lbuild=${ZR_BUILD_DIR:-$root/build}
+
+bash "$root/scripts/build-windows.sh"
+
+export WINEPREFIX=${WINEPREFIX:-$wbuild/wineprefix}
+export WINEDEBUG=-all
+# No .NET (Mono) or HTML (Gecko) engine: nothing here needs them, and Wine would offer to download them.
+export WINEDLLOVERRIDES="mscoree,mshtml="
+if [[ ! -f "$WINEPREFIX/system.reg" ]]; then
+  echo "test-windows: creating the Wine prefix $WINEPREFIX"
+  wineboot -i >/dev/null 2>&1
+fi
+# One Wine server for the whole run, so that each program starts quickly; stopped at the end.
+wineserver -p
+trap 'wineserver -k >/dev/null 2>&1 || true' EXIT
+# Wine's own background services start with the first program of a session and outlive it. Started here,
+# they do not hold on to the output of a test, which ctest would otherwise wait for.
+wineboot >/dev/null 2>&1
+
+status=0
+tests=$(paste -sd'|' "$root/scripts/windows-tests.txt")
+(cd "$wbuild" && ctest --output-on-failure --timeout 300 -R "^($tests)\$") || status=$?
+
+# zrsql.exe and the Linux zrsql on the translator's golden records.
+linux_zrsql=$lbuild/tools/zrsql/zrsql
+windows_zrsql=$wbuild/tools/zrsql/zrsql.exe
+work=$(mktemp -d)
+trap 'wineserver -k >/dev/null 2>&1 || true; rm -rf "$work"' EXIT
+# The data dictionary the golden records are written against.
+printf '%s\t%s\t%s\n' TABELA ID NUMBER TABELA NOME VARCHAR2 TABELA OBS CLOB TABELA DATA DATE \
+  OUTRA COD NUMBER OUTRA FOTO BLOB OUTRA DESCR NCLOB OUTRA HIST LONG >"$work/columns.tsv"
+# Each record becomes record-N.driver and record-N.sql (its SQL lines ended by LF) and record-N.crlf (the
+# same lines ended by CR LF).
+awk -v dir="$work" '
+  /^# title: / { n++; part = "input"; next }
+  n == 0 { next }
+  /^# driver: / && part == "input" { print substr($0, 11) > (dir "/record-" n ".driver"); next }
+  /^----$/ { part = "expected"; next }
+  part == "input" { print > (dir "/record-" n ".sql"); printf "%s\r\n", $0 > (dir "/record-" n ".crlf") }
+' "$root"/tests/sqltranslate/golden/*.txt
+compared=0
+differ=0
+for driver_file in "$work"/record-*.driver; do
+  record=${driver_file%.driver}
+  driver=$(cat "$driver_file")
+  for input in "$record.sql" "$record.crlf"; do
+    (cd "$work" && "$linux_zrsql" --driver "$driver" --columns columns.tsv <"$input" >linux.out; echo $? >linux.rc)
+    (cd "$work" && wine "$windows_zrsql" --driver "$driver" --columns columns.tsv <"$input" >windows.out 2>/dev/null;
+     echo $? >windows.rc)
+    compared=$((compared + 1))
+    if ! cmp -s "$work/linux.out" "$work/windows.out" || ! cmp -s "$work/linux.rc" "$work/windows.rc"; then
+      differ=$((differ + 1))
+      echo "test-windows: zrsql.exe differs from zrsql on $(basename "$input") (driver $driver)"
+      diff <(od -c "$work/linux.out") <(od -c "$work/windows.out") | head -20 || true
+    fi
+  done
+done
+if ((compared == 0 || differ > 0)); then
+  echo "test-windows: zrsql.exe: $differ of $compared golden inputs differ"
+  status=1
+else
+  echo "test-windows: zrsql.exe gives the same bytes as zrsql on all $compared golden inputs"
+fi
+exit $status
