@@ -12,6 +12,9 @@ bash "$root/scripts/build-windows.sh"
 
 export WINEPREFIX=${WINEPREFIX:-$wbuild/wineprefix}
 export WINEDEBUG=-all
+# Wine reads the arguments and file names it gets from here in the locale's encoding: UTF-8.
+export LANG=C.UTF-8
+unset LC_ALL
 # No .NET (Mono) or HTML (Gecko) engine: nothing here needs them, and Wine would offer to download them.
 export WINEDLLOVERRIDES="mscoree,mshtml="
 if [[ ! -f "$WINEPREFIX/system.reg" ]]; then
@@ -69,4 +72,38 @@ if ((compared == 0 || differ > 0)); then
 else
   echo "test-windows: zrsql.exe gives the same bytes as zrsql on all $compared golden inputs"
 fi
+
+# zembra-cli.exe from a folder whose name the ANSI code page cannot spell, on a machine without Firebird:
+# it finds the zr.ini beside it (saved in ANSI), says clearly that the Firebird client library is missing
+# and where it looked; with --ini naming a file in such a folder it reads that file (Oracle, through
+# Windows' ODBC driver manager, which knows no such data source).
+cli_dir="$work/Produção Ж"
+mkdir -p "$cli_dir/Configuração"
+cp "$wbuild/src/app/zembra-cli.exe" "$cli_dir/"
+printf '[banco]\r\nServidor=127.0.0.1:3050\r\nbase=C:\\Dados\\Produ\347\343o.fdb\r\nbanco=FIREBIRD\r\n' >"$cli_dir/zr.ini"
+printf '[banco]\r\nbase=ZR_SEM_ESTA_FONTE\r\nbanco=Oracle\r\n' >"$cli_dir/Configuração/zr.ini"
+cli_check() {
+  local name=$1 expected_rc=$2
+  shift 2
+  local -a needles=()
+  while [[ $# -gt 0 && $1 != -- ]]; do needles+=("$1"); shift; done
+  shift
+  local rc=0
+  (cd "$work" && wine "$cli_dir/zembra-cli.exe" "$@" >cli.out 2>cli.err) || rc=$?
+  local ok=1
+  [[ $rc == "$expected_rc" ]] || ok=0
+  for needle in "${needles[@]}"; do grep -qF -- "$needle" "$work/cli.err" || ok=0; done
+  if ((ok)); then
+    echo "test-windows: zembra-cli.exe: $name"
+  else
+    echo "test-windows: zembra-cli.exe FAILED: $name (exit $rc, expected $expected_rc)"
+    cat "$work/cli.err"
+    status=1
+  fi
+}
+cli_check "no Firebird client: the message says so" 1 "Falha na conexão com o banco." \
+  "Biblioteca cliente do Firebird (fbclient.dll) não encontrada" "Produção Ж" -- \
+  importar --empresa 01 --desde 01/01/2024
+cli_check "--ini in a non-ANSI folder is read" 1 "Falha na conexão com o banco." "IM002" -- \
+  situacao --empresa 01 --desde 01/01/2024 --ini "$cli_dir/Configuração/zr.ini"
 exit $status

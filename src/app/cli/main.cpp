@@ -12,6 +12,7 @@
 #include "app/settings.h"
 #include "app/startup.h"
 #include "arguments.h"
+#include "command_line.h"
 #include "terminal_ui.h"
 
 namespace {
@@ -104,7 +105,7 @@ int Run(const cli::Options& o) {
 int main(int argc, char** argv) {
   cli::Options options;
   try {
-    options = cli::ParseArguments(std::vector<std::string>(argv + 1, argv + argc));
+    options = cli::ParseArguments(cli::CommandLineArguments(argc, argv));
   } catch (const cli::UsageError& e) {
     std::fprintf(stderr, "zembra-cli: %s\nUse zembra-cli --help para ver as opções.\n", e.what());
     return kExitUsage;
