@@ -53,6 +53,11 @@ Ref<Firebird::IXpbBuilder> ParameterBlock(Firebird::ThrowStatusWrapper* status, 
     dpb->insertString(status, isc_dpb_password, target.Password.c_str());
   }
   dpb->insertString(status, isc_dpb_lc_ctype, "UTF8");
+#ifdef _WIN32
+  // The program's texts are UTF-8; without this the Windows client reads the database's path in the ANSI
+  // code page, and a path with accents names another file.
+  dpb->insertTag(status, isc_dpb_utf8_filename);
+#endif
   return dpb;
 }
 
