@@ -106,4 +106,51 @@ cli_check "no Firebird client: the message says so" 1 "Falha na conexão com o b
   importar --empresa 01 --desde 01/01/2024
 cli_check "--ini in a non-ANSI folder is read" 1 "Falha na conexão com o banco." "IM002" -- \
   situacao --empresa 01 --desde 01/01/2024 --ini "$cli_dir/Configuração/zr.ini"
+# zembra-cli.exe on the Oracle stand-in through Windows' ODBC driver manager (Wine's odbc32 hands the calls on
+# to unixODBC and psqlODBC), beside the Linux zembra-cli on an identical database of its own: both actions give
+# the same summary and leave the same PCPFTOF rows. Left out when the stand-in is not running.
+standin=$root/scripts/pg-standin.sh
+makedb_ora=$lbuild/tests/app/zr-makedb-ora
+if bash "$standin" status >/dev/null 2>&1 && [[ -x "$makedb_ora" && -x "$lbuild/src/app/zembra-cli" ]]; then
+  eval "$(bash "$standin" env)"
+  databases=()
+  drop_databases() {
+    for db in "${databases[@]}"; do bash "$standin" psql -d postgres -qc "DROP DATABASE IF EXISTS $db" >/dev/null 2>&1 || true; done
+  }
+  trap 'wineserver -k >/dev/null 2>&1 || true; rm -rf "$work"; drop_databases' EXIT
+  for side in windows linux; do
+    db=zr_wine_$$_$side
+    databases+=("$db")
+    mkdir -p "$work/$side"
+    bash "$standin" database "$db" >/dev/null
+    "$makedb_ora" --database "DSN=zrstandin;Database=$db" --ini "$work/$side/zr.ini" --orders 30 --seed 7 >/dev/null
+  done
+  same=1
+  for action in "importar --empresa 01 --desde 01/01/2017 --pendente" "situacao --empresa 01 --desde 01/01/2017"; do
+    # shellcheck disable=SC2086
+    (cd "$work" && wine "$wbuild/src/app/zembra-cli.exe" $action --ini windows/zr.ini >windows.txt 2>&1) ||
+      { echo "test-windows: zembra-cli.exe $action failed"; same=0; }
+    # shellcheck disable=SC2086
+    (cd "$work" && "$lbuild/src/app/zembra-cli" $action --ini linux/zr.ini >linux.txt 2>&1) ||
+      { echo "test-windows: zembra-cli $action failed"; same=0; }
+    # The summaries without their running times; Windows ends the console's lines with CR LF.
+    cmp -s <(tr -d '\r' <"$work/windows.txt" | sed 's/, [0-9.]* s//') <(sed 's/, [0-9.]* s//' "$work/linux.txt") ||
+      { echo "test-windows: zembra-cli.exe $action reports otherwise than zembra-cli"; same=0; }
+  done
+  for side in windows linux; do
+    bash "$standin" psql -d "zr_wine_$$_$side" -tAc "SELECT * FROM PCPFTOF01" | LC_ALL=C sort >"$work/$side.rows"
+  done
+  rows=$(wc -l <"$work/windows.rows")
+  cmp -s "$work/windows.rows" "$work/linux.rows" || same=0
+  if ((same && rows > 0)); then
+    echo "test-windows: zembra-cli.exe through odbc32 on the Oracle stand-in: both actions as on Linux ($rows PCPFTOF rows)"
+  else
+    echo "test-windows: zembra-cli.exe through odbc32 on the Oracle stand-in FAILED"
+    cat "$work/windows.txt" "$work/linux.txt"
+    diff "$work/windows.rows" "$work/linux.rows" | head -20 || true
+    status=1
+  fi
+else
+  echo "test-windows: Oracle stand-in not running or Linux programs not built: zembra-cli.exe through odbc32 left out"
+fi
 exit $status
