@@ -109,6 +109,12 @@ cli_check() {
 cli_check "no Firebird client: the message says so" 1 "Falha na conexão com o banco." \
   "Biblioteca cliente do Firebird (fbclient.dll) não encontrada" "Produção Ж" -- \
   importar --empresa 01 --desde 01/01/2024
+# A file named fbclient.dll that is no library (as a 32-bit client would be for this 64-bit program).
+printf 'not a library' >"$cli_dir/fbclient.dll"
+cli_check "a client library that will not load: the message says which and why" 1 \
+  "Falha na conexão com o banco." "fbclient.dll não pôde ser carregada (erro" -- \
+  importar --empresa 01 --desde 01/01/2024
+rm "$cli_dir/fbclient.dll"
 cli_check "--ini in a non-ANSI folder is read" 1 "Falha na conexão com o banco." "IM002" -- \
   situacao --empresa 01 --desde 01/01/2024 --ini "$cli_dir/Configuração/zr.ini"
 # zembra-cli.exe on the Oracle stand-in through Windows' ODBC driver manager (Wine's odbc32 hands the calls on

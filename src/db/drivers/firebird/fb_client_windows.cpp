@@ -101,11 +101,17 @@ ClientLibrary LoadClient() {
     candidates.push_back(installed + kClientDll);
     candidates.push_back(installed + L"bin\\" + kClientDll);
   }
+  std::string refused;  // libraries that are there but would not load
   for (const std::wstring& candidate : candidates) {
     if (GetFileAttributesW(candidate.c_str()) == INVALID_FILE_ATTRIBUTES) continue;
     if (HMODULE module = LoadFrom(candidate)) return {module, candidate};
+    const DWORD error = GetLastError();
+    refused += " " + Utf8(candidate) + " n\xC3\xA3o p\xC3\xB4" "de ser carregada (erro " + std::to_string(error) +
+               (error == ERROR_BAD_EXE_FORMAT ? ": n\xC3\xA3o \xC3\xA9 uma biblioteca de 64 bits" : "") +
+               ").";
   }
   if (HMODULE module = LoadLibraryW(kClientDll)) return {module, kClientDll};
+  if (!refused.empty()) throw EDatabaseError("Biblioteca cliente do Firebird (fbclient.dll):" + refused);
 
   std::string message =
       "Biblioteca cliente do Firebird (fbclient.dll) n\xC3\xA3o encontrada. Procurada na pasta do programa (" +
