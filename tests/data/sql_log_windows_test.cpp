@@ -137,5 +137,40 @@ TEST_F(SqlLogWindowsTest, TheTimeStampTakesTheRegionalDateAndTimeSeparators) {
   }
 }
 
+TEST_F(SqlLogWindowsTest, WhenLogsIsAFileTheEntryGoesToTheFolderItself) {
+  std::ofstream(base_ / "Logs") << "not a folder";
+  GravaLogSQL("PCFAB01", "", "", "SELECT 1");
+  const std::time_t t = std::time(nullptr);
+  std::tm local{};
+  localtime_s(&local, &t);
+  char date[16] = {};
+  std::strftime(date, sizeof date, "%Y%m%d", &local);
+  std::ifstream in(base_ / ("PCFAB01-" + std::string(date) + ".log"), std::ios::binary);
+  ASSERT_TRUE(in.is_open());
+  const std::string log(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>{});
+  EXPECT_EQ(log.substr(20), "|SELECT 1|\r\n");
+}
+
+// Another program holding the day's file open without sharing it (as an editor may): the entry cannot be
+// written, and the input/output error says so instead of the statement going on unlogged.
+TEST_F(SqlLogWindowsTest, ADaysFileLockedByAnotherProgramIsAnInputOutputError) {
+  GravaLogSQL("PCFAB01", "", "", "SELECT 1");  // creates the folder and the file
+  const std::time_t t = std::time(nullptr);
+  std::tm local{};
+  localtime_s(&local, &t);
+  char date[16] = {};
+  std::strftime(date, sizeof date, "%Y%m%d", &local);
+  const fs::path file = base_ / "Logs" / ("PCFAB01-" + std::string(date) + ".log");
+  HANDLE lock = CreateFileW(file.c_str(), GENERIC_READ, 0, nullptr, OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr);
+  ASSERT_NE(lock, INVALID_HANDLE_VALUE);
+  EXPECT_THROW(GravaLogSQL("PCFAB01", "", "", "SELECT 2"), EInOutError);
+  CloseHandle(lock);
+  GravaLogSQL("PCFAB01", "", "", "SELECT 3");
+  const std::string log = TodaysLog();
+  EXPECT_NE(log.find("|SELECT 1|"), std::string::npos);
+  EXPECT_EQ(log.find("|SELECT 2|"), std::string::npos);
+  EXPECT_NE(log.find("|SELECT 3|"), std::string::npos);
+}
+
 }  // namespace
 }  // namespace zr::data
