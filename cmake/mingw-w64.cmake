@@ -24,7 +24,7 @@ set(CMAKE_LINK_SEARCH_END_STATIC ON)
 # GCC 12 reports a -Wrestrict false positive inside libstdc++'s string code for this target.
 set(CMAKE_CXX_FLAGS_INIT "-Wno-restrict")
 
-# Tests and test discovery run the programs under Wine.
+# ctest runs the test programs under Wine.
 find_program(ZR_WINE NAMES wine wine64 PATHS /usr/lib/wine NO_CMAKE_FIND_ROOT_PATH)
 if(ZR_WINE)
   set(CMAKE_CROSSCOMPILING_EMULATOR ${ZR_WINE})
