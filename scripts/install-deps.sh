@@ -1,5 +1,7 @@
 #!/usr/bin/env bash
 # Installs every Debian package that the build, the tests, the benchmarks and the demo need.
+# With --windows, instead the packages of the Windows cross build and of its tests under Wine
+# (scripts/build-windows.sh).
 # Idempotent and non-interactive; run as root on Debian 12.
 set -euo pipefail
 
@@ -18,6 +20,17 @@ packages=(
   # hostname for the log's machine name, iproute2 for the local address
   hostname iproute2 procps
 )
+
+if [[ "${1:-}" == "--windows" ]]; then
+  packages=(
+    # the mingw-w64 cross compiler (posix threads) and CMake
+    cmake make g++-mingw-w64-x86-64-posix
+    # GoogleTest's sources, built for Windows within the cross build; the Firebird client's headers
+    googletest firebird-dev
+    # Wine runs the Windows programs and tests; xauth and xvfb are not needed (no window is opened)
+    wine64 wine
+  )
+fi
 
 missing=()
 for p in "${packages[@]}"; do

@@ -1,7 +1,7 @@
 #!/usr/bin/env bash
 # Installs everything, builds, starts the Firebird server and the Oracle stand-in on loopback, and runs the
-# whole test suite: the unit and integration tests (ctest) and a bounded sanitizer run of the translator's
-# random-statement tests.
+# whole test suite: the unit and integration tests (ctest), a bounded sanitizer run of the translator's
+# random-statement tests, and the Windows programs under Wine (scripts/test-windows.sh).
 set -euo pipefail
 root=$(cd "$(dirname "$0")/.." && pwd)
 build=${ZR_BUILD_DIR:-$root/build}
@@ -38,5 +38,10 @@ status=0
 
 if [[ -f "$root/scripts/sanitize.sh" ]]; then
   bash "$root/scripts/sanitize.sh" || status=$?
+fi
+
+# The Windows programs, cross-built and tested under Wine (ZR_WINDOWS=0 leaves them out).
+if [[ "${ZR_WINDOWS:-1}" != "0" ]]; then
+  bash "$root/scripts/test-windows.sh" || status=$?
 fi
 exit $status

@@ -2,6 +2,7 @@
 
 #include <cstdio>
 
+#include "log_platform.h"
 #include "text_trim.h"
 
 namespace zr::data::detail {
@@ -45,10 +46,10 @@ std::string LogLine(const std::string& NrIP, const std::string& NmUsuario, const
   std::string line;
   line.append(kSeparator).append(NrIP);
   line.append(kSeparator).append(NmUsuario);
-  line.append(kSeparator).append(Format("%d/%m/%y %H:%M:%S", now));
+  line.append(kSeparator).append(LogTimeStamp(now));
   line.append(kSeparator).append(CleanStatement(SQL));
   line.append(kSeparator).append("\r\n");
-  return line;
+  return InLogEncoding(line);
 }
 
 }  // namespace zr::data::detail

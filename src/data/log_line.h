@@ -15,7 +15,8 @@ std::string LogFileName(const std::string& NmMaquina, const std::tm& now);
 // LF stays.
 std::string CleanStatement(std::string_view SQL);
 
-// "|" NrIP "|" NmUsuario "|" dd/mm/yy hh:mm:ss "|" cleaned statement "|" CR LF.
+// "|" NrIP "|" NmUsuario "|" dd/mm/yy hh:mm:ss "|" cleaned statement "|" CR LF, in the file's encoding (see
+// log_platform.h).
 std::string LogLine(const std::string& NrIP, const std::string& NmUsuario, const std::tm& now,
                     std::string_view SQL);
 

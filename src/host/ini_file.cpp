@@ -7,12 +7,22 @@
 // blank lines) are passed over. The first matching key of a matching section wins.
 
 #include <algorithm>
+#include <cstdio>
+#include <cstring>
 #include <filesystem>
 #include <fstream>
+#include <iterator>
+#include <sstream>
 #include <string>
 #include <string_view>
 
 #include "host/host.h"
+
+#ifdef _WIN32
+#include <windows.h>
+
+#include "wide_text.h"
+#endif
 
 namespace zr::host {
 
@@ -40,15 +50,51 @@ std::string_view WithoutQuotes(std::string_view value) {
   return value;
 }
 
+#ifdef _WIN32
+
+// Windows: the file name is UTF-8 like every text of the program, and so is the value returned. Notepad saves
+// a settings file in the ANSI code page, in UTF-8 with or without a byte order mark, or in UTF-16 ("Unicode")
+// with one; each is read as what it is. A file without a byte order mark that is not valid UTF-8 is ANSI.
+bool ReadWholeFile(const std::string& fileName, std::string& contents) {
+  // Only a regular file is read: opening a device such as CON could wait for ever.
+  std::error_code error;
+  if (!std::filesystem::is_regular_file(std::filesystem::path(detail::FromUtf8(fileName)), error)) return false;
+  FILE* file = _wfopen(detail::FromUtf8(fileName).c_str(), L"rb");
+  if (file == nullptr) return false;
+  char buffer[4096];
+  for (size_t n; (n = std::fread(buffer, 1, sizeof buffer, file)) > 0;) contents.append(buffer, n);
+  std::fclose(file);
+  return true;
+}
+
+std::string AsUtf8(const std::string& raw) {
+  if (raw.starts_with("\xEF\xBB\xBF")) return raw;  // the reader below drops the mark
+  if (raw.starts_with("\xFF\xFE")) {
+    std::wstring wide((raw.size() - 2) / 2, L'\0');
+    std::memcpy(wide.data(), raw.data() + 2, wide.size() * sizeof(wchar_t));
+    return detail::ToUtf8(wide);
+  }
+  if (detail::IsValidUtf8(raw)) return raw;
+  return detail::ToUtf8(detail::FromCodePage(CP_ACP, raw));
+}
+
+#endif
+
 }  // namespace
 
 std::string ReadIniString(const std::string& FileName, const std::string& Section, const std::string& Key,
                           const std::string& Default) {
+#ifdef _WIN32
+  std::string raw;
+  if (!ReadWholeFile(FileName, raw)) return Default;
+  std::istringstream file(AsUtf8(raw));
+#else
   // Only a regular file is read: opening a pipe or a device could wait for ever.
   std::error_code error;
   if (!std::filesystem::is_regular_file(FileName, error)) return Default;
   std::ifstream file(FileName, std::ios::binary);
   if (!file) return Default;
+#endif
 
   const std::string_view section = TrimBlanks(Section);
   const std::string_view key = TrimBlanks(Key);

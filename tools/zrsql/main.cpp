@@ -9,6 +9,11 @@
 #include <string>
 #include <string_view>
 
+#ifdef _WIN32
+#include <fcntl.h>
+#include <io.h>
+#endif
+
 #include "column_dictionary.h"
 #include "sqltranslate/pipeline.h"
 #include "sqltranslate/text_query.h"
@@ -98,7 +103,13 @@ int main(int argc, char** argv) {
     }
   }
 
+  // Byte for byte: no line-end translation on either stream.
+#ifdef _WIN32
+  _setmode(_fileno(stdin), _O_BINARY);
+  _setmode(_fileno(stdout), _O_BINARY);
+#else
   std::freopen(nullptr, "rb", stdin);
+#endif
   const std::string input{std::istreambuf_iterator<char>(std::cin), std::istreambuf_iterator<char>()};
   query.SetSqlText(input);
   zr::sqlt::TranslationCache cache;

@@ -12,6 +12,7 @@
 #include "app/settings.h"
 #include "app/startup.h"
 #include "arguments.h"
+#include "command_line.h"
 #include "interrupt.h"
 #include "terminal_ui.h"
 
@@ -106,7 +107,7 @@ int main(int argc, char** argv) {
   cli::EndOnInterrupt();
   cli::Options options;
   try {
-    options = cli::ParseArguments(std::vector<std::string>(argv + 1, argv + argc));
+    options = cli::ParseArguments(cli::CommandLineArguments(argc, argv));
   } catch (const cli::UsageError& e) {
     std::fprintf(stderr, "zembra-cli: %s\nUse zembra-cli --help para ver as opções.\n", e.what());
     return kExitUsage;

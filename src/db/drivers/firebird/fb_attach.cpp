@@ -59,6 +59,11 @@ Ref<Firebird::IXpbBuilder> ParameterBlock(Firebird::ThrowStatusWrapper* status, 
     // is three minutes).
     dpb->insertInt(status, isc_dpb_connect_timeout, target.ConnectTimeout);
   }
+#ifdef _WIN32
+  // The program's texts are UTF-8; without this the Windows client reads the database's path in the ANSI
+  // code page, and a path with accents names another file.
+  dpb->insertTag(status, isc_dpb_utf8_filename);
+#endif
   return dpb;
 }
 
