@@ -1,13 +1,38 @@
 #include "interrupt.h"
 
+#ifdef _WIN32
+#include <windows.h>
+#else
 #include <pthread.h>
 #include <signal.h>
 #include <unistd.h>
 
 #include <cstring>
 #include <thread>
+#endif
 
 namespace zr::app::cli {
+
+#ifdef _WIN32
+
+namespace {
+
+// Ctrl+C, Ctrl+Break and closing the console window arrive on a thread of their own; the process ends there
+// at once, as on the other systems, whatever the main thread is waiting for.
+BOOL WINAPI OnConsoleControl(DWORD event) {
+  const char* text = event == CTRL_C_EVENT || event == CTRL_BREAK_EVENT
+                         ? "\r\nzembra-cli: interrompido (Ctrl+C); o que não estava confirmado foi desfeito.\r\n"
+                         : "\r\nzembra-cli: interrompido; o que não estava confirmado foi desfeito.\r\n";
+  DWORD written = 0;
+  WriteFile(GetStdHandle(STD_ERROR_HANDLE), text, static_cast<DWORD>(lstrlenA(text)), &written, nullptr);
+  ExitProcess(1);
+}
+
+}  // namespace
+
+void EndOnInterrupt() { SetConsoleCtrlHandler(OnConsoleControl, TRUE); }
+
+#else
 
 namespace {
 
@@ -40,5 +65,7 @@ void EndOnInterrupt() {
     _exit(1);
   }).detach();
 }
+
+#endif
 
 }  // namespace zr::app::cli

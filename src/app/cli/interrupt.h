@@ -1,5 +1,6 @@
 #pragma once
-// Ending zembra-cli on SIGINT or SIGTERM, whatever it is waiting for.
+// Ending zembra-cli on SIGINT or SIGTERM (on Windows: Ctrl+C, Ctrl+Break or closing the console), whatever it
+// is waiting for.
 
 namespace zr::app::cli {
 
