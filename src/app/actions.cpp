@@ -26,16 +26,20 @@ std::string ErrorMessage(std::exception_ptr error) {
   }
 }
 
-// The common frame of both actions: busy while `body` runs, one transaction committed at the end, every
-// failure rolled back and shown, the window closed after success.
+// The common frame of both actions: busy while `body` runs, one transaction committed at the end (rolled
+// back instead when only simulating), every failure rolled back and shown, the window closed after success.
 template <class Body>
-ActionResult RunAction(const TFormComponents& C, ActionUi& Ui, Body body) {
+ActionResult RunAction(const TFormComponents& C, const ActionInput& Input, ActionUi& Ui, Body body) {
   ActionResult result;
   Ui.SetBusy(true);
   try {
     body(result);
     Ui.SetBusy(false);
-    C.ZRTransaction1->CommitRetaining();
+    if (Input.Simular) {
+      C.ZRTransaction1->RollbackRetaining();
+    } else {
+      C.ZRTransaction1->CommitRetaining();
+    }
     result.Ok = true;
     result.Message = kMsgConcluida;
     Ui.ShowMessage(result.Message, kWindowCaption);
@@ -85,7 +89,7 @@ void AbreFichaTecnica(data::TZRQuery& QryCons, const std::string& NmPCPFT2, cons
 
 // Replaces the PCPFTOF rows of one order and part by the rows of the open technical sheet.
 void GravaOrdem(const TFormComponents& C, const std::string& NmPCPFTOF, const std::string& Numero,
-                const std::string& Parte, ActionResult& result) {
+                const std::string& Parte, ActionResult& result, OrdemTratada& tratada) {
   data::TZRQuery& QryCons = *C.QryCons;
   data::TZRQuery& QryInsert = *C.QryInsert;
   data::TZRQuery& QryAux = *C.QryAux;
@@ -101,7 +105,8 @@ void GravaOrdem(const TFormComponents& C, const std::string& NmPCPFTOF, const st
   Lines(QryAux, {"DELETE FROM " + NmPCPFTOF, "WHERE NUMERO = " + QuotedStr(Numero)});
   if (!Trim(Parte).empty()) QryAux.SQL().Add("AND PARTE IN (" + QuotedStr(Parte) + ")");
   QryAux.ExecSQL();
-  result.Excluidas += QryAux.RowsAffected();
+  tratada.Excluidas = QryAux.RowsAffected();
+  result.Excluidas += tratada.Excluidas;
 
   db::TFDParams& p = QryInsert.Params();
   int i = 0;
@@ -123,13 +128,14 @@ void GravaOrdem(const TFormComponents& C, const std::string& NmPCPFTOF, const st
     ++i;
   }
   QryInsert.Execute(i, 0);
+  tratada.Gravadas = i;
   result.Gravadas += i;
 }
 
 }  // namespace
 
 ActionResult BitBtn1Click(const TFormComponents& C, const ActionInput& Input, ActionUi& Ui) {
-  return RunAction(C, Ui, [&](ActionResult& result) {
+  return RunAction(C, Input, Ui, [&](ActionResult& result) {
     data::TZRQuery& QryAux = *C.QryAux;
     data::TZRQuery& QryBusca = *C.QryBusca;
     data::TZRQuery& QryCons = *C.QryCons;
@@ -161,8 +167,10 @@ ActionResult BitBtn1Click(const TFormComponents& C, const ActionInput& Input, Ac
       const std::string parte = QryBusca.FieldByName("Parte").AsString();
       const std::string codigo = QryBusca.FieldByName("Codigo").AsString();
 
+      OrdemTratada tratada{numero, parte, codigo};
       AbreFichaTecnica(QryCons, nmPCPFT2, nmPCPFT3, nmMAT_ITEN, codigo, parte);
-      if (!QryCons.IsEmpty()) GravaOrdem(C, nmPCPFTOF, numero, parte, result);
+      if (!QryCons.IsEmpty()) GravaOrdem(C, nmPCPFTOF, numero, parte, result, tratada);
+      result.Ordens.push_back(std::move(tratada));
 
       ++result.Processadas;
       Ui.SetProgress(QryBusca.RecNo());
@@ -173,7 +181,7 @@ ActionResult BitBtn1Click(const TFormComponents& C, const ActionInput& Input, Ac
 }
 
 ActionResult BitBtn2Click(const TFormComponents& C, const ActionInput& Input, ActionUi& Ui) {
-  return RunAction(C, Ui, [&](ActionResult& result) {
+  return RunAction(C, Input, Ui, [&](ActionResult& result) {
     data::TZRQuery& QryAux = *C.QryAux;
     data::TZRQuery& QryCons = *C.QryCons;
     data::TZRQuery& QryInsert = *C.QryInsert;
@@ -197,14 +205,18 @@ ActionResult BitBtn2Click(const TFormComponents& C, const ActionInput& Input, Ac
 
     while (!QryCons.Eof()) {
       if (QryCons.FieldByName("QTDE_BAI").AsFloat() > 0) {
+        BaixaFeita baixa{QryCons.FieldByName("Numero").AsString(), QryCons.FieldByName("Insumo").AsString(),
+                         QryCons.FieldByName("Cor_I").AsString()};
         Lines(QryInsert, {"UPDATE " + nmPCPFTOF + " SET ",
                           "SITUACAO = " + QuotedStr("B"),
-                          "WHERE NUMERO = " + QuotedStr(QryCons.FieldByName("Numero").AsString()),
-                          "AND INSUMO = " + QuotedStr(QryCons.FieldByName("Insumo").AsString()),
-                          "AND COR_I = " + QuotedStr(QryCons.FieldByName("Cor_I").AsString()),
+                          "WHERE NUMERO = " + QuotedStr(baixa.Numero),
+                          "AND INSUMO = " + QuotedStr(baixa.Insumo),
+                          "AND COR_I = " + QuotedStr(baixa.CorI),
                           "AND SITUACAO = " + QuotedStr("A")});
         QryInsert.ExecSQL();
-        result.Baixadas += QryInsert.RowsAffected();
+        baixa.Marcadas = QryInsert.RowsAffected();
+        result.Baixadas += baixa.Marcadas;
+        if (baixa.Marcadas > 0) result.Baixas.push_back(std::move(baixa));
       }
       ++result.Processadas;
       Ui.ProcessMessages();

@@ -1,7 +1,15 @@
 // zembra-cli: the window's two actions for scheduled runs, without a window.
+//
+// Streams: progress and every error go to stderr; the action's message and the summary line go to stdout, or,
+// with --json, to stderr, leaving stdout to the one JSON object written at the end.
 
+#include <cerrno>
 #include <chrono>
 #include <cstdio>
+#include <cstring>
+#include <filesystem>
+#include <fstream>
+#include <optional>
 #include <string>
 #include <vector>
 
@@ -12,22 +20,24 @@
 #include "app/settings.h"
 #include "app/startup.h"
 #include "arguments.h"
+#include "data/database.h"
+#include "data/sql_log.h"
+#include "run_report.h"
 #include "terminal_ui.h"
 
 namespace {
 
 using namespace zr;
 using namespace zr::app;
+namespace fs = std::filesystem;
 
 constexpr int kExitOk = 0;
 constexpr int kExitFailed = 1;
 constexpr int kExitUsage = 2;
+constexpr int kExitReportFailed = 3;
 
-std::string Lines(std::string text) {
-  for (char& ch : text) {
-    if (ch == '\r') ch = '\n';
-  }
-  return text;
+fs::path PathFromUtf8(const std::string& text) {
+  return fs::path(std::u8string(reinterpret_cast<const char8_t*>(text.data()), text.size()));
 }
 
 std::string JoinCodes(const std::vector<std::string>& items) {
@@ -39,65 +49,182 @@ std::string JoinCodes(const std::vector<std::string>& items) {
   return codes.empty() ? "nenhuma" : codes;
 }
 
-std::string Summary(cli::Command acao, const ActionResult& r, double seconds) {
+std::string Summary(const cli::Options& o, const ActionResult& r, double seconds) {
   char text[320];
-  const char* undone = r.Ok ? "" : " (tudo desfeito)";
-  if (acao == cli::Command::Importar) {
+  const char* outcome = r.Ok ? (o.Simular ? " (simulação: nada foi gravado, tudo desfeito)" : "")
+                             : (o.Simular ? " (tudo desfeito; simulação: nada foi gravado)" : " (tudo desfeito)");
+  if (o.Acao == cli::Command::Importar) {
     std::snprintf(text, sizeof text,
                   "importar: %d de %d ordens e partes processadas, %lld linhas excluídas, %lld gravadas, %.2f s%s",
                   r.Processadas, r.OrdensPartes, static_cast<long long>(r.Excluidas),
-                  static_cast<long long>(r.Gravadas), seconds, undone);
+                  static_cast<long long>(r.Gravadas), seconds, outcome);
   } else {
     std::snprintf(text, sizeof text, "situacao: %d linhas lidas, %lld marcadas \"B\", %.2f s%s", r.Processadas,
-                  static_cast<long long>(r.Baixadas), seconds, undone);
+                  static_cast<long long>(r.Baixadas), seconds, outcome);
   }
   return text;
 }
 
-int Run(const cli::Options& o) {
-  RegisterDrivers();
-  db::TComponent owner;
-  const TFormComponents c = CreateFormComponents(owner);
-
-  try {
-    ConectaBanco(*c.ZRDatabase1, o.Ini.empty() ? DefaultSettingsPath() : o.Ini);
-  } catch (const std::exception& e) {
-    std::fprintf(stderr, "%s\n%s\n", kMsgFalhaConexao, Lines(e.what()).c_str());
-    return kExitFailed;
+// The report file named by --relatorio: created (emptied) before the action, so that a path that cannot be
+// written is refused before anything runs, filled only after the action ended as it should, and removed on
+// any failure, so that no report describes work that did not happen.
+class ReportFile {
+ public:
+  explicit ReportFile(std::string path) : path_(std::move(path)) {}
+  ReportFile(const ReportFile&) = delete;
+  ReportFile& operator=(const ReportFile&) = delete;
+  ~ReportFile() {
+    if (!kept_) Discard();
   }
 
-  std::vector<std::string> items;
-  try {
-    CarregaEmpresas(*c.QryAux, [&](const std::string& item) { items.push_back(item); });
-  } catch (const std::exception& e) {
-    std::fprintf(stderr, "zembra-cli: erro ao ler as empresas:\n%s\n", Lines(e.what()).c_str());
-    return kExitFailed;
+  bool Wanted() const { return !path_.empty(); }
+  const std::string& Path() const { return path_; }
+
+  // Creates the empty file; the reason on failure, empty on success.
+  std::string Create() {
+    errno = 0;
+    out_.open(PathFromUtf8(path_), std::ios::binary | std::ios::trunc);
+    return out_.is_open() ? std::string() : std::strerror(errno != 0 ? errno : EIO);
   }
-  ActionInput input;
-  bool found = false;
-  for (const std::string& item : items) {
-    if (CompanyCode(item) == o.Empresa) {
-      input.Empresa = item;
-      found = true;
-      break;
+
+  // Writes the whole report and closes the file; the reason on failure (the file is then removed).
+  std::string Write(const std::string& text) {
+    errno = 0;
+    out_.write(text.data(), static_cast<std::streamsize>(text.size()));
+    out_.flush();
+    const bool written = out_.good();
+    const int error = errno;
+    out_.close();
+    if (!written || out_.fail()) {
+      Discard();
+      return std::strerror(error != 0 ? error : EIO);
     }
+    kept_ = true;
+    return {};
   }
-  if (!found) {
-    std::fprintf(stderr, "zembra-cli: empresa desconhecida \"%s\"; empresas existentes: %s.\n", o.Empresa.c_str(),
-                 JoinCodes(items).c_str());
-    return kExitUsage;
-  }
-  input.Desde = o.Desde;
-  input.Pendente = o.Pendente;
 
-  cli::TerminalUi ui(stderr, stdout, o.Acao == cli::Command::Situacao);
-  const auto start = std::chrono::steady_clock::now();
-  const ActionResult result =
-      o.Acao == cli::Command::Importar ? BitBtn1Click(c, input, ui) : BitBtn2Click(c, input, ui);
-  const double seconds = std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count();
-  std::printf("%s\n", Summary(o.Acao, result, seconds).c_str());
-  return result.Ok ? kExitOk : kExitFailed;
-}
+  void Discard() {
+    if (out_.is_open()) out_.close();
+    std::error_code ignored;
+    fs::remove(PathFromUtf8(path_), ignored);
+  }
+
+ private:
+  std::string path_;
+  std::ofstream out_;
+  bool kept_ = false;
+};
+
+class CliRun {
+ public:
+  explicit CliRun(const cli::Options& o) : o_(o), report_(o.Relatorio) {}
+
+  int Run() {
+    const int exit = Steps();
+    if (o_.Json) {
+      cli::RunSummary summary{o_.Acao, o_.Empresa, o_.Desde, o_.Simular, result_ ? &*result_ : nullptr,
+                              Seconds(), exit, message_};
+      std::printf("%s\n", cli::JsonSummary(summary).c_str());
+      std::fflush(stdout);
+    }
+    return exit;
+  }
+
+ private:
+  // Everything but the JSON object: the exit code, with message_ set on failure.
+  int Steps() {
+    if (report_.Wanted()) {
+      if (const std::string why = report_.Create(); !why.empty()) {
+        return Fail(kExitUsage, "zembra-cli: o relatório \"" + report_.Path() + "\" não pode ser criado: " + why + ".");
+      }
+    }
+    if (o_.LogSql && !o_.PastaLogSql.empty()) {
+      std::error_code error;
+      fs::create_directories(PathFromUtf8(o_.PastaLogSql), error);
+      if (!fs::is_directory(PathFromUtf8(o_.PastaLogSql), error)) {
+        return Fail(kExitUsage, "zembra-cli: a pasta do log SQL \"" + o_.PastaLogSql + "\" não pode ser criada.");
+      }
+    }
+
+    RegisterDrivers();
+    db::TComponent owner;
+    const TFormComponents c = CreateFormComponents(owner);
+
+    const std::string settings = o_.Ini.empty() ? DefaultSettingsPath() : o_.Ini;
+    try {
+      ConectaBanco(*c.ZRDatabase1, settings);
+    } catch (const std::exception& e) {
+      return Fail(kExitFailed, std::string(kMsgFalhaConexao) + "\n" + cli::TerminalText(e.what()) + "\n" +
+                                   SettingsFileNote(settings));
+    }
+    if (o_.LogSql) {
+      data::DefinePastaLog(o_.PastaLogSql);
+      c.ZRDatabase1->SetGravaLog(true);
+    }
+
+    std::vector<std::string> items;
+    try {
+      CarregaEmpresas(*c.QryAux, [&](const std::string& item) { items.push_back(item); });
+    } catch (const std::exception& e) {
+      return Fail(kExitFailed, "zembra-cli: erro ao ler as empresas:\n" + cli::TerminalText(e.what()));
+    }
+    ActionInput input;
+    bool found = false;
+    for (const std::string& item : items) {
+      if (CompanyCode(item) == o_.Empresa) {
+        input.Empresa = item;
+        found = true;
+        break;
+      }
+    }
+    if (!found) {
+      return Fail(kExitUsage, "zembra-cli: empresa desconhecida \"" + o_.Empresa +
+                                  "\"; empresas existentes: " + JoinCodes(items) + ".");
+    }
+    input.Desde = o_.Desde;
+    input.Pendente = o_.Pendente;
+    input.Simular = o_.Simular;
+
+    cli::TerminalUi ui(stderr, o_.Acao == cli::Command::Situacao);
+    const ActionResult& r = result_.emplace(o_.Acao == cli::Command::Importar ? BitBtn1Click(c, input, ui)
+                                                                              : BitBtn2Click(c, input, ui));
+    const std::string summary = Summary(o_, r, Seconds());
+    if (!r.Ok) {
+      std::string message = cli::TerminalText(r.Message);
+      if (report_.Wanted()) message += "\nRelatório não gravado: \"" + report_.Path() + "\" (a ação foi desfeita).";
+      const int exit = Fail(kExitFailed, message);
+      std::fprintf(Out(), "%s\n", summary.c_str());
+      return exit;
+    }
+    std::fprintf(Out(), "%s\n%s\n", cli::TerminalText(r.Message).c_str(), summary.c_str());
+    std::fflush(Out());
+    if (report_.Wanted()) {
+      if (const std::string why = report_.Write(cli::CsvReport(o_.Acao, r)); !why.empty()) {
+        return Fail(kExitReportFailed, std::string(o_.Simular ? "A simulação terminou" : "A ação foi concluída") +
+                                           ", mas o relatório \"" + report_.Path() + "\" não pôde ser gravado (" +
+                                           why + ") e foi removido.");
+      }
+    }
+    return kExitOk;
+  }
+
+  int Fail(int exit, const std::string& message) {
+    message_ = message;
+    report_.Discard();
+    std::fprintf(stderr, "%s\n", message.c_str());
+    std::fflush(stderr);
+    return exit;
+  }
+
+  std::FILE* Out() const { return o_.Json ? stderr : stdout; }
+  double Seconds() const { return std::chrono::duration<double>(std::chrono::steady_clock::now() - start_).count(); }
+
+  const cli::Options& o_;
+  ReportFile report_;
+  std::optional<ActionResult> result_;
+  std::string message_;
+  std::chrono::steady_clock::time_point start_ = std::chrono::steady_clock::now();
+};
 
 }  // namespace
 
@@ -113,5 +240,5 @@ int main(int argc, char** argv) {
     std::fputs(cli::HelpText().c_str(), stdout);
     return kExitOk;
   }
-  return Run(options);
+  return CliRun(options).Run();
 }

@@ -3,6 +3,7 @@
 
 #include <cstdint>
 #include <string>
+#include <vector>
 
 #include "app/action_ui.h"
 #include "app/components.h"
@@ -19,6 +20,24 @@ struct ActionInput {
   std::string Empresa;         // the company item text, "EMP_PAT | EMP_NOME" (empty when none is chosen)
   db::TDateTime Desde = 0.0;   // the date field; the zero date when the field is empty or invalid
   bool Pendente = true;        // "OF Pendente": only orders with an open quantity (import only)
+  bool Simular = false;        // command line only: the whole action runs, then is rolled back, not committed
+};
+
+// One order and part the import handled: its rows deleted and written (both 0 when its sheet is empty).
+struct OrdemTratada {
+  std::string Numero;
+  std::string Parte;
+  std::string Produto;         // the product code, OF1.CODIGO
+  int64_t Excluidas = 0;
+  int64_t Gravadas = 0;
+};
+
+// One update of the status action that changed rows: the order's rows of a material and colour marked "B".
+struct BaixaFeita {
+  std::string Numero;
+  std::string Insumo;
+  std::string CorI;
+  int64_t Marcadas = 0;
 };
 
 // What an action did, for summaries. On failure the counts tell how far it came before the rollback.
@@ -30,11 +49,13 @@ struct ActionResult {
   int64_t Excluidas = 0;       // PCPFTOF rows deleted (import)
   int64_t Gravadas = 0;        // PCPFTOF rows written (import)
   int64_t Baixadas = 0;        // PCPFTOF rows changed from "A" to "B" (status update)
+  std::vector<OrdemTratada> Ordens;  // import: every order and part handled, in the order handled
+  std::vector<BaixaFeita> Baixas;    // status update: every update that changed rows, in the order run
 };
 
 // "Importar": replaces each listed order's PCPFTOF rows per part from the technical sheets, in one
-// transaction committed at the end; on any error rolls back and reports it. Shows the final message and,
-// after success, closes the window through `Ui`.
+// transaction committed at the end (rolled back instead under Input.Simular); on any error rolls back and
+// reports it. Shows the final message and, after success, closes the window through `Ui`.
 ActionResult BitBtn1Click(const TFormComponents& C, const ActionInput& Input, ActionUi& Ui);
 
 // "Atualizar Situação": marks as "B" the open PCPFTOF rows whose material was withdrawn for the order.
