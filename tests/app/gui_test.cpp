@@ -113,12 +113,18 @@ TEST_F(GuiTest, TabOrderRunsFromImportarThroughTheFieldsToAtualizarSituacao) {
 }
 
 TEST_F(GuiTest, AMissingSettingsFileShowsOneConnectionMessageAndTheWindowStillOpens) {
+  std::vector<std::string> details;
+  gui::SetMessageDetailHook([&](const std::string& detail) { details.push_back(detail); });
   Open(db_->Dir + "absent/zr.ini");
+  gui::SetMessageDetailHook(nullptr);
   ASSERT_EQ(shown_.size(), 1u);
   EXPECT_EQ(shown_[0].Kind, MessageKind::Standard);
   EXPECT_EQ(shown_[0].Caption, ApplicationTitle(host::ExecutablePath()));
   EXPECT_EQ(shown_[0].Text.rfind("Falha na conexão com o banco.\r", 0), 0u) << shown_[0].Text;
   EXPECT_GT(shown_[0].Text.size(), std::string("Falha na conexão com o banco.\r").size());
+  EXPECT_EQ(shown_[0].Text.find("absent"), std::string::npos) << "the box's text stays as it was";
+  EXPECT_EQ(details, (std::vector<std::string>{"Arquivo de configuração não encontrado: " + db_->Dir + "absent/zr.ini"}))
+      << "the file read is named in the box's detail";
   EXPECT_TRUE(form_->isVisible());
   EXPECT_EQ(Child<QComboBox>("CbEmp")->count(), 0);
 }

@@ -30,6 +30,11 @@ MessageHook& Hook() {
   return hook;
 }
 
+MessageDetailHook& DetailHook() {
+  static MessageDetailHook hook;
+  return hook;
+}
+
 constexpr int kClientWidth = 624;
 constexpr int kClientHeight = 157;
 constexpr int kProgressHeight = 16;
@@ -65,7 +70,11 @@ W* Place(W* widget, const char* name, int left, int top, int width, int height) 
 
 void SetMessageHook(MessageHook hook) { Hook() = std::move(hook); }
 
-void ShowMessageBox(QWidget* parent, MessageKind kind, const std::string& caption, const std::string& text) {
+void SetMessageDetailHook(MessageDetailHook hook) { DetailHook() = std::move(hook); }
+
+void ShowMessageBox(QWidget* parent, MessageKind kind, const std::string& caption, const std::string& text,
+                    const std::string& detail) {
+  if (!detail.empty() && DetailHook()) DetailHook()(detail);
   if (Hook()) {
     Hook()(kind, caption, text);
     return;
@@ -76,6 +85,7 @@ void ShowMessageBox(QWidget* parent, MessageKind kind, const std::string& captio
                                  : kind == MessageKind::Error     ? QMessageBox::Critical
                                                                   : QMessageBox::NoIcon;
   QMessageBox box(icon, Q(caption), shown, QMessageBox::Ok, parent);
+  if (!detail.empty()) box.setDetailedText(Q(detail));
   box.exec();
 }
 
@@ -157,7 +167,8 @@ void TForm1::FormCreate() {
   } catch (const db::EAbort&) {
     return;
   } catch (const std::exception& e) {
-    ShowMessageBox(this, MessageKind::Standard, title_, std::string(app::kMsgFalhaConexao) + "\r" + e.what());
+    ShowMessageBox(this, MessageKind::Standard, title_, std::string(app::kMsgFalhaConexao) + "\r" + e.what(),
+                   app::SettingsFileNote(settingsPath_));
     return;  // the rest of the start-up is abandoned silently
   }
   try {
