@@ -96,17 +96,22 @@ class ReportFile {
     const int error = errno;
     out_.close();
     if (!written || out_.fail()) {
-      Discard();
-      return std::strerror(error != 0 ? error : EIO);
+      const std::string why = std::strerror(error != 0 ? error : EIO);
+      return Discard() ? why + "; o arquivo parcial foi removido" : why;
     }
     kept_ = true;
     return {};
   }
 
-  void Discard() {
+  // Closes and removes the file. Only a regular file is removed: a device or a link named as the report
+  // (/dev/stdout) is left where it is.
+  // True when a file was removed.
+  bool Discard() {
     if (out_.is_open()) out_.close();
+    if (path_.empty()) return false;
     std::error_code ignored;
-    fs::remove(PathFromUtf8(path_), ignored);
+    const fs::path path = PathFromUtf8(path_);
+    return fs::is_regular_file(fs::symlink_status(path, ignored)) && fs::remove(path, ignored);
   }
 
  private:
@@ -123,7 +128,7 @@ class CliRun {
     const int exit = Steps();
     if (o_.Json) {
       cli::RunSummary summary{o_.Acao, o_.Empresa, o_.Desde, o_.Simular, result_ ? &*result_ : nullptr,
-                              Seconds(), exit, message_};
+                              seconds_ >= 0 ? seconds_ : Seconds(start_), exit, message_};
       std::printf("%s\n", cli::JsonSummary(summary).c_str());
       std::fflush(stdout);
     }
@@ -135,7 +140,8 @@ class CliRun {
   int Steps() {
     if (report_.Wanted()) {
       if (const std::string why = report_.Create(); !why.empty()) {
-        return Fail(kExitUsage, "zembra-cli: o relatório \"" + report_.Path() + "\" não pode ser criado: " + why + ".");
+        return Fail(kExitUsage, "zembra-cli: o relatório \"" + report_.Path() + "\" não pode ser criado: " + why + ".",
+                    false);
       }
     }
     if (o_.LogSql && !o_.PastaLogSql.empty()) {
@@ -186,13 +192,13 @@ class CliRun {
     input.Simular = o_.Simular;
 
     cli::TerminalUi ui(stderr, o_.Acao == cli::Command::Situacao);
+    const auto actionStart = std::chrono::steady_clock::now();
     const ActionResult& r = result_.emplace(o_.Acao == cli::Command::Importar ? BitBtn1Click(c, input, ui)
                                                                               : BitBtn2Click(c, input, ui));
-    const std::string summary = Summary(o_, r, Seconds());
+    seconds_ = Seconds(actionStart);
+    const std::string summary = Summary(o_, r, seconds_);
     if (!r.Ok) {
-      std::string message = cli::TerminalText(r.Message);
-      if (report_.Wanted()) message += "\nRelatório não gravado: \"" + report_.Path() + "\" (a ação foi desfeita).";
-      const int exit = Fail(kExitFailed, message);
+      const int exit = Fail(kExitFailed, cli::TerminalText(r.Message));
       std::fprintf(Out(), "%s\n", summary.c_str());
       return exit;
     }
@@ -201,29 +207,36 @@ class CliRun {
     if (report_.Wanted()) {
       if (const std::string why = report_.Write(cli::CsvReport(o_.Acao, r)); !why.empty()) {
         return Fail(kExitReportFailed, std::string(o_.Simular ? "A simulação terminou" : "A ação foi concluída") +
-                                           ", mas o relatório \"" + report_.Path() + "\" não pôde ser gravado (" +
-                                           why + ") e foi removido.");
+                                           ", mas o relatório \"" + report_.Path() + "\" não pôde ser gravado: " +
+                                           why + ".",
+                    false);
       }
     }
     return kExitOk;
   }
 
-  int Fail(int exit, const std::string& message) {
+  // Reports a failure on stderr (and in the JSON object). A report asked for is not written, and an earlier
+  // file of that name is removed, so that it cannot pass for this run's; `sayReport` adds a line saying so.
+  int Fail(int exit, const std::string& message, bool sayReport = true) {
     message_ = message;
     report_.Discard();
-    std::fprintf(stderr, "%s\n", message.c_str());
+    if (sayReport && report_.Wanted()) message_ += "\nRelatório não gravado: \"" + report_.Path() + "\".";
+    std::fprintf(stderr, "%s\n", message_.c_str());
     std::fflush(stderr);
     return exit;
   }
 
   std::FILE* Out() const { return o_.Json ? stderr : stdout; }
-  double Seconds() const { return std::chrono::duration<double>(std::chrono::steady_clock::now() - start_).count(); }
+  static double Seconds(std::chrono::steady_clock::time_point since) {
+    return std::chrono::duration<double>(std::chrono::steady_clock::now() - since).count();
+  }
 
   const cli::Options& o_;
   ReportFile report_;
   std::optional<ActionResult> result_;
   std::string message_;
-  std::chrono::steady_clock::time_point start_ = std::chrono::steady_clock::now();
+  const std::chrono::steady_clock::time_point start_ = std::chrono::steady_clock::now();
+  double seconds_ = -1;  // the action's time, once it ran; the JSON object gives the time until failure else
 };
 
 }  // namespace

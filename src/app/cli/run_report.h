@@ -25,7 +25,7 @@ struct RunSummary {
   db::TDateTime Desde = 0.0;
   bool Simular = false;
   const ActionResult* Result = nullptr;  // the counts; none when the run ended before the action
-  double Seconds = 0.0;
+  double Seconds = 0.0;        // the action's time, as in the summary line
   int Exit = 0;
   std::string Message;         // on failure: what went wrong, as printed
 };
