@@ -398,12 +398,19 @@ TEST_F(CliTest, AFailureLeavesNoReportAndSaysSo) {
       "E_RECUSA; END");
   for (const Case& c : cases) {
     SCOPED_TRACE(c.name);
-    std::ofstream(report) << "an earlier run's report\r\n";
+    fs::remove(report);
     std::vector<std::string> args = c.args;
     args.insert(args.end(), {"--relatorio", report, "--json"});
     const Outcome o = Cli(args);
     EXPECT_EQ(o.Exit, c.exit) << o.Err;
     EXPECT_FALSE(fs::exists(report)) << "no report describes work that did not happen";
+    EXPECT_FALSE(fs::exists(report + ".parcial"));
+
+    // A file already at that path, an earlier day's report, is left as it was.
+    std::ofstream(report) << "an earlier run's report\r\n";
+    EXPECT_EQ(Cli(args).Exit, c.exit);
+    EXPECT_EQ(ReadFile(report), "an earlier run's report\r\n");
+    EXPECT_FALSE(fs::exists(report + ".parcial"));
     EXPECT_TRUE(Contains(o.Err, "Relatório não gravado: \"" + report + "\".\n")) << o.Err;
     EXPECT_TRUE(Contains(o.Out, "Relatório não gravado")) << "the JSON message says it too: " << o.Out;
   }
@@ -412,13 +419,27 @@ TEST_F(CliTest, AFailureLeavesNoReportAndSaysSo) {
 
 #ifndef ZR_TEST_ON_SERVER
 TEST_F(CliTest, AReportThatCannotBeCreatedStopsTheRunBeforeAnythingIsDone) {
-  const Outcome o = Cli(WithIni({"importar", "--empresa", "01", "--desde", "01/01/2018", "--relatorio",
-                                 db_->Dir + "no/such/folder/r.csv"}));
-  EXPECT_EQ(o.Exit, 2);
-  EXPECT_TRUE(Contains(o.Err, "zembra-cli: o relatório \"" + db_->Dir + "no/such/folder/r.csv\" não pode ser criado: "))
-      << o.Err;
-  EXPECT_EQ(o.Out, "");
-  EXPECT_EQ(db_->Scalar("SELECT COUNT(*) FROM PCPFTOF01"), "0");
+  const std::string ini = ReadFile(db_->Ini);
+  struct Case {
+    const char* name;
+    std::string report;
+    std::string says;
+  };
+  const Case cases[] = {
+      {"a folder that does not exist", db_->Dir + "no/such/folder/r.csv",
+       "zembra-cli: o relatório \"" + db_->Dir + "no/such/folder/r.csv\" não pode ser criado: "},
+      {"the settings file itself", db_->Ini,
+       "zembra-cli: o relatório não pode ser o arquivo de configuração \"" + db_->Ini + "\"."},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.name);
+    const Outcome o = Cli(WithIni({"importar", "--empresa", "01", "--desde", "01/01/2018", "--relatorio", c.report}));
+    EXPECT_EQ(o.Exit, 2);
+    EXPECT_TRUE(Contains(o.Err, c.says)) << o.Err;
+    EXPECT_EQ(o.Out, "");
+    EXPECT_EQ(db_->Scalar("SELECT COUNT(*) FROM PCPFTOF01"), "0");
+    EXPECT_EQ(ReadFile(db_->Ini), ini);
+  }
 }
 #endif
 
@@ -429,7 +450,9 @@ TEST_F(CliTest, AReportThatCannotBeWrittenAfterTheCommitExitsWithThree) {
   EXPECT_EQ(o.Exit, 3) << o.Err;
   EXPECT_TRUE(Contains(o.Err, "A ação foi concluída, mas o relatório \"/dev/full\" não pôde ser gravado: ")) << o.Err;
   EXPECT_TRUE(Contains(o.Out, "\"resultado\":\"erro\",\"codigo_saida\":3,")) << o.Out;
+  EXPECT_FALSE(Contains(o.Err, "removido")) << o.Err;
   EXPECT_TRUE(fs::exists("/dev/full"));
+  EXPECT_FALSE(fs::exists("/dev/full.parcial"));
   EXPECT_EQ(db_->Scalar("SELECT COUNT(*) FROM PCPFTOF01"), "4") << "the import itself was committed";
 }
 
@@ -454,6 +477,7 @@ TEST_F(CliTest, APartialReportIsRemovedWhenItsWriteFails) {
   EXPECT_EQ(o.Exit, 3) << o.Err;
   EXPECT_TRUE(Contains(o.Err, "; o arquivo parcial foi removido.\n")) << o.Err;
   EXPECT_FALSE(fs::exists(report));
+  EXPECT_FALSE(fs::exists(report + ".parcial"));
   EXPECT_EQ(db_->Scalar("SELECT COUNT(*) FROM PCPFTOF01"), "124");
 }
 

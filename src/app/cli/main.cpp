@@ -65,59 +65,70 @@ std::string Summary(const cli::Options& o, const ActionResult& r, double seconds
   return text;
 }
 
-// The report file named by --relatorio: created (emptied) before the action, so that a path that cannot be
-// written is refused before anything runs, filled only after the action ended as it should, and removed on
-// any failure, so that no report describes work that did not happen.
+// The report file named by --relatorio. It is written into "FILE.parcial" beside FILE, created before the
+// action so that a folder that cannot be written is refused before anything runs, filled only after the
+// action ended as it should, and then renamed to FILE. On any failure the partial file is removed and FILE
+// is not touched: no report describes work that did not happen, and no file of the user's is lost. A FILE
+// that exists and is not a regular file (a device such as /dev/stdout, a pipe) is written directly.
 class ReportFile {
  public:
   explicit ReportFile(std::string path) : path_(std::move(path)) {}
   ReportFile(const ReportFile&) = delete;
   ReportFile& operator=(const ReportFile&) = delete;
-  ~ReportFile() {
-    if (!kept_) Discard();
-  }
+  ~ReportFile() { Discard(); }
 
   bool Wanted() const { return !path_.empty(); }
   const std::string& Path() const { return path_; }
 
-  // Creates the empty file; the reason on failure, empty on success.
+  // Creates the file written into; the reason on failure, empty on success.
   std::string Create() {
+    std::error_code error;
+    const fs::path target = PathFromUtf8(path_);
+    direct_ = fs::exists(target, error) && !fs::is_regular_file(target, error);
+    writing_ = direct_ ? target : PathFromUtf8(path_ + ".parcial");
     errno = 0;
-    out_.open(PathFromUtf8(path_), std::ios::binary | std::ios::trunc);
-    return out_.is_open() ? std::string() : std::strerror(errno != 0 ? errno : EIO);
+    out_.open(writing_, std::ios::binary | std::ios::trunc);
+    if (!out_.is_open()) return std::strerror(errno != 0 ? errno : EIO);
+    created_ = true;
+    return {};
   }
 
-  // Writes the whole report and closes the file; the reason on failure (the file is then removed).
+  // Writes the whole report and puts it in place; the reason on failure (the partial file is then gone).
   std::string Write(const std::string& text) {
     errno = 0;
     out_.write(text.data(), static_cast<std::streamsize>(text.size()));
     out_.flush();
     const bool written = out_.good();
-    const int error = errno;
+    int error = errno;
     out_.close();
-    if (!written || out_.fail()) {
-      const std::string why = std::strerror(error != 0 ? error : EIO);
-      return Discard() ? why + "; o arquivo parcial foi removido" : why;
+    if (written && !out_.fail()) {
+      std::error_code renamed;
+      if (!direct_) fs::rename(writing_, PathFromUtf8(path_), renamed);
+      if (!renamed) {
+        created_ = false;
+        return {};
+      }
+      error = renamed.value();
     }
-    kept_ = true;
-    return {};
+    const std::string why = std::strerror(error != 0 ? error : EIO);
+    return Discard() ? why + "; o arquivo parcial foi removido" : why;
   }
 
-  // Closes and removes the file. Only a regular file is removed: a device or a link named as the report
-  // (/dev/stdout) is left where it is.
-  // True when a file was removed.
+  // Closes and removes the partial file; true when there was one to remove.
   bool Discard() {
     if (out_.is_open()) out_.close();
-    if (path_.empty()) return false;
+    if (!created_ || direct_) return false;
+    created_ = false;
     std::error_code ignored;
-    const fs::path path = PathFromUtf8(path_);
-    return fs::is_regular_file(fs::symlink_status(path, ignored)) && fs::remove(path, ignored);
+    return fs::remove(writing_, ignored);
   }
 
  private:
   std::string path_;
+  fs::path writing_;
   std::ofstream out_;
-  bool kept_ = false;
+  bool direct_ = false;
+  bool created_ = false;
 };
 
 class CliRun {
@@ -138,7 +149,13 @@ class CliRun {
  private:
   // Everything but the JSON object: the exit code, with message_ set on failure.
   int Steps() {
+    const std::string settings = o_.Ini.empty() ? DefaultSettingsPath() : o_.Ini;
     if (report_.Wanted()) {
+      std::error_code error;
+      if (fs::equivalent(PathFromUtf8(report_.Path()), PathFromUtf8(settings), error)) {
+        return Fail(kExitUsage, "zembra-cli: o relatório não pode ser o arquivo de configuração \"" + settings + "\".",
+                    false);
+      }
       if (const std::string why = report_.Create(); !why.empty()) {
         return Fail(kExitUsage, "zembra-cli: o relatório \"" + report_.Path() + "\" não pode ser criado: " + why + ".",
                     false);
@@ -156,7 +173,6 @@ class CliRun {
     db::TComponent owner;
     const TFormComponents c = CreateFormComponents(owner);
 
-    const std::string settings = o_.Ini.empty() ? DefaultSettingsPath() : o_.Ini;
     try {
       ConectaBanco(*c.ZRDatabase1, settings);
     } catch (const std::exception& e) {
@@ -215,8 +231,8 @@ class CliRun {
     return kExitOk;
   }
 
-  // Reports a failure on stderr (and in the JSON object). A report asked for is not written, and an earlier
-  // file of that name is removed, so that it cannot pass for this run's; `sayReport` adds a line saying so.
+  // Reports a failure on stderr (and in the JSON object). A report asked for is not written; `sayReport` adds
+  // a line saying so.
   int Fail(int exit, const std::string& message, bool sayReport = true) {
     message_ = message;
     report_.Discard();
