@@ -92,8 +92,15 @@ TEST_F(CliTest, BadArgumentsExitWithTwoAndSayWhatIsWrong) {
     const Outcome o = Cli(WithIni(c.args));
     EXPECT_EQ(o.Exit, 2) << o.Err;
     EXPECT_TRUE(Contains(o.Err, c.says)) << o.Err;
-    EXPECT_TRUE(o.Out.empty()) << o.Out;
+    const bool json = std::find(c.args.begin(), c.args.end(), "--json") != c.args.end();
+    EXPECT_EQ(o.Out.empty(), !json) << o.Out;
   }
+  // With --json a refused command line still gives its one object.
+  const Outcome o = Cli(WithIni({"importar", "--json", "--empresa", "01", "--empresa", "02", "--desde", "01/01/2018"}));
+  EXPECT_EQ(o.Exit, 2);
+  EXPECT_EQ(o.Out,
+            "{\"resultado\":\"erro\",\"codigo_saida\":2,\"mensagem\":\"zembra-cli: a opção --empresa foi dada mais "
+            "de uma vez.\"}\n");
 }
 #endif
 
@@ -102,7 +109,7 @@ TEST_F(CliTest, HelpExplainsTheActionsOptionsAndExitCodes) {
   const Outcome o = Cli({"--help"});
   EXPECT_EQ(o.Exit, 0);
   for (const char* part : {"importar", "situacao", "--empresa", "--desde", "--pendente", "--ini", "zr.ini",
-                           "Código de saída"}) {
+                           "--simular", "--relatorio", "--json", "--log-sql", "Código de saída", "3 ação concluída"}) {
     EXPECT_TRUE(Contains(o.Out, part)) << part;
   }
 }

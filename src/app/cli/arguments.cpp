@@ -51,7 +51,9 @@ Options ParseArguments(const std::vector<std::string>& args) {
     const std::string& a = args[i];
     if (a == "--help" || a == "-h") return Options{};
     // An option given twice is refused rather than letting the last one win unnoticed.
-    if (i > 0 && a.rfind("--", 0) == 0 && !seen.insert(a).second) throw UsageError("a opção " + a + " foi dada mais de uma vez.");
+    if (i > 0 && a.rfind("--", 0) == 0 && !seen.insert(a).second) {
+      throw UsageError("a opção " + a + " foi dada mais de uma vez.");
+    }
     if (i == 0) {
       if (a.rfind("--", 0) == 0) {
         throw UsageError("falta a ação: importar ou situacao.");

@@ -3,6 +3,7 @@
 // Streams: progress and every error go to stderr; the action's message and the summary line go to stdout, or,
 // with --json, to stderr, leaving stdout to the one JSON object written at the end.
 
+#include <algorithm>
 #include <cerrno>
 #include <chrono>
 #include <cstdio>
@@ -263,6 +264,10 @@ int main(int argc, char** argv) {
     options = cli::ParseArguments(std::vector<std::string>(argv + 1, argv + argc));
   } catch (const cli::UsageError& e) {
     std::fprintf(stderr, "zembra-cli: %s\nUse zembra-cli --help para ver as opções.\n", e.what());
+    // A script that asked for the JSON object still gets one.
+    if (std::find(argv + 1, argv + argc, std::string("--json")) != argv + argc) {
+      std::printf("%s\n", cli::JsonUsageError(std::string("zembra-cli: ") + e.what()).c_str());
+    }
     return kExitUsage;
   }
   if (options.Acao == cli::Command::Ajuda) {

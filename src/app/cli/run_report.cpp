@@ -137,4 +137,8 @@ std::string JsonSummary(const RunSummary& run) {
   return json + "}";
 }
 
+std::string JsonUsageError(const std::string& message) {
+  return "{\"resultado\":\"erro\",\"codigo_saida\":2,\"mensagem\":" + JsonString(message) + "}";
+}
+
 }  // namespace zr::app::cli

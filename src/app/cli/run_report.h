@@ -35,4 +35,8 @@ struct RunSummary {
 // valid UTF-8 has each bad byte replaced by U+FFFD, so the object always parses.
 std::string JsonSummary(const RunSummary& run);
 
+// The JSON object of a command line refused before anything ran (exit code 2): "resultado", "codigo_saida"
+// and "mensagem" only, since the action and company may not be known.
+std::string JsonUsageError(const std::string& message);
+
 }  // namespace zr::app::cli
