@@ -79,7 +79,9 @@ void ShowMessageBox(QWidget* parent, MessageKind kind, const std::string& captio
     Hook()(kind, caption, text);
     return;
   }
+  // A CR LF pair (the lines of a statement in the deadlock message) is one line end, as is a lone CR.
   QString shown = Q(text);
+  shown.replace("\r\n", "\n");
   shown.replace('\r', '\n');
   const QMessageBox::Icon icon = kind == MessageKind::Information ? QMessageBox::Information
                                  : kind == MessageKind::Error     ? QMessageBox::Critical
