@@ -8,6 +8,7 @@
 #include <QDateEdit>
 #include <QFrame>
 #include <QLabel>
+#include <QMessageBox>
 #include <QProgressBar>
 #include <QPushButton>
 #include <QTest>
@@ -47,6 +48,39 @@ class GuiTest : public WindowTest {
 
   std::unique_ptr<TestDatabase> db_;
 };
+
+#ifndef ZR_TEST_ON_SERVER
+// The real modal box, read while it is open and closed with its OK button: CR LF pairs and lone CRs are
+// single line ends, and the detail sits behind the box's details button.
+TEST(MessageBoxTest, ShowsEachLineEndOnceAndTheDetailBehindItsButton) {
+  App();
+  gui::SetMessageHook(nullptr);
+  QString text, detail;
+  bool seen = false;
+  // Looks for the open box every 10 ms; the box's own event loop runs the timer, so the wait ends with it.
+  QTimer poll;
+  QObject::connect(&poll, &QTimer::timeout, [&] {
+    for (QWidget* w : QApplication::topLevelWidgets()) {
+      auto* box = qobject_cast<QMessageBox*>(w);
+      if (box == nullptr || !box->isVisible()) continue;
+      seen = true;
+      text = box->text();
+      detail = box->detailedText();
+      box->button(QMessageBox::Ok)->click();
+      poll.stop();
+      return;
+    }
+  });
+  poll.start(10);
+  gui::ShowMessageBox(nullptr, MessageKind::Information, "Zembra",
+                      "Erro na importação.\rERRO PROVÁVEL DE DEADLOCK :\r\rDELETE FROM PCPFTOF01\r\nWHERE NUMERO = '1'\r\n",
+                      "Arquivo de configuração lido: /x/zr.ini");
+  ASSERT_TRUE(seen) << "the box was open";
+  EXPECT_EQ(text.toStdString(),
+            "Erro na importação.\nERRO PROVÁVEL DE DEADLOCK :\n\nDELETE FROM PCPFTOF01\nWHERE NUMERO = '1'\n");
+  EXPECT_EQ(detail.toStdString(), "Arquivo de configuração lido: /x/zr.ini");
+}
+#endif
 
 TEST_F(GuiTest, AGoodSettingsFileOpensTheWindowWithTheCompaniesInTheServersOrder) {
   Open(db_->Ini);
