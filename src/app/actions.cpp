@@ -33,9 +33,11 @@ ActionResult RunAction(const TFormComponents& C, const ActionInput& Input, Actio
   ActionResult result;
   Ui.SetBusy(true);
   try {
+    if (Input.Simular && Input.AntesDaSimulacao) Input.AntesDaSimulacao();
     body(result);
     Ui.SetBusy(false);
     if (Input.Simular) {
+      if (Input.AntesDeDesfazer) Input.AntesDeDesfazer();
       C.ZRTransaction1->RollbackRetaining();
     } else {
       C.ZRTransaction1->CommitRetaining();

@@ -285,10 +285,17 @@ TEST_F(OracleTest, ZembraCliSimulatesOnOracleWithTheCountsAndTheReportOfTheRealR
     EXPECT_TRUE(Contains(sim.Err, "(simulação: nada foi gravado, tudo desfeito)")) << sim.Err;
     EXPECT_EQ(ora_->Select(kPcpftofSql + std::string(", P.DATA")), before) << "nothing written on Oracle";
 
+    const std::string countB = "SELECT COUNT(*) FROM PCPFTOF01 WHERE SITUACAO = 'B'";
+    const int marksBefore = std::stoi(ora_->Scalar(countB));
     args = base;
     args.insert(args.end(), {"--relatorio", dir + "ora.csv", "--log-sql", dir + "sql", "--ini", ora_->Ini});
     const Outcome ora = Cli(args, dir);
     EXPECT_EQ(ora.Exit, 0) << ora.Err;
+    if (std::string(action) == "importar") {
+      const int undone = marksBefore - std::stoi(ora_->Scalar(countB));
+      EXPECT_GT(undone, 0);
+      EXPECT_TRUE(Contains(sim.Out, "\"marcas_b_voltariam_a_a\":" + std::to_string(undone) + "}")) << sim.Out;
+    }
     args = base;
     args.insert(args.end(), {"--relatorio", dir + "fb.csv", "--ini", fb_->Ini});
     const Outcome fb = Cli(args, dir);

@@ -121,6 +121,7 @@ std::string HelpText() {
       "  --ini ARQUIVO     o arquivo de configuração; sem esta opção, zr.ini ao lado do executável.\n"
       "  --simular         roda a ação inteira, com o mesmo progresso e o mesmo resumo, e desfaz tudo no fim:\n"
       "                    nada é gravado. Sai com 0 se a ação teria dado certo, 1 (com a mensagem) se não.\n"
+      "                    Em importar, o resumo diz também quantas marcas \"B\" voltariam a \"A\".\n"
       "  --relatorio ARQ   grava em ARQ um relatório CSV (UTF-8, separador \";\", com cabeçalho) do que mudou,\n"
       "                    só depois da confirmação (ou de desfazer, com --simular). importar: uma linha por\n"
       "                    ordem e parte (numero;parte;produto;excluidas;gravadas); situacao: uma linha por\n"

@@ -7,6 +7,7 @@
 #include <cerrno>
 #include <chrono>
 #include <cstdio>
+#include <cstdint>
 #include <cstring>
 #include <filesystem>
 #include <fstream>
@@ -19,6 +20,7 @@
 #include "app/components.h"
 #include "app/drivers.h"
 #include "app/settings.h"
+#include "app/sql_text.h"
 #include "app/startup.h"
 #include "arguments.h"
 #include "data/database.h"
@@ -50,15 +52,31 @@ std::string JoinCodes(const std::vector<std::string>& items) {
   return codes.empty() ? "nenhuma" : codes;
 }
 
-std::string Summary(const cli::Options& o, const ActionResult& r, double seconds) {
-  char text[320];
+// PCPFTOF rows of the company marked "B", read in the action's transaction.
+int64_t ContaMarcasB(const TFormComponents& C, const std::string& Empresa) {
+  data::TZRQuery& QryAux = *C.QryAux;
+  const std::string nmPCPFTOF = BuscaArquivo(QryAux, Empresa, "PCPFTOF");
+  QryAux.Close();
+  QryAux.SQL().Clear();
+  QryAux.SQL().Add("SELECT COUNT(*) AS MARCAS FROM " + nmPCPFTOF + " WHERE SITUACAO = " + QuotedStr("B"));
+  QryAux.Open();
+  return static_cast<int64_t>(QryAux.FieldByName("MARCAS").AsFloat());
+}
+
+std::string Summary(const cli::Options& o, const ActionResult& r, double seconds, int64_t marcasDesfeitas) {
+  char text[400];
   const char* outcome = r.Ok ? (o.Simular ? " (simulação: nada foi gravado, tudo desfeito)" : "")
                              : (o.Simular ? " (tudo desfeito; simulação: nada foi gravado)" : " (tudo desfeito)");
   if (o.Acao == cli::Command::Importar) {
+    char marcas[96] = "";
+    if (marcasDesfeitas >= 0) {
+      std::snprintf(marcas, sizeof marcas, ", %lld marcas \"B\" voltariam a \"A\"",
+                    static_cast<long long>(marcasDesfeitas));
+    }
     std::snprintf(text, sizeof text,
-                  "importar: %d de %d ordens e partes processadas, %lld linhas excluídas, %lld gravadas, %.2f s%s",
+                  "importar: %d de %d ordens e partes processadas, %lld linhas excluídas, %lld gravadas%s, %.2f s%s",
                   r.Processadas, r.OrdensPartes, static_cast<long long>(r.Excluidas),
-                  static_cast<long long>(r.Gravadas), seconds, outcome);
+                  static_cast<long long>(r.Gravadas), marcas, seconds, outcome);
   } else {
     std::snprintf(text, sizeof text, "situacao: %d linhas lidas, %lld marcadas \"B\", %.2f s%s", r.Processadas,
                   static_cast<long long>(r.Baixadas), seconds, outcome);
@@ -140,7 +158,7 @@ class CliRun {
     const int exit = Steps();
     if (o_.Json) {
       cli::RunSummary summary{o_.Acao, o_.Empresa, o_.Desde, o_.Simular, result_ ? &*result_ : nullptr,
-                              seconds_ >= 0 ? seconds_ : Seconds(start_), exit, message_};
+                              seconds_ >= 0 ? seconds_ : Seconds(start_), exit, message_, marcasDesfeitas_};
       std::printf("%s\n", cli::JsonSummary(summary).c_str());
       std::fflush(stdout);
     }
@@ -207,13 +225,21 @@ class CliRun {
     input.Desde = o_.Desde;
     input.Pendente = o_.Pendente;
     input.Simular = o_.Simular;
+    // A simulated import also tells how many "B" marks it would turn back into "A": the "B" rows it would
+    // delete, counted before and after it in its own transaction (two statements, not one per row).
+    int64_t marcasAntes = 0, marcasDepois = 0;
+    if (o_.Simular && o_.Acao == cli::Command::Importar) {
+      input.AntesDaSimulacao = [&] { marcasAntes = ContaMarcasB(c, input.Empresa); };
+      input.AntesDeDesfazer = [&] { marcasDepois = ContaMarcasB(c, input.Empresa); };
+    }
 
     cli::TerminalUi ui(stderr, o_.Acao == cli::Command::Situacao);
     const auto actionStart = std::chrono::steady_clock::now();
     const ActionResult& r = result_.emplace(o_.Acao == cli::Command::Importar ? BitBtn1Click(c, input, ui)
                                                                               : BitBtn2Click(c, input, ui));
     seconds_ = Seconds(actionStart);
-    const std::string summary = Summary(o_, r, seconds_);
+    if (r.Ok && input.AntesDeDesfazer) marcasDesfeitas_ = marcasAntes - marcasDepois;
+    const std::string summary = Summary(o_, r, seconds_, marcasDesfeitas_);
     if (!r.Ok) {
       const int exit = Fail(kExitFailed, cli::TerminalText(r.Message));
       std::fprintf(Out(), "%s\n", summary.c_str());
@@ -253,7 +279,8 @@ class CliRun {
   std::optional<ActionResult> result_;
   std::string message_;
   const std::chrono::steady_clock::time_point start_ = std::chrono::steady_clock::now();
-  double seconds_ = -1;  // the action's time, once it ran; the JSON object gives the time until failure else
+  double seconds_ = -1;
+  int64_t marcasDesfeitas_ = -1;  // a simulated import's "B" marks that would go back to "A"; -1: not known  // the action's time, once it ran; the JSON object gives the time until failure else
 };
 
 }  // namespace

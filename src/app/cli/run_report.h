@@ -2,6 +2,7 @@
 // What zembra-cli leaves behind for scripts and audits: the text for a terminal, the CSV report of what an
 // action changed, and the one-object JSON summary.
 
+#include <cstdint>
 #include <string>
 
 #include "app/actions.h"
@@ -28,10 +29,12 @@ struct RunSummary {
   double Seconds = 0.0;        // the action's time, as in the summary line
   int Exit = 0;
   std::string Message;         // on failure: what went wrong, as printed
+  int64_t MarcasDesfeitas = -1;  // a simulated import's "B" marks that would go back to "A"; -1: not known
 };
 
 // One JSON object on one line: "acao", "empresa", "desde" (YYYY-MM-DD), "simulacao", "contagens",
-// "segundos", "resultado" ("ok" or "erro"), "codigo_saida" and, on failure, "mensagem". Text that is not
+// "segundos", "resultado" ("ok" or "erro"), "codigo_saida", for a simulated import "marcas_b_voltariam_a_a"
+// and, on failure, "mensagem". Text that is not
 // valid UTF-8 has each bad byte replaced by U+FFFD, so the object always parses.
 std::string JsonSummary(const RunSummary& run);
 

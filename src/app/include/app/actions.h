@@ -2,6 +2,7 @@
 // The two actions of the window: "Importar" and "Atualizar Situação".
 
 #include <cstdint>
+#include <functional>
 #include <string>
 #include <vector>
 
@@ -21,6 +22,10 @@ struct ActionInput {
   db::TDateTime Desde = 0.0;   // the date field; the zero date when the field is empty or invalid
   bool Pendente = true;        // "OF Pendente": only orders with an open quantity (import only)
   bool Simular = false;        // command line only: the whole action runs, then is rolled back, not committed
+  // Command line only, under Simular: run in the action's transaction, first thing and just before the
+  // rollback, so that the caller can read what the action would change. An error fails the action.
+  std::function<void()> AntesDaSimulacao = {};
+  std::function<void()> AntesDeDesfazer = {};
 };
 
 // One order and part the import handled: its rows deleted and written (both 0 when its sheet is empty).
