@@ -279,8 +279,8 @@ class CliRun {
   std::optional<ActionResult> result_;
   std::string message_;
   const std::chrono::steady_clock::time_point start_ = std::chrono::steady_clock::now();
-  double seconds_ = -1;
-  int64_t marcasDesfeitas_ = -1;  // a simulated import's "B" marks that would go back to "A"; -1: not known  // the action's time, once it ran; the JSON object gives the time until failure else
+  double seconds_ = -1;           // the action's time, once it ran; the JSON object gives the time until failure else
+  int64_t marcasDesfeitas_ = -1;  // a simulated import's "B" marks that would go back to "A"; -1: not known
 };
 
 }  // namespace
