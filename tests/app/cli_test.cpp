@@ -341,6 +341,17 @@ TEST_F(CliTest, ASimulationShowsWhatTheRunWouldDoAndWritesNothing) {
   EXPECT_EQ(db_->Scalar("SELECT COUNT(*) FROM PCPFTOF01 WHERE SITUACAO = 'B'"), "1");
 }
 
+TEST_F(CliTest, ASimulationSucceedsWhereTheRunWouldEvenWhenTheMarksCannotBeCounted) {
+  // Company 02 lists no order, so the import never touches its PCPFTOF, which is missing.
+  db_->Exec("DROP TABLE PCPFTOF02");
+  const Outcome sim = Cli(WithIni({"importar", "--empresa", "02", "--desde", "01/01/2018", "--simular", "--json"}));
+  EXPECT_EQ(sim.Exit, 0) << sim.Err;
+  EXPECT_TRUE(Contains(sim.Err, "importar: 0 de 0 ordens e partes processadas, 0 linhas excluídas, 0 gravadas, ")) << sim.Err;
+  EXPECT_FALSE(Contains(sim.Err, "voltariam")) << sim.Err;
+  EXPECT_FALSE(Contains(sim.Out, "marcas_b")) << sim.Out;
+  EXPECT_EQ(Cli(WithIni({"importar", "--empresa", "02", "--desde", "01/01/2018"})).Exit, 0);
+}
+
 TEST_F(CliTest, AFailingSimulationExitsWithOneAndTheMessage) {
   db_->Exec("CREATE EXCEPTION E_RECUSA 'pedido recusado'");
   db_->Exec(

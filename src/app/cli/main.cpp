@@ -227,10 +227,19 @@ class CliRun {
     input.Simular = o_.Simular;
     // A simulated import also tells how many "B" marks it would turn back into "A": the "B" rows it would
     // delete, counted before and after it in its own transaction (two statements, not one per row).
-    int64_t marcasAntes = 0, marcasDepois = 0;
+    // A count that fails (a company without PCPFTOF, which an import of no order never touches) leaves the
+    // number unknown rather than failing a simulation whose action would succeed.
+    int64_t marcasAntes = -1, marcasDepois = -1;
+    const auto conta = [&c, &input](int64_t& marcas) {
+      try {
+        marcas = ContaMarcasB(c, input.Empresa);
+      } catch (const std::exception&) {
+        marcas = -1;
+      }
+    };
     if (o_.Simular && o_.Acao == cli::Command::Importar) {
-      input.AntesDaSimulacao = [&] { marcasAntes = ContaMarcasB(c, input.Empresa); };
-      input.AntesDeDesfazer = [&] { marcasDepois = ContaMarcasB(c, input.Empresa); };
+      input.AntesDaSimulacao = [&] { conta(marcasAntes); };
+      input.AntesDeDesfazer = [&] { conta(marcasDepois); };
     }
 
     cli::TerminalUi ui(stderr, o_.Acao == cli::Command::Situacao);
@@ -238,7 +247,7 @@ class CliRun {
     const ActionResult& r = result_.emplace(o_.Acao == cli::Command::Importar ? BitBtn1Click(c, input, ui)
                                                                               : BitBtn2Click(c, input, ui));
     seconds_ = Seconds(actionStart);
-    if (r.Ok && input.AntesDeDesfazer) marcasDesfeitas_ = marcasAntes - marcasDepois;
+    if (r.Ok && marcasAntes >= 0 && marcasDepois >= 0) marcasDesfeitas_ = marcasAntes - marcasDepois;
     const std::string summary = Summary(o_, r, seconds_, marcasDesfeitas_);
     if (!r.Ok) {
       const int exit = Fail(kExitFailed, cli::TerminalText(r.Message));
