@@ -71,16 +71,23 @@ void TravaEmpresa(const TFormComponents& C, const std::string& Empresa) {
 }
 
 // The common frame of both actions: busy while the company is locked and `body` runs, one transaction
-// committed at the end, every failure rolled back and shown, the window closed after success.
+// committed at the end (rolled back instead when only simulating), every failure rolled back and shown, the
+// window closed after success.
 template <class Body>
 ActionResult RunAction(const TFormComponents& C, const ActionInput& Input, ActionUi& Ui, Body body) {
   ActionResult result;
   Ui.SetBusy(true);
   try {
     TravaEmpresa(C, Input.Empresa);
+    if (Input.Simular && Input.AntesDaSimulacao) Input.AntesDaSimulacao();
     body(result);
     Ui.SetBusy(false);
-    C.ZRTransaction1->CommitRetaining();
+    if (Input.Simular) {
+      if (Input.AntesDeDesfazer) Input.AntesDeDesfazer();
+      C.ZRTransaction1->RollbackRetaining();
+    } else {
+      C.ZRTransaction1->CommitRetaining();
+    }
     result.Ok = true;
     result.Message = kMsgConcluida;
     Ui.ShowMessage(result.Message, kWindowCaption);
@@ -130,7 +137,7 @@ void AbreFichaTecnica(data::TZRQuery& QryCons, const std::string& NmPCPFT2, cons
 
 // Replaces the PCPFTOF rows of one order and part by the rows of the open technical sheet.
 void GravaOrdem(const TFormComponents& C, const std::string& NmPCPFTOF, const std::string& Numero,
-                const std::string& Parte, ActionResult& result) {
+                const std::string& Parte, ActionResult& result, OrdemTratada& tratada) {
   data::TZRQuery& QryCons = *C.QryCons;
   data::TZRQuery& QryInsert = *C.QryInsert;
   data::TZRQuery& QryAux = *C.QryAux;
@@ -146,7 +153,8 @@ void GravaOrdem(const TFormComponents& C, const std::string& NmPCPFTOF, const st
   Lines(QryAux, {"DELETE FROM " + NmPCPFTOF, "WHERE NUMERO = " + QuotedStr(Numero)});
   if (!Trim(Parte).empty()) QryAux.SQL().Add("AND PARTE IN (" + QuotedStr(Parte) + ")");
   QryAux.ExecSQL();
-  result.Excluidas += QryAux.RowsAffected();
+  tratada.Excluidas = QryAux.RowsAffected();
+  result.Excluidas += tratada.Excluidas;
 
   db::TFDParams& p = QryInsert.Params();
   int i = 0;
@@ -168,6 +176,7 @@ void GravaOrdem(const TFormComponents& C, const std::string& NmPCPFTOF, const st
     ++i;
   }
   QryInsert.Execute(i, 0);
+  tratada.Gravadas = i;
   result.Gravadas += i;
 }
 
@@ -206,8 +215,10 @@ ActionResult BitBtn1Click(const TFormComponents& C, const ActionInput& Input, Ac
       const std::string parte = QryBusca.FieldByName("Parte").AsString();
       const std::string codigo = QryBusca.FieldByName("Codigo").AsString();
 
+      OrdemTratada tratada{numero, parte, codigo};
       AbreFichaTecnica(QryCons, nmPCPFT2, nmPCPFT3, nmMAT_ITEN, codigo, parte);
-      if (!QryCons.IsEmpty()) GravaOrdem(C, nmPCPFTOF, numero, parte, result);
+      if (!QryCons.IsEmpty()) GravaOrdem(C, nmPCPFTOF, numero, parte, result, tratada);
+      result.Ordens.push_back(std::move(tratada));
 
       ++result.Processadas;
       Ui.SetProgress(QryBusca.RecNo());
@@ -242,14 +253,18 @@ ActionResult BitBtn2Click(const TFormComponents& C, const ActionInput& Input, Ac
 
     while (!QryCons.Eof()) {
       if (QryCons.FieldByName("QTDE_BAI").AsFloat() > 0) {
+        BaixaFeita baixa{QryCons.FieldByName("Numero").AsString(), QryCons.FieldByName("Insumo").AsString(),
+                         QryCons.FieldByName("Cor_I").AsString()};
         Lines(QryInsert, {"UPDATE " + nmPCPFTOF + " SET ",
                           "SITUACAO = " + QuotedStr("B"),
-                          "WHERE NUMERO = " + QuotedStr(QryCons.FieldByName("Numero").AsString()),
-                          "AND INSUMO = " + QuotedStr(QryCons.FieldByName("Insumo").AsString()),
-                          "AND COR_I = " + QuotedStr(QryCons.FieldByName("Cor_I").AsString()),
+                          "WHERE NUMERO = " + QuotedStr(baixa.Numero),
+                          "AND INSUMO = " + QuotedStr(baixa.Insumo),
+                          "AND COR_I = " + QuotedStr(baixa.CorI),
                           "AND SITUACAO = " + QuotedStr("A")});
         QryInsert.ExecSQL();
-        result.Baixadas += QryInsert.RowsAffected();
+        baixa.Marcadas = QryInsert.RowsAffected();
+        result.Baixadas += baixa.Marcadas;
+        if (baixa.Marcadas > 0) result.Baixas.push_back(std::move(baixa));
       }
       ++result.Processadas;
       Ui.ProcessMessages();

@@ -1,6 +1,7 @@
 #include "app/settings.h"
 
 #include <filesystem>
+#include <fstream>
 
 #include "db/errors.h"
 #include "host/host.h"
@@ -8,6 +9,19 @@
 namespace zr::app {
 
 std::string DefaultSettingsPath() { return host::ExecutableDir() + kSettingsFileName; }
+
+std::string SettingsFileNote(const std::string& SettingsPath) {
+  namespace fs = std::filesystem;
+  std::error_code error;
+  const fs::file_status status = fs::status(SettingsPath, error);
+  if (!fs::exists(status)) return "Arquivo de configuração não encontrado: " + SettingsPath;
+  if (fs::is_directory(status)) return "Arquivo de configuração é uma pasta: " + SettingsPath;
+  if (!fs::is_regular_file(status)) return "Arquivo de configuração não é um arquivo comum: " + SettingsPath;
+  if (!std::ifstream(SettingsPath, std::ios::binary)) {
+    return "Arquivo de configuração sem permissão de leitura: " + SettingsPath;
+  }
+  return "Arquivo de configuração lido: " + SettingsPath;
+}
 
 std::string LeIni(const std::string& Section, const std::string& Key, const std::string& FileName) {
   return host::ReadIniString(FileName, Section, Key, "");
@@ -42,6 +56,16 @@ void ConectaBanco(data::TZRDatabase& Database, const std::string& SettingsPath) 
   const std::string usuario = LeIni("banco", "usuario", SettingsPath);
   const std::string senha = LeIni("banco", "senha", SettingsPath);
   const std::string banco = LeIni("banco", "banco", SettingsPath);
+  // The clients fail on such values with messages of their own ("Clumplet buffer size limit reached") that
+  // do not say which setting is wrong.
+  for (const auto& [key, value] : {std::pair<const char*, const std::string&>{"Servidor", servidor},
+                                   {"base", base}, {"usuario", usuario}, {"senha", senha}, {"banco", banco}}) {
+    if (value.size() > kMaxSettingLength) {
+      throw db::EDatabaseError("O valor de \"" + std::string(key) + "\" na seção [banco] de " + kSettingsFileName +
+                               " é longo demais: " + std::to_string(value.size()) + " bytes, o máximo é " +
+                               std::to_string(kMaxSettingLength) + ".");
+    }
+  }
 
   Database.SetDatabase(base);
   Database.SetHostName(HostPart(servidor));

@@ -23,6 +23,7 @@ namespace detail {
 namespace {
 std::optional<std::string> baseDirForTesting;
 std::optional<std::tm> clockForTesting;
+std::string chosenFolder;  // empty: "Logs/" under the base folder
 }  // namespace
 
 std::string LogBaseDir() { return baseDirForTesting ? *baseDirForTesting : host::ExecutableDir(); }
@@ -32,6 +33,8 @@ void SetLogBaseDirForTesting(std::optional<std::string> dir) { baseDirForTesting
 void SetLogClockForTesting(std::optional<std::tm> now) { clockForTesting = now; }
 
 }  // namespace detail
+
+void DefinePastaLog(const std::string& Pasta) { detail::chosenFolder = Pasta; }
 
 namespace {
 
@@ -59,9 +62,14 @@ std::string PathToUtf8(const fs::path& path) {
 // "Logs/" under the base folder, created with its missing levels; the base folder itself when it cannot be
 // created (no right to create it, or a file named "Logs" in the way).
 fs::path LogFolder() {
+  std::error_code ignored;
+  if (!detail::chosenFolder.empty()) {
+    const fs::path chosen = PathFromUtf8(detail::chosenFolder);
+    fs::create_directories(chosen, ignored);  // when it cannot be, opening the file reports it
+    return chosen;
+  }
   const fs::path base = PathFromUtf8(detail::LogBaseDir());
   const fs::path logs = base / "Logs";
-  std::error_code ignored;
   fs::create_directories(logs, ignored);
   return fs::is_directory(logs, ignored) ? logs : base;
 }
@@ -81,9 +89,15 @@ void GravaLogSQL(const std::string& NmMaquina, const std::string& NrIP, const st
   const std::string line = detail::LogLine(NrIP, NmUsuario, now, SQL);
 
   errno = 0;
-  std::ofstream out(file, std::ios::binary | std::ios::app);
+  std::fstream out(file, std::ios::binary | std::ios::in | std::ios::out | std::ios::app);
   if (!out.is_open()) RaiseInOutError("abrir", file, errno != 0 ? errno : EIO);
 
+  // An entry cut short by an earlier failed write (disk full, a killed process) has no line end; the new
+  // entry then starts on a line of its own instead of being joined onto it.
+  char last = '\n';
+  if (out.seekg(0, std::ios::end) && out.tellg() > 0 && out.seekg(-1, std::ios::end)) out.get(last);
+  out.clear();
+  if (last != '\n') out.write("\r\n", 2);
   out.write(line.data(), static_cast<std::streamsize>(line.size()));
   out.flush();
   const bool written = out.good();

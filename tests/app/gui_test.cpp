@@ -9,6 +9,7 @@
 #include <QFrame>
 #include <QLabel>
 #include <QLineEdit>
+#include <QMessageBox>
 #include <QProgressBar>
 #include <QPushButton>
 #include <QTest>
@@ -49,6 +50,39 @@ class GuiTest : public WindowTest {
 
   std::unique_ptr<TestDatabase> db_;
 };
+
+#ifndef ZR_TEST_ON_SERVER
+// The real modal box, read while it is open and closed with its OK button: CR LF pairs and lone CRs are
+// single line ends, and the detail sits behind the box's details button.
+TEST(MessageBoxTest, ShowsEachLineEndOnceAndTheDetailBehindItsButton) {
+  App();
+  gui::SetMessageHook(nullptr);
+  QString text, detail;
+  bool seen = false;
+  // Looks for the open box every 10 ms; the box's own event loop runs the timer, so the wait ends with it.
+  QTimer poll;
+  QObject::connect(&poll, &QTimer::timeout, [&] {
+    for (QWidget* w : QApplication::topLevelWidgets()) {
+      auto* box = qobject_cast<QMessageBox*>(w);
+      if (box == nullptr || !box->isVisible()) continue;
+      seen = true;
+      text = box->text();
+      detail = box->detailedText();
+      box->button(QMessageBox::Ok)->click();
+      poll.stop();
+      return;
+    }
+  });
+  poll.start(10);
+  gui::ShowMessageBox(nullptr, MessageKind::Information, "Zembra",
+                      "Erro na importação.\rERRO PROVÁVEL DE DEADLOCK :\r\rDELETE FROM PCPFTOF01\r\nWHERE NUMERO = '1'\r\n",
+                      "Arquivo de configuração lido: /x/zr.ini");
+  ASSERT_TRUE(seen) << "the box was open";
+  EXPECT_EQ(text.toStdString(),
+            "Erro na importação.\nERRO PROVÁVEL DE DEADLOCK :\n\nDELETE FROM PCPFTOF01\nWHERE NUMERO = '1'\n");
+  EXPECT_EQ(detail.toStdString(), "Arquivo de configuração lido: /x/zr.ini");
+}
+#endif
 
 TEST_F(GuiTest, AGoodSettingsFileOpensTheWindowWithTheCompaniesInTheServersOrder) {
   Open(db_->Ini);
@@ -115,12 +149,18 @@ TEST_F(GuiTest, TabOrderRunsFromImportarThroughTheFieldsToAtualizarSituacao) {
 }
 
 TEST_F(GuiTest, AMissingSettingsFileShowsOneConnectionMessageAndTheWindowStillOpens) {
+  std::vector<std::string> details;
+  gui::SetMessageDetailHook([&](const std::string& detail) { details.push_back(detail); });
   Open(db_->Dir + "absent/zr.ini");
+  gui::SetMessageDetailHook(nullptr);
   ASSERT_EQ(shown_.size(), 1u);
   EXPECT_EQ(shown_[0].Kind, MessageKind::Standard);
   EXPECT_EQ(shown_[0].Caption, ApplicationTitle(host::ExecutablePath()));
   EXPECT_EQ(shown_[0].Text.rfind("Falha na conexão com o banco.\r", 0), 0u) << shown_[0].Text;
   EXPECT_GT(shown_[0].Text.size(), std::string("Falha na conexão com o banco.\r").size());
+  EXPECT_EQ(shown_[0].Text.find("absent"), std::string::npos) << "the box's text stays as it was";
+  EXPECT_EQ(details, (std::vector<std::string>{"Arquivo de configuração não encontrado: " + db_->Dir + "absent/zr.ini"}))
+      << "the file read is named in the box's detail";
   EXPECT_TRUE(form_->isVisible());
   EXPECT_EQ(Child<QComboBox>("CbEmp")->count(), 0);
 }

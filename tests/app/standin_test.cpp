@@ -13,6 +13,7 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <filesystem>
 #include <fstream>
 
@@ -240,6 +241,83 @@ TEST_F(OracleTest, ZembraCliRunsBothActionsOnOracleWithTheResultsOfTheLibraryOnF
     EXPECT_TRUE(Contains(o.Out, summary)) << o.Out << "\nexpected: " << summary;
     ExpectSamePcpftof();
   }
+}
+
+// The lines of a CSV report after its header, sorted: each server lists the orders in an order of its own.
+std::vector<std::string> SortedReport(const std::string& csv) {
+  std::vector<std::string> lines;
+  size_t start = csv.find("\r\n");
+  if (start == std::string::npos) return lines;
+  for (start += 2; start < csv.size();) {
+    const size_t end = csv.find("\r\n", start);
+    lines.push_back(csv.substr(start, end - start));
+    start = end == std::string::npos ? csv.size() : end + 2;
+  }
+  std::sort(lines.begin(), lines.end());
+  return lines;
+}
+
+// The "contagens" member of a JSON summary.
+std::string Counts(const std::string& json) {
+  const size_t at = json.find("\"contagens\":");
+  return at == std::string::npos ? std::string() : json.substr(at, json.find('}', at) + 1 - at);
+}
+
+TEST_F(OracleTest, ZembraCliSimulatesOnOracleWithTheCountsAndTheReportOfTheRealRun) {
+  Generated();
+  // A first import and status update, so that the re-import has rows to replace and "B" marks to undo.
+  Action(fb_->Ini, true, Date(2017, 1, 15), false);
+  Action(fb_->Ini, false, Date(2017, 1, 15), false);
+  fb_->Release();
+  const std::string dir = fb_->Dir;
+  for (const char* action : {"importar", "situacao"}) {
+    ASSERT_EQ(Cli({action, "--empresa", "01", "--desde", "15/01/2017", "--ini", ora_->Ini}, dir).Exit, 0);
+  }
+  ExpectSamePcpftof();
+
+  for (const char* action : {"importar", "situacao"}) {
+    SCOPED_TRACE(action);
+    fb_->Release();  // the embedded database opens in one process at a time
+    const std::vector<std::string> base = {action, "--empresa", "01", "--desde", "15/01/2017", "--json"};
+    const auto before = ora_->Select(kPcpftofSql + std::string(", P.DATA"));
+    std::vector<std::string> args = base;
+    args.insert(args.end(), {"--simular", "--relatorio", dir + "sim.csv", "--ini", ora_->Ini});
+    const Outcome sim = Cli(args, dir);
+    EXPECT_EQ(sim.Exit, 0) << sim.Err;
+    EXPECT_TRUE(Contains(sim.Err, "(simulação: nada foi gravado, tudo desfeito)")) << sim.Err;
+    EXPECT_EQ(ora_->Select(kPcpftofSql + std::string(", P.DATA")), before) << "nothing written on Oracle";
+
+    const std::string countB = "SELECT COUNT(*) FROM PCPFTOF01 WHERE SITUACAO = 'B'";
+    const int marksBefore = std::stoi(ora_->Scalar(countB));
+    args = base;
+    args.insert(args.end(), {"--relatorio", dir + "ora.csv", "--log-sql", dir + "sql", "--ini", ora_->Ini});
+    const Outcome ora = Cli(args, dir);
+    EXPECT_EQ(ora.Exit, 0) << ora.Err;
+    if (std::string(action) == "importar") {
+      const int undone = marksBefore - std::stoi(ora_->Scalar(countB));
+      EXPECT_GT(undone, 0);
+      EXPECT_TRUE(Contains(sim.Out, "\"marcas_b_voltariam_a_a\":" + std::to_string(undone) + "}")) << sim.Out;
+    }
+    args = base;
+    args.insert(args.end(), {"--relatorio", dir + "fb.csv", "--ini", fb_->Ini});
+    const Outcome fb = Cli(args, dir);
+    EXPECT_EQ(fb.Exit, 0) << fb.Err;
+    ExpectSamePcpftof();
+
+    EXPECT_EQ(Counts(sim.Out), Counts(ora.Out)) << sim.Out << "\n" << ora.Out;
+    EXPECT_EQ(Counts(ora.Out), Counts(fb.Out)) << ora.Out << "\n" << fb.Out;
+    EXPECT_FALSE(Counts(fb.Out).empty());
+    const auto report = SortedReport(ReadFile(dir + "ora.csv"));
+    EXPECT_FALSE(report.empty());
+    EXPECT_EQ(SortedReport(ReadFile(dir + "sim.csv")), report);
+    EXPECT_EQ(SortedReport(ReadFile(dir + "fb.csv")), report);
+  }
+  // The DBA's view: what was sent to the stand-in, translated.
+  std::string log;
+  for (const auto& entry : fs::directory_iterator(dir + "sql")) log += ReadFile(entry.path());
+  EXPECT_TRUE(Contains(log, "SUBSTR(MAT_MOV.NUM_DOCTO,1,6)")) << log.substr(0, 2000);
+  EXPECT_TRUE(Contains(log, "DELETE FROM PCPFTOF01")) << log.substr(0, 2000);
+  EXPECT_FALSE(Contains(log, "SUBSTRING(")) << log.substr(0, 2000);
 }
 
 TEST_F(OracleTest, ZembraCliExitsWithOneWhenTheOracleDatabaseIsMissing) {

@@ -1,7 +1,10 @@
 // The SQL log file: where it lies, its name, its lines, and its input/output errors.
 
 #include <gtest/gtest.h>
+#include <sys/resource.h>
 #include <unistd.h>
+
+#include <csignal>
 
 #include <filesystem>
 #include <fstream>
@@ -168,6 +171,69 @@ TEST_F(SqlLogTest, AWriteThatFailsAfterTheOpenClosesTheFileBeforeTheErrorLeaves)
   const int before = OpenDescriptors();
   EXPECT_THROW(GravaLogSQL("PCFAB01", "", "", "SELECT 1"), EInOutError);
   EXPECT_EQ(OpenDescriptors(), before);
+}
+
+// Lets files of this process grow by at most `room` more bytes beyond `size` while it lives: a write past the
+// limit is cut there and fails, as on a full disk. The signal the kernel sends for it is ignored meanwhile.
+class FileSizeLimit {
+ public:
+  explicit FileSizeLimit(rlim_t limit) : oldHandler_(std::signal(SIGXFSZ, SIG_IGN)) {
+    getrlimit(RLIMIT_FSIZE, &old_);
+    rlimit cut = old_;
+    cut.rlim_cur = limit;
+    setrlimit(RLIMIT_FSIZE, &cut);
+  }
+  ~FileSizeLimit() {
+    setrlimit(RLIMIT_FSIZE, &old_);
+    std::signal(SIGXFSZ, oldHandler_);
+  }
+  FileSizeLimit(const FileSizeLimit&) = delete;
+  FileSizeLimit& operator=(const FileSizeLimit&) = delete;
+
+ private:
+  rlimit old_{};
+  void (*oldHandler_)(int);
+};
+
+TEST_F(SqlLogTest, AnEntryCutByAFailedWriteLeavesTheNextEntryOnALineOfItsOwn) {
+  GravaLogSQL("PCFAB01", "", "", "SELECT 1");
+  const std::string file = log_.TodaysFile("PCFAB01");
+  const auto whole = static_cast<rlim_t>(fs::file_size(file));
+  {
+    const FileSizeLimit full(whole + 10);
+    EXPECT_THROW(GravaLogSQL("PCFAB01", "", "", "SELECT 2 FROM A_LONG_TABLE_NAME"), EInOutError);
+  }
+  ASSERT_EQ(fs::file_size(file), whole + 10) << "the second entry is cut after ten bytes";
+  GravaLogSQL("PCFAB01", "", "", "SELECT 3");
+  GravaLogSQL("PCFAB01", "", "", "SELECT 4");
+
+  const auto lines = testing::LogFolder::Lines(file);
+  ASSERT_EQ(lines.size(), 4u);
+  EXPECT_EQ(lines[0].substr(20), "|SELECT 1|\r\n");
+  EXPECT_EQ(lines[1].size(), 12u) << "the cut entry, ended so that it stands alone: " << lines[1];
+  EXPECT_EQ(lines[1].substr(10), "\r\n");
+  EXPECT_EQ(lines[2].substr(20), "|SELECT 3|\r\n");
+  EXPECT_EQ(lines[3].substr(20), "|SELECT 4|\r\n") << "a whole entry adds no empty line";
+}
+
+TEST_F(SqlLogTest, AChosenFolderTakesTheFilesDirectlyAndIsCreatedWithItsMissingLevels) {
+  const fs::path chosen = dir_ / "chosen" / "sql";
+  DefinePastaLog(chosen.string());
+  GravaLogSQL("PCFAB01", "", "", "SELECT 1");
+  DefinePastaLog("");
+  const std::string name = fs::path(log_.TodaysFile("PCFAB01")).filename().string();
+  const auto lines = testing::LogFolder::Lines((chosen / name).string());
+  ASSERT_EQ(lines.size(), 1u);
+  EXPECT_EQ(lines[0].substr(20), "|SELECT 1|\r\n");
+  EXPECT_FALSE(fs::exists(log_.TodaysFile("PCFAB01")));
+
+  GravaLogSQL("PCFAB01", "", "", "SELECT 2");
+  EXPECT_EQ(testing::LogFolder::Lines(log_.TodaysFile("PCFAB01")).size(), 1u) << "the empty text restores Logs/";
+
+  std::ofstream((dir_ / "afile").string()) << "x";
+  DefinePastaLog((dir_ / "afile" / "sql").string());
+  EXPECT_THROW(GravaLogSQL("PCFAB01", "", "", "SELECT 3"), EInOutError) << "a chosen folder has no fallback";
+  DefinePastaLog("");
 }
 
 }  // namespace

@@ -1,6 +1,7 @@
 #include "arguments.h"
 
 #include <cctype>
+#include <set>
 
 namespace zr::app::cli {
 
@@ -45,9 +46,14 @@ Options ParseArguments(const std::vector<std::string>& args) {
   Options o;
   if (args.empty()) throw UsageError("falta a ação: importar ou situacao.");
   bool haveEmpresa = false, haveDesde = false;
+  std::set<std::string> seen;
   for (size_t i = 0; i < args.size(); ++i) {
     const std::string& a = args[i];
     if (a == "--help" || a == "-h") return Options{};
+    // An option given twice is refused rather than letting the last one win unnoticed.
+    if (i > 0 && a.rfind("--", 0) == 0 && !seen.insert(a).second) {
+      throw UsageError("a opção " + a + " foi dada mais de uma vez.");
+    }
     if (i == 0) {
       if (a.rfind("--", 0) == 0) {
         throw UsageError("falta a ação: importar ou situacao.");
@@ -70,6 +76,20 @@ Options ParseArguments(const std::vector<std::string>& args) {
     } else if (a == "--ini") {
       o.Ini = ValueOf(args, i);
       if (o.Ini.empty()) throw UsageError("--ini pede o caminho de um arquivo.");
+    } else if (a == "--simular") {
+      o.Simular = true;
+    } else if (a == "--relatorio") {
+      o.Relatorio = ValueOf(args, i);
+      if (o.Relatorio.empty()) throw UsageError("--relatorio pede o caminho de um arquivo.");
+    } else if (a == "--json") {
+      o.Json = true;
+    } else if (a == "--log-sql") {
+      o.LogSql = true;
+      // The folder is optional: a following word that is not an option is taken as the folder.
+      if (i + 1 < args.size() && args[i + 1].rfind("--", 0) != 0) {
+        o.PastaLogSql = args[++i];
+        if (o.PastaLogSql.empty()) throw UsageError("--log-sql pede uma pasta, ou nada.");
+      }
     } else {
       throw UsageError("argumento desconhecido \"" + a + "\".");
     }
@@ -82,8 +102,8 @@ Options ParseArguments(const std::vector<std::string>& args) {
 std::string HelpText() {
   return
       "Uso:\n"
-      "  zembra-cli importar --empresa CODIGO --desde DD/MM/AAAA [--pendente] [--ini ARQUIVO]\n"
-      "  zembra-cli situacao --empresa CODIGO --desde DD/MM/AAAA [--ini ARQUIVO]\n"
+      "  zembra-cli importar --empresa CODIGO --desde DD/MM/AAAA [--pendente] [OPÇÕES]\n"
+      "  zembra-cli situacao --empresa CODIGO --desde DD/MM/AAAA [OPÇÕES]\n"
       "  zembra-cli --help\n"
       "\n"
       "Ações (as mesmas dos botões da janela):\n"
@@ -99,14 +119,25 @@ std::string HelpText() {
       "                    30/12/1899, como o campo de data deixado em branco na janela.\n"
       "  --pendente        importar só ordens com algum item de quantidade maior que zero (\"OF Pendente\").\n"
       "  --ini ARQUIVO     o arquivo de configuração; sem esta opção, zr.ini ao lado do executável.\n"
+      "  --simular         roda a ação inteira, com o mesmo progresso e o mesmo resumo, e desfaz tudo no fim:\n"
+      "                    nada é gravado. Sai com 0 se a ação teria dado certo, 1 (com a mensagem) se não.\n"
+      "                    Em importar, o resumo diz também quantas marcas \"B\" voltariam a \"A\".\n"
+      "  --relatorio ARQ   grava em ARQ um relatório CSV (UTF-8, separador \";\", com cabeçalho) do que mudou,\n"
+      "                    só depois da confirmação (ou de desfazer, com --simular). importar: uma linha por\n"
+      "                    ordem e parte (numero;parte;produto;excluidas;gravadas); situacao: uma linha por\n"
+      "                    UPDATE que marcou linhas (numero;insumo;cor;marcadas). Se algo falhar, ARQ não fica.\n"
+      "  --json            no fim, um objeto JSON na saída padrão (ação, empresa, data, contagens, segundos,\n"
+      "                    resultado e, na falha, a mensagem); nada mais vai para a saída padrão.\n"
+      "  --log-sql [PASTA] grava cada comando SQL enviado ao banco no log SQL do dia: em PASTA, ou em Logs ao\n"
+      "                    lado do executável.\n"
       "  --help            mostra este texto.\n"
       "\n"
-      "Cada ação roda numa só transação: confirmada no fim, desfeita inteira em caso de erro. O progresso\n"
-      "aparece no terminal; no fim vêm a mensagem da ação e uma linha de resumo com as contagens e o tempo.\n"
-      "Nada é perguntado.\n"
+      "Cada opção vale uma vez só. Cada ação roda numa só transação: confirmada no fim, desfeita inteira em\n"
+      "caso de erro. O progresso aparece no terminal (saída de erros); a mensagem final e a linha de resumo\n"
+      "com as contagens e o tempo vão para a saída padrão, os erros para a saída de erros. Nada é perguntado.\n"
       "\n"
-      "Código de saída: 0 ação concluída; 1 falha de conexão ou ação desfeita por erro; 2 argumentos\n"
-      "inválidos ou empresa desconhecida.\n";
+      "Código de saída: 0 ação concluída (ou simulada sem erro); 1 falha de conexão ou ação desfeita por erro;\n"
+      "2 argumentos inválidos ou empresa desconhecida; 3 ação concluída, mas o relatório não pôde ser gravado.\n";
 }
 
 }  // namespace zr::app::cli

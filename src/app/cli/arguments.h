@@ -17,6 +17,11 @@ struct Options {
   db::TDateTime Desde = 0.0;
   bool Pendente = false;
   std::string Ini;           // empty: zr.ini next to the executable
+  bool Simular = false;      // run the action, then roll it back
+  std::string Relatorio;     // the CSV report of what changed; empty: none
+  bool Json = false;         // one JSON object on stdout at the end, nothing else there
+  bool LogSql = false;       // the connection's SQL log on
+  std::string PastaLogSql;   // its folder; empty: "Logs/" next to the executable
 };
 
 // A command line that cannot be run; the message says what is wrong.
@@ -25,7 +30,8 @@ class UsageError : public std::runtime_error {
   using std::runtime_error::runtime_error;
 };
 
-// Parses the arguments after the program name. UsageError for anything missing, unknown or malformed.
+// Parses the arguments after the program name. UsageError for anything missing, unknown, malformed or given
+// twice.
 Options ParseArguments(const std::vector<std::string>& args);
 
 // A date written DD/MM/YYYY, or the zero date for the empty text; UsageError when it is not a valid calendar

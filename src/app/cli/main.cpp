@@ -1,7 +1,17 @@
 // zembra-cli: the window's two actions for scheduled runs, without a window.
+//
+// Streams: progress and every error go to stderr; the action's message and the summary line go to stdout, or,
+// with --json, to stderr, leaving stdout to the one JSON object written at the end.
 
+#include <algorithm>
+#include <cerrno>
 #include <chrono>
 #include <cstdio>
+#include <cstdint>
+#include <cstring>
+#include <filesystem>
+#include <fstream>
+#include <optional>
 #include <string>
 #include <vector>
 
@@ -10,26 +20,29 @@
 #include "app/components.h"
 #include "app/drivers.h"
 #include "app/settings.h"
+#include "app/sql_text.h"
 #include "app/startup.h"
 #include "arguments.h"
 #include "command_line.h"
 #include "interrupt.h"
+#include "data/database.h"
+#include "data/sql_log.h"
+#include "run_report.h"
 #include "terminal_ui.h"
 
 namespace {
 
 using namespace zr;
 using namespace zr::app;
+namespace fs = std::filesystem;
 
 constexpr int kExitOk = 0;
 constexpr int kExitFailed = 1;
 constexpr int kExitUsage = 2;
+constexpr int kExitReportFailed = 3;
 
-std::string Lines(std::string text) {
-  for (char& ch : text) {
-    if (ch == '\r') ch = '\n';
-  }
-  return text;
+fs::path PathFromUtf8(const std::string& text) {
+  return fs::path(std::u8string(reinterpret_cast<const char8_t*>(text.data()), text.size()));
 }
 
 std::string JoinCodes(const std::vector<std::string>& items) {
@@ -41,65 +54,245 @@ std::string JoinCodes(const std::vector<std::string>& items) {
   return codes.empty() ? "nenhuma" : codes;
 }
 
-std::string Summary(cli::Command acao, const ActionResult& r, double seconds) {
-  char text[320];
-  const char* undone = r.Ok ? "" : " (tudo desfeito)";
-  if (acao == cli::Command::Importar) {
+// PCPFTOF rows of the company marked "B", read in the action's transaction.
+int64_t ContaMarcasB(const TFormComponents& C, const std::string& Empresa) {
+  data::TZRQuery& QryAux = *C.QryAux;
+  const std::string nmPCPFTOF = BuscaArquivo(QryAux, Empresa, "PCPFTOF");
+  QryAux.Close();
+  QryAux.SQL().Clear();
+  QryAux.SQL().Add("SELECT COUNT(*) AS MARCAS FROM " + nmPCPFTOF + " WHERE SITUACAO = " + QuotedStr("B"));
+  QryAux.Open();
+  return static_cast<int64_t>(QryAux.FieldByName("MARCAS").AsFloat());
+}
+
+std::string Summary(const cli::Options& o, const ActionResult& r, double seconds, int64_t marcasDesfeitas) {
+  char text[400];
+  const char* outcome = r.Ok ? (o.Simular ? " (simulação: nada foi gravado, tudo desfeito)" : "")
+                             : (o.Simular ? " (tudo desfeito; simulação: nada foi gravado)" : " (tudo desfeito)");
+  if (o.Acao == cli::Command::Importar) {
+    char marcas[96] = "";
+    if (marcasDesfeitas >= 0) {
+      std::snprintf(marcas, sizeof marcas, ", %lld marcas \"B\" voltariam a \"A\"",
+                    static_cast<long long>(marcasDesfeitas));
+    }
     std::snprintf(text, sizeof text,
-                  "importar: %d de %d ordens e partes processadas, %lld linhas excluídas, %lld gravadas, %.2f s%s",
+                  "importar: %d de %d ordens e partes processadas, %lld linhas excluídas, %lld gravadas%s, %.2f s%s",
                   r.Processadas, r.OrdensPartes, static_cast<long long>(r.Excluidas),
-                  static_cast<long long>(r.Gravadas), seconds, undone);
+                  static_cast<long long>(r.Gravadas), marcas, seconds, outcome);
   } else {
     std::snprintf(text, sizeof text, "situacao: %d linhas lidas, %lld marcadas \"B\", %.2f s%s", r.Processadas,
-                  static_cast<long long>(r.Baixadas), seconds, undone);
+                  static_cast<long long>(r.Baixadas), seconds, outcome);
   }
   return text;
 }
 
-int Run(const cli::Options& o) {
-  RegisterDrivers();
-  db::TComponent owner;
-  const TFormComponents c = CreateFormComponents(owner);
+// The report file named by --relatorio. It is written into "FILE.parcial" beside FILE, created before the
+// action so that a folder that cannot be written is refused before anything runs, filled only after the
+// action ended as it should, and then renamed to FILE. On any failure the partial file is removed and FILE
+// is not touched: no report describes work that did not happen, and no file of the user's is lost. A FILE
+// that exists and is not a regular file (a device such as /dev/stdout, a pipe) is written directly.
+class ReportFile {
+ public:
+  explicit ReportFile(std::string path) : path_(std::move(path)) {}
+  ReportFile(const ReportFile&) = delete;
+  ReportFile& operator=(const ReportFile&) = delete;
+  ~ReportFile() { Discard(); }
 
-  try {
-    ConectaBanco(*c.ZRDatabase1, o.Ini.empty() ? DefaultSettingsPath() : o.Ini);
-  } catch (const std::exception& e) {
-    std::fprintf(stderr, "%s\n%s\n", kMsgFalhaConexao, Lines(e.what()).c_str());
-    return kExitFailed;
+  bool Wanted() const { return !path_.empty(); }
+  const std::string& Path() const { return path_; }
+
+  // Creates the file written into; the reason on failure, empty on success.
+  std::string Create() {
+    std::error_code error;
+    const fs::path target = PathFromUtf8(path_);
+    direct_ = fs::exists(target, error) && !fs::is_regular_file(target, error);
+    writing_ = direct_ ? target : PathFromUtf8(path_ + ".parcial");
+    errno = 0;
+    out_.open(writing_, std::ios::binary | std::ios::trunc);
+    if (!out_.is_open()) return std::strerror(errno != 0 ? errno : EIO);
+    created_ = true;
+    return {};
   }
 
-  std::vector<std::string> items;
-  try {
-    CarregaEmpresas(*c.QryAux, [&](const std::string& item) { items.push_back(item); });
-  } catch (const std::exception& e) {
-    std::fprintf(stderr, "zembra-cli: erro ao ler as empresas:\n%s\n", Lines(e.what()).c_str());
-    return kExitFailed;
-  }
-  ActionInput input;
-  bool found = false;
-  for (const std::string& item : items) {
-    if (CompanyCode(item) == o.Empresa) {
-      input.Empresa = item;
-      found = true;
-      break;
+  // Writes the whole report and puts it in place; the reason on failure (the partial file is then gone).
+  std::string Write(const std::string& text) {
+    errno = 0;
+    out_.write(text.data(), static_cast<std::streamsize>(text.size()));
+    out_.flush();
+    const bool written = out_.good();
+    int error = errno;
+    out_.close();
+    if (written && !out_.fail()) {
+      std::error_code renamed;
+      if (!direct_) fs::rename(writing_, PathFromUtf8(path_), renamed);
+      if (!renamed) {
+        created_ = false;
+        return {};
+      }
+      error = renamed.value();
     }
+    const std::string why = std::strerror(error != 0 ? error : EIO);
+    return Discard() ? why + "; o arquivo parcial foi removido" : why;
   }
-  if (!found) {
-    std::fprintf(stderr, "zembra-cli: empresa desconhecida \"%s\"; empresas existentes: %s.\n", o.Empresa.c_str(),
-                 JoinCodes(items).c_str());
-    return kExitUsage;
-  }
-  input.Desde = o.Desde;
-  input.Pendente = o.Pendente;
 
-  cli::TerminalUi ui(stderr, stdout, o.Acao == cli::Command::Situacao);
-  const auto start = std::chrono::steady_clock::now();
-  const ActionResult result =
-      o.Acao == cli::Command::Importar ? BitBtn1Click(c, input, ui) : BitBtn2Click(c, input, ui);
-  const double seconds = std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count();
-  std::printf("%s\n", Summary(o.Acao, result, seconds).c_str());
-  return result.Ok ? kExitOk : kExitFailed;
-}
+  // Closes and removes the partial file; true when there was one to remove.
+  bool Discard() {
+    if (out_.is_open()) out_.close();
+    if (!created_ || direct_) return false;
+    created_ = false;
+    std::error_code ignored;
+    return fs::remove(writing_, ignored);
+  }
+
+ private:
+  std::string path_;
+  fs::path writing_;
+  std::ofstream out_;
+  bool direct_ = false;
+  bool created_ = false;
+};
+
+class CliRun {
+ public:
+  explicit CliRun(const cli::Options& o) : o_(o), report_(o.Relatorio) {}
+
+  int Run() {
+    const int exit = Steps();
+    if (o_.Json) {
+      cli::RunSummary summary{o_.Acao, o_.Empresa, o_.Desde, o_.Simular, result_ ? &*result_ : nullptr,
+                              seconds_ >= 0 ? seconds_ : Seconds(start_), exit, message_, marcasDesfeitas_};
+      std::printf("%s\n", cli::JsonSummary(summary).c_str());
+      std::fflush(stdout);
+    }
+    return exit;
+  }
+
+ private:
+  // Everything but the JSON object: the exit code, with message_ set on failure.
+  int Steps() {
+    const std::string settings = o_.Ini.empty() ? DefaultSettingsPath() : o_.Ini;
+    if (report_.Wanted()) {
+      std::error_code error;
+      if (fs::equivalent(PathFromUtf8(report_.Path()), PathFromUtf8(settings), error)) {
+        return Fail(kExitUsage, "zembra-cli: o relatório não pode ser o arquivo de configuração \"" + settings + "\".",
+                    false);
+      }
+      if (const std::string why = report_.Create(); !why.empty()) {
+        return Fail(kExitUsage, "zembra-cli: o relatório \"" + report_.Path() + "\" não pode ser criado: " + why + ".",
+                    false);
+      }
+    }
+    if (o_.LogSql && !o_.PastaLogSql.empty()) {
+      std::error_code error;
+      fs::create_directories(PathFromUtf8(o_.PastaLogSql), error);
+      if (!fs::is_directory(PathFromUtf8(o_.PastaLogSql), error)) {
+        return Fail(kExitUsage, "zembra-cli: a pasta do log SQL \"" + o_.PastaLogSql + "\" não pode ser criada.");
+      }
+    }
+
+    RegisterDrivers();
+    db::TComponent owner;
+    const TFormComponents c = CreateFormComponents(owner);
+
+    try {
+      ConectaBanco(*c.ZRDatabase1, settings);
+    } catch (const std::exception& e) {
+      return Fail(kExitFailed, std::string(kMsgFalhaConexao) + "\n" + cli::TerminalText(e.what()) + "\n" +
+                                   SettingsFileNote(settings));
+    }
+    if (o_.LogSql) {
+      data::DefinePastaLog(o_.PastaLogSql);
+      c.ZRDatabase1->SetGravaLog(true);
+    }
+
+    std::vector<std::string> items;
+    try {
+      CarregaEmpresas(*c.QryAux, [&](const std::string& item) { items.push_back(item); });
+    } catch (const std::exception& e) {
+      return Fail(kExitFailed, "zembra-cli: erro ao ler as empresas:\n" + cli::TerminalText(e.what()));
+    }
+    ActionInput input;
+    bool found = false;
+    for (const std::string& item : items) {
+      if (CompanyCode(item) == o_.Empresa) {
+        input.Empresa = item;
+        found = true;
+        break;
+      }
+    }
+    if (!found) {
+      return Fail(kExitUsage, "zembra-cli: empresa desconhecida \"" + o_.Empresa +
+                                  "\"; empresas existentes: " + JoinCodes(items) + ".");
+    }
+    input.Desde = o_.Desde;
+    input.Pendente = o_.Pendente;
+    input.Simular = o_.Simular;
+    // A simulated import also tells how many "B" marks it would turn back into "A": the "B" rows it would
+    // delete, counted before and after it in its own transaction (two statements, not one per row).
+    // A count that fails (a company without PCPFTOF, which an import of no order never touches) leaves the
+    // number unknown rather than failing a simulation whose action would succeed.
+    int64_t marcasAntes = -1, marcasDepois = -1;
+    const auto conta = [&c, &input](int64_t& marcas) {
+      try {
+        marcas = ContaMarcasB(c, input.Empresa);
+      } catch (const std::exception&) {
+        marcas = -1;
+      }
+    };
+    if (o_.Simular && o_.Acao == cli::Command::Importar) {
+      input.AntesDaSimulacao = [&] { conta(marcasAntes); };
+      input.AntesDeDesfazer = [&] { conta(marcasDepois); };
+    }
+
+    cli::TerminalUi ui(stderr, o_.Acao == cli::Command::Situacao);
+    const auto actionStart = std::chrono::steady_clock::now();
+    const ActionResult& r = result_.emplace(o_.Acao == cli::Command::Importar ? BitBtn1Click(c, input, ui)
+                                                                              : BitBtn2Click(c, input, ui));
+    seconds_ = Seconds(actionStart);
+    if (r.Ok && marcasAntes >= 0 && marcasDepois >= 0) marcasDesfeitas_ = marcasAntes - marcasDepois;
+    const std::string summary = Summary(o_, r, seconds_, marcasDesfeitas_);
+    if (!r.Ok) {
+      const int exit = Fail(kExitFailed, cli::TerminalText(r.Message));
+      std::fprintf(Out(), "%s\n", summary.c_str());
+      return exit;
+    }
+    std::fprintf(Out(), "%s\n%s\n", cli::TerminalText(r.Message).c_str(), summary.c_str());
+    std::fflush(Out());
+    if (report_.Wanted()) {
+      if (const std::string why = report_.Write(cli::CsvReport(o_.Acao, r)); !why.empty()) {
+        return Fail(kExitReportFailed, std::string(o_.Simular ? "A simulação terminou" : "A ação foi concluída") +
+                                           ", mas o relatório \"" + report_.Path() + "\" não pôde ser gravado: " +
+                                           why + ".",
+                    false);
+      }
+    }
+    return kExitOk;
+  }
+
+  // Reports a failure on stderr (and in the JSON object). A report asked for is not written; `sayReport` adds
+  // a line saying so.
+  int Fail(int exit, const std::string& message, bool sayReport = true) {
+    message_ = message;
+    report_.Discard();
+    if (sayReport && report_.Wanted()) message_ += "\nRelatório não gravado: \"" + report_.Path() + "\".";
+    std::fprintf(stderr, "%s\n", message_.c_str());
+    std::fflush(stderr);
+    return exit;
+  }
+
+  std::FILE* Out() const { return o_.Json ? stderr : stdout; }
+  static double Seconds(std::chrono::steady_clock::time_point since) {
+    return std::chrono::duration<double>(std::chrono::steady_clock::now() - since).count();
+  }
+
+  const cli::Options& o_;
+  ReportFile report_;
+  std::optional<ActionResult> result_;
+  std::string message_;
+  const std::chrono::steady_clock::time_point start_ = std::chrono::steady_clock::now();
+  double seconds_ = -1;           // the action's time, once it ran; the JSON object gives the time until failure else
+  int64_t marcasDesfeitas_ = -1;  // a simulated import's "B" marks that would go back to "A"; -1: not known
+};
 
 }  // namespace
 
@@ -110,11 +303,15 @@ int main(int argc, char** argv) {
     options = cli::ParseArguments(cli::CommandLineArguments(argc, argv));
   } catch (const cli::UsageError& e) {
     std::fprintf(stderr, "zembra-cli: %s\nUse zembra-cli --help para ver as opções.\n", e.what());
+    // A script that asked for the JSON object still gets one.
+    if (std::find(argv + 1, argv + argc, std::string("--json")) != argv + argc) {
+      std::printf("%s\n", cli::JsonUsageError(std::string("zembra-cli: ") + e.what()).c_str());
+    }
     return kExitUsage;
   }
   if (options.Acao == cli::Command::Ajuda) {
     std::fputs(cli::HelpText().c_str(), stdout);
     return kExitOk;
   }
-  return Run(options);
+  return CliRun(options).Run();
 }

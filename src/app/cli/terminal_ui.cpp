@@ -4,8 +4,8 @@
 
 namespace zr::app::cli {
 
-TerminalUi::TerminalUi(std::FILE* progress, std::FILE* messages, bool statusRows)
-    : progress_(progress), messages_(messages), statusRows_(statusRows),
+TerminalUi::TerminalUi(std::FILE* progress, bool statusRows)
+    : progress_(progress), statusRows_(statusRows),
       terminal_(isatty(fileno(progress)) != 0) {}
 
 void TerminalUi::SetBusy(bool Busy) {
@@ -29,15 +29,7 @@ void TerminalUi::ProcessMessages() {
   lineOpen_ = true;
 }
 
-void TerminalUi::ShowMessage(const std::string& Text, const std::string& /*Caption*/) {
-  EndProgressLine();
-  std::string text = Text;
-  for (char& ch : text) {
-    if (ch == '\r') ch = '\n';
-  }
-  std::fprintf(messages_, "%s\n", text.c_str());
-  std::fflush(messages_);
-}
+void TerminalUi::ShowMessage(const std::string& /*Text*/, const std::string& /*Caption*/) { EndProgressLine(); }
 
 void TerminalUi::EndProgressLine() {
   if (!lineOpen_) return;

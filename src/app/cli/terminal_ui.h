@@ -8,11 +8,12 @@
 
 namespace zr::app::cli {
 
-// Progress goes to `progress` (redrawn in place when it is a terminal, else left out); the action's final
-// message goes to `messages`, its carriage returns as line breaks.
+// Progress goes to `progress` (redrawn in place when it is a terminal, else left out). The action's final
+// message only ends the progress line here: the caller prints it from the action's result, on the stream
+// that suits it.
 class TerminalUi : public ActionUi {
  public:
-  TerminalUi(std::FILE* progress, std::FILE* messages, bool statusRows);
+  TerminalUi(std::FILE* progress, bool statusRows);
 
   void SetBusy(bool Busy) override;
   void SetProgressMax(int Max) override;
@@ -25,7 +26,6 @@ class TerminalUi : public ActionUi {
   void EndProgressLine();
 
   std::FILE* progress_;
-  std::FILE* messages_;
   bool statusRows_;
   bool terminal_;
   bool lineOpen_ = false;

@@ -33,6 +33,11 @@ MessageHook& Hook() {
   return hook;
 }
 
+MessageDetailHook& DetailHook() {
+  static MessageDetailHook hook;
+  return hook;
+}
+
 constexpr int kClientWidth = 624;
 constexpr int kClientHeight = 157;
 constexpr int kProgressHeight = 16;
@@ -101,17 +106,24 @@ W* Place(W* widget, const char* name, int left, int top, int width, int height) 
 
 void SetMessageHook(MessageHook hook) { Hook() = std::move(hook); }
 
-void ShowMessageBox(QWidget* parent, MessageKind kind, const std::string& caption, const std::string& text) {
+void SetMessageDetailHook(MessageDetailHook hook) { DetailHook() = std::move(hook); }
+
+void ShowMessageBox(QWidget* parent, MessageKind kind, const std::string& caption, const std::string& text,
+                    const std::string& detail) {
+  if (!detail.empty() && DetailHook()) DetailHook()(detail);
   if (Hook()) {
     Hook()(kind, caption, text);
     return;
   }
+  // A CR LF pair (the lines of a statement in the deadlock message) is one line end, as is a lone CR.
   QString shown = Q(text);
+  shown.replace("\r\n", "\n");
   shown.replace('\r', '\n');
   const QMessageBox::Icon icon = kind == MessageKind::Information ? QMessageBox::Information
                                  : kind == MessageKind::Error     ? QMessageBox::Critical
                                                                   : QMessageBox::NoIcon;
   TCentredMessageBox box(icon, Q(caption), shown, QMessageBox::Ok, parent);
+  if (!detail.empty()) box.setDetailedText(Q(detail));
   box.exec();
 }
 
@@ -202,7 +214,8 @@ void TForm1::FormCreate() {
   } catch (const db::EAbort&) {
     return;
   } catch (const std::exception& e) {
-    ShowMessageBox(this, MessageKind::Standard, title_, std::string(app::kMsgFalhaConexao) + "\r" + e.what());
+    ShowMessageBox(this, MessageKind::Standard, title_, std::string(app::kMsgFalhaConexao) + "\r" + e.what(),
+                   app::SettingsFileNote(settingsPath_));
     return;  // the rest of the start-up is abandoned silently
   }
   try {

@@ -12,6 +12,15 @@ inline constexpr const char* kSettingsFileName = "zr.ini";
 // The settings file next to the running executable.
 std::string DefaultSettingsPath();
 
+// The longest value a key of the settings file may have (bytes): far above any real host, path, user name or
+// password, and below what the database clients can carry in their connection parameters.
+inline constexpr size_t kMaxSettingLength = 32767;
+
+// One line that names the settings file read at `SettingsPath` and what was wrong with it, for the detail of a
+// failed connection: "Arquivo de configuração lido: PATH", or not found, a folder, not a regular file, or
+// unreadable. Looks at the file without reading from it.
+std::string SettingsFileNote(const std::string& SettingsPath);
+
 // Key of Section in the settings file at `FileName`, with the empty text as default; the file is opened for
 // this one read and released afterwards.
 std::string LeIni(const std::string& Section, const std::string& Key, const std::string& FileName);
@@ -23,7 +32,7 @@ std::string HostPart(const std::string& Servidor);
 // the connection's properties from them (driver "FB", or "Ora" with port 1521 for "ORACLE" in any letter
 // case) and connects. A failure to connect passes to the caller, and so does EDatabaseError when
 // SettingsPath names something other than a regular file (a folder, a pipe, a device); a missing file reads
-// as empty values.
+// as empty values. A value longer than kMaxSettingLength is refused before connecting, naming its key.
 void ConectaBanco(data::TZRDatabase& Database, const std::string& SettingsPath);
 
 }  // namespace zr::app

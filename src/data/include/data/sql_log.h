@@ -19,6 +19,11 @@ class TZRGravaLog {
   std::string NrIP;
 };
 
+// The folder the log files go into, created with its missing levels when an entry is written; an error to
+// write there is the input/output error. The empty text (the default) restores "Logs/" next to the
+// executable.
+void DefinePastaLog(const std::string& Pasta);
+
 // Appends one line to the day's log file of machine NmMaquina. Raises the input/output error
 // (EInOutError) when the file cannot be created, opened or written.
 void GravaLogSQL(const std::string& NmMaquina, const std::string& NrIP, const std::string& NmUsuario,

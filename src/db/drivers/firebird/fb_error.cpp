@@ -6,10 +6,33 @@ namespace zr::db::firebird {
 
 namespace {
 
+// The engine cuts some arguments of its messages to a number of bytes (the token of "Token unknown" is one
+// byte), which can split a character of UTF-8 text; such a cut character is dropped, so that the message
+// stays valid UTF-8.
+std::string WithoutCutCharacters(const std::string& text) {
+  std::string out;
+  out.reserve(text.size());
+  for (size_t i = 0; i < text.size();) {
+    const auto lead = static_cast<unsigned char>(text[i]);
+    const size_t length = lead >= 0xF0 && lead <= 0xF4   ? 4
+                          : lead >= 0xE0 && lead <= 0xEF ? 3
+                          : lead >= 0xC2 && lead <= 0xDF ? 2
+                                                         : 1;
+    size_t whole = 1;
+    while (whole < length && i + whole < text.size() && (static_cast<unsigned char>(text[i + whole]) & 0xC0) == 0x80) {
+      ++whole;
+    }
+    if (whole == length) out.append(text, i, length);
+    i += whole;
+  }
+  return out;
+}
+
 std::string StatusTexts(Firebird::IStatus* status) {
   std::array<char, 16384> buffer{};
   const unsigned length = Util()->formatStatus(buffer.data(), static_cast<unsigned>(buffer.size()), status);
-  std::string text(buffer.data(), length < buffer.size() ? length : buffer.size() - 1);
+  std::string text =
+      WithoutCutCharacters(std::string(buffer.data(), length < buffer.size() ? length : buffer.size() - 1));
   while (!text.empty() && (text.back() == '\n' || text.back() == '\r' || text.back() == ' ')) {
     text.pop_back();
   }
