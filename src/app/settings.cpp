@@ -1,5 +1,7 @@
 #include "app/settings.h"
 
+#include "common/ascii.h"
+#include "common/driver_names.h"
 #include "host/host.h"
 
 namespace zr::app {
@@ -15,17 +17,6 @@ std::string HostPart(const std::string& Servidor) {
   return colon == std::string::npos ? std::string() : Servidor.substr(0, colon);
 }
 
-namespace {
-
-std::string UpperAscii(std::string text) {
-  for (char& ch : text) {
-    if (ch >= 'a' && ch <= 'z') ch = static_cast<char>(ch - 'a' + 'A');
-  }
-  return text;
-}
-
-}  // namespace
-
 void ConectaBanco(data::TZRDatabase& Database, const std::string& SettingsPath) {
   const std::string servidor = LeIni("banco", "Servidor", SettingsPath);
   const std::string base = LeIni("banco", "base", SettingsPath);
@@ -37,9 +28,9 @@ void ConectaBanco(data::TZRDatabase& Database, const std::string& SettingsPath) 
   Database.SetHostName(HostPart(servidor));
   Database.SetUser(usuario);
   Database.SetPassword(senha);
-  Database.SetDriverName("FB");
-  if (UpperAscii(banco) == "ORACLE") {
-    Database.SetDriverName("Ora");
+  Database.SetDriverName(std::string(common::kDriverFirebird));
+  if (common::UpperAscii(banco) == "ORACLE") {
+    Database.SetDriverName(std::string(common::kDriverOracle));
     Database.SetPort(1521);
   }
   Database.SetConnected(true);

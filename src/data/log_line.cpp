@@ -2,7 +2,7 @@
 
 #include <cstdio>
 
-#include "text_trim.h"
+#include "common/ascii.h"
 
 namespace zr::data::detail {
 
@@ -37,7 +37,7 @@ std::string LogFileName(const std::string& NmMaquina, const std::tm& now) {
 }
 
 std::string CleanStatement(std::string_view SQL) {
-  return Trim(ReplaceAll(ReplaceAll(SQL, "\r\n", " "), kSeparator, kSeparatorStandIn));
+  return std::string(common::TrimBlanks(ReplaceAll(ReplaceAll(SQL, "\r\n", " "), kSeparator, kSeparatorStandIn)));
 }
 
 std::string LogLine(const std::string& NrIP, const std::string& NmUsuario, const std::tm& now,

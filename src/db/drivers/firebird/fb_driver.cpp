@@ -1,5 +1,6 @@
 #include "db/firebird/driver.h"
 
+#include "common/driver_names.h"
 #include "fb_attach.h"
 #include "fb_connection.h"
 #include "fb_error.h"
@@ -7,7 +8,7 @@
 namespace zr::db::firebird {
 
 void RegisterDriver() {
-  driver::RegisterDriver("FB", [](const TStringList& params) -> std::unique_ptr<driver::Connection> {
+  driver::RegisterDriver(std::string(common::kDriverFirebird), [](const TStringList& params) -> std::unique_ptr<driver::Connection> {
     return std::make_unique<FbConnection>(Attach(TargetFrom(params)));
   });
 }
