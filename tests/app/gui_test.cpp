@@ -16,7 +16,6 @@
 
 #include "app/startup.h"
 #include "app_test_support.h"
-#include "server_suites.h"
 #include "company_data.h"
 #include "gui/form1.h"
 #include "host/host.h"

@@ -8,15 +8,11 @@
 
 #include "db/errors.h"
 #include "db/firebird/driver.h"
+#include "fixtures/environment.h"
 
 namespace zr::db::firebird::testing {
 
 namespace {
-
-std::string Env(const char* name, const char* fallback) {
-  const char* value = std::getenv(name);
-  return value != nullptr && *value != '\0' ? value : fallback;
-}
 
 std::string UniqueName() {
   static std::atomic<int> counter{0};
@@ -25,18 +21,13 @@ std::string UniqueName() {
 
 }  // namespace
 
-Target CurrentTarget() { return ZR_FB_TEST_ON_SERVER ? Target::Server : Target::Embedded; }
-
-bool OnServer() { return CurrentTarget() == Target::Server; }
-
-bool ServerTestsEnabled() { return Env("ZR_FB_SERVER", "1") != "0"; }
-
 TStringList ServerEntries() {
+  const fixtures::FbServerSettings server;
   TStringList entries;
-  entries.Add("Server=" + Env("ZR_FB_HOST", "127.0.0.1"));
-  entries.Add("Port=" + Env("ZR_FB_PORT", "3050"));
-  entries.Add("User_name=" + Env("ZR_FB_USER", "SYSDBA"));
-  entries.Add("Password=" + Env("ZR_FB_PASSWORD", "masterkey"));
+  entries.Add("Server=" + server.Host);
+  entries.Add("Port=" + server.Port);
+  entries.Add("User_name=" + server.User);
+  entries.Add("Password=" + server.Password);
   return entries;
 }
 
@@ -46,7 +37,7 @@ TestDatabase::TestDatabase(int pageSize) {
   std::string file;
   if (OnServer()) {
     // The server creates the file itself, as its own user, in a directory it may write.
-    file = Env("ZR_FB_SERVER_DIR", "/tmp/zr-fbserver") + "/" + UniqueName() + ".fdb";
+    file = fixtures::FbServerSettings().Dir + "/" + UniqueName() + ".fdb";
     for (const std::string& entry : ServerEntries()) {
       params_.Add(entry);
     }
@@ -86,7 +77,7 @@ std::unique_ptr<TFDConnection> TestDatabase::Connect() const {
 std::unique_ptr<driver::Connection> TestDatabase::Open() const { return driver::Connect("FB", params_); }
 
 void FbDatabaseTest::SetUp() {
-  ZR_FB_SKIP_WITHOUT_SERVER();
+  ZR_SKIP_UNLESS_TARGET_AVAILABLE();
   db_ = std::make_unique<TestDatabase>();
   connection_ = db_->Open();
   for (const std::string& statement : schema_) {

@@ -10,6 +10,7 @@
 #include "db/driver.h"
 #include "db/errors.h"
 #include "db/odbc/driver.h"
+#include "support/targets.h"
 
 namespace {
 int sqlExecuteCalls = 0;
@@ -40,10 +41,7 @@ int SqlExecuteCalls() { return sqlExecuteCalls; }
 
 std::string TakeOdbcCalls() { return std::exchange(odbcCalls, std::string()); }
 
-bool StandinDisabled() {
-  const char* flag = std::getenv("ZR_STANDIN");
-  return flag != nullptr && std::string(flag) == "0";
-}
+bool StandinDisabled() { return !testsupport::UnavailableReason(testsupport::Target::Standin).empty(); }
 
 std::unique_ptr<TFDConnection> NewConnection(const std::string& database) {
   if (!driver::IsDriverRegistered("Ora")) RegisterDriver();
@@ -108,7 +106,7 @@ std::string Scalar(TFDConnection& connection, const std::string& sql) {
 }
 
 void StandinTest::SetUp() {
-  if (StandinDisabled()) GTEST_SKIP() << "Oracle stand-in switched off (ZR_STANDIN=0)";
+  if (StandinDisabled()) GTEST_SKIP() << testsupport::UnavailableReason(testsupport::Target::Standin);
   db_ = NewConnection();
   try {
     db_->Open();
