@@ -72,7 +72,7 @@ std::string TestName() {
 // may create files. Dropped at the end.
 class FirebirdDatabase final : public TargetDatabase {
  public:
-  explicit FirebirdDatabase(Target target) : TargetDatabase(target, "FB") {
+  FirebirdDatabase(Target target, int pageSize) : TargetDatabase(target, "FB") {
     db::firebird::RegisterDriver();
     static std::atomic<int> counter{0};
     const std::string unique = "zr-test-" + std::to_string(getpid()) + "-" + std::to_string(counter++);
@@ -93,7 +93,7 @@ class FirebirdDatabase final : public TargetDatabase {
       params_.Add("User_name=SYSDBA");
     }
     params_.Add("Database=" + file);
-    params_.Add("PageSize=4096");
+    params_.Add("PageSize=" + std::to_string(pageSize));
     db::firebird::CreateDatabase(params_);
   }
 
@@ -174,11 +174,7 @@ std::unique_ptr<TargetDatabase> CreateTargetDatabase() {
   switch (target) {
     case Target::EmbeddedFirebird:
     case Target::FirebirdServer:
-#if ZR_TEST_SUPPORT_FIREBIRD
-      return std::make_unique<FirebirdDatabase>(target);
-#else
-      break;
-#endif
+      return CreateFirebirdDatabase(target);
     case Target::Standin:
 #if ZR_TEST_SUPPORT_ODBC
       return std::make_unique<StandinDatabase>();
@@ -187,6 +183,15 @@ std::unique_ptr<TargetDatabase> CreateTargetDatabase() {
 #endif
   }
   throw db::EDatabaseError(std::string("the driver for target ") + TargetName(target) + " was not built");
+}
+
+std::unique_ptr<TargetDatabase> CreateFirebirdDatabase(Target target, int pageSize) {
+#if ZR_TEST_SUPPORT_FIREBIRD
+  if (target != Target::Standin) return std::make_unique<FirebirdDatabase>(target, pageSize);
+#else
+  (void)pageSize;
+#endif
+  throw db::EDatabaseError(std::string("no Firebird database on target ") + TargetName(target));
 }
 
 void TargetTest::SetUp() {

@@ -67,6 +67,9 @@ class TargetDatabase {
 // off (ZR_SKIP_UNLESS_TARGET_AVAILABLE, or TargetTest below). Test failures, not exceptions, report a target
 // that cannot be reached.
 std::unique_ptr<TargetDatabase> CreateTargetDatabase();
+// A fresh Firebird database on `target` (EmbeddedFirebird or FirebirdServer) with the given page size,
+// whatever the current target; for tests of the Firebird driver itself.
+std::unique_ptr<TargetDatabase> CreateFirebirdDatabase(Target target, int pageSize = 4096);
 
 // A test on a fresh database of the current target, skipped when the target is switched off.
 class TargetTest : public ::testing::Test {

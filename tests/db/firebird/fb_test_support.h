@@ -15,6 +15,7 @@
 #include "db/driver.h"
 #include "db/string_list.h"
 #include "db/value.h"
+#include "support/target_context.h"
 #include "support/targets.h"
 
 namespace zr::db::firebird::testing {
@@ -36,15 +37,14 @@ class TestDatabase {
   TestDatabase& operator=(const TestDatabase&) = delete;
 
   // The driver's entries for this database (DriverID=FB first, then Server/Port when on the server...).
-  const TStringList& Params() const { return params_; }
+  const TStringList& Params() const { return db_->Params(); }
   // A framework connection, connected.
   std::unique_ptr<TFDConnection> Connect() const;
   // A driver connection, opened directly.
   std::unique_ptr<driver::Connection> Open() const;
 
  private:
-  std::string dir_;
-  TStringList params_;
+  std::unique_ptr<testsupport::TargetDatabase> db_;  // made and dropped by the target's context
 };
 
 // A test on a new database with one driver connection open and `schema` (statements run in turn) created.
