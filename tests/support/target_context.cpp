@@ -57,6 +57,7 @@ std::string TargetDatabase::Scalar(const std::string& sql) const {
 
 namespace {
 
+#if ZR_TEST_SUPPORT_ODBC
 // The running test's name, reduced to lower-case letters, digits and underscores.
 std::string TestName() {
   const auto* info = ::testing::UnitTest::GetInstance()->current_test_info();
@@ -66,6 +67,7 @@ std::string TestName() {
   });
   return name;
 }
+#endif
 
 #if ZR_TEST_SUPPORT_FIREBIRD
 // A new database file: in a folder of its own under the temporary folder (embedded), or where the server
