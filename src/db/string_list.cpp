@@ -24,7 +24,7 @@ std::string TStringList::Text() const {
 }
 
 void TStringList::SetText(std::string_view text) {
-  lines_ = common::SplitLines(text);
+  common::SplitLines(text, lines_);
   Changed();
 }
 

@@ -19,7 +19,7 @@ std::string SqlLines::Text() const {
 }
 
 void SqlLines::SetText(std::string_view text) {
-  lines_ = common::SplitLines(text);
+  common::SplitLines(text, lines_);
 }
 
 bool IsRoundTripStable(std::string_view text) {

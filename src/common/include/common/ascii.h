@@ -56,11 +56,12 @@ inline std::string QuotedStr(std::string_view value) {
   return out;
 }
 
-// The lines of `text`, split at CR LF, a lone CR or a lone LF; a final line break adds no empty line, and an
-// empty text has no line. Joining the lines back, each followed by CR LF, gives the text as a list of lines
-// reads it.
-inline std::vector<std::string> SplitLines(std::string_view text) {
-  std::vector<std::string> lines;
+// Replaces `lines` by the lines of `text`, split at CR LF, a lone CR or a lone LF; a final line break adds
+// no empty line, and an empty text has no line. Joining the lines back, each followed by CR LF, gives the
+// text as a list of lines reads it. The vector keeps its capacity, so a list that is rewritten often does not
+// allocate it again.
+inline void SplitLines(std::string_view text, std::vector<std::string>& lines) {
+  lines.clear();
   std::size_t start = 0;
   std::size_t i = 0;
   while (i < text.size()) {
@@ -74,6 +75,11 @@ inline std::vector<std::string> SplitLines(std::string_view text) {
     }
   }
   if (start < text.size()) lines.emplace_back(text.substr(start));
+}
+
+inline std::vector<std::string> SplitLines(std::string_view text) {
+  std::vector<std::string> lines;
+  SplitLines(text, lines);
   return lines;
 }
 
