@@ -45,7 +45,7 @@ class TargetDatabase {
   std::string Scalar(const std::string& sql) const;
 
   // The name under which this test's table `name` lives. On Firebird the database is the test's own and
-  // the name is kept; on the stand-in the tests share one database and the name gets the test's name.
+  // the name is kept; on the stand-in the tests share one database and the name gets the process id.
   // Tables named here are dropped when the database object goes away.
   virtual std::string Table(const std::string& name) = 0;
   // Column types that differ between engines.
