@@ -1,5 +1,7 @@
 #include "standin.h"
 
+#include <unistd.h>
+
 #include <algorithm>
 #include <cctype>
 #include <cstdlib>
@@ -129,7 +131,9 @@ void StandinTest::TearDown() {
 
 std::string StandinTest::Table(const std::string& suffix) const {
   const auto* info = ::testing::UnitTest::GetInstance()->current_test_info();
-  std::string name = std::string("zt_") + info->name() + suffix;
+  // Every program and worktree shares the stand-in's database: the process id keeps two runs of one test
+  // apart, and the test's name is cut so that the whole name stays within the server's 63 characters.
+  std::string name = "zt_" + std::to_string(getpid()) + "_" + std::string(info->name()).substr(0, 40) + suffix;
   std::transform(name.begin(), name.end(), name.begin(), [](unsigned char c) {
     return std::isalnum(c) ? static_cast<char>(std::tolower(c)) : '_';
   });
