@@ -14,20 +14,23 @@ function(zr_target_defaults target)
 endfunction()
 
 # zr_add_library(NAME SOURCES ... [PUBLIC_LIBS ...] [PRIVATE_LIBS ...])
-# A static library with its public headers under include/.
+# A static library with its public headers under include/; every layer sits on the shared helpers (common).
 function(zr_add_library name)
   cmake_parse_arguments(ARG "" "" "SOURCES;PUBLIC_LIBS;PRIVATE_LIBS" ${ARGN})
   add_library(${name} STATIC ${ARG_SOURCES})
   target_include_directories(${name} PUBLIC ${CMAKE_CURRENT_SOURCE_DIR}/include
                                         PRIVATE ${CMAKE_CURRENT_SOURCE_DIR})
-  target_link_libraries(${name} PUBLIC ${ARG_PUBLIC_LIBS} PRIVATE ${ARG_PRIVATE_LIBS})
+  target_link_libraries(${name} PUBLIC common ${ARG_PUBLIC_LIBS} PRIVATE ${ARG_PRIVATE_LIBS})
   zr_target_defaults(${name})
 endfunction()
 
-# zr_add_test(NAME SOURCES ... [LIBS ...] [ENV VAR=VALUE ...] [LABELS ...] [TIMEOUT seconds])
+# zr_add_test(NAME SOURCES ... [LIBS ...] [ENV VAR=VALUE ...] [LABELS ...] [TARGETS target...] [TIMEOUT seconds])
 # One GoogleTest program; each of its tests becomes a ctest test carrying the environment and labels given.
+# TARGETS (embedded, server, standin) registers every test once per database target: the ctest name gets
+# "/<target>", the run gets ZR_TEST_TARGET=<target> and the target's label (firebird, fbserver, standin).
+# The program reads the target through tests/support/targets.h.
 function(zr_add_test name)
-  cmake_parse_arguments(ARG "" "TIMEOUT" "SOURCES;LIBS;ENV;LABELS" ${ARGN})
+  cmake_parse_arguments(ARG "" "TIMEOUT" "SOURCES;LIBS;ENV;LABELS;TARGETS" ${ARGN})
   add_executable(${name} ${ARG_SOURCES})
   target_link_libraries(${name} PRIVATE ${ARG_LIBS} GTest::gtest GTest::gmock GTest::gtest_main)
   target_include_directories(${name} PRIVATE ${PROJECT_SOURCE_DIR}/tests)
@@ -39,20 +42,39 @@ function(zr_add_test name)
   # script. So the environment is set by running each test through "cmake -E env" (the launcher that
   # discovery also uses), and the labels travel as one blank-separated label, which ctest -L matches as
   # a regular expression.
-  set(properties TIMEOUT ${ARG_TIMEOUT})
   if(ARG_ENV)
     set_property(TARGET ${name} PROPERTY CROSSCOMPILING_EMULATOR ${CMAKE_COMMAND} -E env ${ARG_ENV}
                                                                   ${CMAKE_CROSSCOMPILING_EMULATOR})
   endif()
-  if(ARG_LABELS)
-    string(REPLACE ";" " " labels "${ARG_LABELS}")
-    list(APPEND properties LABELS "${labels}")
+  if(NOT ARG_TARGETS)
+    set(properties TIMEOUT ${ARG_TIMEOUT})
+    if(ARG_LABELS)
+      string(REPLACE ";" " " labels "${ARG_LABELS}")
+      list(APPEND properties LABELS "${labels}")
+    endif()
+    if(CMAKE_CROSSCOMPILING)
+      # Under an emulator (Wine) each start of a program costs time: the whole program is one ctest test.
+      add_test(NAME ${name} COMMAND ${name})
+      set_tests_properties(${name} PROPERTIES ${properties})
+    else()
+      gtest_discover_tests(${name} DISCOVERY_TIMEOUT 60 PROPERTIES ${properties})
+    endif()
+    return()
   endif()
-  if(CMAKE_CROSSCOMPILING)
-    # Under an emulator (Wine) each start of a program costs time: the whole program is one ctest test.
-    add_test(NAME ${name} COMMAND ${name})
-    set_tests_properties(${name} PROPERTIES ${properties})
-  else()
-    gtest_discover_tests(${name} DISCOVERY_TIMEOUT 60 PROPERTIES ${properties})
-  endif()
+  foreach(target IN LISTS ARG_TARGETS)
+    if(target STREQUAL "embedded")
+      set(target_label firebird)
+    elseif(target STREQUAL "server")
+      set(target_label fbserver)
+    elseif(target STREQUAL "standin")
+      set(target_label standin)
+    else()
+      message(FATAL_ERROR "zr_add_test(${name}): unknown target ${target} (embedded, server, standin)")
+    endif()
+    set(labels ${ARG_LABELS} ${target_label})
+    list(REMOVE_DUPLICATES labels)
+    string(REPLACE ";" " " labels "${labels}")
+    gtest_discover_tests(${name} DISCOVERY_TIMEOUT 60 TEST_SUFFIX "/${target}"
+      PROPERTIES TIMEOUT ${ARG_TIMEOUT} LABELS "${labels}" ENVIRONMENT "ZR_TEST_TARGET=${target}")
+  endforeach()
 endfunction()

@@ -25,7 +25,7 @@ if [[ "${ZR_DEMO_SKIP_BUILD:-}" != 1 ]]; then
 fi
 
 bin=$build/src/app
-makedb=$build/tests/fixtures/zr-makedb
+makedb=$build/tools/makedb/zr-makedb
 for program in "$bin/zembra-cli" "$makedb"; do
   [[ -x "$program" ]] || { echo "demo: $program is missing; build first" >&2; exit 1; }
 done
@@ -63,7 +63,7 @@ echo "(it reads $bin/zr.ini; an embedded database opens in one program at a time
 
 # The Oracle variant, on the stand-in.
 standin=$root/scripts/pg-standin.sh
-makedb_ora=$build/tests/app/zr-makedb-ora
+makedb_ora=$build/tools/makedb/zr-makedb-ora
 if [[ ! -x /usr/lib/postgresql/15/bin/postgres || ! -f "$standin" || ! -x "$makedb_ora" ]]; then
   echo "== Oracle variant skipped: the Oracle stand-in (PostgreSQL 15 + orafce, psqlODBC) or $makedb_ora is missing"
   exit 0

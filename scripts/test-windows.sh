@@ -121,7 +121,7 @@ cli_check "--ini in a non-ANSI folder is read" 1 "Falha na conexão com o banco.
 # to unixODBC and psqlODBC), beside the Linux zembra-cli on an identical database of its own: both actions give
 # the same summary and leave the same PCPFTOF rows. Left out when the stand-in is not running.
 standin=$root/scripts/pg-standin.sh
-makedb_ora=$lbuild/tests/app/zr-makedb-ora
+makedb_ora=$lbuild/tools/makedb/zr-makedb-ora
 if bash "$standin" status >/dev/null 2>&1 && [[ -x "$makedb_ora" && -x "$lbuild/src/app/zembra-cli" ]]; then
   eval "$(bash "$standin" env)"
   databases=()

@@ -27,6 +27,8 @@
 #include "db/errors.h"
 #include "fixtures/firebird_db.h"
 #include "fixtures/set_based_sql.h"
+#include "timing_reporter.h"
+#include "fixtures/environment.h"
 
 namespace zr::bench {
 namespace {
@@ -37,10 +39,7 @@ const fixtures::CompanyInfo kCompany{"01", "Confecções Zembra"};
 const db::TDateTime kSince = 42736.0;               // 01/01/2017, the generator's first start: every order
 constexpr const char* kSinceLiteral = "'01/01/2017'";  // month first, as the application writes it
 
-std::string Env(const char* name, const char* fallback) {
-  const char* value = std::getenv(name);
-  return value != nullptr && *value != '\0' ? value : fallback;
-}
+using fixtures::Env;
 
 // Resident memory (Linux): the peak is reset before a run and read after it.
 void ResetPeakMemory() { std::ofstream("/proc/self/clear_refs") << "5"; }
@@ -147,12 +146,7 @@ void RunAction(const Target& t, bool import) {
   if (!result.Ok) throw db::EDatabaseError(result.Message);
 }
 
-std::map<std::string, double>& Seconds() {
-  static std::map<std::string, double> seconds;
-  return seconds;
-}
-
-void Bench(benchmark::State& state, const std::string& name, bool server, bool import, bool app) {
+void Bench(benchmark::State& state, bool server, bool import, bool app) {
   try {
     Target& t = Target::Get(server);
     const std::string pcpftof = T("PCPFTOF");
@@ -163,7 +157,6 @@ void Bench(benchmark::State& state, const std::string& name, bool server, bool i
       if (!import) ImportSetBased(t);
       ResetPeakMemory();
       base = StatusMB("VmRSS:");
-      const auto start = std::chrono::steady_clock::now();
       state.ResumeTiming();
       if (app) {
         RunAction(t, import);
@@ -171,7 +164,6 @@ void Bench(benchmark::State& state, const std::string& name, bool server, bool i
         import ? ImportSetBased(t) : StatusSetBased(t);
       }
       state.PauseTiming();
-      Seconds()[name] = std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count();
       peak = StatusMB("VmHWM:");
       state.ResumeTiming();
     }
@@ -184,9 +176,10 @@ void Bench(benchmark::State& state, const std::string& name, bool server, bool i
   }
 }
 
-void PrintRatio(const std::string& target, const std::string& action) {
-  const double app = Seconds()[target + "/" + action + "/app"];
-  const double set = Seconds()[target + "/" + action + "/set_based"];
+// The timed part of each run is the action alone: the set-up runs with the timer paused.
+void PrintRatio(const TimingReporter& reporter, const std::string& target, const std::string& action) {
+  const double app = reporter.Seconds(target + "/" + action + "/app");
+  const double set = reporter.Seconds(target + "/" + action + "/set_based");
   if (app > 0 && set > 0) {
     std::printf("%-8s %-7s app %.3f s  set-based %.3f s  app/set-based = %.2f (target <= 2)\n", target.c_str(),
                 action.c_str(), app, set, app / set);
@@ -203,7 +196,7 @@ int main(int argc, char** argv) {
       for (const bool app : {true, false}) {
         const std::string name = std::string(server ? "server" : "embedded") + (import ? "/import" : "/status") +
                                  (app ? "/app" : "/set_based");
-        benchmark::RegisterBenchmark(name.c_str(), [=](benchmark::State& s) { Bench(s, name, server, import, app); })
+        benchmark::RegisterBenchmark(name.c_str(), [=](benchmark::State& s) { Bench(s, server, import, app); })
             ->Iterations(1)
             ->UseRealTime()
             ->Unit(benchmark::kMillisecond);
@@ -211,11 +204,12 @@ int main(int argc, char** argv) {
     }
   }
   benchmark::Initialize(&argc, argv);
-  benchmark::RunSpecifiedBenchmarks();
+  TimingReporter reporter;
+  benchmark::RunSpecifiedBenchmarks(&reporter);
   std::printf("\n");
   for (const char* target : {"embedded", "server"}) {
-    PrintRatio(target, "import");
-    PrintRatio(target, "status");
+    PrintRatio(reporter, target, "import");
+    PrintRatio(reporter, target, "status");
   }
   benchmark::Shutdown();
   return 0;

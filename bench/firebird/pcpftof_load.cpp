@@ -9,15 +9,13 @@
 #include "db/errors.h"
 #include "db/firebird/driver.h"
 #include "db/query.h"
+#include "fixtures/environment.h"
 
 namespace zr::bench {
 
 namespace {
 
-std::string Env(const char* name, const char* fallback) {
-  const char* value = std::getenv(name);
-  return value != nullptr && *value != '\0' ? value : fallback;
-}
+using fixtures::Env;
 
 }  // namespace
 

@@ -24,6 +24,7 @@
 #include "db/errors.h"
 #include "standin_company.h"
 #include "timing_reporter.h"
+#include "fixtures/environment.h"
 
 namespace zr::bench {
 namespace {
@@ -32,10 +33,7 @@ const fixtures::CompanyInfo kCompany{"01", "Confecções Zembra"};
 const db::TDateTime kSince = 42736.0;  // 01/01/2017, the generator's first start: every order
 constexpr const char* kSinceLiteral = "'01/01/2017'";  // day first, as the translated statements write it
 
-std::string Env(const char* name, const char* fallback) {
-  const char* value = std::getenv(name);
-  return value != nullptr && *value != '\0' ? value : fallback;
-}
+using fixtures::Env;
 
 class SilentUi : public app::ActionUi {
  public:

@@ -3,6 +3,8 @@
 #include <filesystem>
 #include <fstream>
 
+#include "common/ascii.h"
+#include "common/driver_names.h"
 #include "db/errors.h"
 #include "host/host.h"
 
@@ -32,17 +34,6 @@ std::string HostPart(const std::string& Servidor) {
   return colon == std::string::npos ? std::string() : Servidor.substr(0, colon);
 }
 
-namespace {
-
-std::string UpperAscii(std::string text) {
-  for (char& ch : text) {
-    if (ch >= 'a' && ch <= 'z') ch = static_cast<char>(ch - 'a' + 'A');
-  }
-  return text;
-}
-
-}  // namespace
-
 void ConectaBanco(data::TZRDatabase& Database, const std::string& SettingsPath) {
   // Reading a pipe or a device would wait for a writer that never comes; a folder holds no settings.
   std::error_code error;
@@ -71,9 +62,9 @@ void ConectaBanco(data::TZRDatabase& Database, const std::string& SettingsPath) 
   Database.SetHostName(HostPart(servidor));
   Database.SetUser(usuario);
   Database.SetPassword(senha);
-  Database.SetDriverName("FB");
-  if (UpperAscii(banco) == "ORACLE") {
-    Database.SetDriverName("Ora");
+  Database.SetDriverName(std::string(common::kDriverFirebird));
+  if (common::UpperAscii(banco) == "ORACLE") {
+    Database.SetDriverName(std::string(common::kDriverOracle));
     Database.SetPort(1521);
   }
   Database.SetConnected(true);

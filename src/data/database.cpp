@@ -10,7 +10,8 @@
 #include "db/errors.h"
 #include "host/host.h"
 #include "map_rule_sets.h"
-#include "text_trim.h"
+#include "common/ascii.h"
+#include "common/driver_names.h"
 
 namespace zr::data {
 
@@ -42,9 +43,9 @@ void TZRCustomDatabase::SetConnected(bool Value) {
   SetDriverName(driverName);
   detail::AddConnectionEntries({driverName, FHostName, FDatabase, FUser, FPassword, FPort}, Params());
 
-  if (driverName == "Ora") {
+  if (driverName == common::kDriverOracle) {
     detail::InstallOracleRules(FormatOptions());
-  } else if (driverName == "FB") {
+  } else if (driverName == common::kDriverFirebird) {
     detail::InstallFirebirdRules(FormatOptions());
   }
 
@@ -53,14 +54,14 @@ void TZRCustomDatabase::SetConnected(bool Value) {
 
 void TZRCustomDatabase::SetDatabaseName(const std::string& Value) {
   FDatabaseName = Value;
-  if (detail::Trim(Value).empty()) return;
+  if (common::TrimBlanks(Value).empty()) return;
 
   // Split at the first colon whatever follows it: "srv:C:\dados\erp.fdb" is host "srv". A SQLite name is a
   // file name, colon or not.
   const auto colon = Value.find(':');
-  if (colon != std::string::npos && DriverName() != "SQLite") {
+  if (colon != std::string::npos && DriverName() != common::kDriverSQLite) {
     FHostName = Value.substr(0, colon);
-    FDatabase = detail::Trim(Value.substr(colon + 1));
+    FDatabase = std::string(common::TrimBlanks(std::string_view(Value).substr(colon + 1)));
   } else {
     FDatabase = Value;
     FHostName.clear();
@@ -93,7 +94,7 @@ void TZRCustomDatabase::SetGravaLog(bool Value) {
       FDadosGravaLog = std::make_unique<TZRGravaLog>();
       FDadosGravaLog->NmMaquina = host::ComputerName();
       FDadosGravaLog->NrIP = host::LocalIP();
-    } else if (!detail::Trim(FDadosGravaLog->NmMaquina).empty()) {
+    } else if (!common::TrimBlanks(FDadosGravaLog->NmMaquina).empty()) {
       FDadosGravaLog->NmMaquina = host::ComputerName();
       FDadosGravaLog->NrIP = host::LocalIP();
     }

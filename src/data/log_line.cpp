@@ -2,8 +2,8 @@
 
 #include <cstdio>
 
+#include "common/ascii.h"
 #include "log_platform.h"
-#include "text_trim.h"
 
 namespace zr::data::detail {
 
@@ -38,7 +38,7 @@ std::string LogFileName(const std::string& NmMaquina, const std::tm& now) {
 }
 
 std::string CleanStatement(std::string_view SQL) {
-  return Trim(ReplaceAll(ReplaceAll(SQL, "\r\n", " "), kSeparator, kSeparatorStandIn));
+  return std::string(common::TrimBlanks(ReplaceAll(ReplaceAll(SQL, "\r\n", " "), kSeparator, kSeparatorStandIn)));
 }
 
 std::string LogLine(const std::string& NrIP, const std::string& NmUsuario, const std::tm& now,

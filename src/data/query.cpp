@@ -6,6 +6,8 @@
 
 #include <exception>
 
+#include "common/ascii.h"
+#include "common/driver_names.h"
 #include "data/fields.h"
 #include "db/errors.h"
 #include "query_access_adapter.h"
@@ -13,14 +15,6 @@
 namespace zr::data {
 
 namespace {
-
-std::string AsciiUpper(std::string_view text) {
-  std::string out(text);
-  for (char& c : out) {
-    if (c >= 'a' && c <= 'z') c = static_cast<char>(c - 'a' + 'A');
-  }
-  return out;
-}
 
 // The connection named "IBDatabase" of the application's component "Tabela", when there is one.
 TZRDatabase* ApplicationTabelaDatabase() {
@@ -83,7 +77,7 @@ TZRQuery::TZRQuery(db::TComponent* AOwner) : TZRCustomQuery(AOwner) {}
 TZRQuery::~TZRQuery() = default;
 
 bool TZRQuery::EhConsulta(std::string_view Text) {
-  const std::string head = AsciiUpper(Text.substr(0, 6));
+  const std::string head = common::UpperAscii(Text.substr(0, 6));
   return head != "UPDATE" && head != "INSERT" && head != "DELETE";
 }
 
@@ -103,7 +97,7 @@ void TZRQuery::ExecSQL() {
   try {
     if (!TempoLimite()) {
       ResourceOptions().CmdExecTimeout = db::kNoTimeout;
-    } else if (Database()->DriverName() == "FB") {
+    } else if (Database()->DriverName() == common::kDriverFirebird) {
       ResourceOptions().CmdExecTimeout = FTempoLimiteFB;
     } else {
       ResourceOptions().CmdExecTimeout = FTempoLimiteOutros;
@@ -112,7 +106,7 @@ void TZRQuery::ExecSQL() {
   } catch (const std::exception& e) {
     std::string message = e.what();
     // A statement that waited out its time-out was most likely blocked by another transaction's lock.
-    if (AsciiUpper(message).find("TIMEOUT EXPIRED") != std::string::npos) {
+    if (common::UpperAscii(message).find("TIMEOUT EXPIRED") != std::string::npos) {
       message = "ERRO PROVÁVEL DE DEADLOCK :\r\r" + SQL().Text();
     }
     throw db::EDatabaseError(message);

@@ -2,7 +2,7 @@
 
 #include <algorithm>
 
-#include "ascii.h"
+#include "common/ascii.h"
 
 namespace zr::db {
 
@@ -23,7 +23,7 @@ TComponent::~TComponent() {
 TComponent* TComponent::FindComponent(std::string_view name) const {
   if (name.empty()) return nullptr;  // unnamed components (a query's fields) are not found by name
   for (TComponent* c : components_) {
-    if (detail::SameTextAscii(c->Name(), name)) return c;
+    if (common::SameTextAscii(c->Name(), name)) return c;
   }
   return nullptr;
 }

@@ -7,7 +7,7 @@
 #include <cstring>
 #include <string>
 
-#include "ascii.h"
+#include "common/ascii.h"
 
 namespace zr::db::detail {
 
@@ -61,7 +61,7 @@ std::string FormatMoney(double value) {
 }
 
 bool ParseFloat(std::string_view text, double& value) {
-  text = TrimBlanks(text);
+  text = common::TrimBlanks(text);
   if (!text.empty() && text.front() == '+') text.remove_prefix(1);
   if (text.empty()) return false;
   const auto [end, ec] = std::from_chars(text.data(), text.data() + text.size(), value);
@@ -69,7 +69,7 @@ bool ParseFloat(std::string_view text, double& value) {
 }
 
 bool ParseInteger(std::string_view text, int64_t& value) {
-  text = TrimBlanks(text);
+  text = common::TrimBlanks(text);
   if (!text.empty() && text.front() == '+') text.remove_prefix(1);
   if (text.empty()) return false;
   const auto [end, ec] = std::from_chars(text.data(), text.data() + text.size(), value);

@@ -3,7 +3,7 @@
 #include <algorithm>
 #include <cmath>
 
-#include "ascii.h"
+#include "common/ascii.h"
 #include "db/errors.h"
 
 namespace zr::db {
@@ -50,7 +50,7 @@ void TFDParam::ClearElement(int index) { Element(index) = std::monostate{};
 
 TFDParam* TFDParams::FindParam(std::string_view name) {
   for (auto& p : items_) {
-    if (detail::SameTextAscii(p->Name(), name)) return p.get();
+    if (common::SameTextAscii(p->Name(), name)) return p.get();
   }
   return nullptr;
 }
@@ -70,10 +70,10 @@ void TFDParams::Rebuild(const std::vector<std::string>& names) {
   std::vector<std::unique_ptr<TFDParam>> rebuilt;
   for (const std::string& name : names) {
     const bool seen = std::any_of(rebuilt.begin(), rebuilt.end(),
-                                  [&](const auto& p) { return detail::SameTextAscii(p->Name(), name); });
+                                  [&](const auto& p) { return common::SameTextAscii(p->Name(), name); });
     if (seen) continue;
     auto kept = std::find_if(items_.begin(), items_.end(),
-                             [&](const auto& p) { return p && detail::SameTextAscii(p->Name(), name); });
+                             [&](const auto& p) { return p && common::SameTextAscii(p->Name(), name); });
     if (kept != items_.end()) {
       rebuilt.push_back(std::move(*kept));
     } else {

@@ -2,7 +2,7 @@
 
 #include <algorithm>
 
-#include "ascii.h"
+#include "common/ascii.h"
 #include "column_values.h"
 #include "db/connection.h"
 #include "db/driver.h"
@@ -244,7 +244,7 @@ void TFDQuery::LoadCurrentRow() {
 
 TField* TFDQuery::FindField(std::string_view name) const {
   for (TField* f : fields_) {
-    if (detail::SameTextAscii(f->FieldName(), name)) return f;
+    if (common::SameTextAscii(f->FieldName(), name)) return f;
   }
   return nullptr;
 }

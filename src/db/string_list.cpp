@@ -1,6 +1,6 @@
 #include "db/string_list.h"
 
-#include "ascii.h"
+#include "common/ascii.h"
 
 namespace zr::db {
 
@@ -24,20 +24,7 @@ std::string TStringList::Text() const {
 }
 
 void TStringList::SetText(std::string_view text) {
-  lines_.clear();
-  size_t start = 0;
-  size_t i = 0;
-  while (i < text.size()) {
-    const char c = text[i];
-    if (c == '\r' || c == '\n') {
-      lines_.emplace_back(text.substr(start, i - start));
-      i += (c == '\r' && i + 1 < text.size() && text[i + 1] == '\n') ? 2 : 1;
-      start = i;
-    } else {
-      ++i;
-    }
-  }
-  if (start < text.size()) lines_.emplace_back(text.substr(start));
+  common::SplitLines(text, lines_);
   Changed();
 }
 
@@ -45,7 +32,7 @@ int TStringList::IndexOfName(std::string_view name) const {
   for (size_t i = 0; i < lines_.size(); ++i) {
     const std::string& line = lines_[i];
     const size_t eq = line.find('=');
-    if (eq != std::string::npos && detail::SameTextAscii(std::string_view(line).substr(0, eq), name)) {
+    if (eq != std::string::npos && common::SameTextAscii(std::string_view(line).substr(0, eq), name)) {
       return static_cast<int>(i);
     }
   }

@@ -7,6 +7,7 @@
 #include <unordered_set>
 #include <vector>
 
+#include "common/driver_names.h"
 #include "converte_datas_steps.h"
 #include "sqltranslate/passes.h"
 #include "sqltranslate/sql_lines.h"
@@ -175,9 +176,9 @@ std::size_t CountCI(std::string_view s, std::string_view needle) {
 
 Dialect DialectOf(const std::optional<std::string>& driverName) {
   if (!driverName) return Dialect::Other;
-  if (*driverName == "FB") return Dialect::Firebird;
-  if (*driverName == "Ora") return Dialect::Oracle;
-  if (*driverName == "PG") return Dialect::PostgreSql;
+  if (*driverName == common::kDriverFirebird) return Dialect::Firebird;
+  if (*driverName == common::kDriverOracle) return Dialect::Oracle;
+  if (*driverName == common::kDriverPostgreSql) return Dialect::PostgreSql;
   return Dialect::Other;
 }
 

@@ -1,6 +1,7 @@
 // Firebird-dialect statement  ->  the same statement for the connection's dialect (Oracle or not)
 #include "sqltranslate/pipeline.h"
 
+#include "common/driver_names.h"
 #include "converte_datas_steps.h"
 #include "sqltranslate/passes.h"
 #include "sqltranslate/replacement_table.h"
@@ -31,7 +32,8 @@ bool Contains(const std::optional<std::string>& driverName, std::string_view par
 }
 
 bool IsOracle(const QueryAccess& query) {
-  return Contains(query.DatabaseDriverName(), "Ora") || Contains(query.ConnectionDriverName(), "Ora");
+  return Contains(query.DatabaseDriverName(), common::kDriverOracle) ||
+         Contains(query.ConnectionDriverName(), common::kDriverOracle);
 }
 
 void OracleUdfSteps(std::string& s) {

@@ -2,6 +2,8 @@
 
 #include <cstring>
 
+#include "common/ascii.h"
+
 namespace zr::sqlt {
 
 std::string SqlLines::Text() const {
@@ -17,20 +19,7 @@ std::string SqlLines::Text() const {
 }
 
 void SqlLines::SetText(std::string_view text) {
-  lines_.clear();
-  std::size_t start = 0;
-  std::size_t i = 0;
-  while (i < text.size()) {
-    const char c = text[i];
-    if (c == '\r' || c == '\n') {
-      lines_.emplace_back(text.substr(start, i - start));
-      i += (c == '\r' && i + 1 < text.size() && text[i + 1] == '\n') ? 2 : 1;
-      start = i;
-    } else {
-      ++i;
-    }
-  }
-  if (start < text.size()) lines_.emplace_back(text.substr(start));
+  common::SplitLines(text, lines_);
 }
 
 bool IsRoundTripStable(std::string_view text) {

@@ -4,12 +4,6 @@
 
 namespace zr::sqlt::text {
 
-std::string UpperAscii(std::string_view s) {
-  std::string out(s);
-  for (char& c : out) c = Upper(c);
-  return out;
-}
-
 bool EqualsCI(std::string_view a, std::string_view b) {
   if (a.size() != b.size()) return false;
   for (std::size_t i = 0; i < a.size(); ++i) {
@@ -134,31 +128,6 @@ bool ReplaceAll(std::string& s, std::string_view from, std::string_view to) {
   out.append(s, copied, std::string::npos);
   s = std::move(out);
   return true;
-}
-
-std::string_view TrimLeft(std::string_view s) {
-  std::size_t i = 0;
-  while (i < s.size() && IsTrim(s[i])) ++i;
-  return s.substr(i);
-}
-
-std::string_view Trim(std::string_view s) {
-  s = TrimLeft(s);
-  std::size_t n = s.size();
-  while (n > 0 && IsTrim(s[n - 1])) --n;
-  return s.substr(0, n);
-}
-
-std::string QuotedStr(std::string_view value) {
-  std::string out;
-  out.reserve(value.size() + 2);
-  out += '\'';
-  for (char c : value) {
-    out += c;
-    if (c == '\'') out += '\'';
-  }
-  out += '\'';
-  return out;
 }
 
 }  // namespace zr::sqlt::text

@@ -7,18 +7,20 @@
 #include <string>
 #include <string_view>
 
+#include "common/ascii.h"
+
 namespace zr::sqlt::text {
 
 inline constexpr std::size_t npos = std::string_view::npos;
 
-constexpr char Upper(char c) { return (c >= 'a' && c <= 'z') ? static_cast<char>(c - 'a' + 'A') : c; }
+constexpr char Upper(char c) { return common::UpperChar(c); }
 
 // Blanks and control characters, as trimming removes them.
-constexpr bool IsTrim(char c) { return static_cast<unsigned char>(c) <= 0x20; }
+constexpr bool IsTrim(char c) { return common::IsBlankOrControl(c); }
 
 constexpr bool IsDigit(char c) { return c >= '0' && c <= '9'; }
 
-std::string UpperAscii(std::string_view s);
+using common::UpperAscii;
 
 bool EqualsCI(std::string_view a, std::string_view b);
 
@@ -39,10 +41,10 @@ bool ReplaceAllCI(std::string& s, std::string_view from, std::string_view to,
 // The same with letters compared exactly.
 bool ReplaceAll(std::string& s, std::string_view from, std::string_view to);
 
-std::string_view TrimLeft(std::string_view s);
-std::string_view Trim(std::string_view s);
+constexpr std::string_view TrimLeft(std::string_view s) { return common::TrimLeftBlanks(s); }
+constexpr std::string_view Trim(std::string_view s) { return common::TrimBlanks(s); }
 
 // A quoted literal: `value` in single quotes, every inner single quote doubled.
-std::string QuotedStr(std::string_view value);
+using common::QuotedStr;
 
 }  // namespace zr::sqlt::text

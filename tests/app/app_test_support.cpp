@@ -7,6 +7,8 @@
 
 #include "app/drivers.h"
 #include "app/settings.h"
+#include "fixtures/environment.h"
+#include "support/targets.h"
 
 // Under the leak sanitizer: the Firebird client library and fontconfig keep memory of their own to the end
 // of the process (character set converters, authentication state, font caches); those are not this
@@ -17,23 +19,11 @@ namespace zr::app::testing {
 
 namespace fs = std::filesystem;
 
-bool UseServer() {
-  const char* target = std::getenv("ZR_TEST_TARGET");
-  return target != nullptr && std::string(target) == "server";
-}
-
-namespace {
-
-std::string Env(const char* name, const char* fallback) {
-  const char* value = std::getenv(name);
-  return value != nullptr && *value != '\0' ? value : fallback;
-}
-
-}  // namespace
+bool UseServer() { return testsupport::CurrentTarget() == testsupport::Target::FirebirdServer; }
 
 std::string FreshDir(const std::string& name) {
   // The server's databases live where scripts/firebird-server.sh lets the server write.
-  const fs::path root = UseServer() ? fs::path(Env("ZR_FB_SERVER_DIR", "/tmp/zr-fbserver")) : fs::temp_directory_path();
+  const fs::path root = UseServer() ? fs::path(fixtures::FbServerSettings().Dir) : fs::temp_directory_path();
   const fs::path dir = root / ("zr-app-tests-" + std::to_string(getpid())) / name;
   fs::remove_all(dir);
   fs::create_directories(dir);
@@ -52,7 +42,7 @@ std::unique_ptr<TestDatabase> TestDatabase::Create(const std::string& name,
   t->Target.Database = t->Dir + "zembra.fdb";
   if (UseServer()) {
     t->Target.Server = "127.0.0.1";
-    t->Target.Password = Env("ZR_FB_PASSWORD", "masterkey");
+    t->Target.Password = fixtures::FbServerSettings().Password;
   }
   fixtures::CreateFbDatabase(t->Target, true);
   t->Session().CreateSharedTables();

@@ -1,6 +1,6 @@
 #pragma once
-// What the application's tests share: a fresh Firebird database per test (embedded, or on the server when
-// ZR_TEST_TARGET=server), the window's components connected through a zr.ini, and a recorder of what an
+// What the application's tests share: a fresh Firebird database per test (embedded, or on the server in the
+// ".../server" runs), the window's components connected through a zr.ini, and a recorder of what an
 // action shows.
 
 #include <functional>
@@ -18,8 +18,8 @@ namespace zr::app::testing {
 // Leak-sanitizer suppressions for memory the client libraries keep to the end of the process.
 inline constexpr const char* kLibraryLeaks = "leak:libfbclient.so\nleak:libEngine12.so\nleak:libicuuc.so\nleak:libfontconfig.so\nleak:libtommath.so\n";
 
-// True when the tests run against the Firebird server on 127.0.0.1:3050: ZR_TEST_TARGET=server, which the
-// server builds of the tests set for themselves (on_server.cpp).
+// True when the tests run against the Firebird server on 127.0.0.1:3050: the ".../server" runs of a program
+// registered with TARGETS embedded server (support/targets.h).
 bool UseServer();
 
 // A fresh, empty directory for one test, writable by the Firebird server.

@@ -1,5 +1,5 @@
 // zembra-cli as a scheduler runs it: arguments, exit codes, messages, the summary line, the simulation, the
-// report and the JSON summary. The server build runs only the tests whose outcome depends on the database
+// report and the JSON summary. On the server target only the tests whose outcome depends on the database run
 // (the actions, their transaction, their counts); the rest does not change with the server.
 
 #include <gtest/gtest.h>
@@ -14,12 +14,19 @@
 #include "app_test_support.h"
 #include "company_data.h"
 #include "program_run.h"
-#include "server_suites.h"
+#include "support/targets.h"
 
 namespace zr::app::testing {
 namespace {
 
 namespace fs = std::filesystem;
+
+// Tests whose outcome does not depend on the database run once, on the embedded target.
+#define ZR_EMBEDDED_ONLY()                                                                     \
+  do {                                                                                        \
+    if (testsupport::CurrentTarget() != testsupport::Target::EmbeddedFirebird)                 \
+      GTEST_SKIP() << "the same on every target: runs on the embedded one";                  \
+  } while (false)
 
 class CliTest : public ::testing::Test {
  protected:
@@ -51,8 +58,8 @@ class CliTest : public ::testing::Test {
   std::unique_ptr<TestDatabase> db_;
 };
 
-#ifndef ZR_TEST_ON_SERVER
 TEST_F(CliTest, BadArgumentsExitWithTwoAndSayWhatIsWrong) {
+  ZR_EMBEDDED_ONLY();
   struct Case {
     const char* name;
     std::vector<std::string> args;
@@ -104,10 +111,9 @@ TEST_F(CliTest, BadArgumentsExitWithTwoAndSayWhatIsWrong) {
             "{\"resultado\":\"erro\",\"codigo_saida\":2,\"mensagem\":\"zembra-cli: a opção --empresa foi dada mais "
             "de uma vez.\"}\n");
 }
-#endif
 
-#ifndef ZR_TEST_ON_SERVER
 TEST_F(CliTest, HelpExplainsTheActionsOptionsAndExitCodes) {
+  ZR_EMBEDDED_ONLY();
   const Outcome o = Cli({"--help"});
   EXPECT_EQ(o.Exit, 0);
   for (const char* part : {"importar", "situacao", "--empresa", "--desde", "--pendente", "--ini", "zr.ini",
@@ -115,19 +121,17 @@ TEST_F(CliTest, HelpExplainsTheActionsOptionsAndExitCodes) {
     EXPECT_TRUE(Contains(o.Out, part)) << part;
   }
 }
-#endif
 
-#ifndef ZR_TEST_ON_SERVER
 TEST_F(CliTest, AnUnknownCompanyNamesTheCodesThatExist) {
+  ZR_EMBEDDED_ONLY();
   const Outcome o = Cli(WithIni({"importar", "--empresa", "99", "--desde", "01/01/2018"}));
   EXPECT_EQ(o.Exit, 2) << o.Err;
   EXPECT_TRUE(Contains(o.Err, "\"99\"")) << o.Err;
   EXPECT_TRUE(Contains(o.Err, "\"01\", \"02\"")) << o.Err;
 }
-#endif
 
-#ifndef ZR_TEST_ON_SERVER
 TEST_F(CliTest, AFailedConnectionExitsWithOneAndNamesTheSettingsFileRead) {
+  ZR_EMBEDDED_ONLY();
   fs::create_directories(db_->Dir + "folder.ini");
   std::ofstream(db_->Dir + "empty.ini") << "[banco]\n";
   struct Case {
@@ -150,10 +154,9 @@ TEST_F(CliTest, AFailedConnectionExitsWithOneAndNamesTheSettingsFileRead) {
     EXPECT_EQ(o.Out, "");
   }
 }
-#endif
 
-#ifndef ZR_TEST_ON_SERVER
 TEST_F(CliTest, AnOverlongSettingNamesItsKey) {
+  ZR_EMBEDDED_ONLY();
   std::ifstream in(db_->Ini);
   const std::string ini((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
   for (const char* key : {"Servidor", "base", "usuario", "senha", "banco"}) {
@@ -171,7 +174,6 @@ TEST_F(CliTest, AnOverlongSettingNamesItsKey) {
     EXPECT_FALSE(Contains(o.Err, "Clumplet")) << o.Err.substr(0, 300);
   }
 }
-#endif
 
 TEST_F(CliTest, ASettingsFileThatIsNotARegularFileIsRefusedAtOnce) {
   const std::string fifo = db_->Dir + "fifo.ini";
@@ -229,8 +231,8 @@ TEST_F(CliTest, AFailedActionIsRolledBackAndExitsWithOne) {
   EXPECT_EQ(db_->Scalar("SELECT COUNT(*) FROM PCPFTOF01"), "0");
 }
 
-#ifndef ZR_TEST_ON_SERVER
 TEST_F(CliTest, LineEndsInAnErrorMessagePrintAsSingleLineEnds) {
+  ZR_EMBEDDED_ONLY();
   // The deadlock message carries the statement's CR LF line ends; so does this exception's text.
   db_->Exec("CREATE EXCEPTION E_RECUSA 'primeira linha\r\nsegunda linha\rterceira'");
   db_->Exec("CREATE TRIGGER TR_RECUSA FOR PCPFTOF01 BEFORE INSERT AS BEGIN EXCEPTION E_RECUSA; END");
@@ -240,10 +242,9 @@ TEST_F(CliTest, LineEndsInAnErrorMessagePrintAsSingleLineEnds) {
   EXPECT_FALSE(Contains(o.Err, "\r")) << o.Err;
   EXPECT_FALSE(Contains(o.Err, "\n\n")) << o.Err;
 }
-#endif
 
-#ifndef ZR_TEST_ON_SERVER
 TEST_F(CliTest, AnEmptyDateTakesEveryOrderLikeTheWindowsEmptiedField) {
+  ZR_EMBEDDED_ONLY();
   CompanyData data(*db_, "01");
   data.Order("000003", "PRD1", "1950-05-05");
   data.Item("000003", 1, "5");
@@ -252,10 +253,9 @@ TEST_F(CliTest, AnEmptyDateTakesEveryOrderLikeTheWindowsEmptiedField) {
   EXPECT_EQ(o.Exit, 0) << o.Err;
   EXPECT_TRUE(Contains(o.Out, "importar: 3 de 3 ordens e partes processadas")) << o.Out;
 }
-#endif
 
-#ifndef ZR_TEST_ON_SERVER
 TEST_F(CliTest, WithoutIniItReadsZrIniNextToTheExecutable) {
+  ZR_EMBEDDED_ONLY();
   const std::string copy = db_->Dir + "bin/zembra-cli";
   fs::create_directories(db_->Dir + "bin");
   fs::copy_file(ZEMBRA_CLI, copy);
@@ -264,9 +264,7 @@ TEST_F(CliTest, WithoutIniItReadsZrIniNextToTheExecutable) {
   EXPECT_EQ(o.Exit, 0) << o.Err;
   EXPECT_TRUE(Contains(o.Out, "situacao: 0 linhas lidas, 0 marcadas \"B\", ")) << o.Out;
 }
-#endif
 
-#ifndef ZR_TEST_ON_SERVER
 // True when `text` is well-formed UTF-8.
 bool ValidUtf8(const std::string& text) {
   for (size_t i = 0; i < text.size();) {
@@ -282,6 +280,7 @@ bool ValidUtf8(const std::string& text) {
 }
 
 TEST_F(CliTest, AMessageAboutAnAccentedCompanyCodeKeepsWholeCharacters) {
+  ZR_EMBEDDED_ONLY();
   // Company tables named with an accented code are not valid plain identifiers on Firebird: the engine
   // reports the first byte of the offending character as the unknown token.
   db_->Exec("INSERT INTO EMPRESA (EMP_PAT, EMP_NOME) VALUES ('Ç1', 'Acentuada')");
@@ -292,7 +291,6 @@ TEST_F(CliTest, AMessageAboutAnAccentedCompanyCodeKeepsWholeCharacters) {
   EXPECT_TRUE(ValidUtf8(o.Out)) << o.Out;
   EXPECT_TRUE(Contains(o.Out, "\"empresa\":\"Ç1\"")) << o.Out;
 }
-#endif
 
 // PCPFTOF whole, every column as text, in one order.
 std::vector<std::vector<std::string>> WholePcpftof(TestDatabase& db) {
@@ -465,8 +463,8 @@ TEST_F(CliTest, AFailureLeavesNoReportAndSaysSo) {
   EXPECT_EQ(db_->Scalar("SELECT COUNT(*) FROM PCPFTOF01"), "0");
 }
 
-#ifndef ZR_TEST_ON_SERVER
 TEST_F(CliTest, AReportThatCannotBeCreatedStopsTheRunBeforeAnythingIsDone) {
+  ZR_EMBEDDED_ONLY();
   const std::string ini = ReadFile(db_->Ini);
   struct Case {
     const char* name;
@@ -489,7 +487,6 @@ TEST_F(CliTest, AReportThatCannotBeCreatedStopsTheRunBeforeAnythingIsDone) {
     EXPECT_EQ(ReadFile(db_->Ini), ini);
   }
 }
-#endif
 
 TEST_F(CliTest, AReportThatCannotBeWrittenAfterTheCommitExitsWithThree) {
   // A full disk: the file opens, the write fails. A device named as the report is never removed.
@@ -554,8 +551,8 @@ TEST_F(CliTest, WithJsonTheOnlyOutputIsOneObject) {
   EXPECT_EQ(std::count(out.begin(), out.end(), '\n'), 1) << out;
 }
 
-#ifndef ZR_TEST_ON_SERVER
 TEST_F(CliTest, LogSqlWritesEveryStatementSentIntoTheFolderGivenOrLogsNextToTheProgram) {
+  ZR_EMBEDDED_ONLY();
   const std::string copy = db_->Dir + "bin/zembra-cli";
   fs::create_directories(db_->Dir + "bin");
   fs::copy_file(ZEMBRA_CLI, copy);
@@ -587,7 +584,6 @@ TEST_F(CliTest, LogSqlWritesEveryStatementSentIntoTheFolderGivenOrLogsNextToTheP
   EXPECT_EQ(without.Exit, 0);
   EXPECT_EQ(fs::file_size(file), size) << "without the option nothing is logged";
 }
-#endif
 
 }  // namespace
 }  // namespace zr::app::testing

@@ -19,7 +19,6 @@
 #include "app/actions.h"
 #include "app/startup.h"
 #include "app_test_support.h"
-#include "server_suites.h"
 #include "company_data.h"
 #include "gui/form1.h"
 #include "host/host.h"
@@ -51,7 +50,6 @@ class GuiTest : public WindowTest {
   std::unique_ptr<TestDatabase> db_;
 };
 
-#ifndef ZR_TEST_ON_SERVER
 // The real modal box, read while it is open and closed with its OK button: CR LF pairs and lone CRs are
 // single line ends, and the detail sits behind the box's details button.
 TEST(MessageBoxTest, ShowsEachLineEndOnceAndTheDetailBehindItsButton) {
@@ -82,7 +80,6 @@ TEST(MessageBoxTest, ShowsEachLineEndOnceAndTheDetailBehindItsButton) {
             "Erro na importação.\nERRO PROVÁVEL DE DEADLOCK :\n\nDELETE FROM PCPFTOF01\nWHERE NUMERO = '1'\n");
   EXPECT_EQ(detail.toStdString(), "Arquivo de configuração lido: /x/zr.ini");
 }
-#endif
 
 TEST_F(GuiTest, AGoodSettingsFileOpensTheWindowWithTheCompaniesInTheServersOrder) {
   Open(db_->Ini);

@@ -9,13 +9,11 @@
 #include <gtest/gtest.h>
 
 #include "app/settings.h"
+#include "support/targets.h"
 
 namespace zr::app::testing {
 
-bool StandinDisabled() {
-  const char* flag = std::getenv("ZR_STANDIN");
-  return flag != nullptr && std::string(flag) == "0";
-}
+bool StandinDisabled() { return !testsupport::UnavailableReason(testsupport::Target::Standin).empty(); }
 
 namespace {
 

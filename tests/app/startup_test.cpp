@@ -7,7 +7,6 @@
 #include "app/company.h"
 #include "app/settings.h"
 #include "app_test_support.h"
-#include "server_suites.h"
 
 namespace zr::app::testing {
 namespace {

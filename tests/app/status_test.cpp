@@ -4,7 +4,6 @@
 
 #include "app/actions.h"
 #include "app_test_support.h"
-#include "server_suites.h"
 #include "company_data.h"
 #include "db/datetime.h"
 

@@ -195,6 +195,43 @@ TEST_F(QueryTest, AStatementBlockedOnALockedRowEndsWithTheDeadlockMessageAndTheT
   EXPECT_EQ(Count("NOME = 'esperando'"), 1);
 }
 
+TEST_F(QueryTest, ExecSQLThroughTheFrameworksQueryTypeStillTranslatesTimesOutAndReportsTheDeadlock) {
+  TZRDatabase holder;
+  scratch_.Configure(holder);
+  holder.SetConnected(true);
+  TZRQuery lock;
+  lock.SetDatabase(&holder);
+  lock.SQL().Add("UPDATE T SET NOME = 'preso' WHERE ID = 1");
+  lock.ExecSQL();
+
+  TestQuery q;
+  q.SetTemposLimite(300, 300);
+  q.SetDatabase(&db_);
+  db::TFDQuery& framework = q;  // as code written against the framework holds it
+  framework.SQL().Add("UPDATE T SET NOME = 'esperando'");
+  framework.SQL().Add("WHERE ID = 1 AND udf_len(NOME) > 0");
+  try {
+    framework.ExecSQL();
+    FAIL() << "the row is locked by the other connection";
+  } catch (const db::EDatabaseError& e) {
+    EXPECT_EQ(std::string(e.what()),
+              "ERRO PROVÁVEL DE DEADLOCK :\r\r"
+              "UPDATE T SET NOME = 'esperando'\r\n"
+              "WHERE ID = 1 AND char_length(NOME) > 0\r\n");
+  }
+  EXPECT_EQ(framework.ResourceOptions().CmdExecTimeout, 300u);
+
+  holder.SetConnected(false);  // rolls the lock back
+  TZRQuery plain;
+  plain.SetDatabase(&db_);
+  db::TFDQuery& asFramework = plain;
+  asFramework.SQL().Add("UPDATE T SET NOME = 'traduzido' WHERE ID = 2 AND udf_len(NOME) > 0");
+  asFramework.ExecSQL();
+  EXPECT_EQ(asFramework.SQL().Text(), "UPDATE T SET NOME = 'traduzido' WHERE ID = 2 AND char_length(NOME) > 0\r\n");
+  EXPECT_EQ(asFramework.ResourceOptions().CmdExecTimeout, TZRQuery::kTempoLimiteFB);
+  EXPECT_EQ(Count("NOME = 'traduzido'"), 1);
+}
+
 TEST_F(QueryTest, ExecSQLWithoutAnyConnectionFailsWithAClearMessage) {
   TZRQuery q;
   q.SQL().Add("DELETE FROM T");

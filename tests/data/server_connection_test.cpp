@@ -12,14 +12,12 @@
 #include "data/database.h"
 #include "data/query.h"
 #include "db/firebird/driver.h"
+#include "fixtures/environment.h"
 
 namespace zr::data {
 namespace {
 
-std::string Env(const char* name, const char* fallback) {
-  const char* value = std::getenv(name);
-  return value != nullptr && *value != '\0' ? value : fallback;
-}
+using fixtures::Env;
 
 bool ServerListens() {
   const int s = socket(AF_INET, SOCK_STREAM, 0);

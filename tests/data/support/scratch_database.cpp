@@ -1,17 +1,11 @@
 #include "support/scratch_database.h"
 
-#include <unistd.h>
-
-#include <atomic>
-
 #include "db/connection.h"
-#include "db/firebird/driver.h"
 #include "db/query.h"
 
 namespace zr::data::testing {
 
 namespace {
-std::atomic<int> counter{0};
 
 db::TStringList EntriesOf(const std::string& path) {
   db::TStringList params;
@@ -22,25 +16,11 @@ db::TStringList EntriesOf(const std::string& path) {
 }
 }  // namespace
 
-ScratchDatabase::ScratchDatabase() {
-  db::firebird::RegisterDriver();
-  folder_ = std::filesystem::temp_directory_path() /
-            ("zr_data_" + std::to_string(getpid()) + "_" + std::to_string(counter++));
-  std::filesystem::remove_all(folder_);
-  std::filesystem::create_directories(folder_);
-  path_ = (folder_ / "teste.fdb").string();
-  db::firebird::CreateDatabase(EntriesOf(path_));
-}
+ScratchDatabase::ScratchDatabase()
+    : db_(testsupport::CreateFirebirdDatabase(testsupport::Target::EmbeddedFirebird)),
+      path_(db_->Params().Values("Database")) {}
 
-ScratchDatabase::~ScratchDatabase() {
-  try {
-    db::firebird::DropDatabase(EntriesOf(path_));
-  } catch (...) {
-    // still in use by a connection the test leaked: the folder goes anyway
-  }
-  std::error_code ignored;
-  std::filesystem::remove_all(folder_, ignored);
-}
+ScratchDatabase::~ScratchDatabase() = default;
 
 void ScratchDatabase::Configure(TZRDatabase& db, const std::string& driverName) const {
   db.SetDriverName(driverName);

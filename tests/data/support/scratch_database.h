@@ -1,10 +1,12 @@
 #pragma once
-// A fresh embedded Firebird database per test, in a folder of its own, dropped at the end.
+// A fresh embedded Firebird database per test, in a folder of its own, dropped at the end: the embedded
+// target's context (support/target_context.h) seen as the components' tests need it.
 
 #include <filesystem>
 #include <string>
 
 #include "data/database.h"
+#include "support/target_context.h"
 
 namespace zr::data::testing {
 
@@ -16,7 +18,7 @@ class ScratchDatabase {
   ScratchDatabase& operator=(const ScratchDatabase&) = delete;
 
   // The test's own folder (with a trailing separator) and the database file in it.
-  std::string Folder() const { return folder_.string() + "/"; }
+  std::string Folder() const { return std::filesystem::path(path_).parent_path().string() + "/"; }
   const std::string& Path() const noexcept { return path_; }
 
   // Prepares `db` for this database under `driverName` (the real "FB", or a test driver that forwards to
@@ -27,7 +29,7 @@ class ScratchDatabase {
   void Run(std::initializer_list<const char*> statements) const;
 
  private:
-  std::filesystem::path folder_;
+  std::unique_ptr<testsupport::TargetDatabase> db_;
   std::string path_;
 };
 

@@ -41,7 +41,7 @@ class FbArrayTest : public FbDatabaseTest {
 
 constexpr const char* kInsert = "INSERT INTO ITEMS (ID, NAME, PRICE, DIA) VALUES (?, ?, ?, ?)";
 
-ZR_FB_TEST(FbArrayTest, EveryElementIsStoredWithItsValues) {
+TEST_F(FbArrayTest, EveryElementIsStoredWithItsValues) {
   connection_->StartTransaction();
   auto statement = connection_->CreateStatement();
   statement->Prepare(kInsert);
@@ -87,7 +87,7 @@ std::vector<BlockStats> Blocks(driver::Connection& connection, const char* sqlSt
   return blocks;
 }
 
-ZR_FB_TEST(FbArrayTest, EachBlockOfUpTo255ElementsIsOneRequest) {
+TEST_F(FbArrayTest, EachBlockOfUpTo255ElementsIsOneRequest) {
   auto statement = connection_->CreateStatement();
   statement->Prepare(kInsert);
   connection_->StartTransaction();
@@ -101,7 +101,7 @@ ZR_FB_TEST(FbArrayTest, EachBlockOfUpTo255ElementsIsOneRequest) {
   EXPECT_EQ(Count(), 600);
 }
 
-ZR_FB_TEST(FbArrayTest, ABlockIsPreparedOncePerElementCountAndOffsetsPickTheElements) {
+TEST_F(FbArrayTest, ABlockIsPreparedOncePerElementCountAndOffsetsPickTheElements) {
   auto statement = connection_->CreateStatement();
   statement->Prepare(kInsert);
   const ParamSet params = Items(100);
@@ -121,7 +121,7 @@ ZR_FB_TEST(FbArrayTest, ABlockIsPreparedOncePerElementCountAndOffsetsPickTheElem
   EXPECT_EQ(Count(), 1);
 }
 
-ZR_FB_TEST(FbArrayTest, AFailingElementFailsTheWholeCallAndKeepsTheTransaction) {
+TEST_F(FbArrayTest, AFailingElementFailsTheWholeCallAndKeepsTheTransaction) {
   struct Case {
     const char* name;
     int elements;
@@ -155,7 +155,7 @@ ZR_FB_TEST(FbArrayTest, AFailingElementFailsTheWholeCallAndKeepsTheTransaction) 
   }
 }
 
-ZR_FB_TEST(FbArrayTest, MarkersInLiteralsQuotedNamesAndCommentsAreNotParameters) {
+TEST_F(FbArrayTest, MarkersInLiteralsQuotedNamesAndCommentsAreNotParameters) {
   auto statement = connection_->CreateStatement();
   statement->Prepare("/* a ? here */ INSERT INTO ITEMS (ID, \"NAME\") -- and ? there\n"
                      "VALUES (?, 'why?' || ?); -- last ? words");
@@ -168,7 +168,7 @@ ZR_FB_TEST(FbArrayTest, MarkersInLiteralsQuotedNamesAndCommentsAreNotParameters)
   EXPECT_EQ(rows[1][0], TFDValue(std::string("why?b'?")));
 }
 
-ZR_FB_TEST(FbArrayTest, RowsAffectedCountsWhatEachElementDid) {
+TEST_F(FbArrayTest, RowsAffectedCountsWhatEachElementDid) {
   struct Case {
     const char* name;
     const char* sql;
@@ -201,7 +201,7 @@ ZR_FB_TEST(FbArrayTest, RowsAffectedCountsWhatEachElementDid) {
   }
 }
 
-ZR_FB_TEST(FbArrayTest, AStatementWithoutParametersRunsOncePerElement) {
+TEST_F(FbArrayTest, AStatementWithoutParametersRunsOncePerElement) {
   Exec(*connection_, "INSERT INTO ITEMS (ID) VALUES (1)");
   auto statement = connection_->CreateStatement();
   statement->Prepare("UPDATE ITEMS SET PRICE = COALESCE(PRICE, 0) + 1");
@@ -210,7 +210,7 @@ ZR_FB_TEST(FbArrayTest, AStatementWithoutParametersRunsOncePerElement) {
   EXPECT_EQ(Scalar(*connection_, "SELECT PRICE FROM ITEMS"), TFDValue(TFDBcd{30000, 4}));
 }
 
-ZR_FB_TEST(FbArrayTest, AStatementNoBlockCanDeclareRunsPerElementAllOrNone) {
+TEST_F(FbArrayTest, AStatementNoBlockCanDeclareRunsPerElementAllOrNone) {
   // "? IS NULL" has no type PSQL could declare: the elements run one by one, under one savepoint.
   auto statement = connection_->CreateStatement();
   statement->Prepare("INSERT INTO ITEMS (ID, NAME) SELECT ?, 'x' FROM RDB$DATABASE WHERE ? IS NULL");
@@ -228,25 +228,6 @@ ZR_FB_TEST(FbArrayTest, AStatementNoBlockCanDeclareRunsPerElementAllOrNone) {
   EXPECT_EQ(Count(), 2);  // element 0 (ID 10) undone with the failing element 1, in the open transaction
   connection_->Commit();
   EXPECT_TRUE(Blocks(*connection_).empty());
-}
-
-ZR_FB_TEST(FbArrayTest, FrameworkArrayDmlWithNamedParameters) {
-  auto connection = db_->Connect();
-  TFDQuery query;
-  query.SetConnection(connection.get());
-  query.SQL().Add("INSERT INTO ITEMS (ID, NAME, PRICE, DIA)");
-  query.SQL().Add("VALUES (:ID, :NAME, :PRICE, :DIA)");
-  query.Params().SetArraySize(25);
-  for (int i = 0; i < 25; ++i) {
-    query.Params().ParamByName("ID").AsIntegers[i] = i + 1;
-    query.Params().ParamByName("NAME").AsStrings[i] = "peça " + std::to_string(i + 1);
-    query.Params().ParamByName("PRICE").AsFloats[i] = 1.2345 * (i + 1);
-    query.Params().ParamByName("DIA").AsDates[i] = 43831.0;
-  }
-  query.Execute(25, 0);
-  EXPECT_EQ(query.RowsAffected(), 25);
-  EXPECT_EQ(Count("WHERE NAME = 'peça 25' AND PRICE = 30.8625 AND DIA = '2020-01-01'"), 1);
-  EXPECT_EQ(Count(), 25);
 }
 
 }  // namespace

@@ -16,10 +16,10 @@ using ::testing::HasSubstr;
 
 class FbConnectTest : public ::testing::Test {
  protected:
-  void SetUp() override { ZR_FB_SKIP_WITHOUT_SERVER(); }
+  void SetUp() override { ZR_SKIP_UNLESS_TARGET_AVAILABLE(); }
 };
 
-ZR_FB_TEST(FbConnectTest, AttachesThroughTheTargetWithTheUtf8CharacterSet) {
+TEST_F(FbConnectTest, AttachesThroughTheTargetWithTheUtf8CharacterSet) {
   TestDatabase db;
   auto connection = db.Open();
   const Rows rows = Query(*connection,
@@ -33,7 +33,7 @@ ZR_FB_TEST(FbConnectTest, AttachesThroughTheTargetWithTheUtf8CharacterSet) {
   EXPECT_EQ(ValueAsString(rows[0][2]), "UTF8");  // the database's default, set at creation
 }
 
-ZR_FB_TEST(FbConnectTest, PageSizeAppliesWhenTheDatabaseIsCreated) {
+TEST_F(FbConnectTest, PageSizeAppliesWhenTheDatabaseIsCreated) {
   TestDatabase db(8192);
   auto connection = db.Open();
   EXPECT_EQ(ValueAsInteger(Scalar(*connection, "SELECT MON$PAGE_SIZE FROM MON$DATABASE")), 8192);
@@ -45,7 +45,7 @@ ZR_FB_TEST(FbConnectTest, PageSizeAppliesWhenTheDatabaseIsCreated) {
   EXPECT_EQ(ValueAsInteger(Scalar(*again, "SELECT MON$PAGE_SIZE FROM MON$DATABASE")), 8192);
 }
 
-ZR_FB_TEST(FbConnectTest, ForcedWritesFalseAtCreationLeavesWritesToTheSystemCache) {
+TEST_F(FbConnectTest, ForcedWritesFalseAtCreationLeavesWritesToTheSystemCache) {
   TestDatabase db;
   TStringList params = db.Params();
   params.SetValue("Database", params.Values("Database") + ".async.fdb");
@@ -60,7 +60,7 @@ ZR_FB_TEST(FbConnectTest, ForcedWritesFalseAtCreationLeavesWritesToTheSystemCach
   EXPECT_THROW(CreateDatabase(params), EDatabaseError);
 }
 
-ZR_FB_TEST(FbConnectTest, FrameworkConnectsAndDisconnectsByDriverName) {
+TEST_F(FbConnectTest, FrameworkConnectsAndDisconnectsByDriverName) {
   TestDatabase db;
   auto connection = db.Connect();
   EXPECT_TRUE(connection->Connected());
@@ -78,18 +78,18 @@ struct BadConnect {
   std::vector<const char*> messageParts;
 };
 
-ZR_FB_TEST(FbConnectTest, FailuresCarryTheClientsWholeMessage) {
+TEST_F(FbConnectTest, FailuresCarryTheClientsWholeMessage) {
   const BadConnect cases[] = {
-      {"a missing database file", Target::Embedded,
+      {"a missing database file", Target::EmbeddedFirebird,
        [](TStringList& p) { p.SetValue("Database", "/nonexistent-dir/missing.fdb"); },
        {"I/O error", "/nonexistent-dir/missing.fdb", "No such file or directory", "SQLSTATE = 08001"}},
-      {"a missing database file on the server", Target::Server,
+      {"a missing database file on the server", Target::FirebirdServer,
        [](TStringList& p) { p.SetValue("Database", "/nonexistent-dir/missing.fdb"); },
        {"I/O error", "/nonexistent-dir/missing.fdb", "SQLSTATE = 08001"}},
-      {"a wrong password over the server", Target::Server,
+      {"a wrong password over the server", Target::FirebirdServer,
        [](TStringList& p) { p.SetValue("Password", "wrong-password"); },
        {"Your user name and password are not defined", "SQLSTATE = 28000"}},
-      {"a port where no server listens", Target::Server, [](TStringList& p) { p.SetValue("Port", "3059"); },
+      {"a port where no server listens", Target::FirebirdServer, [](TStringList& p) { p.SetValue("Port", "3059"); },
        {"Unable to complete network request to host", "Failed to establish a connection", "SQLSTATE = 08006"}},
       {"an empty Database entry", CurrentTarget(), [](TStringList& p) { p.SetValue("Database", ""); },
        {"Database is empty"}},
@@ -120,7 +120,7 @@ ZR_FB_TEST(FbConnectTest, FailuresCarryTheClientsWholeMessage) {
   }
 }
 
-ZR_FB_TEST(FbConnectTest, CreatingADatabaseThatExistsFails) {
+TEST_F(FbConnectTest, CreatingADatabaseThatExistsFails) {
   TestDatabase db;
   try {
     CreateDatabase(db.Params());

@@ -1,92 +1,38 @@
 #include "fb_test_support.h"
 
-#include <unistd.h>
-
-#include <atomic>
-#include <cstdlib>
-#include <filesystem>
-
 #include "db/errors.h"
 #include "db/firebird/driver.h"
+#include "fixtures/environment.h"
 
 namespace zr::db::firebird::testing {
 
-namespace {
-
-std::string Env(const char* name, const char* fallback) {
-  const char* value = std::getenv(name);
-  return value != nullptr && *value != '\0' ? value : fallback;
-}
-
-std::string UniqueName() {
-  static std::atomic<int> counter{0};
-  return "zr-fb-test-" + std::to_string(getpid()) + "-" + std::to_string(counter++);
-}
-
-}  // namespace
-
-Target CurrentTarget() { return ZR_FB_TEST_ON_SERVER ? Target::Server : Target::Embedded; }
-
-bool OnServer() { return CurrentTarget() == Target::Server; }
-
-bool ServerTestsEnabled() { return Env("ZR_FB_SERVER", "1") != "0"; }
-
 TStringList ServerEntries() {
+  const fixtures::FbServerSettings server;
   TStringList entries;
-  entries.Add("Server=" + Env("ZR_FB_HOST", "127.0.0.1"));
-  entries.Add("Port=" + Env("ZR_FB_PORT", "3050"));
-  entries.Add("User_name=" + Env("ZR_FB_USER", "SYSDBA"));
-  entries.Add("Password=" + Env("ZR_FB_PASSWORD", "masterkey"));
+  entries.Add("Server=" + server.Host);
+  entries.Add("Port=" + server.Port);
+  entries.Add("User_name=" + server.User);
+  entries.Add("Password=" + server.Password);
   return entries;
 }
 
-TestDatabase::TestDatabase(int pageSize) {
-  RegisterDriver();
-  params_.Add("DriverID=FB");
-  std::string file;
-  if (OnServer()) {
-    // The server creates the file itself, as its own user, in a directory it may write.
-    file = Env("ZR_FB_SERVER_DIR", "/tmp/zr-fbserver") + "/" + UniqueName() + ".fdb";
-    for (const std::string& entry : ServerEntries()) {
-      params_.Add(entry);
-    }
-    params_.Add("Protocol=TCPIP");
-  } else {
-    dir_ = (std::filesystem::temp_directory_path() / UniqueName()).string();
-    std::filesystem::create_directories(dir_);
-    file = dir_ + "/test.fdb";
-    params_.Add("User_name=SYSDBA");
-  }
-  params_.Add("Database=" + file);
-  params_.Add("PageSize=" + std::to_string(pageSize));
-  CreateDatabase(params_);
-}
+TestDatabase::TestDatabase(int pageSize) : db_(testsupport::CreateFirebirdDatabase(CurrentTarget(), pageSize)) {}
 
-TestDatabase::~TestDatabase() {
-  try {
-    DropDatabase(params_);
-  } catch (const EDatabaseError& e) {
-    ADD_FAILURE() << "dropping the test database failed (an attachment left open?): " << e.what();
-  }
-  if (!dir_.empty()) {
-    std::error_code ignored;
-    std::filesystem::remove_all(dir_, ignored);
-  }
-}
+TestDatabase::~TestDatabase() = default;
 
 std::unique_ptr<TFDConnection> TestDatabase::Connect() const {
   auto connection = std::make_unique<TFDConnection>();
-  for (const std::string& entry : params_) {
+  for (const std::string& entry : Params()) {
     connection->Params().Add(entry);
   }
   connection->SetConnected(true);
   return connection;
 }
 
-std::unique_ptr<driver::Connection> TestDatabase::Open() const { return driver::Connect("FB", params_); }
+std::unique_ptr<driver::Connection> TestDatabase::Open() const { return driver::Connect("FB", Params()); }
 
 void FbDatabaseTest::SetUp() {
-  ZR_FB_SKIP_WITHOUT_SERVER();
+  ZR_SKIP_UNLESS_TARGET_AVAILABLE();
   db_ = std::make_unique<TestDatabase>();
   connection_ = db_->Open();
   for (const std::string& statement : schema_) {

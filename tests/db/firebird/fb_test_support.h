@@ -1,10 +1,8 @@
 #pragma once
-// Databases for the Firebird driver's tests. The same tests run embedded and through the server on loopback:
-// the sources are built twice, with ZR_FB_TEST_ON_SERVER 0 and 1, and ZR_FB_TEST names the server's copies
-// "...OnServer" so that every test has a name of its own. Server settings come
-// from ZR_FB_HOST, ZR_FB_PORT, ZR_FB_USER, ZR_FB_PASSWORD (127.0.0.1, 3050, SYSDBA, masterkey) and
-// ZR_FB_SERVER_DIR (/tmp/zr-fbserver, where the server may create files); ZR_FB_SERVER=0 skips the server
-// runs. Every TestDatabase is a new database file, dropped at the end.
+// Databases for the Firebird driver's tests. The one test program runs embedded and through the server on
+// loopback, as support/targets.h chooses (ctest names ".../embedded" and ".../server"); server settings
+// come from fixtures/environment.h and ZR_FB_SERVER=0 skips the server runs. Every TestDatabase is a new
+// database file, dropped at the end.
 
 #include <deque>
 #include <memory>
@@ -17,34 +15,18 @@
 #include "db/driver.h"
 #include "db/string_list.h"
 #include "db/value.h"
+#include "support/target_context.h"
+#include "support/targets.h"
 
 namespace zr::db::firebird::testing {
 
-enum class Target { Embedded, Server };
+using testsupport::CurrentTarget;
+using testsupport::Target;
 
-#if ZR_FB_TEST_ON_SERVER
-#define ZR_FB_TEST_NAME(name) name##OnServer
-#else
-#define ZR_FB_TEST_NAME(name) name
-#endif
-#define ZR_FB_TEST_(fixture, name) TEST_F(fixture, name)
-// A test of `fixture` that runs on this build's target.
-#define ZR_FB_TEST(fixture, name) ZR_FB_TEST_(fixture, ZR_FB_TEST_NAME(name))
-
-Target CurrentTarget();
-bool OnServer();
+// True when this run is on the Firebird server (ZR_TEST_TARGET=server).
+inline bool OnServer() { return CurrentTarget() == Target::FirebirdServer; }
 // The server's settings as entries (Server, Port, User_name, Password), without Database.
 TStringList ServerEntries();
-
-// Skips the current test when it runs against the server and ZR_FB_SERVER=0.
-#define ZR_FB_SKIP_WITHOUT_SERVER()                                                         \
-  do {                                                                                      \
-    if (::zr::db::firebird::testing::OnServer() &&                                          \
-        !::zr::db::firebird::testing::ServerTestsEnabled()) {                               \
-      GTEST_SKIP() << "ZR_FB_SERVER=0: no Firebird server for this run";                    \
-    }                                                                                       \
-  } while (false)
-bool ServerTestsEnabled();
 
 class TestDatabase {
  public:
@@ -55,15 +37,14 @@ class TestDatabase {
   TestDatabase& operator=(const TestDatabase&) = delete;
 
   // The driver's entries for this database (DriverID=FB first, then Server/Port when on the server...).
-  const TStringList& Params() const { return params_; }
+  const TStringList& Params() const { return db_->Params(); }
   // A framework connection, connected.
   std::unique_ptr<TFDConnection> Connect() const;
   // A driver connection, opened directly.
   std::unique_ptr<driver::Connection> Open() const;
 
  private:
-  std::string dir_;
-  TStringList params_;
+  std::unique_ptr<testsupport::TargetDatabase> db_;  // made and dropped by the target's context
 };
 
 // A test on a new database with one driver connection open and `schema` (statements run in turn) created.

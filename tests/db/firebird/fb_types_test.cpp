@@ -29,7 +29,7 @@ class FbTypesTest : public FbDatabaseTest {
                         "C_BLOB BLOB SUB_TYPE BINARY, C_BOOL BOOLEAN)"}) {}
 };
 
-ZR_FB_TEST(FbTypesTest, ColumnsAreDescribedWithTypePrecisionScaleAndSize) {
+TEST_F(FbTypesTest, ColumnsAreDescribedWithTypePrecisionScaleAndSize) {
   struct Expected {
     const char* name;
     TFDDataType type;
@@ -62,7 +62,7 @@ ZR_FB_TEST(FbTypesTest, ColumnsAreDescribedWithTypePrecisionScaleAndSize) {
   }
 }
 
-ZR_FB_TEST(FbTypesTest, ValuesRoundTripThroughParametersOfTheirOwnTypes) {
+TEST_F(FbTypesTest, ValuesRoundTripThroughParametersOfTheirOwnTypes) {
   const std::string memo = "Produção de calçados: ação, coração, pé-de-moleque. " + std::string(70000, 'x') + " fim";
   ParamSet params;
   params.Add(ftInteger, {int64_t{1}})
@@ -109,7 +109,7 @@ ZR_FB_TEST(FbTypesTest, ValuesRoundTripThroughParametersOfTheirOwnTypes) {
   EXPECT_EQ(ValueAsInteger(Scalar(*connection_, "SELECT CHAR_LENGTH(C_VARCHAR) FROM ALLTYPES")), 22);
 }
 
-ZR_FB_TEST(FbTypesTest, NullsTravelBothWays) {
+TEST_F(FbTypesTest, NullsTravelBothWays) {
   ParamSet params;
   params.Add(ftInteger, {int64_t{7}});
   for (TFieldType type : {ftSmallint, ftInteger, ftLargeint, ftFloat, ftFloat, ftFloat, ftFloat, ftFloat, ftString,
@@ -130,7 +130,7 @@ ZR_FB_TEST(FbTypesTest, NullsTravelBothWays) {
   Exec(*connection_, "UPDATE ALLTYPES SET C_VARCHAR = ?", untyped);
 }
 
-ZR_FB_TEST(FbTypesTest, TheServerConvertsParametersToTheDescribedType) {
+TEST_F(FbTypesTest, TheServerConvertsParametersToTheDescribedType) {
   struct Case {
     const char* name;
     const char* column;
@@ -164,7 +164,7 @@ ZR_FB_TEST(FbTypesTest, TheServerConvertsParametersToTheDescribedType) {
   }
 }
 
-ZR_FB_TEST(FbTypesTest, ConversionFailuresCarryTheServersMessage) {
+TEST_F(FbTypesTest, ConversionFailuresCarryTheServersMessage) {
   ParamSet params;
   params.Add(ftInteger, {int64_t{1}}).Add(ftString, {std::string("doze")});
   try {
@@ -183,7 +183,7 @@ ZR_FB_TEST(FbTypesTest, ConversionFailuresCarryTheServersMessage) {
   }
 }
 
-ZR_FB_TEST(FbTypesTest, FrameworkFieldsReadTheDriversValues) {
+TEST_F(FbTypesTest, FrameworkFieldsReadTheDriversValues) {
   Exec(*connection_,
        "INSERT INTO ALLTYPES (ID, C_NUM, C_CHAR, C_VARCHAR, C_DATE, C_STAMP, C_MEMO) VALUES "
        "(1, 1234.5678, 'ab', 'Ação', '2018-01-31', '2018-01-31 10:20:30', 'Observação com acentuação')");
@@ -211,7 +211,7 @@ ZR_FB_TEST(FbTypesTest, FrameworkFieldsReadTheDriversValues) {
   EXPECT_TRUE(query.Eof());
 }
 
-ZR_FB_TEST(FbTypesTest, MappingRulesDecideTheFieldOfAScaledColumn) {
+TEST_F(FbTypesTest, MappingRulesDecideTheFieldOfAScaledColumn) {
   auto connection = db_->Connect();
   connection->FormatOptions().OwnMapRules = true;
   TFDMapRule& rule = connection->FormatOptions().MapRules.Add();

@@ -1,5 +1,7 @@
 #include "standin.h"
 
+#include <unistd.h>
+
 #include <algorithm>
 #include <cctype>
 #include <cstdlib>
@@ -10,6 +12,7 @@
 #include "db/driver.h"
 #include "db/errors.h"
 #include "db/odbc/driver.h"
+#include "support/targets.h"
 
 namespace {
 int sqlExecuteCalls = 0;
@@ -40,10 +43,7 @@ int SqlExecuteCalls() { return sqlExecuteCalls; }
 
 std::string TakeOdbcCalls() { return std::exchange(odbcCalls, std::string()); }
 
-bool StandinDisabled() {
-  const char* flag = std::getenv("ZR_STANDIN");
-  return flag != nullptr && std::string(flag) == "0";
-}
+bool StandinDisabled() { return !testsupport::UnavailableReason(testsupport::Target::Standin).empty(); }
 
 std::unique_ptr<TFDConnection> NewConnection(const std::string& database) {
   if (!driver::IsDriverRegistered("Ora")) RegisterDriver();
@@ -108,7 +108,7 @@ std::string Scalar(TFDConnection& connection, const std::string& sql) {
 }
 
 void StandinTest::SetUp() {
-  if (StandinDisabled()) GTEST_SKIP() << "Oracle stand-in switched off (ZR_STANDIN=0)";
+  if (StandinDisabled()) GTEST_SKIP() << testsupport::UnavailableReason(testsupport::Target::Standin);
   db_ = NewConnection();
   try {
     db_->Open();
@@ -131,7 +131,9 @@ void StandinTest::TearDown() {
 
 std::string StandinTest::Table(const std::string& suffix) const {
   const auto* info = ::testing::UnitTest::GetInstance()->current_test_info();
-  std::string name = std::string("zt_") + info->name() + suffix;
+  // Every program and worktree shares the stand-in's database: the process id keeps two runs of one test
+  // apart, and the test's name is cut so that the whole name stays within the server's 63 characters.
+  std::string name = "zt_" + std::to_string(getpid()) + "_" + std::string(info->name()).substr(0, 40) + suffix;
   std::transform(name.begin(), name.end(), name.begin(), [](unsigned char c) {
     return std::isalnum(c) ? static_cast<char>(std::tolower(c)) : '_';
   });

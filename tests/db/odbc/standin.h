@@ -50,7 +50,7 @@ class StandinTest : public ::testing::Test {
   void SetUp() override;
   void TearDown() override;
 
-  // A table name unique to the running test (lower case, as the stand-in stores unquoted names).
+  // A table name unique to the running test and process (lower case, as the stand-in stores unquoted names).
   std::string Table(const std::string& suffix = "") const;
   // Creates the table Table(suffix) with the given column definitions.
   void CreateTable(const std::string& columns, const std::string& suffix = "");

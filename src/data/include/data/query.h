@@ -47,8 +47,9 @@ class TZRQuery : public TZRCustomQuery {
 
   // Opens a result set, or runs the statement through ExecSQL when it is an UPDATE, INSERT or DELETE.
   void Open();
-  // Translates and executes a statement that returns no result set, under the driver's time-out.
-  void ExecSQL();
+  // Translates and executes a statement that returns no result set, under the driver's time-out. It takes
+  // the framework's place also when the query is reached as a db::TFDQuery.
+  void ExecSQL() override;
 
   // The statement-kind test of Open: False for a text starting with UPDATE, INSERT or DELETE.
   static bool EhConsulta(std::string_view Text);

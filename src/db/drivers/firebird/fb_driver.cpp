@@ -1,5 +1,6 @@
 #include "db/firebird/driver.h"
 
+#include "common/driver_names.h"
 #include "fb_attach.h"
 #include "fb_connection.h"
 #include "fb_error.h"

@@ -6,6 +6,7 @@
 #include <limits>
 #include <string>
 
+#include "db/param_kind.h"
 #include "fb_charsets.h"
 #include "fb_datetime.h"
 #include "fb_error.h"
@@ -22,39 +23,28 @@ constexpr unsigned kTextLengthStep = 64;
 // the server rounds.
 enum class Kind { Described, Text, Bytes, Double, Integer, Bcd, Fixed, Date, Time, Timestamp, Boolean, Blob };
 
-Kind KindOfValue(const TFDValue& value) {
-  switch (value.index()) {
-    case 1: return Kind::Boolean;
-    case 2: return Kind::Integer;
-    case 3: return Kind::Double;
-    case 4: return Kind::Text;
-    case 5: return Kind::Bcd;
-    case 6: return Kind::Timestamp;
-    case 7: return Kind::Bytes;
-    default: return Kind::Described;
+// The framework's kind, in the forms a Firebird message carries: a decimal or currency travels as a scaled
+// integer when its values are BCDs and as a double otherwise.
+Kind KindOf(TParamKind kind, const TFDValue& sample) {
+  switch (kind) {
+    case TParamKind::Text: return Kind::Text;
+    case TParamKind::Binary: return Kind::Bytes;
+    case TParamKind::Integer: return Kind::Integer;
+    case TParamKind::Boolean: return Kind::Boolean;
+    case TParamKind::Float: return Kind::Double;
+    case TParamKind::Currency:
+    case TParamKind::Decimal: return std::holds_alternative<TFDBcd>(sample) ? Kind::Bcd : Kind::Double;
+    case TParamKind::Date: return Kind::Date;
+    case TParamKind::Time: return Kind::Time;
+    case TParamKind::DateTime: return Kind::Timestamp;
+    case TParamKind::ByValue: break;
   }
+  return Kind::Described;
 }
 
 Kind KindOfType(TFieldType type, const TFDValue& sample) {
-  switch (type) {
-    case ftString: case ftFixedChar: case ftWideString: case ftFixedWideChar: case ftMemo: case ftWideMemo:
-    case ftFmtMemo: case ftOraClob: case ftGuid:
-      return Kind::Text;
-    case ftBlob: case ftBytes: case ftVarBytes: case ftGraphic: case ftTypedBinary: case ftOraBlob:
-      return Kind::Bytes;
-    case ftFloat: case ftSingle: case ftExtended:
-      return Kind::Double;
-    case ftSmallint: case ftInteger: case ftWord: case ftLargeint: case ftAutoInc: case ftLongWord:
-    case ftShortint: case ftByte:
-      return Kind::Integer;
-    case ftBCD: case ftFMTBcd: case ftCurrency:
-      return std::holds_alternative<TFDBcd>(sample) ? Kind::Bcd : Kind::Double;
-    case ftDate: return Kind::Date;
-    case ftTime: return Kind::Time;
-    case ftDateTime: case ftTimeStamp: case ftOraTimeStamp: return Kind::Timestamp;
-    case ftBoolean: return Kind::Boolean;
-    default: return KindOfValue(sample);
-  }
+  const TParamKind kind = ParamKindOf(type);
+  return KindOf(kind == TParamKind::ByValue ? ParamKindOfValue(sample) : kind, sample);
 }
 
 template <typename T>

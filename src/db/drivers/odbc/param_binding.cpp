@@ -7,43 +7,38 @@
 
 #include "db/datetime.h"
 #include "db/errors.h"
+#include "db/param_kind.h"
 #include "odbc_error.h"
 #include "utf16.h"
 
 namespace zr::db::odbc {
 namespace {
 
+// The kinds an ODBC parameter buffer takes. A Boolean travels as an integer and a currency as a double.
 enum class ParamKind { Text, Integer, Double, Decimal, Date, Time, DateTime, Binary };
 
-ParamKind KindOfFieldType(TFieldType type) {
-  switch (type) {
-    case ftSmallint: case ftInteger: case ftWord: case ftAutoInc: case ftLargeint: case ftLongWord:
-    case ftShortint: case ftByte: case ftBoolean:
-      return ParamKind::Integer;
-    case ftFloat: case ftCurrency: case ftExtended: case ftSingle:
-      return ParamKind::Double;
-    case ftBCD: case ftFMTBcd:
-      return ParamKind::Decimal;
-    case ftDate:
-      return ParamKind::Date;
-    case ftTime:
-      return ParamKind::Time;
-    case ftDateTime: case ftTimeStamp: case ftOraTimeStamp:
-      return ParamKind::DateTime;
-    case ftBytes: case ftVarBytes: case ftBlob: case ftGraphic: case ftTypedBinary: case ftOraBlob:
-      return ParamKind::Binary;
-    default:
-      return ParamKind::Text;
+ParamKind OdbcKind(TParamKind kind) {
+  switch (kind) {
+    case TParamKind::Integer: case TParamKind::Boolean: return ParamKind::Integer;
+    case TParamKind::Float: case TParamKind::Currency: return ParamKind::Double;
+    case TParamKind::Decimal: return ParamKind::Decimal;
+    case TParamKind::Date: return ParamKind::Date;
+    case TParamKind::Time: return ParamKind::Time;
+    case TParamKind::DateTime: return ParamKind::DateTime;
+    case TParamKind::Binary: return ParamKind::Binary;
+    case TParamKind::Text: case TParamKind::ByValue: break;
   }
+  return ParamKind::Text;
 }
 
-ParamKind KindOfValue(const TFDValue& v) {
-  if (std::holds_alternative<bool>(v) || std::holds_alternative<int64_t>(v)) return ParamKind::Integer;
-  if (std::holds_alternative<double>(v)) return ParamKind::Double;
-  if (std::holds_alternative<TFDBcd>(v)) return ParamKind::Decimal;
-  if (std::holds_alternative<TFDTimeStamp>(v)) return ParamKind::DateTime;
-  if (std::holds_alternative<TFDBytes>(v)) return ParamKind::Binary;
-  return ParamKind::Text;
+// The parameter's declared type decides; a parameter of unknown type takes the kind of its first non-null
+// value (text when every value is null). Any other type the framework cannot place travels as text.
+ParamKind KindOfParam(TFieldType type, const std::vector<TFDValue>& values) {
+  if (type == ftUnknown) {
+    const auto known = std::find_if(values.begin(), values.end(), [](const TFDValue& v) { return !IsNullValue(v); });
+    return known != values.end() ? OdbcKind(ParamKindOfValue(*known)) : ParamKind::Text;
+  }
+  return OdbcKind(ParamKindOf(type));
 }
 
 std::string DecimalText(const TFDValue& v) {
@@ -60,9 +55,157 @@ std::vector<unsigned char> BinaryOf(const TFDValue& v) {
   return {text.begin(), text.end()};
 }
 
-template <typename T>
-void Put(std::vector<unsigned char>& data, size_t index, const T& value) {
-  std::memcpy(data.data() + index * sizeof(T), &value, sizeof(T));
+TDateParts PartsOf(const TFDValue& v) { return DecodeDateTime(ValueAsDateTime(v)); }
+
+// A buffer of fixed-size elements of type T, `make` giving each non-null element.
+template <typename T, typename Make>
+void FillFixed(BoundParam& c, SQLSMALLINT cType, SQLSMALLINT sqlType, const std::vector<TFDValue>& values, Make make) {
+  c.CType = cType;
+  c.SqlType = sqlType;
+  c.Stride = static_cast<SQLLEN>(sizeof(T));
+  c.Data.assign(values.size() * sizeof(T), 0);
+  for (size_t i = 0; i < values.size(); ++i) {
+    if (IsNullValue(values[i])) continue;
+    const T value = make(values[i]);
+    std::memcpy(c.Data.data() + i * sizeof(T), &value, sizeof(T));
+  }
+}
+
+// Variable-length elements, each `items[i]` padded to the longest plus `terminator` bytes.
+template <typename Item>
+void FillVariable(BoundParam& c, const std::vector<Item>& items, size_t longest, size_t terminator) {
+  using Unit = typename Item::value_type;
+  c.Stride = static_cast<SQLLEN>((longest + terminator) * sizeof(Unit));
+  c.Data.assign(items.size() * static_cast<size_t>(c.Stride), 0);
+  for (size_t i = 0; i < items.size(); ++i) {
+    if (!items[i].empty()) {
+      std::memcpy(c.Data.data() + i * static_cast<size_t>(c.Stride), items[i].data(), items[i].size() * sizeof(Unit));
+    }
+  }
+}
+
+void BindInteger(BoundParam& c, const std::vector<TFDValue>& values) {
+  FillFixed<SQLBIGINT>(c, SQL_C_SBIGINT, SQL_BIGINT, values, [](const TFDValue& v) { return ValueAsInteger(v); });
+  c.ColumnSize = 19;
+}
+
+void BindDouble(BoundParam& c, const std::vector<TFDValue>& values) {
+  FillFixed<double>(c, SQL_C_DOUBLE, SQL_DOUBLE, values, [](const TFDValue& v) { return ValueAsFloat(v); });
+  c.ColumnSize = 15;
+}
+
+void BindDate(BoundParam& c, const std::vector<TFDValue>& values) {
+  FillFixed<SQL_DATE_STRUCT>(c, SQL_C_TYPE_DATE, SQL_TYPE_DATE, values, [](const TFDValue& v) {
+    const TDateParts p = PartsOf(v);
+    return SQL_DATE_STRUCT{static_cast<SQLSMALLINT>(p.Year), static_cast<SQLUSMALLINT>(p.Month),
+                           static_cast<SQLUSMALLINT>(p.Day)};
+  });
+  c.ColumnSize = 10;
+}
+
+void BindTime(BoundParam& c, const std::vector<TFDValue>& values) {
+  FillFixed<SQL_TIME_STRUCT>(c, SQL_C_TYPE_TIME, SQL_TYPE_TIME, values, [](const TFDValue& v) {
+    const TDateParts p = PartsOf(v);
+    return SQL_TIME_STRUCT{static_cast<SQLUSMALLINT>(p.Hour), static_cast<SQLUSMALLINT>(p.Minute),
+                           static_cast<SQLUSMALLINT>(p.Second)};
+  });
+  c.ColumnSize = 8;
+}
+
+// Millisecond precision: three fraction digits.
+void BindDateTime(BoundParam& c, const std::vector<TFDValue>& values) {
+  FillFixed<SQL_TIMESTAMP_STRUCT>(c, SQL_C_TYPE_TIMESTAMP, SQL_TYPE_TIMESTAMP, values, [](const TFDValue& v) {
+    const TDateParts p = PartsOf(v);
+    SQL_TIMESTAMP_STRUCT ts{};
+    ts.year = static_cast<SQLSMALLINT>(p.Year);
+    ts.month = static_cast<SQLUSMALLINT>(p.Month);
+    ts.day = static_cast<SQLUSMALLINT>(p.Day);
+    ts.hour = static_cast<SQLUSMALLINT>(p.Hour);
+    ts.minute = static_cast<SQLUSMALLINT>(p.Minute);
+    ts.second = static_cast<SQLUSMALLINT>(p.Second);
+    ts.fraction = static_cast<SQLUINTEGER>(p.Millisecond) * 1000000u;
+    return ts;
+  });
+  c.ColumnSize = 23;
+  c.DecimalDigits = 3;
+}
+
+// Exact numbers travel as narrow decimal text, NUL-terminated, with the largest scale among the values.
+void BindDecimal(BoundParam& c, const std::vector<TFDValue>& values) {
+  std::vector<std::string> items(values.size());
+  size_t longest = 0;
+  SQLSMALLINT scale = 0;
+  for (size_t i = 0; i < values.size(); ++i) {
+    if (IsNullValue(values[i])) continue;
+    items[i] = DecimalText(values[i]);
+    const auto dot = items[i].find('.');
+    if (dot != std::string::npos) scale = std::max(scale, static_cast<SQLSMALLINT>(items[i].size() - dot - 1));
+    longest = std::max(longest, items[i].size());
+    c.Indicators[i] = static_cast<SQLLEN>(items[i].size());
+  }
+  c.CType = SQL_C_CHAR;
+  c.SqlType = SQL_DECIMAL;
+  c.ColumnSize = 38;
+  c.DecimalDigits = scale;
+  FillVariable(c, items, std::max<size_t>(longest, 1), 1);
+}
+
+void BindBinary(BoundParam& c, const std::vector<TFDValue>& values) {
+  std::vector<std::vector<unsigned char>> items(values.size());
+  size_t longest = 0;
+  for (size_t i = 0; i < values.size(); ++i) {
+    if (IsNullValue(values[i])) continue;
+    items[i] = BinaryOf(values[i]);
+    longest = std::max(longest, items[i].size());
+    c.Indicators[i] = static_cast<SQLLEN>(items[i].size());
+  }
+  c.CType = SQL_C_BINARY;
+  c.SqlType = SQL_LONGVARBINARY;
+  c.ColumnSize = std::max<size_t>(longest, 1);
+  FillVariable(c, items, std::max<size_t>(longest, 1), 0);
+}
+
+// Text travels as UTF-16; memo types and values longer than 4000 characters as long text.
+void BindText(BoundParam& c, const std::vector<TFDValue>& values, TFieldType type) {
+  std::vector<WideText> items(values.size());
+  size_t longest = 0;
+  for (size_t i = 0; i < values.size(); ++i) {
+    if (IsNullValue(values[i])) continue;
+    items[i] = ToWide(ValueAsString(values[i]));
+    longest = std::max(longest, items[i].size());
+    c.Indicators[i] = static_cast<SQLLEN>(items[i].size() * sizeof(SQLWCHAR));
+  }
+  const bool isLong = type == ftMemo || type == ftWideMemo || type == ftFmtMemo || type == ftOraClob || longest > 4000;
+  c.CType = SQL_C_WCHAR;
+  c.SqlType = isLong ? SQL_WLONGVARCHAR : SQL_WVARCHAR;
+  c.ColumnSize = std::max<size_t>(longest, 1);
+  FillVariable(c, items, longest, 1);
+}
+
+BoundParam Convert(const driver::ParamColumn& param, int times, int offset) {
+  if (param.Values == nullptr || offset < 0 || times < 1 ||
+      static_cast<size_t>(offset) + static_cast<size_t>(times) > param.Values->size()) {
+    throw EDatabaseError("Parameter array holds fewer elements than the execution asks for");
+  }
+  const auto first = param.Values->begin() + offset;
+  const std::vector<TFDValue> values(first, first + times);
+
+  BoundParam c;
+  c.Indicators.assign(values.size(), 0);
+  for (size_t i = 0; i < values.size(); ++i) {
+    if (IsNullValue(values[i])) c.Indicators[i] = SQL_NULL_DATA;
+  }
+  switch (KindOfParam(param.DataType, values)) {
+    case ParamKind::Integer: BindInteger(c, values); break;
+    case ParamKind::Double: BindDouble(c, values); break;
+    case ParamKind::Date: BindDate(c, values); break;
+    case ParamKind::Time: BindTime(c, values); break;
+    case ParamKind::DateTime: BindDateTime(c, values); break;
+    case ParamKind::Decimal: BindDecimal(c, values); break;
+    case ParamKind::Binary: BindBinary(c, values); break;
+    case ParamKind::Text: BindText(c, values, param.DataType); break;
+  }
+  return c;
 }
 
 }  // namespace
@@ -72,143 +215,9 @@ ParamArrays::ParamArrays(const std::vector<driver::ParamColumn>& params, int tim
   for (const auto& p : params) columns_.push_back(Convert(p, times, offset));
 }
 
-ParamArrays::Column ParamArrays::Convert(const driver::ParamColumn& param, int times, int offset) {
-  if (param.Values == nullptr || offset < 0 || times < 1 ||
-      static_cast<size_t>(offset) + static_cast<size_t>(times) > param.Values->size()) {
-    throw EDatabaseError("Parameter array holds fewer elements than the execution asks for");
-  }
-  const auto first = param.Values->begin() + offset;
-  const std::vector<TFDValue> values(first, first + times);
-  const auto n = static_cast<size_t>(times);
-
-  ParamKind kind = KindOfFieldType(param.DataType);
-  if (param.DataType == ftUnknown) {
-    const auto known = std::find_if(values.begin(), values.end(), [](const TFDValue& v) { return !IsNullValue(v); });
-    if (known != values.end()) kind = KindOfValue(*known);
-  }
-
-  Column c;
-  c.Indicators.assign(n, 0);
-  for (size_t i = 0; i < n; ++i) {
-    if (IsNullValue(values[i])) c.Indicators[i] = SQL_NULL_DATA;
-  }
-  auto fixed = [&](SQLSMALLINT cType, SQLSMALLINT sqlType, size_t size, auto put) {
-    c.CType = cType;
-    c.SqlType = sqlType;
-    c.Stride = static_cast<SQLLEN>(size);
-    c.Data.assign(n * size, 0);
-    for (size_t i = 0; i < n; ++i) {
-      if (!IsNullValue(values[i])) put(i, values[i]);
-    }
-  };
-  auto timestamp = [](const TFDValue& v) { return DecodeDateTime(ValueAsDateTime(v)); };
-
-  switch (kind) {
-    case ParamKind::Integer:
-      fixed(SQL_C_SBIGINT, SQL_BIGINT, sizeof(SQLBIGINT), [&](size_t i, const TFDValue& v) {
-        Put<SQLBIGINT>(c.Data, i, ValueAsInteger(v));
-      });
-      c.ColumnSize = 19;
-      break;
-    case ParamKind::Double:
-      fixed(SQL_C_DOUBLE, SQL_DOUBLE, sizeof(double), [&](size_t i, const TFDValue& v) {
-        Put<double>(c.Data, i, ValueAsFloat(v));
-      });
-      c.ColumnSize = 15;
-      break;
-    case ParamKind::Date:
-      fixed(SQL_C_TYPE_DATE, SQL_TYPE_DATE, sizeof(SQL_DATE_STRUCT), [&](size_t i, const TFDValue& v) {
-        const TDateParts p = timestamp(v);
-        Put(c.Data, i, SQL_DATE_STRUCT{static_cast<SQLSMALLINT>(p.Year), static_cast<SQLUSMALLINT>(p.Month),
-                                       static_cast<SQLUSMALLINT>(p.Day)});
-      });
-      c.ColumnSize = 10;
-      break;
-    case ParamKind::Time:
-      fixed(SQL_C_TYPE_TIME, SQL_TYPE_TIME, sizeof(SQL_TIME_STRUCT), [&](size_t i, const TFDValue& v) {
-        const TDateParts p = timestamp(v);
-        Put(c.Data, i, SQL_TIME_STRUCT{static_cast<SQLUSMALLINT>(p.Hour), static_cast<SQLUSMALLINT>(p.Minute),
-                                       static_cast<SQLUSMALLINT>(p.Second)});
-      });
-      c.ColumnSize = 8;
-      break;
-    case ParamKind::DateTime:
-      fixed(SQL_C_TYPE_TIMESTAMP, SQL_TYPE_TIMESTAMP, sizeof(SQL_TIMESTAMP_STRUCT),
-            [&](size_t i, const TFDValue& v) {
-              const TDateParts p = timestamp(v);
-              SQL_TIMESTAMP_STRUCT ts{};
-              ts.year = static_cast<SQLSMALLINT>(p.Year);
-              ts.month = static_cast<SQLUSMALLINT>(p.Month);
-              ts.day = static_cast<SQLUSMALLINT>(p.Day);
-              ts.hour = static_cast<SQLUSMALLINT>(p.Hour);
-              ts.minute = static_cast<SQLUSMALLINT>(p.Minute);
-              ts.second = static_cast<SQLUSMALLINT>(p.Second);
-              ts.fraction = static_cast<SQLUINTEGER>(p.Millisecond) * 1000000u;
-              Put(c.Data, i, ts);
-            });
-      c.ColumnSize = 23;
-      c.DecimalDigits = 3;
-      break;
-    case ParamKind::Decimal:
-    case ParamKind::Binary: {
-      // Variable-length bytes: narrow decimal text, or binary data.
-      std::vector<std::vector<unsigned char>> items(n);
-      size_t longest = 0;
-      SQLSMALLINT scale = 0;
-      for (size_t i = 0; i < n; ++i) {
-        if (IsNullValue(values[i])) continue;
-        if (kind == ParamKind::Decimal) {
-          const std::string text = DecimalText(values[i]);
-          const auto dot = text.find('.');
-          if (dot != std::string::npos) scale = std::max(scale, static_cast<SQLSMALLINT>(text.size() - dot - 1));
-          items[i].assign(text.begin(), text.end());
-        } else {
-          items[i] = BinaryOf(values[i]);
-        }
-        longest = std::max(longest, items[i].size());
-        c.Indicators[i] = static_cast<SQLLEN>(items[i].size());
-      }
-      const bool decimal = kind == ParamKind::Decimal;
-      c.CType = decimal ? SQL_C_CHAR : SQL_C_BINARY;
-      c.SqlType = decimal ? SQL_DECIMAL : SQL_LONGVARBINARY;
-      c.ColumnSize = decimal ? 38 : std::max<size_t>(longest, 1);
-      c.DecimalDigits = decimal ? scale : 0;
-      c.Stride = static_cast<SQLLEN>(std::max<size_t>(longest, 1) + (decimal ? 1 : 0));
-      c.Data.assign(n * static_cast<size_t>(c.Stride), 0);
-      for (size_t i = 0; i < n; ++i) {
-        std::copy(items[i].begin(), items[i].end(), c.Data.begin() + static_cast<std::ptrdiff_t>(i * static_cast<size_t>(c.Stride)));
-      }
-      break;
-    }
-    case ParamKind::Text: {
-      std::vector<WideText> items(n);
-      size_t longest = 0;
-      for (size_t i = 0; i < n; ++i) {
-        if (IsNullValue(values[i])) continue;
-        items[i] = ToWide(ValueAsString(values[i]));
-        longest = std::max(longest, items[i].size());
-        c.Indicators[i] = static_cast<SQLLEN>(items[i].size() * sizeof(SQLWCHAR));
-      }
-      const bool isLong = param.DataType == ftMemo || param.DataType == ftWideMemo ||
-                          param.DataType == ftFmtMemo || param.DataType == ftOraClob || longest > 4000;
-      c.CType = SQL_C_WCHAR;
-      c.SqlType = isLong ? SQL_WLONGVARCHAR : SQL_WVARCHAR;
-      c.ColumnSize = std::max<size_t>(longest, 1);
-      c.Stride = static_cast<SQLLEN>((longest + 1) * sizeof(SQLWCHAR));
-      c.Data.assign(n * static_cast<size_t>(c.Stride), 0);
-      for (size_t i = 0; i < n; ++i) {
-        std::memcpy(c.Data.data() + i * static_cast<size_t>(c.Stride), items[i].data(),
-                    items[i].size() * sizeof(SQLWCHAR));
-      }
-      break;
-    }
-  }
-  return c;
-}
-
 void ParamArrays::Bind(SQLHSTMT stmt) {
   for (size_t i = 0; i < columns_.size(); ++i) {
-    Column& c = columns_[i];
+    BoundParam& c = columns_[i];
     Check(SQLBindParameter(stmt, static_cast<SQLUSMALLINT>(i + 1), SQL_PARAM_INPUT, c.CType, c.SqlType,
                            c.ColumnSize, c.DecimalDigits, c.Data.data(), c.Stride, c.Indicators.data()),
           SQL_HANDLE_STMT, stmt, "SQLBindParameter");

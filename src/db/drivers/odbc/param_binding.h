@@ -11,6 +11,18 @@
 
 namespace zr::db::odbc {
 
+// One parameter's buffers as SQLBindParameter takes them: `Stride` bytes per element in `Data`, and one
+// length or SQL_NULL_DATA per element in `Indicators`.
+struct BoundParam {
+  SQLSMALLINT CType = SQL_C_WCHAR;
+  SQLSMALLINT SqlType = SQL_WVARCHAR;
+  SQLULEN ColumnSize = 0;
+  SQLSMALLINT DecimalDigits = 0;
+  SQLLEN Stride = 0;  // bytes per element
+  std::vector<unsigned char> Data;
+  std::vector<SQLLEN> Indicators;
+};
+
 class ParamArrays {
  public:
   // Converts elements offset .. offset+times-1 of every parameter. A parameter of unknown type takes the
@@ -23,19 +35,7 @@ class ParamArrays {
   void Bind(SQLHSTMT stmt);
 
  private:
-  struct Column {
-    SQLSMALLINT CType = SQL_C_WCHAR;
-    SQLSMALLINT SqlType = SQL_WVARCHAR;
-    SQLULEN ColumnSize = 0;
-    SQLSMALLINT DecimalDigits = 0;
-    SQLLEN Stride = 0;  // bytes per element
-    std::vector<unsigned char> Data;
-    std::vector<SQLLEN> Indicators;
-  };
-
-  static Column Convert(const driver::ParamColumn& param, int times, int offset);
-
-  std::vector<Column> columns_;
+  std::vector<BoundParam> columns_;
 };
 
 }  // namespace zr::db::odbc

@@ -50,8 +50,10 @@ class TFDQuery : public TComponent {
   virtual void SetActive(bool value);
 
   // Executes the SQL text as a statement that returns no rows; with Params().ArraySize() > 1, once per
-  // element as one Execute(ArraySize, 0). A text without parameters runs once.
-  void ExecSQL();
+  // element as one Execute(ArraySize, 0). A text without parameters runs once. A component class that
+  // prepares or guards its statements (translation, time-outs) overrides it, so the override also runs when
+  // the query is reached through this class; the override calls TFDQuery::ExecSQL to execute.
+  virtual void ExecSQL();
   // Runs elements offset .. offset+times-1 of the parameter arrays as one request (as few as the driver
   // allows); times 0 means every element from offset on. The statement is prepared again only when its
   // text changed. EDatabaseError for elements outside the arrays.

@@ -5,6 +5,7 @@
 
 #include <string>
 
+#include "common/driver_names.h"
 #include "db/string_list.h"
 
 namespace zr::db::firebird {
@@ -12,7 +13,7 @@ namespace zr::db::firebird {
 // Registers the driver under `driverName`; calling it again registers it again, replacing whatever that
 // name held. Another name than "FB" lets a test put a wrapper under "FB" that hands its connects on to the
 // real driver.
-void RegisterDriver(const std::string& driverName = "FB");
+void RegisterDriver(const std::string& driverName = std::string(common::kDriverFirebird));
 
 // Creates the database the entries name, with the UTF8 default character set, the entry PageSize (when
 // given) and the entry ForcedWrites ("False": page writes left to the system's cache, for scratch

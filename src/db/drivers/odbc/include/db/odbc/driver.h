@@ -10,9 +10,11 @@
 
 #include <string>
 
+#include "common/driver_names.h"
+
 namespace zr::db::odbc {
 
 // Registers the driver with the framework under `driverName`.
-void RegisterDriver(const std::string& driverName = "Ora");
+void RegisterDriver(const std::string& driverName = std::string(common::kDriverOracle));
 
 }  // namespace zr::db::odbc

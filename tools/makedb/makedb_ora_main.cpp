@@ -8,7 +8,7 @@
 #include <string>
 
 #include "fixtures/generator.h"
-#include "standin_session.h"
+#include "fixtures/standin_session.h"
 
 namespace {
 

@@ -1,0 +1,333 @@
+// What every driver of the framework promises, checked on every database target (support/targets.h): a
+// connection opened by driver name, transactions and their retaining forms, statements outside a
+// transaction, values of each kind through parameters, parameter arrays, the command time-out on a
+// statement blocked by another attachment's lock, and errors that carry the server's message.
+
+#include <gmock/gmock.h>
+#include <gtest/gtest.h>
+
+#include <string>
+
+#include "db/datetime.h"
+#include "db/errors.h"
+#include "db/options.h"
+#include "db/query.h"
+#include "db/transaction.h"
+#include "support/target_context.h"
+
+namespace zr::db {
+namespace {
+
+using ::testing::HasSubstr;
+
+class DriverConformance : public testsupport::TargetTest {
+ protected:
+  void SetUp() override {
+    TargetTest::SetUp();
+    if (IsSkipped() || HasFatalFailure()) return;
+    t_ = db_->Table("T");
+    db_->Exec({"CREATE TABLE " + t_ + " (ID INTEGER NOT NULL PRIMARY KEY, V VARCHAR(10))",
+               "INSERT INTO " + t_ + " VALUES (1, 'one')"});
+  }
+
+  // Rows of T as another attachment sees them: committed work only.
+  int Committed() { return std::stoi(db_->Scalar("SELECT COUNT(*) FROM " + t_)); }
+
+  static void Run(driver::Connection& connection, const std::string& sql) {
+    auto statement = connection.CreateStatement();
+    statement->Prepare(sql);
+    statement->Execute({}, 1, 0);
+  }
+
+  static void ExecSQL(TFDConnection& connection, const std::string& sql, TFDTransaction* transaction = nullptr) {
+    TFDQuery q;
+    q.SetConnection(&connection);
+    q.SetTransaction(transaction);
+    q.SQL().Add(sql);
+    q.ExecSQL();
+  }
+
+  std::string Insert(int id, const std::string& v) const {
+    return "INSERT INTO " + t_ + " VALUES (" + std::to_string(id) + ", '" + v + "')";
+  }
+
+  std::string t_;
+};
+
+TEST_F(DriverConformance, TheFrameworkConnectsByDriverNameAndAFailedConnectCarriesTheMessage) {
+  auto connection = db_->Connect();
+  EXPECT_TRUE(connection->Connected());
+  connection->SetConnected(false);
+  EXPECT_FALSE(connection->Connected());
+
+  TFDConnection missing;
+  missing.SetDriverName(db_->DriverName());
+  for (const std::string& entry : db_->Params()) {
+    if (entry.rfind("DriverID=", 0) != 0) missing.Params().Add(entry);
+  }
+  missing.Params().SetValue("Database", db_->Which() == testsupport::Target::Standin ? "zr_no_such_source"
+                                                                                       : "/nonexistent/zr.fdb");
+  try {
+    missing.SetConnected(true);
+    FAIL() << "a missing database opened";
+  } catch (const EDatabaseError& e) {
+    EXPECT_STRNE(e.what(), "");
+  }
+  EXPECT_FALSE(missing.Connected());
+}
+
+TEST_F(DriverConformance, EachCallEndsTheWorkAsItsNameSays) {
+  struct Case {
+    const char* name;
+    void (driver::Connection::*end)();
+    bool kept;
+    bool stillOpen;
+  };
+  const Case cases[] = {
+      {"Commit keeps the work and closes", &driver::Connection::Commit, true, false},
+      {"Rollback drops the work and closes", &driver::Connection::Rollback, false, false},
+      {"CommitRetaining keeps the work and stays open", &driver::Connection::CommitRetaining, true, true},
+      {"RollbackRetaining drops the work and stays open", &driver::Connection::RollbackRetaining, false, true},
+  };
+  auto connection = db_->Open();
+  int id = 10;
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.name);
+    const int before = Committed();
+    connection->StartTransaction();
+    Run(*connection, Insert(++id, "x"));
+    EXPECT_EQ(Committed(), before) << "work is not visible before it ends";
+    ((*connection).*c.end)();
+    EXPECT_EQ(Committed(), before + (c.kept ? 1 : 0));
+    EXPECT_EQ(connection->InTransaction(), c.stillOpen);
+    if (c.stillOpen) {
+      // The work goes on in an open transaction: more of it, then a real end.
+      Run(*connection, Insert(++id, "y"));
+      connection->Commit();
+      EXPECT_EQ(Committed(), before + (c.kept ? 2 : 1));
+    }
+  }
+}
+
+TEST_F(DriverConformance, RetainingCallsOnATransactionObjectKeepItActive) {
+  auto connection = db_->Connect();
+  TFDTransaction transaction;
+  transaction.SetConnection(connection.get());
+  transaction.Options().SetAutoCommit(false);
+  connection->SetTransaction(&transaction);
+  ExecSQL(*connection, Insert(2, "kept"), &transaction);
+  EXPECT_TRUE(transaction.Active());
+  transaction.CommitRetaining();
+  EXPECT_TRUE(transaction.Active());
+  EXPECT_EQ(Committed(), 2);
+  ExecSQL(*connection, Insert(3, "dropped"), &transaction);
+  transaction.RollbackRetaining();
+  EXPECT_TRUE(transaction.Active());
+  ExecSQL(*connection, Insert(4, "last"), &transaction);
+  transaction.Commit();
+  EXPECT_FALSE(transaction.Active());
+  EXPECT_EQ(db_->Scalar("SELECT COUNT(*) FROM " + t_ + " WHERE ID IN (2, 4)"), "2");
+  EXPECT_EQ(Committed(), 3);
+  connection->SetTransaction(nullptr);
+}
+
+TEST_F(DriverConformance, WorkNotCommittedIsRolledBackWhenTheConnectionGoesAway) {
+  auto driverConnection = db_->Open();
+  driverConnection->StartTransaction();
+  Run(*driverConnection, Insert(2, "lost"));
+  driverConnection.reset();
+  EXPECT_EQ(Committed(), 1);
+
+  // Through the framework: DisconnectAction xdRollback.
+  auto connection = db_->Connect();
+  connection->TxOptions().DisconnectAction = xdRollback;
+  connection->TxOptions().SetAutoCommit(false);
+  ExecSQL(*connection, Insert(3, "lost too"));
+  EXPECT_TRUE(connection->InTransaction());
+  connection->SetConnected(false);
+  EXPECT_EQ(Committed(), 1);
+}
+
+TEST_F(DriverConformance, OutsideATransactionEachStatementCommitsAndAFailureLeavesNothingOpen) {
+  auto connection = db_->Open();
+  Run(*connection, Insert(2, "auto"));
+  EXPECT_FALSE(connection->InTransaction());
+  EXPECT_EQ(Committed(), 2);
+  try {
+    Run(*connection, Insert(2, "dup"));
+    FAIL() << "a duplicate key went in";
+  } catch (const EDatabaseError& e) {
+    EXPECT_THAT(e.what(), HasSubstr(db_->DuplicateKeyPhrase()));
+  }
+  EXPECT_FALSE(connection->InTransaction());
+  EXPECT_EQ(Committed(), 2);
+  Run(*connection, Insert(3, "after"));  // the connection goes on
+  EXPECT_EQ(Committed(), 3);
+}
+
+TEST_F(DriverConformance, ValuesOfEachKindRoundTripThroughParametersAndNullsStayNull) {
+  const std::string table = db_->Table("TYPES");
+  db_->Exec({"CREATE TABLE " + table +
+             " (ID INTEGER NOT NULL PRIMARY KEY, C_SMALL SMALLINT, C_INT INTEGER, C_BIG BIGINT, "
+             "C_NUM NUMERIC(15,4), C_DOUBLE DOUBLE PRECISION, C_TEXT VARCHAR(40), C_DATE DATE, C_TS TIMESTAMP, "
+             "C_MEMO " + db_->TextLobType() + ")"});
+  const std::string memo = "Produção de calçados: ação, coração. " + std::string(70000, 'x') + " fim";
+  const TDateTime day = EncodeDateTime({2024, 2, 29, 0, 0, 0, 0});
+  const TDateTime moment = EncodeDateTime({2024, 2, 29, 8, 30, 15, 250});
+
+  auto connection = db_->Connect();
+  TFDQuery insert;
+  insert.SetConnection(connection.get());
+  insert.SQL().Add("INSERT INTO " + table + " (ID, C_SMALL, C_INT, C_BIG, C_NUM, C_DOUBLE, C_TEXT, C_DATE, C_TS, C_MEMO)");
+  insert.SQL().Add("VALUES (:ID, :C_SMALL, :C_INT, :C_BIG, :C_NUM, :C_DOUBLE, :C_TEXT, :C_DATE, :C_TS, :C_MEMO)");
+  TFDParams& p = insert.Params();
+  p.SetArraySize(2);
+  p.ParamByName("ID").AsIntegers[0] = 1;
+  p.ParamByName("C_SMALL").AsIntegers[0] = -32768;
+  p.ParamByName("C_INT").AsIntegers[0] = 2147483647;
+  p.ParamByName("C_BIG").AsIntegers[0] = -9223372036854775807LL;
+  p.ParamByName("C_NUM").AsFloats[0] = 1234.5678;
+  p.ParamByName("C_DOUBLE").AsFloats[0] = 1.0e300;
+  p.ParamByName("C_TEXT").AsStrings[0] = "Açúcar é doce, pão não";
+  p.ParamByName("C_DATE").AsDates[0] = day;
+  p.ParamByName("C_TS").AsDateTimes[0] = moment;
+  p.ParamByName("C_MEMO").AsStrings[0] = memo;
+  p.ParamByName("ID").AsIntegers[1] = 2;
+  for (const char* name : {"C_SMALL", "C_INT", "C_BIG", "C_NUM", "C_DOUBLE", "C_TEXT", "C_DATE", "C_TS", "C_MEMO"}) {
+    p.ParamByName(name).ClearElement(1);
+  }
+  insert.Execute(2, 0);
+  EXPECT_EQ(insert.RowsAffected(), 2);
+
+  TFDQuery q;
+  q.SetConnection(connection.get());
+  q.SQL().Add("SELECT ID, C_SMALL, C_INT, C_BIG, C_NUM, C_DOUBLE, C_TEXT, C_DATE, C_TS, C_MEMO FROM " + table +
+              " ORDER BY ID");
+  q.Open();
+  q.FetchAll();
+  ASSERT_EQ(q.RecordCount(), 2);
+  q.First();
+  EXPECT_EQ(q.FieldByName("C_SMALL").AsInteger(), -32768);
+  EXPECT_EQ(q.FieldByName("C_INT").AsInteger(), 2147483647);
+  EXPECT_EQ(q.FieldByName("C_BIG").AsLargeInt(), -9223372036854775807LL);
+  EXPECT_NEAR(q.FieldByName("C_NUM").AsFloat(), 1234.5678, 1e-9);
+  EXPECT_EQ(q.FieldByName("C_DOUBLE").AsFloat(), 1.0e300);
+  EXPECT_EQ(q.FieldByName("C_TEXT").AsString(), "Açúcar é doce, pão não");
+  EXPECT_NEAR(q.FieldByName("C_DATE").AsDateTime(), day, 1e-9);
+  EXPECT_NEAR(q.FieldByName("C_TS").AsDateTime(), moment, 0.5 / 86400000.0);  // to the millisecond
+  EXPECT_EQ(q.FieldByName("C_MEMO").AsString(), memo);
+  // The server stored characters, not bytes: the accents count once each.
+  EXPECT_EQ(db_->Scalar("SELECT CHAR_LENGTH(C_TEXT) FROM " + table + " WHERE ID = 1"), "22");
+  q.Next();
+  for (int i = 1; i < q.FieldCount(); ++i) {
+    SCOPED_TRACE(q.Fields(i).FieldName());
+    EXPECT_TRUE(q.Fields(i).IsNull());
+    EXPECT_EQ(q.Fields(i).AsString(), "");
+  }
+}
+
+class ArrayConformance : public testsupport::TargetTest {
+ protected:
+  void SetUp() override {
+    TargetTest::SetUp();
+    if (IsSkipped() || HasFatalFailure()) return;
+    items_ = db_->Table("ITEMS");
+    db_->Exec({"CREATE TABLE " + items_ +
+               " (ID INTEGER NOT NULL PRIMARY KEY, NAME VARCHAR(20), PRICE NUMERIC(15,4), DIA DATE)"});
+    connection_ = db_->Connect();
+    insert_.SetConnection(connection_.get());
+    insert_.SQL().Add("INSERT INTO " + items_ + " (ID, NAME, PRICE, DIA)");
+    insert_.SQL().Add("VALUES (:ID, :NAME, :PRICE, :DIA)");
+  }
+  void TearDown() override {
+    insert_.SetConnection(nullptr);
+    connection_.reset();
+    TargetTest::TearDown();
+  }
+
+  // Elements 0 .. size-1: ID i, NAME "peça i", PRICE i * 1.25, DIA 1 January 2018 + i % 28 days.
+  void Fill(int size) {
+    TFDParams& p = insert_.Params();
+    p.SetArraySize(size);
+    for (int i = 0; i < size; ++i) {
+      p.ParamByName("ID").AsIntegers[i] = i;
+      p.ParamByName("NAME").AsStrings[i] = "peça " + std::to_string(i);
+      p.ParamByName("PRICE").AsFloats[i] = i * 1.25;
+      p.ParamByName("DIA").AsDates[i] = EncodeDateTime({2018, 1, 1 + i % 28, 0, 0, 0, 0});
+    }
+  }
+
+  std::string Select(const std::string& what) { return db_->Scalar("SELECT " + what + " FROM " + items_); }
+
+  std::string items_;
+  std::unique_ptr<TFDConnection> connection_;
+  TFDQuery insert_;
+};
+
+TEST_F(ArrayConformance, EveryElementGoesInWithItsValuesAndNulls) {
+  Fill(25);
+  insert_.Params().ParamByName("NAME").ClearElement(4);
+  insert_.Execute(25, 0);
+  EXPECT_EQ(insert_.RowsAffected(), 25);
+  EXPECT_EQ(Select("COUNT(*)"), "25");
+  TFDQuery q;
+  q.SetConnection(connection_.get());
+  q.SQL().Add("SELECT NAME, PRICE, DIA FROM " + items_ + " WHERE ID = 24");
+  q.Open();
+  EXPECT_EQ(q.FieldByName("NAME").AsString(), "peça 24");
+  EXPECT_NEAR(q.FieldByName("PRICE").AsFloat(), 30.0, 1e-9);
+  EXPECT_NEAR(q.FieldByName("DIA").AsDateTime(), EncodeDateTime({2018, 1, 25, 0, 0, 0, 0}), 1e-9);
+  EXPECT_EQ(db_->Scalar("SELECT COUNT(*) FROM " + items_ + " WHERE NAME IS NULL AND ID = 4"), "1");
+}
+
+TEST_F(ArrayConformance, TimesAndOffsetChooseTheElements) {
+  Fill(20);
+  insert_.Execute(5, 14);
+  EXPECT_EQ(insert_.RowsAffected(), 5);
+  EXPECT_EQ(Select("COUNT(*)"), "5");
+  EXPECT_EQ(Select("MIN(ID)"), "14");
+  EXPECT_EQ(Select("MAX(ID)"), "18");
+}
+
+TEST_F(ArrayConformance, AFailingElementFailsTheWholeCallWithTheServersMessage) {
+  Fill(25);
+  insert_.Params().ParamByName("ID").AsIntegers[13] = 1;  // the key of element 1 again
+  try {
+    insert_.Execute(25, 0);
+    FAIL() << "a duplicate key went in";
+  } catch (const EDatabaseError& e) {
+    EXPECT_THAT(e.what(), HasSubstr(db_->DuplicateKeyPhrase()));
+  }
+  EXPECT_EQ(Select("COUNT(*)"), "0") << "nothing of the failed call stays";
+  insert_.Params().ParamByName("ID").AsIntegers[13] = 13;
+  insert_.Execute(25, 0);  // the connection goes on
+  EXPECT_EQ(Select("COUNT(*)"), "25");
+}
+
+TEST_F(DriverConformance, AStatementBlockedByAnotherAttachmentsLockTimesOutAndTheConnectionGoesOn) {
+  auto holder = db_->Open();
+  holder->StartTransaction();
+  Run(*holder, "UPDATE " + t_ + " SET V = 'held' WHERE ID = 1");  // keeps the row locked
+
+  auto connection = db_->Connect();
+  TFDQuery query;
+  query.SetConnection(connection.get());
+  query.ResourceOptions().CmdExecTimeout = 1000;
+  query.SQL().Add("DELETE FROM " + t_ + " WHERE ID = 1");
+  try {
+    query.ExecSQL();
+    FAIL() << "the delete did not wait for the locked row";
+  } catch (const EDatabaseError& e) {
+    EXPECT_THAT(e.what(), HasSubstr("Timeout expired"));
+  }
+  holder->Rollback();
+  query.ExecSQL();  // the lock is gone: the same statement now runs, and in time
+  EXPECT_EQ(query.RowsAffected(), 1);
+  query.SQL().Clear();
+  query.SQL().Add("SELECT COUNT(*) AS N FROM " + t_);
+  query.Open();
+  EXPECT_EQ(query.FieldByName("N").AsInteger(), 0);
+}
+
+}  // namespace
+}  // namespace zr::db
