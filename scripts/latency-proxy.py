@@ -21,6 +21,7 @@ import signal
 import sys
 import time
 
+dump = None  # --dump: the client's bytes of each round trip, printable characters only, one line a turn
 stats = {"round_trips": 0, "bytes_up": 0, "bytes_down": 0, "connections": 0}
 dirty = True
 
@@ -75,6 +76,10 @@ async def pump(reader, writer, delay, link, up):
             if up:
                 if not link.last_up:
                     stats["round_trips"] += 1
+                    if dump:
+                        dump.write("\n%d: " % stats["round_trips"])
+                if dump:
+                    dump.write("".join(chr(b) if 32 <= b < 127 else "." for b in data))
                 link.last_up = True
                 stats["bytes_up"] += len(data)
             else:
@@ -129,7 +134,11 @@ async def main():
     parser.add_argument("--stats", default="")
     parser.add_argument("--control", default="")
     parser.add_argument("--max-seconds", type=float, default=3600.0)
+    parser.add_argument("--dump", default="")
     args = parser.parse_args()
+    global dump
+    if args.dump:
+        dump = open(args.dump, "w")
     listen = loopback(args.listen)
     target = loopback(args.target)
     delay = args.rtt_ms / 2000.0

@@ -147,6 +147,7 @@ TEST_F(TimeOut, AnUpdateBlockedByAnotherConnectionsLockTimesOut) {
 
   TFDQuery blocked;
   blocked.SetConnection(db_.get());
+  db_->SetWriteBehind(false);  // the statement runs, and fails, as it is executed
   blocked.ResourceOptions().CmdExecTimeout = 1000;
   blocked.SQL().Add("UPDATE " + Table() + " SET situacao = 'B' WHERE id = 1");
   try {

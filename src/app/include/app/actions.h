@@ -7,6 +7,7 @@
 #include "app/action_ui.h"
 #include "app/components.h"
 #include "db/datetime.h"
+#include "db/row_count.h"
 
 namespace zr::app {
 
@@ -27,9 +28,11 @@ struct ActionResult {
   std::string Message;         // the text shown at the end
   int OrdensPartes = 0;        // order and part rows listed (import)
   int Processadas = 0;         // order and part rows, or status rows, handled
-  int64_t Excluidas = 0;       // PCPFTOF rows deleted (import)
-  int64_t Gravadas = 0;        // PCPFTOF rows written (import)
-  int64_t Baixadas = 0;        // PCPFTOF rows changed from "A" to "B" (status update)
+  // Counts of statements that may still wait in the connection's write-behind queue add up without sending
+  // it; reading a total sends what it still waits for.
+  db::TFDRowCountSum Excluidas;  // PCPFTOF rows deleted (import)
+  db::TFDRowCountSum Gravadas;   // PCPFTOF rows written (import)
+  db::TFDRowCountSum Baixadas;   // PCPFTOF rows changed from "A" to "B" (status update)
 };
 
 // "Importar": replaces each listed order's PCPFTOF rows per part from the technical sheets, in one

@@ -21,7 +21,8 @@ std::string HostPart(const std::string& Servidor);
 
 // Reads section "banco" of the settings file (Servidor, base, usuario, senha, banco, in this order), sets
 // the connection's properties from them (driver "FB", or "Ora" with port 1521 for "ORACLE" in any letter
-// case) and connects. A failure to connect passes to the caller.
+// case) and connects. A failure to connect passes to the caller. The optional key "GravacaoAgrupada" set to
+// 0, N, NAO, NO, FALSE or OFF (any letter case) switches the connection's write-behind off.
 void ConectaBanco(data::TZRDatabase& Database, const std::string& SettingsPath);
 
 }  // namespace zr::app

@@ -21,6 +21,8 @@ class FbConnection final : public driver::Connection {
   void Rollback() override { session_->Rollback(); }
   void CommitRetaining() override { session_->CommitRetaining(); }
   void RollbackRetaining() override { session_->RollbackRetaining(); }
+  // Batches need the open transaction; without one there is none.
+  std::unique_ptr<driver::Batch> CreateBatch() override;
 
  private:
   std::shared_ptr<Session> session_;

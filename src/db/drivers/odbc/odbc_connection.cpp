@@ -3,6 +3,7 @@
 #include <algorithm>
 
 #include "connection_string.h"
+#include "odbc_batch.h"
 #include "odbc_error.h"
 #include "odbc_statement.h"
 #include "utf16.h"
@@ -47,7 +48,8 @@ void Session::Connect(const std::string& connectionString) {
 OdbcConnection::OdbcConnection(const TStringList& params) : session_(std::make_shared<Session>()) {
   session_->Connect(BuildConnectionString(params));
   SetAutoCommit(true);
-  if (DbmsName(session_->Dbc()).find("Oracle") != std::string::npos) PrepareOracleSession();
+  dbmsName_ = DbmsName(session_->Dbc());
+  if (dbmsName_.find("Oracle") != std::string::npos) PrepareOracleSession();
 }
 
 OdbcConnection::~OdbcConnection() {
@@ -62,6 +64,13 @@ void OdbcConnection::PrepareOracleSession() {
 
 std::unique_ptr<driver::Statement> OdbcConnection::CreateStatement() {
   return std::make_unique<OdbcStatement>(session_);
+}
+
+std::unique_ptr<driver::Batch> OdbcConnection::CreateBatch() {
+  if (!inTransaction_) return nullptr;
+  if (dbmsName_.find("Oracle") != std::string::npos) return std::make_unique<OdbcBatch>(session_, BatchDialect::Oracle);
+  if (dbmsName_ == "PostgreSQL") return std::make_unique<OdbcBatch>(session_, BatchDialect::PostgreSql);
+  return nullptr;
 }
 
 void OdbcConnection::SetAutoCommit(bool on) {

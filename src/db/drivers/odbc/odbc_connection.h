@@ -45,6 +45,8 @@ class OdbcConnection : public driver::Connection {
   void Rollback() override;
   void CommitRetaining() override;
   void RollbackRetaining() override;
+  // In an open transaction on PostgreSQL (the stand-in) or Oracle: statements sent together (odbc_batch.h).
+  std::unique_ptr<driver::Batch> CreateBatch() override;
 
  private:
   void EndTransaction(SQLSMALLINT completion);
@@ -53,6 +55,7 @@ class OdbcConnection : public driver::Connection {
 
   std::shared_ptr<Session> session_;
   bool inTransaction_ = false;
+  std::string dbmsName_;
 };
 
 }  // namespace zr::db::odbc
