@@ -144,7 +144,23 @@ void TFDQuery::OpenCursor(bool infoQuery) {
 }
 
 void TFDQuery::RaiseAfterQueuedWrites(TFDConnection& connection, std::exception_ptr failure) {
-  if (!connection.Writes().Empty()) connection.FlushWrites();
+  detail::WriteQueue& writes = connection.Writes();
+  if (!writes.Empty()) {
+    // With the link gone, every queued statement would fail for that reason only: this first failure is
+    // the one the first of them would have met.
+    std::string message;
+    try {
+      std::rethrow_exception(failure);
+    } catch (const std::exception& e) {
+      message = e.what();
+    } catch (...) {
+    }
+    if (writes.Physical() != nullptr && writes.Physical()->Lost(message)) {
+      writes.Drop();
+    } else {
+      connection.FlushWrites();
+    }
+  }
   std::rethrow_exception(failure);
 }
 

@@ -180,16 +180,23 @@ void WriteQueue::Flush() {
   for (const QueuedWrite& item : items) timeout = std::min(timeout, item.Timeout);
   std::vector<int64_t> counts;
   bool sent = false;
+  std::string failure;
   try {
     counts = batch->Execute(timeout);
     sent = counts.size() == items.size();
-  } catch (const std::exception&) {
+  } catch (const std::exception& e) {
     // Nothing of the batch remains: find the failing statement by running each alone.
+    failure = e.what();
   }
   batch.reset();
   if (sent) {
     for (size_t i = 0; i < items.size(); ++i) Resolve(*items[i].Count, counts[i]);
     return;
+  }
+  if (!failure.empty() && physical.Lost(failure)) {
+    // The link is gone: the first statement alone would have met this same first failure.
+    for (QueuedWrite& item : items) Resolve(*item.Count, 0);
+    throw EQueuedStatementError(items.front().Wording ? items.front().Wording(failure) : failure);
   }
   for (size_t i = 0; i < items.size(); ++i) {
     try {

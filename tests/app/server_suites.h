@@ -8,4 +8,5 @@
 #define StatusTest StatusTestOnServer
 #define StartupTest StartupTestOnServer
 #define GuiTest GuiTestOnServer
+#define WriteBehindEquivalence WriteBehindEquivalenceOnServer
 #endif

@@ -170,7 +170,8 @@ TEST_F(QueryTest, AStatementBlockedOnALockedRowEndsWithTheDeadlockMessageAndTheT
   TZRDatabase holder;
   scratch_.Configure(holder);
   holder.SetConnected(true);
-  db_.SetWriteBehind(false);  // the blocked statement runs, and fails, as it is executed
+  holder.SetWriteBehind(false);  // the lock is taken as the statement is executed
+  db_.SetWriteBehind(false);     // the blocked statement runs, and fails, as it is executed
   TZRQuery lock;
   lock.SetDatabase(&holder);
   lock.SQL().Add("UPDATE T SET NOME = 'preso' WHERE ID = 1");

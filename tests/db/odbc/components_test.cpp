@@ -100,6 +100,7 @@ TEST_F(ComponentsOnOracle, AStatementBlockedByAnotherConnectionsLockReportsAProb
   auto holder = NewConnection();
   holder->TxOptions().SetAutoCommit(false);
   holder->TxOptions().DisconnectAction = xdRollback;
+  holder->SetWriteBehind(false);  // the lock is taken as the statement is executed
   holder->Open();
   Exec(*holder, {"UPDATE " + Table() + " SET nome = 'preso' WHERE id = 2"});
 

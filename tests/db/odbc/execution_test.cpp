@@ -141,6 +141,7 @@ TEST_F(TimeOut, AnUpdateBlockedByAnotherConnectionsLockTimesOut) {
   auto holder = NewConnection();
   holder->TxOptions().SetAutoCommit(false);
   holder->TxOptions().DisconnectAction = xdRollback;
+  holder->SetWriteBehind(false);  // the lock is taken as the statement is executed
   holder->Open();
   Exec(*holder, {"UPDATE " + Table() + " SET situacao = 'X' WHERE id = 1"});  // keeps the row locked
   ASSERT_TRUE(holder->InTransaction());

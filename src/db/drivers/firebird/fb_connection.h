@@ -23,6 +23,8 @@ class FbConnection final : public driver::Connection {
   void RollbackRetaining() override { session_->RollbackRetaining(); }
   // Batches need the open transaction; without one there is none.
   std::unique_ptr<driver::Batch> CreateBatch() override;
+  // Asks the server (one round trip): only after a failure.
+  bool Lost(const std::string& failure) override;
 
  private:
   std::shared_ptr<Session> session_;

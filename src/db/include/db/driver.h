@@ -94,6 +94,12 @@ class Connection {
   // A batch for write-behind in the open transaction, or nullptr when the driver sends statements one at a
   // time only.
   virtual std::unique_ptr<Batch> CreateBatch() { return nullptr; }
+  // After a failure with message `failure`: true when the link to the server is gone, so that every further
+  // request fails for that reason alone (the first failure is the one to report).
+  virtual bool Lost(const std::string& failure) {
+    (void)failure;
+    return false;
+  }
 };
 
 // Opens a connection from the connection's parameter entries ("Database=...", "Server=..."...).
