@@ -14,7 +14,8 @@
 // scripts/latency-proxy.py in front of 127.0.0.1:3050); with ZR_BENCH_PROXY_STATS set to the proxy's stats
 // file, "rt_per_unit" is the round trips per order and part (import) or per status row (status).
 // ZR_BENCH_MATERIALS sets the sheet materials per part (default 25) and ZR_BENCH_PARTS the parts per order
-// (default 2), for the shape of many small order parts.
+// (default 2), for the shape of many small order parts. ZR_BENCH_WRITE_BEHIND=0 runs the application with
+// every statement sent alone.
 
 #include <benchmark/benchmark.h>
 
@@ -153,6 +154,7 @@ app::ActionResult RunAction(const Target& t, bool import) {
   db::TComponent owner;
   const app::TFormComponents components = app::CreateFormComponents(owner);
   app::ConectaBanco(*components.ZRDatabase1, t.ini);
+  components.ZRDatabase1->SetWriteBehind(Env("ZR_BENCH_WRITE_BEHIND", "1") != "0");
   SilentUi ui;
   const app::ActionInput input{kCompany.Code + " | " + kCompany.Name, kSince, false};
   const app::ActionResult result =

@@ -136,7 +136,7 @@ void TFDQuery::OpenCursor(bool infoQuery) {
     }
     ahead_.clear();
     FreeFields();
-    rows_.clear();
+    rows_.Clear();
     current_ = -1;
     connection.EndAutoTransaction(this, false);
     RaiseAfterQueuedWrites(connection, failure);
@@ -311,7 +311,7 @@ bool TFDQuery::FetchOne() {
   for (size_t i = 0; i < row.size(); ++i) {
     row[i] = detail::ConvertColumnValue(std::move(row[i]), targets_[i].DataType, targets_[i].FixedChar);
   }
-  rows_.push_back(std::move(row));
+  rows_.Push(row);
   return true;
 }
 
@@ -346,13 +346,13 @@ void TFDQuery::FetchAll() {
   }
 }
 
-int TFDQuery::RecNo() const noexcept { return rows_.empty() ? 0 : current_ + 1; }
+int TFDQuery::RecNo() const noexcept { return rows_.Empty() ? 0 : current_ + 1; }
 
 void TFDQuery::First() {
   RequireActive();
-  current_ = rows_.empty() ? -1 : 0;
+  current_ = rows_.Empty() ? -1 : 0;
   bof_ = true;
-  eof_ = rows_.empty();
+  eof_ = rows_.Empty();
   LoadCurrentRow();
 }
 
@@ -360,7 +360,7 @@ void TFDQuery::Next() {
   RequireActive();
   if (eof_) return;
   bof_ = false;
-  if (static_cast<size_t>(current_ + 1) < rows_.size() || FetchOne()) {
+  if (static_cast<size_t>(current_ + 1) < rows_.Size() || FetchOne()) {
     ++current_;
     LoadCurrentRow();
   } else {
@@ -369,8 +369,13 @@ void TFDQuery::Next() {
 }
 
 void TFDQuery::LoadCurrentRow() {
+  if (current_ >= 0) {
+    rows_.Read(static_cast<size_t>(current_), currentValues_);
+  } else {
+    currentValues_.clear();
+  }
   for (size_t i = 0; i < fields_.size(); ++i) {
-    fields_[i]->SetData(current_ >= 0 ? rows_[static_cast<size_t>(current_)][i] : TFDValue{});
+    fields_[i]->SetData(i < currentValues_.size() ? std::move(currentValues_[i]) : TFDValue{});
   }
 }
 
@@ -394,19 +399,19 @@ void TFDQuery::RequireActive() const {
 
 void TFDQuery::Delete() {
   RequireActive();
-  if (rows_.empty()) throw EDatabaseError("Cannot perform this operation on an empty dataset");
+  if (rows_.Empty()) throw EDatabaseError("Cannot perform this operation on an empty dataset");
   DoBeforeDelete();
-  rows_.erase(rows_.begin() + current_);
+  rows_.Erase(static_cast<size_t>(current_));
   // The next record takes the deleted one's place; after the last one the cursor stays on the new last record.
-  const bool hasNext = static_cast<size_t>(current_) < rows_.size() || FetchOne();
-  if (rows_.empty()) {
+  const bool hasNext = static_cast<size_t>(current_) < rows_.Size() || FetchOne();
+  if (rows_.Empty()) {
     current_ = -1;
     bof_ = eof_ = true;
   } else if (hasNext) {
     eof_ = false;
     bof_ = current_ == 0;
   } else {
-    current_ = static_cast<int>(rows_.size()) - 1;
+    current_ = static_cast<int>(rows_.Size()) - 1;
     eof_ = true;
     bof_ = false;
   }
@@ -429,7 +434,7 @@ void TFDQuery::CloseCursor() {
 
 void TFDQuery::CloseInternal() {
   FreeFields();
-  rows_.clear();
+  rows_.Clear();
   ahead_.clear();
   current_ = -1;
   eof_ = bof_ = true;

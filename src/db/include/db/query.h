@@ -15,6 +15,7 @@
 #include "db/options.h"
 #include "db/params.h"
 #include "db/row_count.h"
+#include "db/row_store.h"
 #include "db/string_list.h"
 
 namespace zr::db {
@@ -71,9 +72,9 @@ class TFDQuery : public TComponent {
 
   // Result set navigation. RecordCount counts the rows fetched so far (FetchAll makes it exact).
   void FetchAll();
-  int RecordCount() const noexcept { return static_cast<int>(rows_.size()); }
+  int RecordCount() const noexcept { return static_cast<int>(rows_.Size()); }
   int RecNo() const noexcept;  // 1-based current row, 0 when empty
-  bool IsEmpty() const noexcept { return rows_.empty(); }
+  bool IsEmpty() const noexcept { return rows_.Empty(); }
   bool Eof() const noexcept { return eof_; }
   bool Bof() const noexcept { return bof_; }
   void First();
@@ -147,7 +148,8 @@ class TFDQuery : public TComponent {
   std::deque<std::vector<TFDValue>> ahead_;  // rows read from the driver, not yet fetched into rows_
   std::vector<TField*> fields_;
   std::vector<ColumnTarget> targets_;
-  std::vector<std::vector<TFDValue>> rows_;
+  detail::RowStore rows_;
+  std::vector<TFDValue> currentValues_;  // the current row, decoded
   int current_ = -1;
   bool eof_ = true;
   bool bof_ = true;
