@@ -26,7 +26,7 @@ bool FbConnection::Lost(const std::string&) {
 }
 
 std::unique_ptr<driver::Batch> FbConnection::CreateBatch() {
-  if (!session_->InTransaction()) return nullptr;
+  if (!batches_ || !session_->InTransaction()) return nullptr;
   return std::make_unique<FbBatch>(session_);
 }
 

@@ -8,7 +8,10 @@ namespace zr::db::firebird {
 
 void RegisterDriver() {
   driver::RegisterDriver("FB", [](const TStringList& params) -> std::unique_ptr<driver::Connection> {
-    return std::make_unique<FbConnection>(Attach(TargetFrom(params)));
+    auto connection = std::make_unique<FbConnection>(Attach(TargetFrom(params)));
+    // The embedded engine has no round trips to save: its statements stay prepared and run one by one.
+    connection->SetBatches(!params.Values("Server").empty());
+    return connection;
   });
 }
 
