@@ -9,6 +9,13 @@
 // withdrawals for half of the materials. Each case runs once; "peak_MB" is the peak resident memory of the
 // process during the timed run (the embedded engine's page cache included), "growth_MB" that peak less the
 // resident memory at the start of the run; the ratios app/set_based are printed at the end.
+// "import/set_based_filled" times the set-based import on a PCPFTOF that already holds the company's rows.
+// Latency: ZR_BENCH_APP_SERVER names the host the application's zr.ini uses for the server case (a
+// scripts/latency-proxy.py in front of 127.0.0.1:3050); with ZR_BENCH_PROXY_STATS set to the proxy's stats
+// file, "rt_per_unit" is the round trips per order and part (import) or per status row (status).
+// ZR_BENCH_MATERIALS sets the sheet materials per part (default 25) and ZR_BENCH_PARTS the parts per order
+// (default 2), for the shape of many small order parts. ZR_BENCH_WRITE_BEHIND=0 runs the application with
+// every statement sent alone.
 
 #include <benchmark/benchmark.h>
 
@@ -29,6 +36,7 @@
 #include "fixtures/set_based_sql.h"
 #include "timing_reporter.h"
 #include "fixtures/environment.h"
+#include "proxy_stats.h"
 
 namespace zr::bench {
 namespace {
@@ -93,7 +101,9 @@ struct Target {
       t->fb.Password = Env("ZR_FB_PASSWORD", "masterkey");
     }
     t->ini = (dir / (server ? "server.ini" : "embedded.ini")).string();
-    fixtures::WriteZrIni(t->ini, t->fb);
+    fixtures::FbTarget app = t->fb;
+    if (server) app.Server = Env("ZR_BENCH_APP_SERVER", "127.0.0.1");
+    fixtures::WriteZrIni(t->ini, app);
 
     fixtures::CreateFbDatabase(t->fb, true);
     t->session = std::make_unique<fixtures::FbSession>(t->fb);
@@ -101,8 +111,8 @@ struct Target {
     t->session->AddCompany(kCompany);
     fixtures::CompanySize size;
     size.Orders = std::stoi(Env("ZR_BENCH_ORDERS", "2000"));
-    size.PartsPerOrder = 2;
-    size.MaterialsPerPart = 25;
+    size.PartsPerOrder = std::stoi(Env("ZR_BENCH_PARTS", "2"));
+    size.MaterialsPerPart = std::stoi(Env("ZR_BENCH_MATERIALS", "25"));
     size.Products = 20;
     size.PendingShare = 1.0;
     size.WithdrawnShare = 0.5;
@@ -117,10 +127,14 @@ struct Target {
 
 std::string T(const std::string& base) { return base + kCompany.Code; }
 
+// The delete asks, per PCPFTOF row, whether its order and part is listed, through the indexes on the order
+// number: a DELETE ... WHERE EXISTS (SELECT ... FROM (order list) L ...) would compute the whole order list
+// again for every PCPFTOF row. An order listed without items has no number and matches no row either way.
 void ImportSetBased(Target& t) {
-  t.Exec("DELETE FROM " + T("PCPFTOF") + " P WHERE EXISTS (SELECT 1 FROM (" +
-         fixtures::OrderListSql(kCompany.Code, kSinceLiteral) +
-         ") L WHERE P.NUMERO = L.NUMERO AND (TRIM(COALESCE(L.PARTE, '')) = '' OR P.PARTE = L.PARTE))");
+  t.Exec("DELETE FROM " + T("PCPFTOF") + " P WHERE EXISTS (SELECT 1 FROM " + T("OF1") + " OF1 INNER JOIN " +
+         T("OF_ITEN") + " OF_I ON (OF1.NUMERO = OF_I.NUMERO) INNER JOIN " + T("FACCAO") +
+         " FACCAO ON (OF1.NUMERO = FACCAO.NUMERO) WHERE OF1.NUMERO = P.NUMERO AND OF1.DT_INICIO >= " +
+         kSinceLiteral + " AND (TRIM(COALESCE(FACCAO.PARTE, '')) = '' OR P.PARTE = FACCAO.PARTE))");
   t.Exec("INSERT INTO " + T("PCPFTOF") +
          " (NUMERO, TIPO, INSUMO, SETOR, APLICACAO, PARTE, FAIXA, CONSUMO, COR, COR_I, ID, CUSTO, SITUACAO, DATA) "
          "SELECT S.*, 'A', CURRENT_DATE FROM (" + fixtures::SheetRowsSql(kCompany.Code, kSinceLiteral) + ") S");
@@ -135,31 +149,36 @@ void StatusSetBased(Target& t) {
 }
 
 // Runs one action with the window's components, opened from the target's zr.ini.
-void RunAction(const Target& t, bool import) {
+app::ActionResult RunAction(const Target& t, bool import) {
   db::TComponent owner;
   const app::TFormComponents components = app::CreateFormComponents(owner);
   app::ConectaBanco(*components.ZRDatabase1, t.ini);
+  components.ZRDatabase1->SetWriteBehind(Env("ZR_BENCH_WRITE_BEHIND", "1") != "0");
   SilentUi ui;
   const app::ActionInput input{kCompany.Code + " | " + kCompany.Name, kSince, false};
   const app::ActionResult result =
       import ? app::BitBtn1Click(components, input, ui) : app::BitBtn2Click(components, input, ui);
   if (!result.Ok) throw db::EDatabaseError(result.Message);
+  return result;
 }
 
-void Bench(benchmark::State& state, bool server, bool import, bool app) {
+void Bench(benchmark::State& state, bool server, bool import, bool app, bool filled) {
   try {
     Target& t = Target::Get(server);
     const std::string pcpftof = T("PCPFTOF");
-    double peak = 0, base = 0;
+    const ProxyStats proxy;
+    double peak = 0, base = 0, units = 0;
     for (auto _ : state) {
       state.PauseTiming();
       t.Exec("DELETE FROM " + pcpftof);
-      if (!import) ImportSetBased(t);
+      if (!import || filled) ImportSetBased(t);
+      if (app && server) proxy.Reset();
       ResetPeakMemory();
       base = StatusMB("VmRSS:");
       state.ResumeTiming();
       if (app) {
-        RunAction(t, import);
+        const app::ActionResult result = RunAction(t, import);
+        units = import ? result.OrdensPartes : result.Processadas;
       } else {
         import ? ImportSetBased(t) : StatusSetBased(t);
       }
@@ -171,6 +190,11 @@ void Bench(benchmark::State& state, bool server, bool import, bool app) {
     state.counters["B"] = static_cast<double>(t.Count("SELECT COUNT(*) FROM " + pcpftof + " WHERE SITUACAO = 'B'"));
     state.counters["peak_MB"] = peak;
     state.counters["growth_MB"] = peak - base;
+    if (app && server && proxy.Enabled() && units > 0) {
+      proxy.Settle();
+      state.counters["rt_per_unit"] = static_cast<double>(proxy.RoundTrips()) / units;
+      state.counters["round_trips"] = static_cast<double>(proxy.RoundTrips());
+    }
   } catch (const std::exception& e) {
     state.SkipWithError(e.what());
   }
@@ -193,10 +217,13 @@ int main(int argc, char** argv) {
   using namespace zr::bench;
   for (const bool server : {false, true}) {
     for (const bool import : {true, false}) {
-      for (const bool app : {true, false}) {
+      for (const int variant : {0, 1, 2}) {
+        const bool app = variant == 0, filled = variant == 2;
+        if (filled && !import) continue;
         const std::string name = std::string(server ? "server" : "embedded") + (import ? "/import" : "/status") +
-                                 (app ? "/app" : "/set_based");
-        benchmark::RegisterBenchmark(name.c_str(), [=](benchmark::State& s) { Bench(s, server, import, app); })
+                                 (app ? "/app" : filled ? "/set_based_filled" : "/set_based");
+        benchmark::RegisterBenchmark(name.c_str(),
+                                     [=](benchmark::State& s) { Bench(s, server, import, app, filled); })
             ->Iterations(1)
             ->UseRealTime()
             ->Unit(benchmark::kMillisecond);

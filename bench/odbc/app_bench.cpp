@@ -8,6 +8,11 @@
 // A generated company is loaded into the stand-in database ZR_BENCH_DB (default zembra_bench; create it with
 // scripts/pg-standin.sh database zembra_bench). ZR_BENCH_ORDERS sets the number of orders (default 400).
 // Each case runs once; the ratios app/set_based are printed at the end.
+// Latency: ZR_BENCH_APP_SERVER names the host the application's connection uses instead of the data source's
+// (a scripts/latency-proxy.py in front of the stand-in, on the stand-in's port); with ZR_BENCH_PROXY_STATS
+// set to the proxy's stats file, "rt_per_unit" is the round trips per order and part (import) or per status
+// row (status). "import/set_based_filled" times the set-based import on a PCPFTOF that already holds the
+// company's rows.
 
 #include <benchmark/benchmark.h>
 
@@ -22,6 +27,7 @@
 #include "app/components.h"
 #include "app/settings.h"
 #include "db/errors.h"
+#include "proxy_stats.h"
 #include "standin_company.h"
 #include "timing_reporter.h"
 #include "fixtures/environment.h"
@@ -59,7 +65,12 @@ struct Setup {
       size.Orders = std::stoi(Env("ZR_BENCH_ORDERS", "400"));
       s.company = std::make_unique<StandinCompany>(connection, kCompany, size);
       s.ini = (std::filesystem::temp_directory_path() / "zr-odbc-app-bench.ini").string();
-      std::ofstream(s.ini) << "[banco]\nServidor=\nbase=" << connection << "\nusuario=\nsenha=\nbanco=ORACLE\n";
+      std::string appConnection = connection;
+      if (const std::string host = Env("ZR_BENCH_APP_SERVER", ""); !host.empty()) {
+        appConnection += ";Servername=" + host;
+      }
+      std::ofstream(s.ini) << "[banco]\nServidor=\nbase=" << appConnection
+                           << "\nusuario=\nsenha=\nbanco=ORACLE\n";
       return s;
     }();
     return setup;
@@ -116,23 +127,32 @@ app::ActionResult RunAction(bool import) {
   return result;
 }
 
-void Bench(benchmark::State& state, bool import, bool app) {
+void Bench(benchmark::State& state, bool import, bool app, bool filled) {
   try {
     StandinCompany& c = *Setup::Get().company;
     const std::string pcpftof = T("PCPFTOF");
+    const ProxyStats proxy;
+    double units = 0;
     for (auto _ : state) {
       state.PauseTiming();
       c.Exec("DELETE FROM " + pcpftof);
-      if (!import) ImportSetBased(c);
+      if (!import || filled) ImportSetBased(c);
+      if (app) proxy.Reset();
       state.ResumeTiming();
       if (app) {
-        RunAction(import);
+        const app::ActionResult result = RunAction(import);
+        units = import ? result.OrdensPartes : result.Processadas;
       } else {
         import ? ImportSetBased(c) : StatusSetBased(c);
       }
     }
     state.counters["rows"] = static_cast<double>(c.Count("SELECT COUNT(*) FROM " + pcpftof));
     state.counters["B"] = static_cast<double>(c.Count("SELECT COUNT(*) FROM " + pcpftof + " WHERE SITUACAO = 'B'"));
+    if (app && proxy.Enabled() && units > 0) {
+      proxy.Settle();
+      state.counters["rt_per_unit"] = static_cast<double>(proxy.RoundTrips()) / units;
+      state.counters["round_trips"] = static_cast<double>(proxy.RoundTrips());
+    }
   } catch (const std::exception& e) {
     state.SkipWithError(e.what());
   }
@@ -152,9 +172,13 @@ void PrintRatio(const TimingReporter& reporter, const std::string& action) {
 int main(int argc, char** argv) {
   using namespace zr::bench;
   for (const bool import : {true, false}) {
-    for (const bool app : {true, false}) {
-      const std::string name = std::string(import ? "import" : "status") + (app ? "/app" : "/set_based");
-      benchmark::RegisterBenchmark(name.c_str(), [import, app](benchmark::State& s) { Bench(s, import, app); })
+    for (const int variant : {0, 1, 2}) {
+      const bool app = variant == 0, filled = variant == 2;
+      if (filled && !import) continue;
+      const std::string name =
+          std::string(import ? "import" : "status") + (app ? "/app" : filled ? "/set_based_filled" : "/set_based");
+      benchmark::RegisterBenchmark(name.c_str(),
+                                   [import, app, filled](benchmark::State& s) { Bench(s, import, app, filled); })
           ->Iterations(1)
           ->UseRealTime()
           ->Unit(benchmark::kMillisecond);

@@ -83,6 +83,9 @@ ActionResult RunAction(const TFormComponents& C, const ActionInput& Input, Actio
     body(result);
     Ui.SetBusy(false);
     if (Input.Simular) {
+      // What still waits in the write-behind queue is sent first: a statement that would fail at the commit
+      // must fail the simulation too.
+      C.ZRDatabase1->FlushWrites();
       if (Input.AntesDeDesfazer) Input.AntesDeDesfazer();
       C.ZRTransaction1->RollbackRetaining();
     } else {
@@ -215,10 +218,10 @@ ActionResult BitBtn1Click(const TFormComponents& C, const ActionInput& Input, Ac
       const std::string parte = QryBusca.FieldByName("Parte").AsString();
       const std::string codigo = QryBusca.FieldByName("Codigo").AsString();
 
-      OrdemTratada tratada{numero, parte, codigo};
+      OrdemTratada tratada{numero, parte, codigo, 0, 0};
       AbreFichaTecnica(QryCons, nmPCPFT2, nmPCPFT3, nmMAT_ITEN, codigo, parte);
       if (!QryCons.IsEmpty()) GravaOrdem(C, nmPCPFTOF, numero, parte, result, tratada);
-      result.Ordens.push_back(std::move(tratada));
+      if (Input.Relatorio) result.Ordens.push_back(std::move(tratada));
 
       ++result.Processadas;
       Ui.SetProgress(QryBusca.RecNo());
@@ -254,7 +257,7 @@ ActionResult BitBtn2Click(const TFormComponents& C, const ActionInput& Input, Ac
     while (!QryCons.Eof()) {
       if (QryCons.FieldByName("QTDE_BAI").AsFloat() > 0) {
         BaixaFeita baixa{QryCons.FieldByName("Numero").AsString(), QryCons.FieldByName("Insumo").AsString(),
-                         QryCons.FieldByName("Cor_I").AsString()};
+                         QryCons.FieldByName("Cor_I").AsString(), 0};
         Lines(QryInsert, {"UPDATE " + nmPCPFTOF + " SET ",
                           "SITUACAO = " + QuotedStr("B"),
                           "WHERE NUMERO = " + QuotedStr(baixa.Numero),
@@ -264,7 +267,7 @@ ActionResult BitBtn2Click(const TFormComponents& C, const ActionInput& Input, Ac
         QryInsert.ExecSQL();
         baixa.Marcadas = QryInsert.RowsAffected();
         result.Baixadas += baixa.Marcadas;
-        if (baixa.Marcadas > 0) result.Baixas.push_back(std::move(baixa));
+        if (Input.Relatorio) result.Baixas.push_back(std::move(baixa));
       }
       ++result.Processadas;
       Ui.ProcessMessages();

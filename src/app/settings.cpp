@@ -67,6 +67,10 @@ void ConectaBanco(data::TZRDatabase& Database, const std::string& SettingsPath) 
     Database.SetDriverName(std::string(common::kDriverOracle));
     Database.SetPort(1521);
   }
+  // Optional: statements that change rows go to the server together (write-behind) unless switched off.
+  const std::string agrupada = common::UpperAscii(LeIni("banco", "GravacaoAgrupada", SettingsPath));
+  Database.SetWriteBehind(!(agrupada == "0" || agrupada == "N" || agrupada == "NAO" || agrupada == "NO" ||
+                            agrupada == "FALSE" || agrupada == "OFF"));
   Database.SetConnected(true);
 }
 

@@ -94,6 +94,13 @@ void TZRQuery::Open() {
 
 void TZRQuery::ExecSQL() {
   ConverteSQL();  // its errors (the dictionary look-up, the log) leave unchanged; nothing is executed
+  // A statement that waited out its time-out was most likely blocked by another transaction's lock. The same
+  // wording serves a failure that comes to light later, when the statement waited in the write-behind queue.
+  const auto wording = [text = SQL().Text()](const std::string& message) {
+    return common::UpperAscii(message).find("TIMEOUT EXPIRED") != std::string::npos
+               ? "ERRO PROVÁVEL DE DEADLOCK :\r\r" + text
+               : message;
+  };
   try {
     if (!TempoLimite()) {
       ResourceOptions().CmdExecTimeout = db::kNoTimeout;
@@ -102,14 +109,12 @@ void TZRQuery::ExecSQL() {
     } else {
       ResourceOptions().CmdExecTimeout = FTempoLimiteOutros;
     }
+    SetErrorWording(wording);
     db::TFDQuery::ExecSQL();
+  } catch (const db::EQueuedStatementError&) {
+    throw;  // an earlier statement's failure, worded by its own query
   } catch (const std::exception& e) {
-    std::string message = e.what();
-    // A statement that waited out its time-out was most likely blocked by another transaction's lock.
-    if (common::UpperAscii(message).find("TIMEOUT EXPIRED") != std::string::npos) {
-      message = "ERRO PROVÁVEL DE DEADLOCK :\r\r" + SQL().Text();
-    }
-    throw db::EDatabaseError(message);
+    throw db::EDatabaseError(wording(e.what()));
   }
 }
 

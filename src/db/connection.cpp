@@ -7,6 +7,7 @@
 #include "db/errors.h"
 #include "db/query.h"
 #include "db/transaction.h"
+#include "write_queue.h"
 
 namespace zr::db {
 
@@ -19,7 +20,8 @@ void EraseValue(std::vector<T*>& items, const T* item) {
 }
 }  // namespace
 
-TFDConnection::TFDConnection(TComponent* owner) : TComponent(owner) {}
+TFDConnection::TFDConnection(TComponent* owner)
+    : TComponent(owner), writes_(std::make_unique<detail::WriteQueue>()) {}
 
 TFDConnection::~TFDConnection() {
   try {
@@ -41,10 +43,17 @@ void TFDConnection::SetConnected(bool value) {
     return;
   }
   if (!physical_) return;
+  std::exception_ptr queued;
+  try {
+    writes_->Flush();
+  } catch (...) {
+    queued = std::current_exception();
+  }
+  writes_->Drop();
   for (TFDQuery* q : std::vector<TFDQuery*>(queries_)) {
     if (q->Active()) q->SetActive(false);
   }
-  std::exception_ptr failure;
+  std::exception_ptr failure = queued;
   try {
     if (physical_->InTransaction()) {
       autoTxOwner_ = nullptr;
@@ -55,9 +64,10 @@ void TFDConnection::SetConnected(bool value) {
       }
     }
   } catch (...) {
-    failure = std::current_exception();
+    if (!failure) failure = std::current_exception();
   }
   for (TFDQuery* q : queries_) q->DropStatement();
+  statementCache_.clear();
   physical_.reset();
   openTxSource_ = nullptr;
   autoTxOwner_ = nullptr;
@@ -149,6 +159,7 @@ void TFDConnection::StartTransactionFor(const TFDTransaction* transaction) {
 
 void TFDConnection::EndTransaction(bool commit) {
   if (!InTransaction()) return;
+  const std::exception_ptr queued = SendWritesBeforeEnd(commit);
   PrepareQueriesForTransactionEnd(commit);
   if (commit) {
     physical_->Commit();
@@ -156,15 +167,62 @@ void TFDConnection::EndTransaction(bool commit) {
     physical_->Rollback();
   }
   openTxSource_ = nullptr;
+  if (queued) std::rethrow_exception(queued);
 }
 
 void TFDConnection::EndTransactionRetaining(bool commit) {
   if (!InTransaction()) return;
+  const std::exception_ptr queued = SendWritesBeforeEnd(commit);
   if (commit) {
     physical_->CommitRetaining();
   } else {
     physical_->RollbackRetaining();
   }
+  if (queued) std::rethrow_exception(queued);
+}
+
+std::exception_ptr TFDConnection::SendWritesBeforeEnd(bool commit) {
+  if (commit) {
+    writes_->Flush();
+    return nullptr;
+  }
+  try {
+    writes_->Flush();
+  } catch (...) {
+    writes_->Drop();
+    return std::current_exception();
+  }
+  return nullptr;
+}
+
+void TFDConnection::SetWriteBehind(bool on) {
+  if (!on) FlushWrites();
+  writeBehind_ = on;
+}
+
+void TFDConnection::FlushWrites() { writes_->Flush(); }
+
+std::unique_ptr<driver::Statement> TFDConnection::TakeCachedStatement(const std::string& sql) {
+  for (auto it = statementCache_.begin(); it != statementCache_.end(); ++it) {
+    if (it->first == sql) {
+      std::unique_ptr<driver::Statement> statement = std::move(it->second);
+      statementCache_.erase(it);
+      return statement;
+    }
+  }
+  return nullptr;
+}
+
+void TFDConnection::ClearStatementCache() noexcept { statementCache_.clear(); }
+
+void TFDConnection::CacheStatement(std::string sql, std::unique_ptr<driver::Statement> statement) noexcept {
+  if (!statement || !physical_) return;
+  try {
+    statementCache_.emplace_front(std::move(sql), std::move(statement));
+  } catch (...) {
+    return;  // not kept: the statement is freed
+  }
+  if (statementCache_.size() > kStatementCacheSize) statementCache_.pop_back();
 }
 
 void TFDConnection::PrepareQueriesForTransactionEnd(bool commit) {

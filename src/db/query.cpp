@@ -8,8 +8,41 @@
 #include "db/driver.h"
 #include "db/errors.h"
 #include "db/transaction.h"
+#include "write_queue.h"
 
 namespace zr::db {
+
+namespace {
+
+// Rows read ahead from a cursor whose statement names a table with queued writes: the queue is sent once,
+// then this many rows are read before the next statements may queue again.
+constexpr int kReadAhead = 256;
+
+std::string FirstWord(std::string_view sql) {
+  size_t i = 0;
+  while (i < sql.size() && (sql[i] == ' ' || sql[i] == '\t' || sql[i] == '\r' || sql[i] == '\n' || sql[i] == '(')) ++i;
+  std::string word;
+  while (i < sql.size() && ((sql[i] >= 'A' && sql[i] <= 'Z') || (sql[i] >= 'a' && sql[i] <= 'z'))) {
+    word += static_cast<char>(sql[i] >= 'a' ? sql[i] - 'a' + 'A' : sql[i]);
+    ++i;
+  }
+  return word;
+}
+
+// A text that plainly reads rows: a SELECT or a WITH query.
+bool ReadsRows(std::string_view sql) {
+  const std::string word = FirstWord(sql);
+  return word == "SELECT" || word == "WITH";
+}
+
+// Statements after which prepared statements may no longer match the tables they name.
+bool ChangesMetadata(std::string_view sql) {
+  const std::string word = FirstWord(sql);
+  return word == "CREATE" || word == "ALTER" || word == "DROP" || word == "RECREATE" || word == "COMMENT" ||
+         word == "GRANT" || word == "REVOKE" || word == "TRUNCATE";
+}
+
+}  // namespace
 
 TFDQuery::TFDQuery(TComponent* owner) : TComponent(owner) {
   sql_.OnChange = [this] { paramsDirty_ = true; };
@@ -59,21 +92,33 @@ void TFDQuery::OpenCursor(bool infoQuery) {
   CloseInternal();
   const TFDParsedSql parsed = ParseParams(sql_.Text());
   Params();
+  // A statement that could read what waits in the queue (or do anything but read) runs after it.
+  if (!ReadsRows(parsed.Sql) || connection.Writes().Touches(parsed.Sql)) connection.FlushWrites();
   connection.BeginAutoTransaction(transaction_, this);
   try {
     driver::Statement& statement = PreparedStatement(parsed.Sql);
+    // Where describing costs a request of its own, a query runs first and is described from its result.
+    const bool runFirst = !infoQuery && statement.DescribeCostsRequest() && ReadsRows(parsed.Sql);
+    if (runFirst) {
+      statement.SetTimeout(resourceOptions_.CmdExecTimeout);
+      statement.Execute(ParamColumns(parsed.Names), 1, 0);
+      cursorOpen_ = true;
+    }
     const std::vector<driver::ColumnInfo> columns = statement.Columns();
     if (columns.empty()) {
       throw EDatabaseError("Cannot open a statement that returns no result set; execute it with ExecSQL");
     }
     CreateFields(columns);
+    statementReturnsRows_ = true;
     if (infoQuery) {
       connection.EndAutoTransaction(this, true);
       return;
     }
-    statement.SetTimeout(resourceOptions_.CmdExecTimeout);
-    statement.Execute(ParamColumns(parsed.Names), 1, 0);
-    cursorOpen_ = true;
+    if (!runFirst) {
+      statement.SetTimeout(resourceOptions_.CmdExecTimeout);
+      statement.Execute(ParamColumns(parsed.Names), 1, 0);
+      cursorOpen_ = true;
+    }
     if (FetchOne()) {
       current_ = 0;
       eof_ = false;
@@ -81,6 +126,7 @@ void TFDQuery::OpenCursor(bool infoQuery) {
     bof_ = true;
     LoadCurrentRow();
   } catch (...) {
+    const std::exception_ptr failure = std::current_exception();
     if (cursorOpen_) {
       cursorOpen_ = false;
       try {
@@ -88,12 +134,34 @@ void TFDQuery::OpenCursor(bool infoQuery) {
       } catch (...) {
       }
     }
+    ahead_.clear();
     FreeFields();
-    rows_.clear();
+    rows_.Clear();
     current_ = -1;
     connection.EndAutoTransaction(this, false);
-    throw;
+    RaiseAfterQueuedWrites(connection, failure);
   }
+}
+
+void TFDQuery::RaiseAfterQueuedWrites(TFDConnection& connection, std::exception_ptr failure) {
+  detail::WriteQueue& writes = connection.Writes();
+  if (!writes.Empty()) {
+    // With the link gone, every queued statement would fail for that reason only: this first failure is
+    // the one the first of them would have met.
+    std::string message;
+    try {
+      std::rethrow_exception(failure);
+    } catch (const std::exception& e) {
+      message = e.what();
+    } catch (...) {
+    }
+    if (writes.Physical() != nullptr && writes.Physical()->Lost(message)) {
+      writes.Drop();
+    } else {
+      connection.FlushWrites();
+    }
+  }
+  std::rethrow_exception(failure);
 }
 
 void TFDQuery::CreateFields(const std::vector<driver::ColumnInfo>& columns) {
@@ -119,12 +187,20 @@ void TFDQuery::CreateFields(const std::vector<driver::ColumnInfo>& columns) {
 
 driver::Statement& TFDQuery::PreparedStatement(const std::string& sql) {
   if (statement_ && preparedSql_ == sql) return *statement_;
+  TFDConnection& connection = RequireConnection();
+  if (statement_ && statementReturnsRows_ && !cursorOpen_) {
+    connection.CacheStatement(std::move(preparedSql_), std::move(statement_));
+  }
   DropStatement();
-  std::unique_ptr<driver::Statement> statement = RequireConnection().Physical().CreateStatement();
-  statement->SetTimeout(resourceOptions_.CmdExecTimeout);  // preparing is a round trip to the server too
-  statement->Prepare(sql);
+  std::unique_ptr<driver::Statement> statement = connection.TakeCachedStatement(sql);
+  if (!statement) {
+    statement = connection.Physical().CreateStatement();
+    statement->SetTimeout(resourceOptions_.CmdExecTimeout);  // preparing is a round trip to the server too
+    statement->Prepare(sql);
+  }
   statement_ = std::move(statement);
   preparedSql_ = sql;
+  statementReturnsRows_ = false;
   return *statement_;
 }
 
@@ -155,6 +231,8 @@ void TFDQuery::ExecSQL() {
 }
 
 void TFDQuery::Execute(int times, int offset) {
+  std::function<std::string(const std::string&)> wording = std::move(errorWording_);
+  errorWording_ = nullptr;
   TFDConnection& connection = RequireConnection();
   CloseInternal();
   const TFDParsedSql parsed = ParseParams(sql_.Text());
@@ -167,6 +245,30 @@ void TFDQuery::Execute(int times, int offset) {
   }
   connection.BeginAutoTransaction(transaction_, this);
   try {
+    if (connection.WriteBehind() && connection.InTransaction() && !connection.OwnsAutoTransaction(this)) {
+      std::string table = detail::QueueableTable(parsed.Sql, !parsed.Names.empty());
+      if (!table.empty()) {
+        detail::QueuedWrite write;
+        write.Sql = parsed.Sql;
+        write.Times = parsed.Names.empty() ? 1 : times;
+        write.Timeout = resourceOptions_.CmdExecTimeout;
+        write.Table = std::move(table);
+        write.Wording = wording;
+        for (const std::string& name : parsed.Names) {
+          const TFDParam& param = Params().ParamByName(name);
+          write.Types.push_back(param.DataType());
+          const std::vector<TFDValue>& values = param.Values();
+          write.Values.emplace_back(values.begin() + offset, values.begin() + offset + write.Times);
+        }
+        TFDRowCount count;
+        if (connection.Writes().Queue(std::move(write), connection.Physical(), count)) {
+          rowsAffected_ = count;
+          return;
+        }
+      }
+    }
+    // Whatever waits in the queue ran before this statement.
+    connection.FlushWrites();
     driver::Statement& statement = PreparedStatement(parsed.Sql);
     statement.SetTimeout(resourceOptions_.CmdExecTimeout);
     statement.Execute(ParamColumns(parsed.Names), times, offset);
@@ -176,36 +278,67 @@ void TFDQuery::Execute(int times, int offset) {
     connection.EndAutoTransaction(this, false);
     throw;
   }
+  if (ChangesMetadata(parsed.Sql)) connection.ClearStatementCache();
   connection.EndAutoTransaction(this, true);
 }
 
 // Fetching and navigation -----------------------------------------------------------------------------------------
 
 bool TFDQuery::FetchOne() {
-  if (!cursorOpen_) return false;
-  std::vector<TFDValue> row;
-  bool fetched = false;
-  try {
-    fetched = statement_->Fetch(row);
-  } catch (...) {
-    cursorOpen_ = false;
-    try {
-      statement_->CloseCursor();
-    } catch (...) {
+  if (ahead_.empty()) {
+    if (!cursorOpen_) return false;
+    // Rows not yet read could show what waits in the queue: it goes first, and a block of rows is read
+    // behind it so that the next statements queue again.
+    const bool readAhead = connection_ != nullptr && connection_->Writes().Touches(preparedSql_);
+    if (readAhead) {
+      try {
+        connection_->FlushWrites();
+      } catch (...) {
+        cursorOpen_ = false;
+        try {
+          statement_->CloseCursor();
+        } catch (...) {
+        }
+        connection_->EndAutoTransaction(this, false);
+        throw;
+      }
     }
-    if (connection_ != nullptr) connection_->EndAutoTransaction(this, false);
-    throw;
+    FetchFromDriver(readAhead ? kReadAhead : 1);
+    if (ahead_.empty()) return false;
   }
-  if (!fetched) {
-    CloseCursor();
-    return false;
-  }
+  std::vector<TFDValue> row = std::move(ahead_.front());
+  ahead_.pop_front();
   row.resize(targets_.size());
   for (size_t i = 0; i < row.size(); ++i) {
     row[i] = detail::ConvertColumnValue(std::move(row[i]), targets_[i].DataType, targets_[i].FixedChar);
   }
-  rows_.push_back(std::move(row));
+  rows_.Push(row);
   return true;
+}
+
+void TFDQuery::FetchFromDriver(int count) {
+  for (int i = 0; i < count && cursorOpen_; ++i) {
+    std::vector<TFDValue> row;
+    bool fetched = false;
+    try {
+      fetched = statement_->Fetch(row);
+    } catch (...) {
+      const std::exception_ptr failure = std::current_exception();
+      cursorOpen_ = false;
+      try {
+        statement_->CloseCursor();
+      } catch (...) {
+      }
+      if (connection_ == nullptr) throw;
+      connection_->EndAutoTransaction(this, false);
+      RaiseAfterQueuedWrites(*connection_, failure);
+    }
+    if (!fetched) {
+      CloseCursor();
+      return;
+    }
+    ahead_.push_back(std::move(row));
+  }
 }
 
 void TFDQuery::FetchAll() {
@@ -214,13 +347,13 @@ void TFDQuery::FetchAll() {
   }
 }
 
-int TFDQuery::RecNo() const noexcept { return rows_.empty() ? 0 : current_ + 1; }
+int TFDQuery::RecNo() const noexcept { return rows_.Empty() ? 0 : current_ + 1; }
 
 void TFDQuery::First() {
   RequireActive();
-  current_ = rows_.empty() ? -1 : 0;
+  current_ = rows_.Empty() ? -1 : 0;
   bof_ = true;
-  eof_ = rows_.empty();
+  eof_ = rows_.Empty();
   LoadCurrentRow();
 }
 
@@ -228,7 +361,7 @@ void TFDQuery::Next() {
   RequireActive();
   if (eof_) return;
   bof_ = false;
-  if (static_cast<size_t>(current_ + 1) < rows_.size() || FetchOne()) {
+  if (static_cast<size_t>(current_ + 1) < rows_.Size() || FetchOne()) {
     ++current_;
     LoadCurrentRow();
   } else {
@@ -237,8 +370,13 @@ void TFDQuery::Next() {
 }
 
 void TFDQuery::LoadCurrentRow() {
+  if (current_ >= 0) {
+    rows_.Read(static_cast<size_t>(current_), currentValues_);
+  } else {
+    currentValues_.clear();
+  }
   for (size_t i = 0; i < fields_.size(); ++i) {
-    fields_[i]->SetData(current_ >= 0 ? rows_[static_cast<size_t>(current_)][i] : TFDValue{});
+    fields_[i]->SetData(i < currentValues_.size() ? std::move(currentValues_[i]) : TFDValue{});
   }
 }
 
@@ -262,19 +400,19 @@ void TFDQuery::RequireActive() const {
 
 void TFDQuery::Delete() {
   RequireActive();
-  if (rows_.empty()) throw EDatabaseError("Cannot perform this operation on an empty dataset");
+  if (rows_.Empty()) throw EDatabaseError("Cannot perform this operation on an empty dataset");
   DoBeforeDelete();
-  rows_.erase(rows_.begin() + current_);
+  rows_.Erase(static_cast<size_t>(current_));
   // The next record takes the deleted one's place; after the last one the cursor stays on the new last record.
-  const bool hasNext = static_cast<size_t>(current_) < rows_.size() || FetchOne();
-  if (rows_.empty()) {
+  const bool hasNext = static_cast<size_t>(current_) < rows_.Size() || FetchOne();
+  if (rows_.Empty()) {
     current_ = -1;
     bof_ = eof_ = true;
   } else if (hasNext) {
     eof_ = false;
     bof_ = current_ == 0;
   } else {
-    current_ = static_cast<int>(rows_.size()) - 1;
+    current_ = static_cast<int>(rows_.Size()) - 1;
     eof_ = true;
     bof_ = false;
   }
@@ -297,7 +435,8 @@ void TFDQuery::CloseCursor() {
 
 void TFDQuery::CloseInternal() {
   FreeFields();
-  rows_.clear();
+  rows_.Clear();
+  ahead_.clear();
   current_ = -1;
   eof_ = bof_ = true;
   active_ = false;
@@ -317,6 +456,7 @@ void TFDQuery::DropStatement() noexcept {
   cursorOpen_ = false;
   statement_.reset();
   preparedSql_.clear();
+  statementReturnsRows_ = false;
 }
 
 void TFDQuery::ConnectionDestroyed() noexcept {

@@ -221,6 +221,9 @@ TEST_F(CliTest, AFailedActionIsRolledBackAndExitsWithOne) {
   db_->Exec(
       "CREATE TRIGGER TR_RECUSA FOR PCPFTOF01 BEFORE INSERT AS BEGIN IF (NEW.NUMERO = '000002') THEN EXCEPTION "
       "E_RECUSA; END");
+  // Statement by statement, so that the failure comes while its order is handled (write-behind would report
+  // it when the queue is sent, after the orders of its batch).
+  std::ofstream(db_->Ini, std::ios::app | std::ios::binary) << "GravacaoAgrupada=0\r\n";
   const Outcome o = Cli(WithIni({"importar", "--empresa", "01", "--desde", "01/01/2018"}));
   EXPECT_EQ(o.Exit, 1);
   EXPECT_EQ(o.Err.rfind("Erro na importação.\n", 0), 0u) << o.Err;

@@ -100,6 +100,7 @@ TEST_P(ConcurrentRunsTest, ASecondActionOfTheCompanyStopsWithAMessageAndWritesNo
     user->C.QryAux->SQL().Clear();
     user->C.QryAux->SQL().Add("UPDATE PCPFTOF01 SET SITUACAO = SITUACAO");
     user->C.QryAux->ExecSQL();
+    user->C.ZRDatabase1->FlushWrites();  // the update reaches the server now and holds its rows
 
     Started first = StartProgram(ZEMBRA_CLI, Args("importar"), dir_, "first");
     const bool held = WaitUntil([&] { return DeleteWaits(); }, 30s);
@@ -126,6 +127,7 @@ TEST_P(ConcurrentRunsTest, AnotherCompanyIsNotHeldUp) {
   user->C.QryAux->SQL().Clear();
   user->C.QryAux->SQL().Add("UPDATE ARQLOCAL SET ARQUIVO = ARQUIVO WHERE ARQUIVO LIKE '%01'");
   user->C.QryAux->ExecSQL();
+  user->C.ZRDatabase1->FlushWrites();  // the update reaches the server now and holds its rows
   const Outcome other = RunProgram(ZEMBRA_CLI,
                                    {"importar", "--empresa", "02", "--desde", "01/01/2000", "--ini", ini_}, dir_);
   user->C.ZRTransaction1->RollbackRetaining();

@@ -395,6 +395,9 @@ TEST_F(GuiTest, TheProgressBarKeepsItsPositionUnderANewMaximumAndIsEmptyWithoutO
   db_->Exec(
       "CREATE TRIGGER TR_RECUSA FOR PCPFTOF01 BEFORE INSERT AS BEGIN IF (NEW.NUMERO = '000003') THEN EXCEPTION "
       "E_RECUSA; END");
+  // Statement by statement, so that the refusal comes while its order is handled (write-behind would report
+  // it when the queue is sent, with the bar further on).
+  std::ofstream(db_->Ini, std::ios::app | std::ios::binary) << "GravacaoAgrupada=0\r\n";
   Open(db_->Ini);
   ChooseCompany01();
   auto* bar = Child<QProgressBar>("PbPCPFTOF");

@@ -118,6 +118,7 @@ TEST_P(InterruptActionTest, EndsInTheMiddleOfAnImportAndLeavesPcpftofAsItWas) {
     user.C.QryAux->SQL().Clear();
     user.C.QryAux->SQL().Add("UPDATE PCPFTOF01 SET SITUACAO = SITUACAO WHERE NUMERO >= '000015'");
     user.C.QryAux->ExecSQL();
+    user.C.ZRDatabase1->FlushWrites();  // the update reaches the server now and holds its rows
 
     Started run = StartProgram(ZEMBRA_CLI, Import(), dir_, "import");
     const bool waits = WaitUntil([&] { return DeleteWaits(); }, 30s);

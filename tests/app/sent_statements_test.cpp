@@ -1,7 +1,8 @@
 // What both actions send, byte for byte, to the driver of a Firebird connection ("FB", embedded) and of an
-// Oracle connection ("Ora", the stand-in): every statement the framework prepares, in order, as golden
+// Oracle connection ("Ora", the stand-in): every statement the framework runs, in order, as golden
 // records in sent_statements/*.txt. A change in the application, the translation or the framework
-// (statements merged, cached, sent twice or in another order) shows here.
+// (statements merged, dropped, sent twice or in another order) shows here. The recording driver takes no
+// batches, so write-behind hands it each statement alone, in the order the application ran them.
 //
 // Record format:
 //   # title: <sentence>
@@ -220,11 +221,11 @@ TEST_P(SentStatementsTest, TheDriverReceivesExactlyTheRecordedStatements) {
     db::TComponent owner;
     const TFormComponents c = CreateFormComponents(owner);
     ConectaBanco(*c.ZRDatabase1, ini);
-    data::testing::Recorded().Prepared.clear();  // only what the action sends
+    data::testing::Recorded().Executed.clear();  // only what the action sends
     RecordingUi ui;
     const ActionResult result = import ? BitBtn1Click(c, input, ui) : BitBtn2Click(c, input, ui);
     EXPECT_TRUE(result.Ok) << result.Message;
-    sent = data::testing::Recorded().Prepared;
+    sent = data::testing::Recorded().Executed;
   }
   RegisterDrivers();  // the real drivers again under their own names
 

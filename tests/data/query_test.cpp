@@ -140,6 +140,7 @@ TEST_F(QueryTest, ExecSQLSetsTheTimeOutOfTheDriverOrNoneWithoutTempoLimite) {
 
 TEST_F(QueryTest, AnExecutionErrorIsRaisedAgainAsEDatabaseErrorWithTheSameMessage) {
   const char* statement = "INSERT INTO T (ID, NOME) VALUES (1, 'repetido')";
+  db_.SetWriteBehind(false);  // each statement runs, and fails, as it is executed
   std::string frameworkMessage;
   {
     db::TFDQuery plain;
@@ -169,6 +170,8 @@ TEST_F(QueryTest, AStatementBlockedOnALockedRowEndsWithTheDeadlockMessageAndTheT
   TZRDatabase holder;
   scratch_.Configure(holder);
   holder.SetConnected(true);
+  holder.SetWriteBehind(false);  // the lock is taken as the statement is executed
+  db_.SetWriteBehind(false);     // the blocked statement runs, and fails, as it is executed
   TZRQuery lock;
   lock.SetDatabase(&holder);
   lock.SQL().Add("UPDATE T SET NOME = 'preso' WHERE ID = 1");

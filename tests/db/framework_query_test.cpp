@@ -449,6 +449,7 @@ TEST_F(FrameworkQuery, AStatementBlockedPastItsTimeoutFailsWithTimeoutExpiredAnd
   TFDConnection locker;
   Configure(locker);
   locker.TxOptions().AutoStop = false;
+  locker.SetWriteBehind(false);  // the lock is taken as the statement is executed
   TFDQuery lock;
   lock.SetConnection(&locker);
   lock.SQL().Add("UPDATE LOG_ROWS SET TXT = 'locked' WHERE N = 1");
@@ -456,6 +457,7 @@ TEST_F(FrameworkQuery, AStatementBlockedPastItsTimeoutFailsWithTimeoutExpiredAnd
 
   auto blocked = Query("UPDATE LOG_ROWS SET TXT = 'mine' WHERE N = 1");
   blocked->ResourceOptions().CmdExecTimeout = 1000;
+  connection_->SetWriteBehind(false);  // the statement runs, and fails, as it is executed
   try {
     blocked->ExecSQL();
     FAIL() << "not blocked";

@@ -10,6 +10,7 @@ class JournalStatement final : public StatementWrapper {
       : StatementWrapper(std::move(target)), journal_(journal) {}
   void Prepare(const std::string& sql) override {
     journal_.Prepared.push_back(sql);
+    sql_ = sql;
     StatementWrapper::Prepare(sql);
   }
   void SetTimeout(uint32_t milliseconds) override {
@@ -23,11 +24,13 @@ class JournalStatement final : public StatementWrapper {
       e.ParamValues.push_back(p.Values != nullptr ? *p.Values : std::vector<db::TFDValue>{});
     }
     journal_.Executions.push_back(std::move(e));
+    journal_.Executed.push_back(sql_);
     StatementWrapper::Execute(params, times, offset);
   }
 
  private:
   DriverJournal& journal_;
+  std::string sql_;  // the text prepared last
 };
 
 }  // namespace

@@ -71,6 +71,9 @@ struct DriverJournal {
   std::vector<std::vector<std::string>> Connects;
   std::string ConnectEntries;
   std::vector<std::string> Prepared;
+  // The text of every execution, in order: a statement the framework keeps prepared shows once in Prepared
+  // and once here for every run.
+  std::vector<std::string> Executed;
   std::vector<uint32_t> Timeouts;
   std::vector<JournalExecution> Executions;
   std::vector<std::string> TransactionCalls;  // "Start", "Commit", "Rollback", "CommitRetaining"...

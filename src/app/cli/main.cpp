@@ -227,6 +227,7 @@ class CliRun {
     input.Desde = o_.Desde;
     input.Pendente = o_.Pendente;
     input.Simular = o_.Simular;
+    input.Relatorio = !o_.Relatorio.empty();
     // A simulated import also tells how many "B" marks it would turn back into "A": the "B" rows it would
     // delete, counted before and after it in its own transaction (two statements, not one per row).
     // A count that fails (a company without PCPFTOF, which an import of no order never touches) leaves the

@@ -101,13 +101,16 @@ std::string CsvReport(Command acao, const ActionResult& result) {
     csv = "numero;parte;produto;excluidas;gravadas\r\n";
     for (const OrdemTratada& o : result.Ordens) {
       csv += CsvField(o.Numero) + ";" + CsvField(o.Parte) + ";" + CsvField(o.Produto) + ";" +
-             std::to_string(o.Excluidas) + ";" + std::to_string(o.Gravadas) + "\r\n";
+             std::to_string(o.Excluidas.Value()) + ";" + std::to_string(o.Gravadas) + "\r\n";
     }
   } else {
     csv = "numero;insumo;cor;marcadas\r\n";
+    // One line per update that marked rows: an update of rows already marked changed nothing.
     for (const BaixaFeita& b : result.Baixas) {
+      const int64_t marcadas = b.Marcadas.Value();
+      if (marcadas == 0) continue;
       csv += CsvField(b.Numero) + ";" + CsvField(b.Insumo) + ";" + CsvField(b.CorI) + ";" +
-             std::to_string(b.Marcadas) + "\r\n";
+             std::to_string(marcadas) + "\r\n";
     }
   }
   return csv;

@@ -100,11 +100,13 @@ TEST_F(ComponentsOnOracle, AStatementBlockedByAnotherConnectionsLockReportsAProb
   auto holder = NewConnection();
   holder->TxOptions().SetAutoCommit(false);
   holder->TxOptions().DisconnectAction = xdRollback;
+  holder->SetWriteBehind(false);  // the lock is taken as the statement is executed
   holder->Open();
   Exec(*holder, {"UPDATE " + Table() + " SET nome = 'preso' WHERE id = 2"});
 
   ShortTimeoutQuery q;
   q.SetDatabase(&database_);
+  database_.SetWriteBehind(false);  // the statement runs, and fails, as it is executed
   q.SQL().Add("UPDATE " + Table() + " SET NOME = 'livre'");
   q.SQL().Add("WHERE ID = 2");
   try {

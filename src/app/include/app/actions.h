@@ -9,6 +9,7 @@
 #include "app/action_ui.h"
 #include "app/components.h"
 #include "db/datetime.h"
+#include "db/row_count.h"
 
 namespace zr::app {
 
@@ -32,23 +33,27 @@ struct ActionInput {
   // rollback, so that the caller can read what the action would change. An error fails the action.
   std::function<void()> AntesDaSimulacao = {};
   std::function<void()> AntesDeDesfazer = {};
+  // Command line only: keep a line per order and part (import) or per update (status) for the report.
+  bool Relatorio = false;
 };
 
-// One order and part the import handled: its rows deleted and written (both 0 when its sheet is empty).
+// One order and part the import handled: its rows deleted and written (both 0 when its sheet is empty). The
+// deleted count may wait in the write-behind queue until it is read.
 struct OrdemTratada {
   std::string Numero;
   std::string Parte;
   std::string Produto;         // the product code, OF1.CODIGO
-  int64_t Excluidas = 0;
+  db::TFDRowCount Excluidas = 0;
   int64_t Gravadas = 0;
 };
 
-// One update of the status action that changed rows: the order's rows of a material and colour marked "B".
+// One update of the status action: the order's rows of a material and colour marked "B" (a count that may
+// wait in the write-behind queue until it is read; 0 when the rows were already marked).
 struct BaixaFeita {
   std::string Numero;
   std::string Insumo;
   std::string CorI;
-  int64_t Marcadas = 0;
+  db::TFDRowCount Marcadas = 0;
 };
 
 // What an action did, for summaries. On failure the counts tell how far it came before the rollback.
@@ -57,11 +62,14 @@ struct ActionResult {
   std::string Message;         // the text shown at the end
   int OrdensPartes = 0;        // order and part rows listed (import)
   int Processadas = 0;         // order and part rows, or status rows, handled
-  int64_t Excluidas = 0;       // PCPFTOF rows deleted (import)
-  int64_t Gravadas = 0;        // PCPFTOF rows written (import)
-  int64_t Baixadas = 0;        // PCPFTOF rows changed from "A" to "B" (status update)
+  // Counts of statements that may still wait in the connection's write-behind queue add up without sending
+  // it; reading a total sends what it still waits for.
+  db::TFDRowCountSum Excluidas;  // PCPFTOF rows deleted (import)
+  db::TFDRowCountSum Gravadas;   // PCPFTOF rows written (import)
+  db::TFDRowCountSum Baixadas;   // PCPFTOF rows changed from "A" to "B" (status update)
+  // Command line only, when ActionInput::Relatorio asks for them:
   std::vector<OrdemTratada> Ordens;  // import: every order and part handled, in the order handled
-  std::vector<BaixaFeita> Baixas;    // status update: every update that changed rows, in the order run
+  std::vector<BaixaFeita> Baixas;    // status update: every update run (those that marked no row included)
 };
 
 // Both actions first lock the company: they update its PCPFTOF entry of ARQLOCAL to itself (its EMPRESA row

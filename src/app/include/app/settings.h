@@ -33,6 +33,8 @@ std::string HostPart(const std::string& Servidor);
 // case) and connects. A failure to connect passes to the caller, and so does EDatabaseError when
 // SettingsPath names something other than a regular file (a folder, a pipe, a device); a missing file reads
 // as empty values. A value longer than kMaxSettingLength is refused before connecting, naming its key.
+// The optional key "GravacaoAgrupada" set to 0, N, NAO, NO, FALSE or OFF (any letter case) switches the
+// connection's write-behind off.
 void ConectaBanco(data::TZRDatabase& Database, const std::string& SettingsPath);
 
 }  // namespace zr::app

@@ -1,5 +1,6 @@
 #include "fb_connection.h"
 
+#include "fb_batch.h"
 #include "fb_statement.h"
 
 namespace zr::db::firebird {
@@ -12,6 +13,21 @@ FbConnection::~FbConnection() { session_->Close(); }
 std::unique_ptr<driver::Statement> FbConnection::CreateStatement() {
   session_->Attachment();  // EDatabaseError when closed
   return std::make_unique<FbStatement>(session_);
+}
+
+bool FbConnection::Lost(const std::string&) {
+  try {
+    Status status;
+    session_->Attachment()->ping(status.get());
+    return false;
+  } catch (...) {
+    return true;
+  }
+}
+
+std::unique_ptr<driver::Batch> FbConnection::CreateBatch() {
+  if (!batches_ || !session_->InTransaction()) return nullptr;
+  return std::make_unique<FbBatch>(session_);
 }
 
 }  // namespace zr::db::firebird

@@ -22,9 +22,15 @@ class FbConnection final : public driver::Connection {
   void Rollback() override { session_->Rollback(); }
   void CommitRetaining() override { session_->CommitRetaining(); }
   void RollbackRetaining() override { session_->RollbackRetaining(); }
+  // Batches need the open transaction and a server to talk to; otherwise there is none.
+  std::unique_ptr<driver::Batch> CreateBatch() override;
+  void SetBatches(bool on) noexcept { batches_ = on; }
+  // Asks the server (one round trip): only after a failure.
+  bool Lost(const std::string& failure) override;
 
  private:
   std::shared_ptr<Session> session_;
+  bool batches_ = true;
 };
 
 }  // namespace zr::db::firebird

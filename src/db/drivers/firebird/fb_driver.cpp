@@ -10,7 +10,10 @@ namespace zr::db::firebird {
 void RegisterDriver(const std::string& driverName) {
   driver::RegisterDriver(driverName, [](const TStringList& params) -> std::unique_ptr<driver::Connection> {
     const AttachTarget target = TargetFrom(params);
-    return std::make_unique<FbConnection>(Attach(target), WatchSettingsFor(target));
+    auto connection = std::make_unique<FbConnection>(Attach(target), WatchSettingsFor(target));
+    // The embedded engine has no round trips to save: its statements stay prepared and run one by one.
+    connection->SetBatches(!params.Values("Server").empty());
+    return connection;
   });
 }
 

@@ -47,6 +47,35 @@ Kind KindOfType(TFieldType type, const TFDValue& sample) {
   return KindOf(kind == TParamKind::ByValue ? ParamKindOfValue(sample) : kind, sample);
 }
 
+std::string QuotedLiteral(const std::string& text) {
+  std::string out = "'";
+  for (char c : text) {
+    out += c;
+    if (c == '\'') out += '\'';
+  }
+  return out + "'";
+}
+
+std::string TwoDigits(unsigned value) {
+  return std::string(1, static_cast<char>('0' + value / 10 % 10)) + static_cast<char>('0' + value % 10);
+}
+
+std::string DateText(ISC_DATE date) {
+  unsigned year = 0, month = 0, day = 0;
+  Util()->decodeDate(date, &year, &month, &day);
+  std::string y = std::to_string(year);
+  while (y.size() < 4) y.insert(y.begin(), '0');
+  return y + "-" + TwoDigits(month) + "-" + TwoDigits(day);
+}
+
+std::string TimeText(ISC_TIME time) {
+  unsigned hours = 0, minutes = 0, seconds = 0, fractions = 0;
+  Util()->decodeTime(time, &hours, &minutes, &seconds, &fractions);
+  std::string f = std::to_string(fractions);
+  while (f.size() < 4) f.insert(f.begin(), '0');
+  return TwoDigits(hours) + ":" + TwoDigits(minutes) + ":" + TwoDigits(seconds) + "." + f;
+}
+
 template <typename T>
 void Store(unsigned char* at, T value) {
   std::memcpy(at, &value, sizeof value);
@@ -134,6 +163,36 @@ ISC_QUAD WriteBlob(const std::string& contents, bool text, Firebird::IAttachment
 }
 
 }  // namespace
+
+std::optional<BlockValue> BlockValueOf(TFieldType type, const TFDValue& value) {
+  if (IsNullValue(value)) return BlockValue{false, "NULL", 0.0};
+  switch (KindOfType(type, value)) {
+    case Kind::Text: {
+      const std::string text = ValueAsString(value);
+      if (text.find('\0') != std::string::npos) return std::nullopt;
+      return BlockValue{false, QuotedLiteral(text), 0.0};
+    }
+    case Kind::Double: {
+      const double number = ValueAsFloat(value);
+      if (!std::isfinite(number)) return std::nullopt;
+      return BlockValue{true, {}, number};
+    }
+    case Kind::Integer: return BlockValue{false, std::to_string(ValueAsInteger(value)), 0.0};
+    case Kind::Date:
+      return BlockValue{false, "DATE '" + DateText(ToIscTimestamp(ValueAsDateTime(value)).timestamp_date) + "'", 0.0};
+    case Kind::Time:
+      return BlockValue{false, "TIME '" + TimeText(ToIscTimestamp(ValueAsDateTime(value)).timestamp_time) + "'", 0.0};
+    case Kind::Timestamp: {
+      const ISC_TIMESTAMP stamp = ToIscTimestamp(ValueAsDateTime(value));
+      return BlockValue{false, "TIMESTAMP '" + DateText(stamp.timestamp_date) + " " + TimeText(stamp.timestamp_time) + "'",
+                        0.0};
+    }
+    case Kind::Boolean:
+      if (const bool* flag = std::get_if<bool>(&value)) return BlockValue{false, *flag ? "TRUE" : "FALSE", 0.0};
+      return std::nullopt;
+    default: return std::nullopt;
+  }
+}
 
 void InputMessage::Fill(Firebird::IMessageMetadata* described, const std::vector<driver::ParamColumn>& params,
                         int elements, int offset, Firebird::IAttachment* attachment,

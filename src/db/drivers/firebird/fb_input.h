@@ -5,12 +5,26 @@
 // are all null keeps the described type. Values for BLOB parameters are written as BLOBs first.
 
 #include <cstdint>
+#include <optional>
+#include <string>
 #include <vector>
 
 #include "db/driver.h"
 #include "fb_api.h"
 
 namespace zr::db::firebird {
+
+// A parameter value written into a statement's text, as a batch sends it: a literal of the type the value
+// would have travelled in (text, BIGINT, DATE, TIME, TIMESTAMP, BOOLEAN, NULL), or a double, which travels as
+// a DOUBLE PRECISION input of the block because its decimal form need not convert back to the same bits.
+// Nothing when the value cannot be written so (BLOBs, bytes, scaled decimals, non-finite numbers, text
+// holding a zero byte).
+struct BlockValue {
+  bool IsDouble = false;
+  std::string Literal;
+  double Number = 0.0;
+};
+std::optional<BlockValue> BlockValueOf(TFieldType type, const TFDValue& value);
 
 class InputMessage {
  public:

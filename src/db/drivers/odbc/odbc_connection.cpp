@@ -6,6 +6,7 @@
 
 #include "connection_string.h"
 #include "db/errors.h"
+#include "odbc_batch.h"
 #include "odbc_error.h"
 #include "odbc_statement.h"
 #include "utf16.h"
@@ -117,7 +118,8 @@ OdbcConnection::OdbcConnection(const TStringList& params) : session_(std::make_s
   const std::string connectionString = BuildConnectionString(params);
   session_->Connect(connectionString, ConnectTimeout(params), ServerAddress(params, connectionString));
   SetAutoCommit(true);
-  if (DbmsName(session_->Dbc()).find("Oracle") != std::string::npos) PrepareOracleSession();
+  dbmsName_ = DbmsName(session_->Dbc());
+  if (dbmsName_.find("Oracle") != std::string::npos) PrepareOracleSession();
 }
 
 OdbcConnection::~OdbcConnection() {
@@ -132,6 +134,22 @@ void OdbcConnection::PrepareOracleSession() {
 
 std::unique_ptr<driver::Statement> OdbcConnection::CreateStatement() {
   return std::make_unique<OdbcStatement>(session_);
+}
+
+bool OdbcConnection::Lost(const std::string& failure) {
+  if (failure.find("[SQLSTATE 08") != std::string::npos || failure.find("[SQLSTATE 57P0") != std::string::npos) {
+    return true;
+  }
+  SQLUINTEGER dead = SQL_CD_FALSE;
+  return Succeeded(SQLGetConnectAttr(session_->Dbc(), SQL_ATTR_CONNECTION_DEAD, &dead, SQL_IS_UINTEGER, nullptr)) &&
+         dead == SQL_CD_TRUE;
+}
+
+std::unique_ptr<driver::Batch> OdbcConnection::CreateBatch() {
+  if (!inTransaction_) return nullptr;
+  if (dbmsName_.find("Oracle") != std::string::npos) return std::make_unique<OdbcBatch>(session_, BatchDialect::Oracle);
+  if (dbmsName_ == "PostgreSQL") return std::make_unique<OdbcBatch>(session_, BatchDialect::PostgreSql);
+  return nullptr;
 }
 
 void OdbcConnection::SetAutoCommit(bool on) {

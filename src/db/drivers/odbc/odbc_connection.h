@@ -51,6 +51,11 @@ class OdbcConnection : public driver::Connection {
   void Rollback() override;
   void CommitRetaining() override;
   void RollbackRetaining() override;
+  // In an open transaction on PostgreSQL (the stand-in) or Oracle: statements sent together (odbc_batch.h).
+  std::unique_ptr<driver::Batch> CreateBatch() override;
+  // A failure of SQLSTATE class 08 (connection exception) or 57P0x (the server shut the session down), or the
+  // driver's own knowledge of the link (SQL_ATTR_CONNECTION_DEAD).
+  bool Lost(const std::string& failure) override;
 
  private:
   void EndTransaction(SQLSMALLINT completion);
@@ -59,6 +64,7 @@ class OdbcConnection : public driver::Connection {
 
   std::shared_ptr<Session> session_;
   bool inTransaction_ = false;
+  std::string dbmsName_;
 };
 
 }  // namespace zr::db::odbc

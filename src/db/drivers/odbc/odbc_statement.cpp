@@ -79,10 +79,12 @@ std::vector<driver::ColumnInfo> OdbcStatement::Columns() const {
 }
 
 void OdbcStatement::ApplyTimeout() {
+  if (appliedTimeout_ == timeout_) return;
   const SQLULEN seconds = timeout_ == kNoTimeout ? 0 : (static_cast<SQLULEN>(timeout_) + 999) / 1000;
   if (!Succeeded(SQLSetStmtAttr(stmt_, SQL_ATTR_QUERY_TIMEOUT, AttrValue(seconds), 0))) {
     Fail("SQLSetStmtAttr(SQL_ATTR_QUERY_TIMEOUT)");
   }
+  appliedTimeout_ = timeout_;
 }
 
 void OdbcStatement::Execute(const std::vector<driver::ParamColumn>& params, int times, int offset) {

@@ -5,6 +5,7 @@
 #include <sqlext.h>
 
 #include <memory>
+#include <optional>
 #include <string>
 #include <vector>
 
@@ -35,6 +36,8 @@ class OdbcStatement : public driver::Statement {
   bool Fetch(std::vector<TFDValue>& row) override;
   void CloseCursor() override;
   int64_t RowsAffected() const override { return rowsAffected_; }
+  // Describing a statement before it runs asks the server (and psqlODBC a savepoint first).
+  bool DescribeCostsRequest() const override { return true; }
 
  private:
   void DescribeColumns() const;
@@ -48,6 +51,8 @@ class OdbcStatement : public driver::Statement {
   mutable std::vector<ResultColumn> columns_;
   mutable bool described_ = false;
   uint32_t timeout_ = kNoTimeout;
+  // The time-out last given to the handle: set again only when it changes.
+  std::optional<uint32_t> appliedTimeout_;
   bool cursorOpen_ = false;
   int64_t rowsAffected_ = 0;
 };

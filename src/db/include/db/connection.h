@@ -2,8 +2,11 @@
 // TFDConnection: a driver name, parameter entries, transaction options and mapping rules; connecting opens
 // the driver's connection from the entries.
 
+#include <exception>
+#include <list>
 #include <memory>
 #include <string>
+#include <utility>
 #include <vector>
 
 #include "db/component.h"
@@ -15,6 +18,10 @@ namespace zr::db {
 
 namespace driver {
 class Connection;
+class Statement;
+}
+namespace detail {
+class WriteQueue;
 }
 class TFDTransaction;
 class TFDQuery;
@@ -52,6 +59,19 @@ class TFDConnection : public TComponent {
 
   bool InTransaction() const;
 
+  // Write-behind, on by default: INSERT, UPDATE and DELETE statements without parameters, and parameter-array
+  // INSERT ... VALUES, run by a query in an open transaction that the statement does not end itself, wait in
+  // a queue and go to the server together, in order, as few requests as the driver allows. The queue is sent
+  // before anything that could observe or depend on it: opening a statement that names a table written by a
+  // queued statement or that is not a SELECT, fetching more rows of such a statement, reading a pending
+  // count, any other statement run, commit, rollback and disconnect. A queued statement that fails is
+  // reported as it would have been alone (EQueuedStatementError), wherever its failure comes to light.
+  bool WriteBehind() const noexcept { return writeBehind_; }
+  // Switching it off sends what waits first.
+  void SetWriteBehind(bool on);
+  // Sends the queue now (see above); does nothing when it is empty.
+  void FlushWrites();
+
   // Framework internals ------------------------------------------------------------------------------
   // The driver's connection; EDatabaseError when not connected.
   driver::Connection& Physical() const;
@@ -76,8 +96,19 @@ class TFDConnection : public TComponent {
   void StartTransactionFor(const TFDTransaction* transaction);
   void EndTransaction(bool commit);
   void EndTransactionRetaining(bool commit);
+  bool OwnsAutoTransaction(const void* owner) const noexcept { return owner != nullptr && autoTxOwner_ == owner; }
+  detail::WriteQueue& Writes() noexcept { return *writes_; }
+  // Prepared statements that return rows, kept by their exact text for the next query that runs the same
+  // text (at most kStatementCacheSize, the least recently used going first). Take: nullptr when none.
+  static constexpr size_t kStatementCacheSize = 64;
+  std::unique_ptr<driver::Statement> TakeCachedStatement(const std::string& sql);
+  void CacheStatement(std::string sql, std::unique_ptr<driver::Statement> statement) noexcept;
+  void ClearStatementCache() noexcept;
 
  private:
+  // Before a transaction ends: a commit needs the queue sent (its failure stops the commit); a rollback
+  // sends it too, so that a queued statement's failure is still reported, and reports it after rolling back.
+  std::exception_ptr SendWritesBeforeEnd(bool commit);
   // Before a commit or rollback ends the transaction: queries fetch (commit) or drop (rollback) the rest of
   // their open cursors, whose rows the ending transaction would take away.
   void PrepareQueriesForTransactionEnd(bool commit);
@@ -89,6 +120,10 @@ class TFDConnection : public TComponent {
   TFDTransaction* transaction_ = nullptr;
   TFDTransaction* updateTransaction_ = nullptr;
   std::unique_ptr<driver::Connection> physical_;
+  bool writeBehind_ = true;
+  // After physical_: statements and batches go before the driver's connection.
+  std::list<std::pair<std::string, std::unique_ptr<driver::Statement>>> statementCache_;
+  std::unique_ptr<detail::WriteQueue> writes_;
   std::vector<TFDQuery*> queries_;
   std::vector<TFDTransaction*> transactions_;
   // The transaction object whose options govern the open transaction (nullptr: the connection's defaults).

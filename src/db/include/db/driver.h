@@ -51,6 +51,32 @@ class Statement {
   virtual bool Fetch(std::vector<TFDValue>& row) = 0;
   virtual void CloseCursor() = 0;
   virtual int64_t RowsAffected() const = 0;
+  // True when Columns() before the first Execute costs a request to the server that an execution makes
+  // unnecessary: the framework then runs a statement whose text shows it returns rows before describing it.
+  virtual bool DescribeCostsRequest() const { return false; }
+};
+
+// One statement of a write-behind batch: a statement without parameters (Params empty, Times 1), or
+// elements Offset .. Offset+Times-1 of the parameter arrays of an INSERT ... VALUES.
+struct BatchStatement {
+  std::string Sql;  // parameters as "?" markers
+  std::vector<ParamColumn> Params;
+  int Times = 1;
+  int Offset = 0;
+};
+
+// Statements sent to the server together, in the order added, as one request where the server allows.
+class Batch {
+ public:
+  virtual ~Batch() = default;
+  // Takes the statement (its values are read now) when it fits in this batch's request; false when it does
+  // not fit (the batch is full, or this statement can go into no batch: an empty batch refuses it too).
+  virtual bool Add(const BatchStatement& statement) = 0;
+  virtual int Count() const = 0;
+  // Runs every statement taken, all or nothing, the whole under `timeout` milliseconds (kNoTimeout: no
+  // limit), and returns the rows affected by each, in order. On failure nothing of the batch remains and the
+  // error is raised; which statement failed is not told (running them one by one finds it).
+  virtual std::vector<int64_t> Execute(uint32_t timeout) = 0;
 };
 
 // One attachment to a database with at most one transaction open at a time.
@@ -65,6 +91,15 @@ class Connection {
   // End the work so far and go on in a transaction that stays open.
   virtual void CommitRetaining() = 0;
   virtual void RollbackRetaining() = 0;
+  // A batch for write-behind in the open transaction, or nullptr when the driver sends statements one at a
+  // time only.
+  virtual std::unique_ptr<Batch> CreateBatch() { return nullptr; }
+  // After a failure with message `failure`: true when the link to the server is gone, so that every further
+  // request fails for that reason alone (the first failure is the one to report).
+  virtual bool Lost(const std::string& failure) {
+    (void)failure;
+    return false;
+  }
 };
 
 // Opens a connection from the connection's parameter entries ("Database=...", "Server=..."...).

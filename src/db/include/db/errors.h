@@ -20,3 +20,15 @@ class EAbort : public std::exception {
 };
 
 }  // namespace zr::db
+
+namespace zr::db {
+
+// The failure of a statement that waited in the write-behind queue, raised where it came to light (a later
+// statement, a commit, reading a count). Its message is already worded as the statement's own caller words
+// its failures: pass it on unchanged.
+class EQueuedStatementError : public EDatabaseError {
+ public:
+  using EDatabaseError::EDatabaseError;
+};
+
+}  // namespace zr::db

@@ -2,6 +2,9 @@
 // TFDQuery: SQL text, parameters, execution and a forward-filled, navigable result set.
 
 #include <cstdint>
+#include <deque>
+#include <exception>
+#include <functional>
 #include <memory>
 #include <string>
 #include <string_view>
@@ -11,6 +14,8 @@
 #include "db/fields.h"
 #include "db/options.h"
 #include "db/params.h"
+#include "db/row_count.h"
+#include "db/row_store.h"
 #include "db/string_list.h"
 
 namespace zr::db {
@@ -57,14 +62,21 @@ class TFDQuery : public TComponent {
   // Runs elements offset .. offset+times-1 of the parameter arrays as one request (as few as the driver
   // allows); times 0 means every element from offset on. The statement is prepared again only when its
   // text changed. EDatabaseError for elements outside the arrays.
+  // A statement the connection queues for write-behind (db/connection.h) returns at once, its count pending.
   void Execute(int times, int offset = 0);
-  int64_t RowsAffected() const noexcept { return rowsAffected_; }
+  // Rows the last execution changed; a count still pending sends the connection's queue when read.
+  TFDRowCount RowsAffected() const { return rowsAffected_; }
+  // How the caller words a failure of the next ExecSQL or Execute (the driver's message in, the caller's
+  // out), for a failure that comes to light later, when the statement waited in the write-behind queue.
+  void SetErrorWording(std::function<std::string(const std::string&)> wording) {
+    errorWording_ = std::move(wording);
+  }
 
   // Result set navigation. RecordCount counts the rows fetched so far (FetchAll makes it exact).
   void FetchAll();
-  int RecordCount() const noexcept { return static_cast<int>(rows_.size()); }
+  int RecordCount() const noexcept { return static_cast<int>(rows_.Size()); }
   int RecNo() const noexcept;  // 1-based current row, 0 when empty
-  bool IsEmpty() const noexcept { return rows_.empty(); }
+  bool IsEmpty() const noexcept { return rows_.Empty(); }
   bool Eof() const noexcept { return eof_; }
   bool Bof() const noexcept { return bof_; }
   void First();
@@ -105,6 +117,11 @@ class TFDQuery : public TComponent {
   void CreateFields(const std::vector<driver::ColumnInfo>& columns);
   void LoadCurrentRow();
   bool FetchOne();
+  // Reads up to `count` rows from the driver's cursor into ahead_; closes the cursor at its end.
+  void FetchFromDriver(int count);
+  // Raises `failure`, unless a statement waiting in the write-behind queue fails when sent: that one came
+  // first, and is raised instead.
+  [[noreturn]] void RaiseAfterQueuedWrites(TFDConnection& connection, std::exception_ptr failure);
   void RequireActive() const;
   driver::Statement& PreparedStatement(const std::string& sql);
   std::vector<driver::ParamColumn> ParamColumns(const std::vector<std::string>& names);
@@ -128,14 +145,18 @@ class TFDQuery : public TComponent {
 
   std::unique_ptr<driver::Statement> statement_;
   std::string preparedSql_;
+  bool statementReturnsRows_ = false;  // it opened a cursor: worth keeping in the connection's cache
+  std::function<std::string(const std::string&)> errorWording_;
+  std::deque<std::vector<TFDValue>> ahead_;  // rows read from the driver, not yet fetched into rows_
   std::vector<TField*> fields_;
   std::vector<ColumnTarget> targets_;
-  std::vector<std::vector<TFDValue>> rows_;
+  detail::RowStore rows_;
+  std::vector<TFDValue> currentValues_;  // the current row, decoded
   int current_ = -1;
   bool eof_ = true;
   bool bof_ = true;
   bool cursorOpen_ = false;
-  int64_t rowsAffected_ = 0;
+  TFDRowCount rowsAffected_;
 };
 
 }  // namespace zr::db

@@ -1,0 +1,76 @@
+#pragma once
+// Write-behind: statements that change rows and return nothing wait in their connection's queue and go to
+// the server together, in the order they were run, before anything could observe or depend on them.
+
+#include <cstdint>
+#include <functional>
+#include <memory>
+#include <set>
+#include <string>
+#include <string_view>
+#include <vector>
+
+#include "db/data_types.h"
+#include "db/driver.h"
+#include "db/options.h"
+#include "db/row_count.h"
+#include "db/value.h"
+
+namespace zr::db::detail {
+
+// How a statement's caller words its failure (the driver's message in, the caller's message out).
+using ErrorWording = std::function<std::string(const std::string& message)>;
+
+// The table a statement writes when it is plain DML a batch can take: INSERT INTO t, UPDATE t or
+// DELETE FROM t as one statement (no ";", no RETURNING), with no "?" markers unless it is an
+// INSERT ... VALUES without SELECT that has parameters (`withParams`). Upper-cased; empty when it is not.
+std::string QueueableTable(std::string_view sql, bool withParams);
+
+// True when `sql` names `table` (ASCII letter case ignored, anywhere in the text: a conservative test).
+bool NamesTable(std::string_view sql, const std::string& table);
+
+struct QueuedWrite {
+  std::string Sql;                            // "?" markers
+  std::vector<TFieldType> Types;              // one per marker
+  std::vector<std::vector<TFDValue>> Values;  // one per marker, the elements to run
+  int Times = 1;
+  uint32_t Timeout = kNoTimeout;
+  std::string Table;
+  ErrorWording Wording;  // empty: the driver's message as it is
+  std::shared_ptr<RowCountCell> Count;
+};
+
+class WriteQueue {
+ public:
+  WriteQueue() = default;
+  ~WriteQueue();
+  WriteQueue(const WriteQueue&) = delete;
+  WriteQueue& operator=(const WriteQueue&) = delete;
+
+  bool Empty() const noexcept { return items_.empty(); }
+  // True when `sql` names a table that a queued statement writes.
+  bool Touches(std::string_view sql) const;
+  // Queues the statement on `physical`; its count comes back pending. Nothing is queued (and the caller runs
+  // the statement itself, after Flush) when the driver has no batches or the statement fits in none.
+  bool Queue(QueuedWrite write, driver::Connection& physical, TFDRowCount& count);
+  // Sends every queued statement. When the batch fails, runs them again one by one, each alone as it would
+  // have run without the queue, and raises EQueuedStatementError with the first failure as its caller words
+  // it; the statements after it are dropped unsent (their counts read 0).
+  void Flush();
+  // Forgets the queue unsent (the connection is going); counts read 0.
+  void Drop() noexcept;
+  // The driver connection the queue sends on, or nullptr when empty.
+  driver::Connection* Physical() const noexcept { return physical_; }
+
+ private:
+  static void Resolve(RowCountCell& cell, int64_t value) noexcept;
+  static int64_t RunAlone(driver::Connection& physical, const QueuedWrite& write);
+  static driver::BatchStatement AsBatchStatement(const QueuedWrite& write);
+
+  std::vector<QueuedWrite> items_;
+  std::unique_ptr<driver::Batch> batch_;
+  driver::Connection* physical_ = nullptr;
+  std::set<std::string> tables_;
+};
+
+}  // namespace zr::db::detail
