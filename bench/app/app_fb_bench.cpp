@@ -44,7 +44,7 @@ namespace {
 namespace fs = std::filesystem;
 
 const fixtures::CompanyInfo kCompany{"01", "Confecções Zembra"};
-const db::TDateTime kSince = 42736.0;               // 01/01/2017, the generator's first start: every order
+const db::TDateTime kSince = 42736.0;                  // 01/01/2017, the generator's first start: every order
 constexpr const char* kSinceLiteral = "'01/01/2017'";  // month first, as the application writes it
 
 using fixtures::Env;
@@ -135,15 +135,20 @@ void ImportSetBased(Target& t) {
          T("OF_ITEN") + " OF_I ON (OF1.NUMERO = OF_I.NUMERO) INNER JOIN " + T("FACCAO") +
          " FACCAO ON (OF1.NUMERO = FACCAO.NUMERO) WHERE OF1.NUMERO = P.NUMERO AND OF1.DT_INICIO >= " +
          kSinceLiteral + " AND (TRIM(COALESCE(FACCAO.PARTE, '')) = '' OR P.PARTE = FACCAO.PARTE))");
-  t.Exec("INSERT INTO " + T("PCPFTOF") +
-         " (NUMERO, TIPO, INSUMO, SETOR, APLICACAO, PARTE, FAIXA, CONSUMO, COR, COR_I, ID, CUSTO, SITUACAO, DATA) "
-         "SELECT S.*, 'A', CURRENT_DATE FROM (" + fixtures::SheetRowsSql(kCompany.Code, kSinceLiteral) + ") S");
+  t.Exec(
+      "INSERT INTO " + T("PCPFTOF") +
+      " (NUMERO, TIPO, INSUMO, SETOR, APLICACAO, PARTE, FAIXA, CONSUMO, COR, COR_I, ID, CUSTO, SITUACAO, DATA) "
+      "SELECT S.*, 'A', CURRENT_DATE FROM (" +
+      fixtures::SheetRowsSql(kCompany.Code, kSinceLiteral) + ") S");
 }
 
 void StatusSetBased(Target& t) {
-  t.Exec("UPDATE " + T("PCPFTOF") + " P SET SITUACAO = 'B' WHERE P.SITUACAO = 'A' AND EXISTS (SELECT 1 FROM " +
-         T("PCPFTOF") + " Q WHERE Q.NUMERO = P.NUMERO AND Q.INSUMO = P.INSUMO AND Q.COR_I = P.COR_I AND "
-         "Q.DATA >= " + kSinceLiteral + " AND (SELECT SUM(M.QTDE) FROM " + T("MAT_MOV") + " M WHERE "
+  t.Exec("UPDATE " + T("PCPFTOF") +
+         " P SET SITUACAO = 'B' WHERE P.SITUACAO = 'A' AND EXISTS (SELECT 1 FROM " + T("PCPFTOF") +
+         " Q WHERE Q.NUMERO = P.NUMERO AND Q.INSUMO = P.INSUMO AND Q.COR_I = P.COR_I AND "
+         "Q.DATA >= " +
+         kSinceLiteral + " AND (SELECT SUM(M.QTDE) FROM " + T("MAT_MOV") +
+         " M WHERE "
          "SUBSTRING(M.NUM_DOCTO FROM 1 FOR 6) = Q.NUMERO AND M.CODIGO = Q.INSUMO AND M.COR = Q.COR_I AND "
          "M.OPERACAO = 'S' AND M.TP_MOV = 'BC') > 0)");
 }
@@ -187,7 +192,8 @@ void Bench(benchmark::State& state, bool server, bool import, bool app, bool fil
       state.ResumeTiming();
     }
     state.counters["rows"] = static_cast<double>(t.Count("SELECT COUNT(*) FROM " + pcpftof));
-    state.counters["B"] = static_cast<double>(t.Count("SELECT COUNT(*) FROM " + pcpftof + " WHERE SITUACAO = 'B'"));
+    state.counters["B"] =
+        static_cast<double>(t.Count("SELECT COUNT(*) FROM " + pcpftof + " WHERE SITUACAO = 'B'"));
     state.counters["peak_MB"] = peak;
     state.counters["growth_MB"] = peak - base;
     if (app && server && proxy.Enabled() && units > 0) {
@@ -205,8 +211,8 @@ void PrintRatio(const TimingReporter& reporter, const std::string& target, const
   const double app = reporter.Seconds(target + "/" + action + "/app");
   const double set = reporter.Seconds(target + "/" + action + "/set_based");
   if (app > 0 && set > 0) {
-    std::printf("%-8s %-7s app %.3f s  set-based %.3f s  app/set-based = %.2f (target <= 2)\n", target.c_str(),
-                action.c_str(), app, set, app / set);
+    std::printf("%-8s %-7s app %.3f s  set-based %.3f s  app/set-based = %.2f (target <= 2)\n",
+                target.c_str(), action.c_str(), app, set, app / set);
   }
 }
 
@@ -220,8 +226,11 @@ int main(int argc, char** argv) {
       for (const int variant : {0, 1, 2}) {
         const bool app = variant == 0, filled = variant == 2;
         if (filled && !import) continue;
-        const std::string name = std::string(server ? "server" : "embedded") + (import ? "/import" : "/status") +
-                                 (app ? "/app" : filled ? "/set_based_filled" : "/set_based");
+        const std::string name = std::string(server ? "server" : "embedded") +
+                                 (import ? "/import" : "/status") +
+                                 (app      ? "/app"
+                                  : filled ? "/set_based_filled"
+                                           : "/set_based");
         benchmark::RegisterBenchmark(name.c_str(),
                                      [=](benchmark::State& s) { Bench(s, server, import, app, filled); })
             ->Iterations(1)

@@ -26,11 +26,20 @@ std::string InsertSql(const std::string& table) {
 // The query's parameters in column order, looked up once (a loader does not search them by name per row).
 struct RowParams {
   explicit RowParams(db::TFDParams& p)
-      : Numero(p.ParamByName("NUMERO")), Tipo(p.ParamByName("TIPO")), Insumo(p.ParamByName("INSUMO")),
-        Setor(p.ParamByName("SETOR")), Aplicacao(p.ParamByName("APLICACAO")), Parte(p.ParamByName("PARTE")),
-        Faixa(p.ParamByName("FAIXA")), Consumo(p.ParamByName("CONSUMO")), Cor(p.ParamByName("COR")),
-        CorI(p.ParamByName("COR_I")), Id(p.ParamByName("ID")), Custo(p.ParamByName("CUSTO")),
-        Situacao(p.ParamByName("SITUACAO")), Data(p.ParamByName("DATA")) {}
+      : Numero(p.ParamByName("NUMERO")),
+        Tipo(p.ParamByName("TIPO")),
+        Insumo(p.ParamByName("INSUMO")),
+        Setor(p.ParamByName("SETOR")),
+        Aplicacao(p.ParamByName("APLICACAO")),
+        Parte(p.ParamByName("PARTE")),
+        Faixa(p.ParamByName("FAIXA")),
+        Consumo(p.ParamByName("CONSUMO")),
+        Cor(p.ParamByName("COR")),
+        CorI(p.ParamByName("COR_I")),
+        Id(p.ParamByName("ID")),
+        Custo(p.ParamByName("CUSTO")),
+        Situacao(p.ParamByName("SITUACAO")),
+        Data(p.ParamByName("DATA")) {}
 
   // Row n of the load into element e. The benchmarks' server-side loads compute the same values.
   void Set(int e, int n) {
@@ -52,8 +61,8 @@ struct RowParams {
     Data.AsDates[e] = kFirstDay + n % 365;
   }
 
-  db::TFDParam &Numero, &Tipo, &Insumo, &Setor, &Aplicacao, &Parte, &Faixa, &Consumo, &Cor, &CorI, &Id, &Custo,
-      &Situacao, &Data;
+  db::TFDParam &Numero, &Tipo, &Insumo, &Setor, &Aplicacao, &Parte, &Faixa, &Consumo, &Cor, &CorI, &Id,
+      &Custo, &Situacao, &Data;
 };
 
 }  // namespace

@@ -17,7 +17,8 @@ class TimingReporter : public benchmark::ConsoleReporter {
   void ReportRuns(const std::vector<Run>& runs) override {
     for (const Run& run : runs) {
       if (!run.error_occurred) {
-        seconds_[run.run_name.function_name] = run.real_accumulated_time / static_cast<double>(run.iterations);
+        seconds_[run.run_name.function_name] =
+            run.real_accumulated_time / static_cast<double>(run.iterations);
       }
     }
     ConsoleReporter::ReportRuns(runs);

@@ -51,9 +51,10 @@ void PrintRatios(const TimingReporter& reporter, const char* target) {
   };
   const double a = time("arrays25"), b = time("row_by_row"), c = time("server_side");
   if (a > 0 && b > 0 && c > 0) {
-    std::printf("%-9s a=%.3f s  b=%.3f s  c=%.3f s   a/c = %.2f (target <= 2)   b/a = %.2f (target >= 5 "
-                "over loopback)\n",
-                target, a, b, c, a / c, b / a);
+    std::printf(
+        "%-9s a=%.3f s  b=%.3f s  c=%.3f s   a/c = %.2f (target <= 2)   b/a = %.2f (target >= 5 "
+        "over loopback)\n",
+        target, a, b, c, a / c, b / a);
   }
 }
 
@@ -75,9 +76,11 @@ int main(int argc, char** argv) {
     }
     for (const auto& [name, load] : loads) {
       const std::string title = std::string("insert_100k/") + (server ? "loopback" : "embedded") + "/" + name;
-      benchmark::RegisterBenchmark(title.c_str(), [server, load = load](benchmark::State& state) {
-        RunLoad(state, server, load);
-      })->Iterations(1)->UseRealTime()->Unit(benchmark::kMillisecond);
+      benchmark::RegisterBenchmark(
+          title.c_str(), [server, load = load](benchmark::State& state) { RunLoad(state, server, load); })
+          ->Iterations(1)
+          ->UseRealTime()
+          ->Unit(benchmark::kMillisecond);
     }
   }
   benchmark::Initialize(&argc, argv);

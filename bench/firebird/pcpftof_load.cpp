@@ -94,7 +94,8 @@ void InsertServerSide(db::TFDConnection& connection, int rows) {
         "MOD(N, 2000) * 0.0125, 'A', DATE '2020-01-01' + MOD(N, 365) "
         "FROM (SELECT A.D * 10000 + B.D * 1000 + C.D * 100 + D.D * 10 + E.D AS N "
         "FROM DIGITS A CROSS JOIN DIGITS B CROSS JOIN DIGITS C CROSS JOIN DIGITS D CROSS JOIN DIGITS E) "
-        "WHERE N < " + std::to_string(rows));
+        "WHERE N < " +
+        std::to_string(rows));
     query.ExecSQL();
   });
 }

@@ -36,7 +36,7 @@ namespace zr::bench {
 namespace {
 
 const fixtures::CompanyInfo kCompany{"01", "Confecções Zembra"};
-const db::TDateTime kSince = 42736.0;  // 01/01/2017, the generator's first start: every order
+const db::TDateTime kSince = 42736.0;                  // 01/01/2017, the generator's first start: every order
 constexpr const char* kSinceLiteral = "'01/01/2017'";  // day first, as the translated statements write it
 
 using fixtures::Env;
@@ -81,8 +81,8 @@ std::string T(const std::string& base) { return Setup::Get().company->Table(base
 
 // What "Importar" lists: every order and part from the date on.
 std::string OrderList() {
-  return "SELECT DISTINCT OF_I.NUMERO, FACCAO.PARTE, OF1.CODIGO FROM " + T("OF1") + " OF1 LEFT JOIN " + T("OF_ITEN") +
-         " OF_I ON (OF1.NUMERO = OF_I.NUMERO) INNER JOIN " + T("FACCAO") +
+  return "SELECT DISTINCT OF_I.NUMERO, FACCAO.PARTE, OF1.CODIGO FROM " + T("OF1") + " OF1 LEFT JOIN " +
+         T("OF_ITEN") + " OF_I ON (OF1.NUMERO = OF_I.NUMERO) INNER JOIN " + T("FACCAO") +
          " FACCAO ON (OF1.NUMERO = FACCAO.NUMERO) WHERE OF1.DT_INICIO >= " + kSinceLiteral;
 }
 
@@ -90,28 +90,41 @@ std::string OrderList() {
 std::string SheetRows() {
   return "SELECT L.NUMERO, PCPFT2.TIPO, PCPFT2.INSUMO, PCPFT2.SETOR, PCPFT2.APLICACAO, PCPFT2.PARTE, PCPFT2.FAIXA,"
          " PCPFT2.CONSUMO, PCPFT3.COR, PCPFT3.COR_I, PCPFT2.ID, COALESCE(MAX(MAT_ITEN.PRECO_MED), 0) AS CUSTO"
-         " FROM (" + OrderList() + ") L INNER JOIN " + T("PCPFT2") + " PCPFT2 ON (PCPFT2.CODIGO = L.CODIGO AND"
+         " FROM (" +
+         OrderList() + ") L INNER JOIN " + T("PCPFT2") +
+         " PCPFT2 ON (PCPFT2.CODIGO = L.CODIGO AND"
          " (TRIM(COALESCE(L.PARTE, '')) = '' OR PCPFT2.PARTE = L.PARTE))"
-         " INNER JOIN " + T("PCPFT3") + " PCPFT3 ON (PCPFT2.CODIGO = PCPFT3.CODIGO AND PCPFT2.INSUMO = PCPFT3.INSUMO"
-         " AND PCPFT2.ID = PCPFT3.ID) LEFT JOIN " + T("MAT_ITEN") + " MAT_ITEN ON (PCPFT2.INSUMO = MAT_ITEN.CODIGO"
+         " INNER JOIN " +
+         T("PCPFT3") +
+         " PCPFT3 ON (PCPFT2.CODIGO = PCPFT3.CODIGO AND PCPFT2.INSUMO = PCPFT3.INSUMO"
+         " AND PCPFT2.ID = PCPFT3.ID) LEFT JOIN " +
+         T("MAT_ITEN") +
+         " MAT_ITEN ON (PCPFT2.INSUMO = MAT_ITEN.CODIGO"
          " AND PCPFT3.COR_I = MAT_ITEN.COR AND PCPFT2.PRECO = 'S')"
          " GROUP BY L.NUMERO, L.PARTE, PCPFT2.TIPO, PCPFT2.INSUMO, PCPFT2.SETOR, PCPFT2.APLICACAO, PCPFT2.PARTE,"
          " PCPFT2.FAIXA, PCPFT2.CONSUMO, PCPFT3.COR, PCPFT3.COR_I, PCPFT2.ID";
 }
 
 void ImportSetBased(StandinCompany& c) {
-  c.Exec("DELETE FROM " + T("PCPFTOF") + " P USING (" + OrderList() + ") L WHERE P.NUMERO = L.NUMERO AND"
+  c.Exec("DELETE FROM " + T("PCPFTOF") + " P USING (" + OrderList() +
+         ") L WHERE P.NUMERO = L.NUMERO AND"
          " (TRIM(COALESCE(L.PARTE, '')) = '' OR P.PARTE = L.PARTE)");
-  c.Exec("INSERT INTO " + T("PCPFTOF") + " (NUMERO, TIPO, INSUMO, SETOR, APLICACAO, PARTE, FAIXA, CONSUMO, COR,"
-         " COR_I, ID, CUSTO, SITUACAO, DATA) SELECT S.*, 'A', LOCALTIMESTAMP(0) FROM (" + SheetRows() + ") S");
+  c.Exec("INSERT INTO " + T("PCPFTOF") +
+         " (NUMERO, TIPO, INSUMO, SETOR, APLICACAO, PARTE, FAIXA, CONSUMO, COR,"
+         " COR_I, ID, CUSTO, SITUACAO, DATA) SELECT S.*, 'A', LOCALTIMESTAMP(0) FROM (" +
+         SheetRows() + ") S");
 }
 
 void StatusSetBased(StandinCompany& c) {
-  c.Exec("UPDATE " + T("PCPFTOF") + " P SET SITUACAO = 'B' WHERE P.SITUACAO = 'A' AND EXISTS (SELECT 1 FROM " +
-         T("PCPFTOF") + " Q WHERE Q.NUMERO = P.NUMERO AND Q.INSUMO = P.INSUMO AND Q.COR_I = P.COR_I AND"
-         " Q.DATA >= " + kSinceLiteral + " AND (SELECT SUM(M.QTDE) FROM " + T("MAT_MOV") + " M WHERE"
-         " SUBSTR(M.NUM_DOCTO, 1, 6) = Q.NUMERO AND M.CODIGO = Q.INSUMO AND M.COR = Q.COR_I AND M.OPERACAO = 'S'"
-         " AND M.TP_MOV = 'BC') > 0)");
+  c.Exec(
+      "UPDATE " + T("PCPFTOF") + " P SET SITUACAO = 'B' WHERE P.SITUACAO = 'A' AND EXISTS (SELECT 1 FROM " +
+      T("PCPFTOF") +
+      " Q WHERE Q.NUMERO = P.NUMERO AND Q.INSUMO = P.INSUMO AND Q.COR_I = P.COR_I AND"
+      " Q.DATA >= " +
+      kSinceLiteral + " AND (SELECT SUM(M.QTDE) FROM " + T("MAT_MOV") +
+      " M WHERE"
+      " SUBSTR(M.NUM_DOCTO, 1, 6) = Q.NUMERO AND M.CODIGO = Q.INSUMO AND M.COR = Q.COR_I AND M.OPERACAO = 'S'"
+      " AND M.TP_MOV = 'BC') > 0)");
 }
 
 // Runs one action of the window's components, opened from the zr.ini.
@@ -147,7 +160,8 @@ void Bench(benchmark::State& state, bool import, bool app, bool filled) {
       }
     }
     state.counters["rows"] = static_cast<double>(c.Count("SELECT COUNT(*) FROM " + pcpftof));
-    state.counters["B"] = static_cast<double>(c.Count("SELECT COUNT(*) FROM " + pcpftof + " WHERE SITUACAO = 'B'"));
+    state.counters["B"] =
+        static_cast<double>(c.Count("SELECT COUNT(*) FROM " + pcpftof + " WHERE SITUACAO = 'B'"));
     if (app && proxy.Enabled() && units > 0) {
       proxy.Settle();
       state.counters["rt_per_unit"] = static_cast<double>(proxy.RoundTrips()) / units;
@@ -161,8 +175,8 @@ void Bench(benchmark::State& state, bool import, bool app, bool filled) {
 void PrintRatio(const TimingReporter& reporter, const std::string& action) {
   const double app = reporter.Seconds(action + "/app"), set = reporter.Seconds(action + "/set_based");
   if (app > 0 && set > 0) {
-    std::printf("%-7s app %.3f s  set-based %.3f s  app/set-based = %.2f (target <= 2)\n", action.c_str(), app, set,
-                app / set);
+    std::printf("%-7s app %.3f s  set-based %.3f s  app/set-based = %.2f (target <= 2)\n", action.c_str(),
+                app, set, app / set);
   }
 }
 
@@ -175,10 +189,11 @@ int main(int argc, char** argv) {
     for (const int variant : {0, 1, 2}) {
       const bool app = variant == 0, filled = variant == 2;
       if (filled && !import) continue;
-      const std::string name =
-          std::string(import ? "import" : "status") + (app ? "/app" : filled ? "/set_based_filled" : "/set_based");
-      benchmark::RegisterBenchmark(name.c_str(),
-                                   [import, app, filled](benchmark::State& s) { Bench(s, import, app, filled); })
+      const std::string name = std::string(import ? "import" : "status") + (app      ? "/app"
+                                                                            : filled ? "/set_based_filled"
+                                                                                     : "/set_based");
+      benchmark::RegisterBenchmark(
+          name.c_str(), [import, app, filled](benchmark::State& s) { Bench(s, import, app, filled); })
           ->Iterations(1)
           ->UseRealTime()
           ->Unit(benchmark::kMillisecond);

@@ -74,7 +74,8 @@ void InsertServerSide(db::TFDConnection& connection) {
         " SELECT LPAD((N / 25 + 1)::text, 6, '0'), 'M', 'INS' || MOD(N, 500), 'CORTE', 'Aplicação ' || MOD(N, 40),"
         " 'P' || MOD(N / 25, 2), 'F1', MOD(N, 1000) / 8.0000, 'C' || MOD(N, 12), 'CI' || MOD(N, 7), N + 1,"
         " MOD(N, 2000) * 0.0125, 'A', DATE '2020-01-01' + MOD(N, 365)"
-        " FROM generate_series(0, " + std::to_string(kRows - 1) + ") AS N");
+        " FROM generate_series(0, " +
+        std::to_string(kRows - 1) + ") AS N");
     query.ExecSQL();
   });
 }
@@ -103,8 +104,8 @@ void PrintRatios(const TimingReporter& reporter) {
   const double b = reporter.Seconds("insert_100k/standin/row_by_row");
   const double c = reporter.Seconds("insert_100k/standin/server_side");
   if (a > 0 && b > 0 && c > 0) {
-    std::printf("standin  a=%.3f s  b=%.3f s  c=%.3f s   a/c = %.2f (target <= 2)   b/a = %.2f\n", a, b, c, a / c,
-                b / a);
+    std::printf("standin  a=%.3f s  b=%.3f s  c=%.3f s   a/c = %.2f (target <= 2)   b/a = %.2f\n", a, b, c,
+                a / c, b / a);
   }
 }
 
@@ -117,7 +118,8 @@ int main(int argc, char** argv) {
       {"arrays25", InsertWithArrays}, {"row_by_row", InsertRowByRow}, {"server_side", InsertServerSide}};
   for (const auto& [name, load] : loads) {
     const std::string title = std::string("insert_100k/standin/") + name;
-    benchmark::RegisterBenchmark(title.c_str(), [load = load](benchmark::State& state) { RunLoad(state, load); })
+    benchmark::RegisterBenchmark(title.c_str(),
+                                 [load = load](benchmark::State& state) { RunLoad(state, load); })
         ->Iterations(1)
         ->UseRealTime()
         ->Unit(benchmark::kMillisecond);

@@ -49,7 +49,8 @@ std::vector<std::string> Synthetic(std::size_t size) {
     std::snprintf(date, sizeof date, "%02u/%02u/%04u", 1 + i % 12, 1 + (i / 12) % 28, 1990 + (i / 336) % 60);
     std::string line = "COALESCE(SUBSTRING(A.NOME FROM 1 FOR 3), '') AS S" + std::to_string(i) +
                        ", CASE WHEN A.D = '" + date + "' AND A.X <> '' AND POSITION('Z' IN A.NOME) > 0" +
-                       " AND A.Y = '' THEN UDF_DAYSPAN(A.D, '" + date + "') END AS P" + std::to_string(i) + ",";
+                       " AND A.Y = '' THEN UDF_DAYSPAN(A.D, '" + date + "') END AS P" + std::to_string(i) +
+                       ",";
     total += line.size() + 2;
     lines.push_back(std::move(line));
   }
@@ -83,18 +84,18 @@ void TranslateText(benchmark::State& state, const std::string& text, const char*
 void RegisterAll() {
   for (const NamedStatement& s : ApplicationStatements()) {
     for (const char* driver : {"Ora", "FB"}) {
-      benchmark::RegisterBenchmark(("Application/" + s.name + "/" + driver).c_str(),
-                                   [lines = s.lines, driver](benchmark::State& st) { Translate(st, lines, driver); });
+      benchmark::RegisterBenchmark(
+          ("Application/" + s.name + "/" + driver).c_str(),
+          [lines = s.lines, driver](benchmark::State& st) { Translate(st, lines, driver); });
     }
     benchmark::RegisterBenchmark(("FillLinesOnly/" + s.name).c_str(),
                                  [lines = s.lines](benchmark::State& st) { FillLinesOnly(st, lines); });
   }
   for (std::size_t kb : {1, 10, 100, 1024}) {
     for (const char* driver : {"Ora", "FB"}) {
-      benchmark::RegisterBenchmark(("Synthetic/" + std::to_string(kb) + "KB/" + driver).c_str(),
-                                   [lines = Synthetic(kb * 1024), driver](benchmark::State& st) {
-                                     Translate(st, lines, driver);
-                                   })
+      benchmark::RegisterBenchmark(
+          ("Synthetic/" + std::to_string(kb) + "KB/" + driver).c_str(),
+          [lines = Synthetic(kb * 1024), driver](benchmark::State& st) { Translate(st, lines, driver); })
           ->Unit(benchmark::kMicrosecond);
     }
   }
@@ -102,11 +103,11 @@ void RegisterAll() {
   for (Malformed shape : testing::kMalformedShapes) {
     for (std::size_t mb : {1, 4}) {
       for (const char* driver : {"Ora", "FB"}) {
-        const std::string name =
-            std::string("Malformed/") + testing::MalformedName(shape) + "/" + std::to_string(mb) + "MB/" + driver;
+        const std::string name = std::string("Malformed/") + testing::MalformedName(shape) + "/" +
+                                 std::to_string(mb) + "MB/" + driver;
         benchmark::RegisterBenchmark(name.c_str(),
-                                     [text = testing::MalformedStatement(shape, mb << 20), driver](
-                                         benchmark::State& st) { TranslateText(st, text, driver); })
+                                     [text = testing::MalformedStatement(shape, mb << 20),
+                                      driver](benchmark::State& st) { TranslateText(st, text, driver); })
             ->Unit(benchmark::kMillisecond)
             ->MinTime(0.5);
       }

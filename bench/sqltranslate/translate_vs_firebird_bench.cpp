@@ -102,9 +102,9 @@ void SideBySide(benchmark::State& state, const std::string& name) {
 
 const bool kRegistered = [] {
   for (const NamedStatement& s : ApplicationStatements()) {
-    benchmark::RegisterBenchmark(("SideBySide/" + s.name).c_str(),
-                                 [name = s.name](benchmark::State& st) { SideBySide(st, name); })
-        ->Unit(benchmark::kMicrosecond);
+    benchmark::RegisterBenchmark(("SideBySide/" + s.name).c_str(), [name = s.name](benchmark::State& st) {
+      SideBySide(st, name);
+    })->Unit(benchmark::kMicrosecond);
   }
   return true;
 }();

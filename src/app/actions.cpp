@@ -43,8 +43,8 @@ bool EhConflitoDeTrava(const std::string& message) {
   for (char& c : upper) {
     if (c >= 'a' && c <= 'z') c = static_cast<char>(c - 'a' + 'A');
   }
-  for (const char* sign : {"DEADLOCK", "UPDATE CONFLICTS", "LOCK CONFLICT", "COULD NOT OBTAIN LOCK",
-                           "COULD NOT SERIALIZE"}) {
+  for (const char* sign :
+       {"DEADLOCK", "UPDATE CONFLICTS", "LOCK CONFLICT", "COULD NOT OBTAIN LOCK", "COULD NOT SERIALIZE"}) {
     if (upper.find(sign) != std::string::npos) return true;
   }
   return false;
@@ -116,18 +116,19 @@ ActionResult RunAction(const TFormComponents& C, const ActionInput& Input, Actio
 // The technical sheet of one order and part: materials and colours with their highest priced cost.
 void AbreFichaTecnica(data::TZRQuery& QryCons, const std::string& NmPCPFT2, const std::string& NmPCPFT3,
                       const std::string& NmMAT_ITEN, const std::string& Codigo, const std::string& Parte) {
-  Lines(QryCons,
-        {"SELECT PCPFT2.TIPO, PCPFT2.INSUMO, PCPFT2.SETOR, PCPFT2.APLICACAO, PCPFT2.PARTE, PCPFT2.FAIXA, "
-         "PCPFT2.CONSUMO,",
-         "PCPFT3.COR, PCPFT3.COR_I, PCPFT2.ID, MAX(MAT_ITEN.PRECO_MED) AS CUSTO",
-         "FROM " + NmPCPFT2 + " PCPFT2 ",
-         "INNER JOIN " + NmPCPFT3 +
-             " PCPFT3 ON (PCPFT2.CODIGO = PCPFT3.CODIGO AND PCPFT2.INSUMO = PCPFT3.INSUMO AND PCPFT2.ID = "
-             "PCPFT3.ID)",
-         "LEFT JOIN " + NmMAT_ITEN +
-             " MAT_ITEN ON (PCPFT2.INSUMO = MAT_ITEN.CODIGO AND PCPFT3.COR_I = MAT_ITEN.COR AND PCPFT2.PRECO = " +
-             QuotedStr("S") + ")",
-         "WHERE PCPFT2.CODIGO = " + QuotedStr(Codigo)});
+  Lines(
+      QryCons,
+      {"SELECT PCPFT2.TIPO, PCPFT2.INSUMO, PCPFT2.SETOR, PCPFT2.APLICACAO, PCPFT2.PARTE, PCPFT2.FAIXA, "
+       "PCPFT2.CONSUMO,",
+       "PCPFT3.COR, PCPFT3.COR_I, PCPFT2.ID, MAX(MAT_ITEN.PRECO_MED) AS CUSTO",
+       "FROM " + NmPCPFT2 + " PCPFT2 ",
+       "INNER JOIN " + NmPCPFT3 +
+           " PCPFT3 ON (PCPFT2.CODIGO = PCPFT3.CODIGO AND PCPFT2.INSUMO = PCPFT3.INSUMO AND PCPFT2.ID = "
+           "PCPFT3.ID)",
+       "LEFT JOIN " + NmMAT_ITEN +
+           " MAT_ITEN ON (PCPFT2.INSUMO = MAT_ITEN.CODIGO AND PCPFT3.COR_I = MAT_ITEN.COR AND PCPFT2.PRECO = " +
+           QuotedStr("S") + ")",
+       "WHERE PCPFT2.CODIGO = " + QuotedStr(Codigo)});
   if (!Trim(Parte).empty()) QryCons.SQL().Add("AND PCPFT2.PARTE IN (" + QuotedStr(Parte) + ")");
   QryCons.SQL().Add(
       "GROUP BY PCPFT2.TIPO, PCPFT2.INSUMO, PCPFT2.SETOR, PCPFT2.APLICACAO, PCPFT2.PARTE, PCPFT2.FAIXA, "
@@ -145,12 +146,13 @@ void GravaOrdem(const TFormComponents& C, const std::string& NmPCPFTOF, const st
   data::TZRQuery& QryInsert = *C.QryInsert;
   data::TZRQuery& QryAux = *C.QryAux;
 
-  Lines(QryInsert, {"INSERT INTO " + NmPCPFTOF,
-                    "(NUMERO, TIPO, INSUMO, SETOR, APLICACAO, PARTE, FAIXA, CONSUMO, COR, COR_I, ID, CUSTO, "
-                    "SITUACAO, DATA)",
-                    "VALUES",
-                    "(:NUMERO, :TIPO, :INSUMO, :SETOR, :APLICACAO, :PARTE, :FAIXA, :CONSUMO, :COR, :COR_I, :ID, "
-                    ":CUSTO, :SITUACAO, :DATA)"});
+  Lines(QryInsert,
+        {"INSERT INTO " + NmPCPFTOF,
+         "(NUMERO, TIPO, INSUMO, SETOR, APLICACAO, PARTE, FAIXA, CONSUMO, COR, COR_I, ID, CUSTO, "
+         "SITUACAO, DATA)",
+         "VALUES",
+         "(:NUMERO, :TIPO, :INSUMO, :SETOR, :APLICACAO, :PARTE, :FAIXA, :CONSUMO, :COR, :COR_I, :ID, "
+         ":CUSTO, :SITUACAO, :DATA)"});
   QryInsert.Params().SetArraySize(QryCons.RecordCount());
 
   Lines(QryAux, {"DELETE FROM " + NmPCPFTOF, "WHERE NUMERO = " + QuotedStr(Numero)});
@@ -258,12 +260,10 @@ ActionResult BitBtn2Click(const TFormComponents& C, const ActionInput& Input, Ac
       if (QryCons.FieldByName("QTDE_BAI").AsFloat() > 0) {
         BaixaFeita baixa{QryCons.FieldByName("Numero").AsString(), QryCons.FieldByName("Insumo").AsString(),
                          QryCons.FieldByName("Cor_I").AsString(), 0};
-        Lines(QryInsert, {"UPDATE " + nmPCPFTOF + " SET ",
-                          "SITUACAO = " + QuotedStr("B"),
-                          "WHERE NUMERO = " + QuotedStr(baixa.Numero),
-                          "AND INSUMO = " + QuotedStr(baixa.Insumo),
-                          "AND COR_I = " + QuotedStr(baixa.CorI),
-                          "AND SITUACAO = " + QuotedStr("A")});
+        Lines(QryInsert,
+              {"UPDATE " + nmPCPFTOF + " SET ", "SITUACAO = " + QuotedStr("B"),
+               "WHERE NUMERO = " + QuotedStr(baixa.Numero), "AND INSUMO = " + QuotedStr(baixa.Insumo),
+               "AND COR_I = " + QuotedStr(baixa.CorI), "AND SITUACAO = " + QuotedStr("A")});
         QryInsert.ExecSQL();
         baixa.Marcadas = QryInsert.RowsAffected();
         result.Baixadas += baixa.Marcadas;

@@ -50,11 +50,14 @@ void ConectaBanco(data::TZRDatabase& Database, const std::string& SettingsPath) 
   // The clients fail on such values with messages of their own ("Clumplet buffer size limit reached") that
   // do not say which setting is wrong.
   for (const auto& [key, value] : {std::pair<const char*, const std::string&>{"Servidor", servidor},
-                                   {"base", base}, {"usuario", usuario}, {"senha", senha}, {"banco", banco}}) {
+                                   {"base", base},
+                                   {"usuario", usuario},
+                                   {"senha", senha},
+                                   {"banco", banco}}) {
     if (value.size() > kMaxSettingLength) {
-      throw db::EDatabaseError("O valor de \"" + std::string(key) + "\" na seção [banco] de " + kSettingsFileName +
-                               " é longo demais: " + std::to_string(value.size()) + " bytes, o máximo é " +
-                               std::to_string(kMaxSettingLength) + ".");
+      throw db::EDatabaseError("O valor de \"" + std::string(key) + "\" na seção [banco] de " +
+                               kSettingsFileName + " é longo demais: " + std::to_string(value.size()) +
+                               " bytes, o máximo é " + std::to_string(kMaxSettingLength) + ".");
     }
   }
 

@@ -11,7 +11,8 @@ void AddConnectionEntries(const ConnectionSettings& settings, db::TStringList& p
   const std::string password = std::string(common::TrimBlanks(settings.Password));
 
   if (!host.empty()) params.Add("Server=" + host);
-  params.Add("Database=" + std::string(common::TrimBlanks(settings.Database)));  // also when empty: the driver reports what is missing
+  params.Add("Database=" + std::string(common::TrimBlanks(
+                               settings.Database)));  // also when empty: the driver reports what is missing
   if (!user.empty()) params.Add("User_name=" + user);
   if (!password.empty()) params.Add("Password=" + password);
   if (settings.Port != 0) params.Add("Port=" + std::to_string(settings.Port));

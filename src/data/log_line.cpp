@@ -38,7 +38,8 @@ std::string LogFileName(const std::string& NmMaquina, const std::tm& now) {
 }
 
 std::string CleanStatement(std::string_view SQL) {
-  return std::string(common::TrimBlanks(ReplaceAll(ReplaceAll(SQL, "\r\n", " "), kSeparator, kSeparatorStandIn)));
+  return std::string(
+      common::TrimBlanks(ReplaceAll(ReplaceAll(SQL, "\r\n", " "), kSeparator, kSeparatorStandIn)));
 }
 
 std::string LogLine(const std::string& NrIP, const std::string& NmUsuario, const std::tm& now,

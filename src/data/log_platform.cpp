@@ -26,10 +26,11 @@ std::wstring FromUtf8(const std::string& text) {
 
 std::string InCodePage(UINT codePage, const std::wstring& text) {
   if (text.empty()) return {};
-  const int size =
-      WideCharToMultiByte(codePage, 0, text.data(), static_cast<int>(text.size()), nullptr, 0, nullptr, nullptr);
+  const int size = WideCharToMultiByte(codePage, 0, text.data(), static_cast<int>(text.size()), nullptr, 0,
+                                       nullptr, nullptr);
   std::string out(static_cast<size_t>(size), '\0');
-  WideCharToMultiByte(codePage, 0, text.data(), static_cast<int>(text.size()), out.data(), size, nullptr, nullptr);
+  WideCharToMultiByte(codePage, 0, text.data(), static_cast<int>(text.size()), out.data(), size, nullptr,
+                      nullptr);
   return out;
 }
 
@@ -49,8 +50,8 @@ std::string LogTimeStamp(const std::tm& now) {
 #ifdef _WIN32
   const std::string date = Separator(LOCALE_SDATE, "/");
   const std::string time = Separator(LOCALE_STIME, ":");
-  return Format("%d", now) + date + Format("%m", now) + date + Format("%y", now) + " " + Format("%H", now) + time +
-         Format("%M", now) + time + Format("%S", now);
+  return Format("%d", now) + date + Format("%m", now) + date + Format("%y", now) + " " + Format("%H", now) +
+         time + Format("%M", now) + time + Format("%S", now);
 #else
   return Format("%d/%m/%y %H:%M:%S", now);
 #endif

@@ -75,8 +75,8 @@ fs::path LogFolder() {
 }
 
 [[noreturn]] void RaiseInOutError(const std::string& what, const fs::path& file, int error) {
-  throw EInOutError("Erro de E/S ao " + what + " o log SQL \"" + PathToUtf8(file) + "\": " +
-                    std::strerror(error));
+  throw EInOutError("Erro de E/S ao " + what + " o log SQL \"" + PathToUtf8(file) +
+                    "\": " + std::strerror(error));
 }
 
 }  // namespace

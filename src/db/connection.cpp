@@ -58,9 +58,14 @@ void TFDConnection::SetConnected(bool value) {
     if (physical_->InTransaction()) {
       autoTxOwner_ = nullptr;
       switch (DisconnectActionOfOpenTransaction()) {
-        case xdCommit: physical_->Commit(); break;
-        case xdRollback: physical_->Rollback(); break;
-        case xdNone: break;  // the driver rolls back when its connection closes
+        case xdCommit:
+          physical_->Commit();
+          break;
+        case xdRollback:
+          physical_->Rollback();
+          break;
+        case xdNone:
+          break;  // the driver rolls back when its connection closes
       }
     }
   } catch (...) {

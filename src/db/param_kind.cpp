@@ -4,22 +4,53 @@ namespace zr::db {
 
 TParamKind ParamKindOf(TFieldType type) noexcept {
   switch (type) {
-    case ftString: case ftFixedChar: case ftWideString: case ftFixedWideChar: case ftMemo: case ftWideMemo:
-    case ftFmtMemo: case ftOraClob: case ftGuid:
+    case ftString:
+    case ftFixedChar:
+    case ftWideString:
+    case ftFixedWideChar:
+    case ftMemo:
+    case ftWideMemo:
+    case ftFmtMemo:
+    case ftOraClob:
+    case ftGuid:
       return TParamKind::Text;
-    case ftBlob: case ftBytes: case ftVarBytes: case ftGraphic: case ftTypedBinary: case ftOraBlob:
+    case ftBlob:
+    case ftBytes:
+    case ftVarBytes:
+    case ftGraphic:
+    case ftTypedBinary:
+    case ftOraBlob:
       return TParamKind::Binary;
-    case ftSmallint: case ftInteger: case ftWord: case ftLargeint: case ftAutoInc: case ftLongWord:
-    case ftShortint: case ftByte:
+    case ftSmallint:
+    case ftInteger:
+    case ftWord:
+    case ftLargeint:
+    case ftAutoInc:
+    case ftLongWord:
+    case ftShortint:
+    case ftByte:
       return TParamKind::Integer;
-    case ftBoolean: return TParamKind::Boolean;
-    case ftFloat: case ftSingle: case ftExtended: return TParamKind::Float;
-    case ftCurrency: return TParamKind::Currency;
-    case ftBCD: case ftFMTBcd: return TParamKind::Decimal;
-    case ftDate: return TParamKind::Date;
-    case ftTime: return TParamKind::Time;
-    case ftDateTime: case ftTimeStamp: case ftOraTimeStamp: return TParamKind::DateTime;
-    default: return TParamKind::ByValue;
+    case ftBoolean:
+      return TParamKind::Boolean;
+    case ftFloat:
+    case ftSingle:
+    case ftExtended:
+      return TParamKind::Float;
+    case ftCurrency:
+      return TParamKind::Currency;
+    case ftBCD:
+    case ftFMTBcd:
+      return TParamKind::Decimal;
+    case ftDate:
+      return TParamKind::Date;
+    case ftTime:
+      return TParamKind::Time;
+    case ftDateTime:
+    case ftTimeStamp:
+    case ftOraTimeStamp:
+      return TParamKind::DateTime;
+    default:
+      return TParamKind::ByValue;
   }
 }
 

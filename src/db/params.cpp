@@ -45,8 +45,7 @@ void TFDParam::SetAsIntegers(int index, int64_t value) { Set(index, ftInteger, v
 void TFDParam::SetAsDates(int index, TDateTime value) { Set(index, ftDate, TFDTimeStamp{std::trunc(value)}); }
 void TFDParam::SetAsDateTimes(int index, TDateTime value) { Set(index, ftDateTime, TFDTimeStamp{value}); }
 
-void TFDParam::ClearElement(int index) { Element(index) = std::monostate{}; 
-}
+void TFDParam::ClearElement(int index) { Element(index) = std::monostate{}; }
 
 TFDParam* TFDParams::FindParam(std::string_view name) {
   for (auto& p : items_) {

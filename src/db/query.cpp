@@ -20,7 +20,9 @@ constexpr int kReadAhead = 256;
 
 std::string FirstWord(std::string_view sql) {
   size_t i = 0;
-  while (i < sql.size() && (sql[i] == ' ' || sql[i] == '\t' || sql[i] == '\r' || sql[i] == '\n' || sql[i] == '(')) ++i;
+  while (i < sql.size() &&
+         (sql[i] == ' ' || sql[i] == '\t' || sql[i] == '\r' || sql[i] == '\n' || sql[i] == '('))
+    ++i;
   std::string word;
   while (i < sql.size() && ((sql[i] >= 'A' && sql[i] <= 'Z') || (sql[i] >= 'a' && sql[i] <= 'z'))) {
     word += static_cast<char>(sql[i] >= 'a' ? sql[i] - 'a' + 'A' : sql[i]);
@@ -167,14 +169,14 @@ void TFDQuery::RaiseAfterQueuedWrites(TFDConnection& connection, std::exception_
 void TFDQuery::CreateFields(const std::vector<driver::ColumnInfo>& columns) {
   const TFDFormatOptions& format = connection_->FormatOptions();
   for (const driver::ColumnInfo& column : columns) {
-    const TFDDataType target = format.OwnMapRules ? format.MapRules.Map(column.DataType, column.Precision,
-                                                                         column.Scale, column.Size)
-                                                  : column.DataType;
+    const TFDDataType target =
+        format.OwnMapRules ? format.MapRules.Map(column.DataType, column.Precision, column.Scale, column.Size)
+                           : column.DataType;
     const TFieldType fieldType = FieldTypeOf(target, column.FixedChar);
     const TFieldClass* fieldClass = GetFieldClass(fieldType);
     if (fieldClass == nullptr) {
-      throw EDatabaseError("Field '" + column.Name + "' is of an unsupported type: " + FieldTypeName(fieldType) +
-                           " (" + DataTypeName(column.DataType) + ")");
+      throw EDatabaseError("Field '" + column.Name + "' is of an unsupported type: " +
+                           FieldTypeName(fieldType) + " (" + DataTypeName(column.DataType) + ")");
     }
     TField* field = fieldClass->Create(this);
     fields_.push_back(field);

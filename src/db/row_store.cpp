@@ -84,10 +84,18 @@ void RowStore::Read(size_t index, std::vector<TFDValue>& row) const {
   row.resize(width);
   for (uint32_t i = 0; i < width; ++i) {
     switch (*at++) {
-      case 0: row[i] = std::monostate{}; break;
-      case 1: row[i] = *at++ != 0; break;
-      case 2: row[i] = Take<int64_t>(at); break;
-      case 3: row[i] = Take<double>(at); break;
+      case 0:
+        row[i] = std::monostate{};
+        break;
+      case 1:
+        row[i] = *at++ != 0;
+        break;
+      case 2:
+        row[i] = Take<int64_t>(at);
+        break;
+      case 3:
+        row[i] = Take<double>(at);
+        break;
       case 4: {
         const uint32_t size = Take<uint32_t>(at);
         row[i] = std::string(reinterpret_cast<const char*>(at), size);
@@ -101,7 +109,9 @@ void RowStore::Read(size_t index, std::vector<TFDValue>& row) const {
         row[i] = bcd;
         break;
       }
-      case 6: row[i] = TFDTimeStamp{Take<double>(at)}; break;
+      case 6:
+        row[i] = TFDTimeStamp{Take<double>(at)};
+        break;
       default: {
         const uint32_t size = Take<uint32_t>(at);
         row[i] = TFDBytes{std::vector<unsigned char>(at, at + size)};

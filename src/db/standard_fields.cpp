@@ -21,7 +21,9 @@ void TObjectField::CheckTypeSize(int size) {
   if (size < 0) InvalidSize();
 }
 
-std::string TDateTimeField::AsString() const { return IsNull() ? std::string() : FormatDateTime(AsDateTime()); }
+std::string TDateTimeField::AsString() const {
+  return IsNull() ? std::string() : FormatDateTime(AsDateTime());
+}
 
 std::string TDateField::AsString() const { return IsNull() ? std::string() : FormatDate(AsDateTime()); }
 

@@ -64,9 +64,7 @@ bool ParseDateTimeText(const std::string& text, TDateTime& out) {
 
 }  // namespace
 
-double BcdToDouble(const TFDBcd& v) {
-  return static_cast<double>(v.Unscaled) / std::pow(10.0, v.Scale);
-}
+double BcdToDouble(const TFDBcd& v) { return static_cast<double>(v.Unscaled) / std::pow(10.0, v.Scale); }
 
 std::string BcdToString(const TFDBcd& v) {
   // Exact digits; trailing zeros of the fraction are not shown ("12.50" reads "12.5").
@@ -102,25 +100,26 @@ std::string ValueAsString(const TFDValue& v) {
 }
 
 double ValueAsFloat(const TFDValue& v) {
-  return std::visit(Overloaded{
-                        [](std::monostate) { return 0.0; },
-                        [](bool b) { return b ? 1.0 : 0.0; },
-                        [](int64_t i) { return static_cast<double>(i); },
-                        [](double d) { return d; },
-                        [](const std::string& s) {
-                          double d = 0;
-                          if (!detail::ParseFloat(s, d)) {
-                            throw EDatabaseError("'" + s + "' is not a valid floating point value");
-                          }
-                          return d;
-                        },
-                        [](const TFDBcd& b) { return BcdToDouble(b); },
-                        [](const TFDTimeStamp& t) { return t.Value; },
-                        [](const TFDBytes& b) -> double {
-                          throw EDatabaseError("'" + BytesAsText(b) + "' is not a valid floating point value");
-                        },
-                    },
-                    v);
+  return std::visit(
+      Overloaded{
+          [](std::monostate) { return 0.0; },
+          [](bool b) { return b ? 1.0 : 0.0; },
+          [](int64_t i) { return static_cast<double>(i); },
+          [](double d) { return d; },
+          [](const std::string& s) {
+            double d = 0;
+            if (!detail::ParseFloat(s, d)) {
+              throw EDatabaseError("'" + s + "' is not a valid floating point value");
+            }
+            return d;
+          },
+          [](const TFDBcd& b) { return BcdToDouble(b); },
+          [](const TFDTimeStamp& t) { return t.Value; },
+          [](const TFDBytes& b) -> double {
+            throw EDatabaseError("'" + BytesAsText(b) + "' is not a valid floating point value");
+          },
+      },
+      v);
 }
 
 int64_t ValueAsInteger(const TFDValue& v) {
@@ -141,7 +140,8 @@ int64_t ValueAsInteger(const TFDValue& v) {
                           if (b.Scale == 0) return b.Unscaled;
                           int64_t divisor = 1;
                           for (int s = 0; s < b.Scale && s < 18; ++s) divisor *= 10;
-                          if (b.Scale > 0 && b.Scale <= 18 && b.Unscaled % divisor == 0) return b.Unscaled / divisor;
+                          if (b.Scale > 0 && b.Scale <= 18 && b.Unscaled % divisor == 0)
+                            return b.Unscaled / divisor;
                           return RoundToInteger(BcdToDouble(b), v);
                         },
                         [&v](const TFDTimeStamp& t) { return RoundToInteger(t.Value, v); },

@@ -89,7 +89,8 @@ std::string QueueableTable(std::string_view sql, bool withParams) {
   if (withParams) return {};
   if (w[0] == "DELETE" && w[1] == "FROM") return common::UpperAscii(TableName(w[2]));
   if (w[0] == "UPDATE") {
-    if (w[1] == "OR") return w.size() > 4 && w[2] == "INSERT" && w[3] == "INTO" ? common::UpperAscii(TableName(w[4])) : "";
+    if (w[1] == "OR")
+      return w.size() > 4 && w[2] == "INSERT" && w[3] == "INTO" ? common::UpperAscii(TableName(w[4])) : "";
     return common::UpperAscii(TableName(w[1]));
   }
   return {};
@@ -114,7 +115,8 @@ driver::BatchStatement WriteQueue::AsBatchStatement(const QueuedWrite& write) {
   statement.Sql = write.Sql;
   statement.Times = write.Times;
   statement.Offset = 0;
-  for (size_t i = 0; i < write.Types.size(); ++i) statement.Params.push_back({write.Types[i], &write.Values[i]});
+  for (size_t i = 0; i < write.Types.size(); ++i)
+    statement.Params.push_back({write.Types[i], &write.Values[i]});
   return statement;
 }
 
@@ -227,8 +229,8 @@ TFDRowCountSum& TFDRowCountSum::operator+=(const TFDRowCount& count) {
 }
 
 void TFDRowCountSum::Fold() const noexcept {
-  auto known = std::stable_partition(pending_.begin(), pending_.end(),
-                                     [](const auto& cell) { return !cell->Known; });
+  auto known =
+      std::stable_partition(pending_.begin(), pending_.end(), [](const auto& cell) { return !cell->Known; });
   for (auto it = known; it != pending_.end(); ++it) known_ += (*it)->Value;
   pending_.erase(known, pending_.end());
 }

@@ -39,8 +39,8 @@ std::string_view TrimBlanks(std::string_view text) {
 char AsciiLower(char c) { return (c >= 'A' && c <= 'Z') ? static_cast<char>(c - 'A' + 'a') : c; }
 
 bool SameName(std::string_view a, std::string_view b) {
-  return a.size() == b.size() &&
-         std::equal(a.begin(), a.end(), b.begin(), [](char x, char y) { return AsciiLower(x) == AsciiLower(y); });
+  return a.size() == b.size() && std::equal(a.begin(), a.end(), b.begin(),
+                                            [](char x, char y) { return AsciiLower(x) == AsciiLower(y); });
 }
 
 std::string_view WithoutQuotes(std::string_view value) {
@@ -58,7 +58,8 @@ std::string_view WithoutQuotes(std::string_view value) {
 bool ReadWholeFile(const std::string& fileName, std::string& contents) {
   // Only a regular file is read: opening a device such as CON could wait for ever.
   std::error_code error;
-  if (!std::filesystem::is_regular_file(std::filesystem::path(detail::FromUtf8(fileName)), error)) return false;
+  if (!std::filesystem::is_regular_file(std::filesystem::path(detail::FromUtf8(fileName)), error))
+    return false;
   FILE* file = _wfopen(detail::FromUtf8(fileName).c_str(), L"rb");
   if (file == nullptr) return false;
   char buffer[4096];

@@ -168,7 +168,9 @@ namespace {
 
 std::size_t CountCI(std::string_view s, std::string_view needle) {
   std::size_t n = 0;
-  for (std::size_t p = text::FindCI(s, needle); p != text::npos; p = text::FindCI(s, needle, p + needle.size())) ++n;
+  for (std::size_t p = text::FindCI(s, needle); p != text::npos;
+       p = text::FindCI(s, needle, p + needle.size()))
+    ++n;
   return n;
 }
 

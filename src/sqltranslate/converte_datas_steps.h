@@ -29,10 +29,10 @@ std::string DateLiteralsByPieces(std::string text, Dialect dialect);
 // The calls of a marker function (the date difference, the weekday, the BLOB marker), each cut
 // from the marker up to its first ")".
 struct CallRewrite {
-  std::string_view marker;   // searched for in exact case
-  bool commaToMinus;         // "," becomes "-" in the argument text
-  bool wrapLiterals;         // quoted literals of the argument become CAST('...' AS DATE)
-  std::string_view prefix;   // new text: prefix + argument text + suffix
+  std::string_view marker;  // searched for in exact case
+  bool commaToMinus;        // "," becomes "-" in the argument text
+  bool wrapLiterals;        // quoted literals of the argument become CAST('...' AS DATE)
+  std::string_view prefix;  // new text: prefix + argument text + suffix
   std::string_view suffix;
 };
 inline constexpr CallRewrite kDateDifference{"DIFERENCAENTREDATAS", true, true, "CAST(", " AS INTEGER)"};

@@ -27,7 +27,8 @@ unsigned DaysInMonth(unsigned year, unsigned month) {
 }
 
 bool ValidDate(unsigned month, unsigned day, unsigned year) {
-  return year >= 1 && year <= 9999 && month >= 1 && month <= 12 && day >= 1 && day <= DaysInMonth(year, month);
+  return year >= 1 && year <= 9999 && month >= 1 && month <= 12 && day >= 1 &&
+         day <= DaysInMonth(year, month);
 }
 
 bool ValidTime(unsigned hour, unsigned minute, unsigned second) {

@@ -70,7 +70,8 @@ std::vector<std::string> DictionaryStatement(std::string_view table) {
 }
 
 std::string ListaColunas(QueryAccess& query, std::string_view table, std::string_view alias) {
-  const std::vector<std::string> names = query.ReadDictionaryColumns(DictionaryStatement(table), std::string(table));
+  const std::vector<std::string> names =
+      query.ReadDictionaryColumns(DictionaryStatement(table), std::string(table));
   std::string list;
   for (std::size_t n = 0; n < names.size(); ++n) {
     if (n > 0) list.append(alias);

@@ -128,7 +128,8 @@ class Pieces {
   void ReplaceTail(int id, std::size_t at, std::string_view replacement) {
     const std::string_view tail = std::string_view(pieces_[id].text).substr(at);
     const auto marker = pieces_[id].markers.find(at);
-    const Key oldTail = marker != pieces_[id].markers.end() ? marker->second : Key{hashing_.Of(tail), tail.size()};
+    const Key oldTail =
+        marker != pieces_[id].markers.end() ? marker->second : Key{hashing_.Of(tail), tail.size()};
     // A marker may start up to its length - 1 characters before the change and run into it.
     const std::size_t rescan = at >= marker_.size() - 1 ? at - (marker_.size() - 1) : 0;
     Unindex(id, rescan);
@@ -139,7 +140,8 @@ class Pieces {
       // The rest of the replacement: whole pieces up to its last ")", then a head for the next.
       int last = id;
       std::size_t start = close + 1;
-      for (std::size_t end = replacement.find(')', start); end != text::npos; end = replacement.find(')', start)) {
+      for (std::size_t end = replacement.find(')', start); end != text::npos;
+           end = replacement.find(')', start)) {
         last = NewPiece(std::string(replacement.substr(start, end + 1 - start)), last);
         IndexFrom(last, 0);
         start = end + 1;
@@ -150,7 +152,8 @@ class Pieces {
       JoinNext(id);
     }
     const Piece& p = pieces_[id];
-    RetailKeys(id, rescan, oldTail, Key{hashing_.Of(std::string_view(p.text).substr(at)), p.text.size() - at});
+    RetailKeys(id, rescan, oldTail,
+               Key{hashing_.Of(std::string_view(p.text).substr(at)), p.text.size() - at});
     IndexFrom(id, rescan);
   }
 

@@ -18,9 +18,7 @@ std::string SqlLines::Text() const {
   return text;
 }
 
-void SqlLines::SetText(std::string_view text) {
-  common::SplitLines(text, lines_);
-}
+void SqlLines::SetText(std::string_view text) { common::SplitLines(text, lines_); }
 
 bool IsRoundTripStable(std::string_view text) {
   if (text.empty()) return true;
@@ -28,10 +26,14 @@ bool IsRoundTripStable(std::string_view text) {
   // Every LF has a CR before it and every CR an LF after it.
   const char* const begin = text.data();
   const char* const end = begin + text.size();
-  for (const char* p = begin; (p = static_cast<const char*>(std::memchr(p, '\n', static_cast<std::size_t>(end - p)))) != nullptr; ++p) {
+  for (const char* p = begin;
+       (p = static_cast<const char*>(std::memchr(p, '\n', static_cast<std::size_t>(end - p)))) != nullptr;
+       ++p) {
     if (p == begin || p[-1] != '\r') return false;
   }
-  for (const char* p = begin; (p = static_cast<const char*>(std::memchr(p, '\r', static_cast<std::size_t>(end - p)))) != nullptr; ++p) {
+  for (const char* p = begin;
+       (p = static_cast<const char*>(std::memchr(p, '\r', static_cast<std::size_t>(end - p)))) != nullptr;
+       ++p) {
     if (p + 1 == end || p[1] != '\n') return false;
   }
   return true;

@@ -24,14 +24,48 @@ bool HasLetter(std::string_view s) {
 // How often a character stands in SQL text, roughly (0 rare, 9 everywhere).
 int Frequency(char c) {
   switch (c) {
-    case ' ': return 9;
-    case 'E': case 'A': case 'O': case 'T': case 'R': case 'I': case 'N': case 'S': case 'C': return 8;
-    case ',': case 'D': case 'L': case 'M': case 'P': case 'U': case 'F': return 6;
-    case '.': return 5;
-    case 'H': case 'G': case 'B': case 'Y': case 'V': return 3;
-    case '(': case ')': case '\'': case '=': return 3;
-    case 'K': case 'W': case 'X': case 'Q': case 'J': case 'Z': return 1;
-    default: return (c >= '0' && c <= '9') ? 4 : 2;
+    case ' ':
+      return 9;
+    case 'E':
+    case 'A':
+    case 'O':
+    case 'T':
+    case 'R':
+    case 'I':
+    case 'N':
+    case 'S':
+    case 'C':
+      return 8;
+    case ',':
+    case 'D':
+    case 'L':
+    case 'M':
+    case 'P':
+    case 'U':
+    case 'F':
+      return 6;
+    case '.':
+      return 5;
+    case 'H':
+    case 'G':
+    case 'B':
+    case 'Y':
+    case 'V':
+      return 3;
+    case '(':
+    case ')':
+    case '\'':
+    case '=':
+      return 3;
+    case 'K':
+    case 'W':
+    case 'X':
+    case 'Q':
+    case 'J':
+    case 'Z':
+      return 1;
+    default:
+      return (c >= '0' && c <= '9') ? 4 : 2;
   }
 }
 
@@ -67,7 +101,8 @@ std::size_t FindCI(std::string_view hay, std::string_view needle, std::size_t fr
   const char* const stop = begin + (hay.size() - needle.size()) + 1 + k;  // last anchor + 1
   constexpr std::size_t kWindow = 128;
   const auto next = [](const char* at, const char* end, char c) {
-    return at < end ? static_cast<const char*>(std::memchr(at, c, static_cast<std::size_t>(end - at))) : nullptr;
+    return at < end ? static_cast<const char*>(std::memchr(at, c, static_cast<std::size_t>(end - at)))
+                    : nullptr;
   };
   for (const char* window = begin + from + k; window < stop; window += kWindow) {
     const char* const end = stop - window > static_cast<std::ptrdiff_t>(kWindow) ? window + kWindow : stop;
@@ -96,8 +131,9 @@ bool ReplaceAllCI(std::string& s, std::string_view from, std::string_view to,
   bool replaced = false;
   while (pos != npos) {
     const std::size_t after = pos + from.size();
-    const bool guarded = !unlessFollowedBy.empty() &&
-                         EqualsCI(std::string_view(s).substr(after, unlessFollowedBy.size()), unlessFollowedBy);
+    const bool guarded =
+        !unlessFollowedBy.empty() &&
+        EqualsCI(std::string_view(s).substr(after, unlessFollowedBy.size()), unlessFollowedBy);
     if (!guarded) {
       out.append(s, copied, pos - copied);
       out += to;

@@ -28,9 +28,7 @@ bool EqualsCI(std::string_view a, std::string_view b);
 // ASCII case; npos when none (an empty needle is found at `from`).
 std::size_t FindCI(std::string_view hay, std::string_view needle, std::size_t from = 0);
 
-inline bool ContainsCI(std::string_view hay, std::string_view needle) {
-  return FindCI(hay, needle) != npos;
-}
+inline bool ContainsCI(std::string_view hay, std::string_view needle) { return FindCI(hay, needle) != npos; }
 
 // Replaces every occurrence of `from` (case ignored), left to right, by `to`; inserted text is
 // not searched again. An occurrence directly followed by `unlessFollowedBy` (case ignored) is

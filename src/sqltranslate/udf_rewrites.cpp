@@ -30,7 +30,8 @@ bool CallAt(std::string_view s, std::size_t at, std::size_t nameLength, std::siz
 
 // The pieces of POSITION(a, b) or POSITION(a IN b) at `at` up to the first ")"; false when there
 // is no ")" or neither a comma nor " IN " before it.
-bool PositionCall(std::string_view s, std::size_t at, std::string_view& a, std::string_view& b, std::size_t& close) {
+bool PositionCall(std::string_view s, std::size_t at, std::string_view& a, std::string_view& b,
+                  std::size_t& close) {
   const std::size_t p = at + kPosition.size();
   const std::size_t e = s.find(')', p);
   if (e == text::npos) return false;
@@ -255,7 +256,8 @@ std::string PositionToInstrByPieces(std::string s) {
 // call) is written in place over the call's tail; the search goes on from its start, where a
 // "POSITION(" of its arguments may now stand.
 std::string PositionToInstr(std::string s) {
-  for (std::size_t at = text::FindCI(s, kPosition); at != text::npos; at = text::FindCI(s, kPosition, at + 1)) {
+  for (std::size_t at = text::FindCI(s, kPosition); at != text::npos;
+       at = text::FindCI(s, kPosition, at + 1)) {
     if (s.compare(at, kPosition.size(), kPosition) != 0) return PositionToInstrByPieces(std::move(s));
   }
   std::string out;

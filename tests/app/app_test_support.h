@@ -16,7 +16,8 @@
 namespace zr::app::testing {
 
 // Leak-sanitizer suppressions for memory the client libraries keep to the end of the process.
-inline constexpr const char* kLibraryLeaks = "leak:libfbclient.so\nleak:libEngine12.so\nleak:libicuuc.so\nleak:libfontconfig.so\nleak:libtommath.so\n";
+inline constexpr const char* kLibraryLeaks =
+    "leak:libfbclient.so\nleak:libEngine12.so\nleak:libicuuc.so\nleak:libfontconfig.so\nleak:libtommath.so\n";
 
 // True when the tests run against the Firebird server on 127.0.0.1:3050: the ".../server" runs of a program
 // registered with TARGETS embedded server (support/targets.h).

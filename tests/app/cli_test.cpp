@@ -22,10 +22,10 @@ namespace {
 namespace fs = std::filesystem;
 
 // Tests whose outcome does not depend on the database run once, on the embedded target.
-#define ZR_EMBEDDED_ONLY()                                                                     \
-  do {                                                                                        \
-    if (testsupport::CurrentTarget() != testsupport::Target::EmbeddedFirebird)                 \
-      GTEST_SKIP() << "the same on every target: runs on the embedded one";                  \
+#define ZR_EMBEDDED_ONLY()                                                     \
+  do {                                                                         \
+    if (testsupport::CurrentTarget() != testsupport::Target::EmbeddedFirebird) \
+      GTEST_SKIP() << "the same on every target: runs on the embedded one";    \
   } while (false)
 
 class CliTest : public ::testing::Test {
@@ -70,30 +70,41 @@ TEST_F(CliTest, BadArgumentsExitWithTwoAndSayWhatIsWrong) {
       {"an unknown action", {"exportar", "--empresa", "01", "--desde", "01/01/2018"}, "ação desconhecida"},
       {"no company", {"importar", "--desde", "01/01/2018"}, "falta --empresa"},
       {"no date", {"importar", "--empresa", "01"}, "falta --desde"},
-      {"a date that does not exist", {"importar", "--empresa", "01", "--desde", "31/02/2018"}, "data inválida"},
+      {"a date that does not exist",
+       {"importar", "--empresa", "01", "--desde", "31/02/2018"},
+       "data inválida"},
       {"a date month first", {"importar", "--empresa", "01", "--desde", "2018-01-31"}, "data inválida"},
       {"an option without its value", {"importar", "--empresa"}, "falta o valor de --empresa"},
       {"the pending filter on the status update",
        {"situacao", "--empresa", "01", "--desde", "01/01/2018", "--pendente"},
        "--pendente vale só para importar"},
-      {"an unknown option", {"importar", "--empresa", "01", "--desde", "01/01/2018", "--sim"}, "desconhecido"},
-      {"a report without its file", {"importar", "--empresa", "01", "--desde", "01/01/2018", "--relatorio"},
+      {"an unknown option",
+       {"importar", "--empresa", "01", "--desde", "01/01/2018", "--sim"},
+       "desconhecido"},
+      {"a report without its file",
+       {"importar", "--empresa", "01", "--desde", "01/01/2018", "--relatorio"},
        "falta o valor de --relatorio"},
-      {"the company twice", {"importar", "--empresa", "01", "--desde", "01/01/2018", "--empresa", "02"},
+      {"the company twice",
+       {"importar", "--empresa", "01", "--desde", "01/01/2018", "--empresa", "02"},
        "a opção --empresa foi dada mais de uma vez"},
-      {"the date twice", {"situacao", "--desde", "01/01/2018", "--empresa", "01", "--desde", "01/01/2019"},
+      {"the date twice",
+       {"situacao", "--desde", "01/01/2018", "--empresa", "01", "--desde", "01/01/2019"},
        "a opção --desde foi dada mais de uma vez"},
-      {"the pending filter twice", {"importar", "--empresa", "01", "--desde", "01/01/2018", "--pendente", "--pendente"},
+      {"the pending filter twice",
+       {"importar", "--empresa", "01", "--desde", "01/01/2018", "--pendente", "--pendente"},
        "a opção --pendente foi dada mais de uma vez"},
-      {"the simulation twice", {"importar", "--empresa", "01", "--desde", "01/01/2018", "--simular", "--simular"},
+      {"the simulation twice",
+       {"importar", "--empresa", "01", "--desde", "01/01/2018", "--simular", "--simular"},
        "a opção --simular foi dada mais de uma vez"},
       {"the report twice",
-       {"importar", "--empresa", "01", "--desde", "01/01/2018", "--relatorio", "a.csv", "--relatorio", "b.csv"},
+       {"importar", "--empresa", "01", "--desde", "01/01/2018", "--relatorio", "a.csv", "--relatorio",
+        "b.csv"},
        "a opção --relatorio foi dada mais de uma vez"},
       {"the SQL log twice, once with a folder",
        {"importar", "--empresa", "01", "--desde", "01/01/2018", "--log-sql", "logs", "--log-sql"},
        "a opção --log-sql foi dada mais de uma vez"},
-      {"the JSON summary twice", {"importar", "--empresa", "01", "--desde", "01/01/2018", "--json", "--json"},
+      {"the JSON summary twice",
+       {"importar", "--empresa", "01", "--desde", "01/01/2018", "--json", "--json"},
        "a opção --json foi dada mais de uma vez"},
   };
   for (const Case& c : cases) {
@@ -105,19 +116,22 @@ TEST_F(CliTest, BadArgumentsExitWithTwoAndSayWhatIsWrong) {
     EXPECT_EQ(o.Out.empty(), !json) << o.Out;
   }
   // With --json a refused command line still gives its one object.
-  const Outcome o = Cli(WithIni({"importar", "--json", "--empresa", "01", "--empresa", "02", "--desde", "01/01/2018"}));
+  const Outcome o =
+      Cli(WithIni({"importar", "--json", "--empresa", "01", "--empresa", "02", "--desde", "01/01/2018"}));
   EXPECT_EQ(o.Exit, 2);
-  EXPECT_EQ(o.Out,
-            "{\"resultado\":\"erro\",\"codigo_saida\":2,\"mensagem\":\"zembra-cli: a opção --empresa foi dada mais "
-            "de uma vez.\"}\n");
+  EXPECT_EQ(
+      o.Out,
+      "{\"resultado\":\"erro\",\"codigo_saida\":2,\"mensagem\":\"zembra-cli: a opção --empresa foi dada mais "
+      "de uma vez.\"}\n");
 }
 
 TEST_F(CliTest, HelpExplainsTheActionsOptionsAndExitCodes) {
   ZR_EMBEDDED_ONLY();
   const Outcome o = Cli({"--help"});
   EXPECT_EQ(o.Exit, 0);
-  for (const char* part : {"importar", "situacao", "--empresa", "--desde", "--pendente", "--ini", "zr.ini",
-                           "--simular", "--relatorio", "--json", "--log-sql", "Código de saída", "3 ação concluída"}) {
+  for (const char* part :
+       {"importar", "situacao", "--empresa", "--desde", "--pendente", "--ini", "zr.ini", "--simular",
+        "--relatorio", "--json", "--log-sql", "Código de saída", "3 ação concluída"}) {
     EXPECT_TRUE(Contains(o.Out, part)) << part;
   }
 }
@@ -140,8 +154,10 @@ TEST_F(CliTest, AFailedConnectionExitsWithOneAndNamesTheSettingsFileRead) {
     std::string note;
   };
   const Case cases[] = {
-      {"a missing file", db_->Dir + "none.ini", "Arquivo de configuração não encontrado: " + db_->Dir + "none.ini"},
-      {"a folder", db_->Dir + "folder.ini", "Arquivo de configuração é uma pasta: " + db_->Dir + "folder.ini"},
+      {"a missing file", db_->Dir + "none.ini",
+       "Arquivo de configuração não encontrado: " + db_->Dir + "none.ini"},
+      {"a folder", db_->Dir + "folder.ini",
+       "Arquivo de configuração é uma pasta: " + db_->Dir + "folder.ini"},
       {"a file without the settings", db_->Dir + "empty.ini",
        "Arquivo de configuração lido: " + db_->Dir + "empty.ini"},
   };
@@ -163,13 +179,15 @@ TEST_F(CliTest, AnOverlongSettingNamesItsKey) {
     SCOPED_TRACE(key);
     // The key goes first in the section, so that it is the one read.
     std::string big = ini;
-    big.insert(big.find('\n', big.find("[banco]")) + 1, std::string(key) + "=127.0.0.1:" + std::string(1 << 20, 'x') + "\n");
+    big.insert(big.find('\n', big.find("[banco]")) + 1,
+               std::string(key) + "=127.0.0.1:" + std::string(1 << 20, 'x') + "\n");
     const std::string path = db_->Dir + "big.ini";
     std::ofstream(path, std::ios::trunc) << big;
     const Outcome o = Cli({"situacao", "--empresa", "01", "--desde", "01/01/2018", "--ini", path});
     EXPECT_EQ(o.Exit, 1);
-    EXPECT_TRUE(Contains(o.Err, "Falha na conexão com o banco.\nO valor de \"" + std::string(key) +
-                                    "\" na seção [banco] de zr.ini é longo demais: 1048586 bytes, o máximo é 32767.\n"))
+    EXPECT_TRUE(Contains(
+        o.Err, "Falha na conexão com o banco.\nO valor de \"" + std::string(key) +
+                   "\" na seção [banco] de zr.ini é longo demais: 1048586 bytes, o máximo é 32767.\n"))
         << o.Err.substr(0, 300);
     EXPECT_FALSE(Contains(o.Err, "Clumplet")) << o.Err.substr(0, 300);
   }
@@ -183,15 +201,15 @@ TEST_F(CliTest, ASettingsFileThatIsNotARegularFileIsRefusedAtOnce) {
     const char* name;
     std::string ini;
   };
-  const Case cases[] = {{"a pipe that no one writes", fifo},
-                        {"a folder", db_->Dir + "folder.ini"},
-                        {"a device", "/dev/null"}};
+  const Case cases[] = {
+      {"a pipe that no one writes", fifo}, {"a folder", db_->Dir + "folder.ini"}, {"a device", "/dev/null"}};
   db_->Release();
   for (const Case& c : cases) {
     SCOPED_TRACE(c.name);
     // Reading a pipe would wait for ever: the run is bounded and killed if it hangs.
-    Started run = StartProgram(ZEMBRA_CLI, {"importar", "--empresa", "01", "--desde", "01/01/2018", "--ini", c.ini},
-                               db_->Dir, "settings");
+    Started run =
+        StartProgram(ZEMBRA_CLI, {"importar", "--empresa", "01", "--desde", "01/01/2018", "--ini", c.ini},
+                     db_->Dir, "settings");
     const Outcome o = WaitProgram(run, std::chrono::seconds(30));
     EXPECT_EQ(o.Exit, 1);
     EXPECT_TRUE(Contains(o.Out + o.Err, "Falha na conexão com o banco.\n")) << o.Out << o.Err;
@@ -201,7 +219,8 @@ TEST_F(CliTest, ASettingsFileThatIsNotARegularFileIsRefusedAtOnce) {
 }
 
 TEST_F(CliTest, ImportThenStatusUpdateReportTheirMessagesAndSummaries) {
-  const Outcome imported = Cli(WithIni({"importar", "--empresa", "01", "--desde", "01/01/2018", "--pendente"}));
+  const Outcome imported =
+      Cli(WithIni({"importar", "--empresa", "01", "--desde", "01/01/2018", "--pendente"}));
   EXPECT_EQ(imported.Exit, 0) << imported.Err;
   EXPECT_TRUE(Contains(imported.Out, "Importação concluída.\n")) << imported.Out;
   EXPECT_TRUE(Contains(imported.Out,
@@ -364,7 +383,8 @@ TEST_F(CliTest, ASimulationShowsWhatTheRunWouldDoAndWritesNothing) {
     EXPECT_TRUE(Contains(run.Err, s.summary)) << "the same counts, now done: " << run.Err;
     EXPECT_TRUE(Contains(run.Out, s.counts)) << run.Out;
     EXPECT_NE(WholePcpftof(*db_), before);
-    EXPECT_EQ(ReadFile(db_->Dir + "sim.csv"), ReadFile(db_->Dir + "real.csv")) << "the simulation reported the run";
+    EXPECT_EQ(ReadFile(db_->Dir + "sim.csv"), ReadFile(db_->Dir + "real.csv"))
+        << "the simulation reported the run";
   }
   EXPECT_EQ(db_->Scalar("SELECT COUNT(*) FROM PCPFTOF01 WHERE SITUACAO = 'B'"), "1");
 }
@@ -372,9 +392,12 @@ TEST_F(CliTest, ASimulationShowsWhatTheRunWouldDoAndWritesNothing) {
 TEST_F(CliTest, ASimulationSucceedsWhereTheRunWouldEvenWhenTheMarksCannotBeCounted) {
   // Company 02 lists no order, so the import never touches its PCPFTOF, which is missing.
   db_->Exec("DROP TABLE PCPFTOF02");
-  const Outcome sim = Cli(WithIni({"importar", "--empresa", "02", "--desde", "01/01/2018", "--simular", "--json"}));
+  const Outcome sim =
+      Cli(WithIni({"importar", "--empresa", "02", "--desde", "01/01/2018", "--simular", "--json"}));
   EXPECT_EQ(sim.Exit, 0) << sim.Err;
-  EXPECT_TRUE(Contains(sim.Err, "importar: 0 de 0 ordens e partes processadas, 0 linhas excluídas, 0 gravadas, ")) << sim.Err;
+  EXPECT_TRUE(
+      Contains(sim.Err, "importar: 0 de 0 ordens e partes processadas, 0 linhas excluídas, 0 gravadas, "))
+      << sim.Err;
   EXPECT_FALSE(Contains(sim.Err, "voltariam")) << sim.Err;
   EXPECT_FALSE(Contains(sim.Out, "marcas_b")) << sim.Out;
   EXPECT_EQ(Cli(WithIni({"importar", "--empresa", "02", "--desde", "01/01/2018"})).Exit, 0);
@@ -407,20 +430,24 @@ TEST_F(CliTest, TheReportListsEachOrderAndPartImportedAndEachUpdateThatMarkedRow
   data.Existing("000001", "MAT1", "FRENTE", 8, "AZUL", "B", "2017-05-05");
 
   const std::string report = db_->Dir + "importar.csv";
-  const Outcome imported = Cli(WithIni({"importar", "--empresa", "01", "--desde", "01/01/2018", "--relatorio", report}));
+  const Outcome imported =
+      Cli(WithIni({"importar", "--empresa", "01", "--desde", "01/01/2018", "--relatorio", report}));
   ASSERT_EQ(imported.Exit, 0) << imported.Err;
   const std::string csv = ReadFile(report);
   EXPECT_EQ(csv.substr(0, csv.find("\r\n") + 2), "numero;parte;produto;excluidas;gravadas\r\n");
-  EXPECT_EQ(SortedBody(csv), (std::vector<std::string>{"000001;FRENTE;PRD1;3;2", "000002;FRENTE;PRD1;0;2",
-                                                       "000003;FRENTE;PRD2;0;0", "000004;\"A;\"\"B\"\"\";PRD1;0;0"}));
+  EXPECT_EQ(SortedBody(csv),
+            (std::vector<std::string>{"000001;FRENTE;PRD1;3;2", "000002;FRENTE;PRD1;0;2",
+                                      "000003;FRENTE;PRD2;0;0", "000004;\"A;\"\"B\"\"\";PRD1;0;0"}));
 
   // Two listed rows of order 000002, material MAT2 and colour PRETO: the first update marks both, the
   // second changes nothing and is not reported.
   data.Existing("000002", "MAT2", "COSTAS", 9, "PRETO", "A", "2018-01-05");
-  db_->Exec("INSERT INTO MAT_MOV01 (LANCAMENTO, NUM_DOCTO, CODIGO, COR, OPERACAO, TP_MOV, QTDE, DATA) "
-            "VALUES (99, '000002', 'MAT2', 'PRETO', 'S', 'BC', 2, CURRENT_DATE)");
+  db_->Exec(
+      "INSERT INTO MAT_MOV01 (LANCAMENTO, NUM_DOCTO, CODIGO, COR, OPERACAO, TP_MOV, QTDE, DATA) "
+      "VALUES (99, '000002', 'MAT2', 'PRETO', 'S', 'BC', 2, CURRENT_DATE)");
   const std::string marks = db_->Dir + "situacao.csv";
-  const Outcome updated = Cli(WithIni({"situacao", "--empresa", "01", "--desde", "01/01/2018", "--relatorio", marks}));
+  const Outcome updated =
+      Cli(WithIni({"situacao", "--empresa", "01", "--desde", "01/01/2018", "--relatorio", marks}));
   ASSERT_EQ(updated.Exit, 0) << updated.Err;
   EXPECT_TRUE(Contains(updated.Out, "situacao: 5 linhas lidas, 3 marcadas \"B\", ")) << updated.Out;
   const std::string csv2 = ReadFile(marks);
@@ -437,9 +464,12 @@ TEST_F(CliTest, AFailureLeavesNoReportAndSaysSo) {
   };
   const Case cases[] = {
       {"a failed action", WithIni({"importar", "--empresa", "01", "--desde", "01/01/2018"}), 1},
-      {"a failed simulation", WithIni({"importar", "--empresa", "01", "--desde", "01/01/2018", "--simular"}), 1},
+      {"a failed simulation", WithIni({"importar", "--empresa", "01", "--desde", "01/01/2018", "--simular"}),
+       1},
       {"an unknown company", WithIni({"importar", "--empresa", "77", "--desde", "01/01/2018"}), 2},
-      {"a failed connection", {"importar", "--empresa", "01", "--desde", "01/01/2018", "--ini", db_->Dir + "no.ini"}, 1},
+      {"a failed connection",
+       {"importar", "--empresa", "01", "--desde", "01/01/2018", "--ini", db_->Dir + "no.ini"},
+       1},
   };
   db_->Exec("CREATE EXCEPTION E_RECUSA 'pedido recusado'");
   db_->Exec(
@@ -482,7 +512,8 @@ TEST_F(CliTest, AReportThatCannotBeCreatedStopsTheRunBeforeAnythingIsDone) {
   };
   for (const Case& c : cases) {
     SCOPED_TRACE(c.name);
-    const Outcome o = Cli(WithIni({"importar", "--empresa", "01", "--desde", "01/01/2018", "--relatorio", c.report}));
+    const Outcome o =
+        Cli(WithIni({"importar", "--empresa", "01", "--desde", "01/01/2018", "--relatorio", c.report}));
     EXPECT_EQ(o.Exit, 2);
     EXPECT_TRUE(Contains(o.Err, c.says)) << o.Err;
     EXPECT_EQ(o.Out, "");
@@ -493,10 +524,11 @@ TEST_F(CliTest, AReportThatCannotBeCreatedStopsTheRunBeforeAnythingIsDone) {
 
 TEST_F(CliTest, AReportThatCannotBeWrittenAfterTheCommitExitsWithThree) {
   // A full disk: the file opens, the write fails. A device named as the report is never removed.
-  const Outcome o =
-      Cli(WithIni({"importar", "--empresa", "01", "--desde", "01/01/2018", "--relatorio", "/dev/full", "--json"}));
+  const Outcome o = Cli(WithIni(
+      {"importar", "--empresa", "01", "--desde", "01/01/2018", "--relatorio", "/dev/full", "--json"}));
   EXPECT_EQ(o.Exit, 3) << o.Err;
-  EXPECT_TRUE(Contains(o.Err, "A ação foi concluída, mas o relatório \"/dev/full\" não pôde ser gravado: ")) << o.Err;
+  EXPECT_TRUE(Contains(o.Err, "A ação foi concluída, mas o relatório \"/dev/full\" não pôde ser gravado: "))
+      << o.Err;
   EXPECT_TRUE(Contains(o.Out, "\"resultado\":\"erro\",\"codigo_saida\":3,")) << o.Out;
   EXPECT_FALSE(Contains(o.Err, "removido")) << o.Err;
   EXPECT_TRUE(fs::exists("/dev/full"));
@@ -518,7 +550,8 @@ TEST_F(CliTest, APartialReportIsRemovedWhenItsWriteFails) {
   // is longer than either. The kernel's signal for the
   // write past the limit is ignored, so the write fails as on a full disk.
   std::string command = "trap '' XFSZ; ulimit -f 1; exec " + ShellQuoted(ZEMBRA_CLI);
-  for (const std::string& a : WithIni({"importar", "--empresa", "01", "--desde", "01/01/2018", "--relatorio", report})) {
+  for (const std::string& a :
+       WithIni({"importar", "--empresa", "01", "--desde", "01/01/2018", "--relatorio", report})) {
     command += " " + ShellQuoted(a);
   }
   const Outcome o = Run("/bin/sh", {"-c", command});
@@ -536,7 +569,8 @@ TEST_F(CliTest, WithJsonTheOnlyOutputIsOneObject) {
             "{\"acao\":\"importar\",\"empresa\":\"01\",\"desde\":\"2018-01-31\",\"simulacao\":false,"
             "\"contagens\":{\"ordens_partes\":2,\"processadas\":2,\"excluidas\":0,\"gravadas\":4},"
             "\"segundos\":S,\"resultado\":\"ok\",\"codigo_saida\":0}\n");
-  EXPECT_TRUE(Contains(done.Err, "Importação concluída.\nimportar: 2 de 2 ordens e partes processadas")) << done.Err;
+  EXPECT_TRUE(Contains(done.Err, "Importação concluída.\nimportar: 2 de 2 ordens e partes processadas"))
+      << done.Err;
 
   db_->Exec("CREATE EXCEPTION E_RECUSA 'pedido \"recusado\"'");
   db_->Exec("CREATE TRIGGER TR_RECUSA FOR PCPFTOF01 BEFORE UPDATE AS BEGIN EXCEPTION E_RECUSA; END");
@@ -548,7 +582,8 @@ TEST_F(CliTest, WithJsonTheOnlyOutputIsOneObject) {
                       0),
             0u)
       << out;
-  EXPECT_TRUE(Contains(out, "\"resultado\":\"erro\",\"codigo_saida\":1,\"mensagem\":\"Erro na importação.\\n"))
+  EXPECT_TRUE(
+      Contains(out, "\"resultado\":\"erro\",\"codigo_saida\":1,\"mensagem\":\"Erro na importação.\\n"))
       << out;
   EXPECT_TRUE(Contains(out, "pedido \\\"recusado\\\"")) << out;
   EXPECT_EQ(std::count(out.begin(), out.end(), '\n'), 1) << out;
@@ -565,7 +600,9 @@ TEST_F(CliTest, LogSqlWritesEveryStatementSentIntoTheFolderGivenOrLogsNextToTheP
     std::string folder;
   };
   const Case cases[] = {
-      {"a folder given, created with its missing levels", {"--log-sql", db_->Dir + "sql/dia"}, db_->Dir + "sql/dia"},
+      {"a folder given, created with its missing levels",
+       {"--log-sql", db_->Dir + "sql/dia"},
+       db_->Dir + "sql/dia"},
       {"no folder: Logs next to the program", {"--log-sql"}, db_->Dir + "bin/Logs"},
   };
   for (const Case& c : cases) {

@@ -33,7 +33,8 @@ std::string ServerName(const ::testing::TestParamInfo<Server>& info) {
 class ConcurrentRunsTest : public ::testing::TestWithParam<Server> {
  protected:
   void SetUp() override {
-    const std::vector<fixtures::CompanyInfo> companies = {{"01", "Confecção Zembra"}, {"02", "Malharia D'Ouro"}};
+    const std::vector<fixtures::CompanyInfo> companies = {{"01", "Confecção Zembra"},
+                                                          {"02", "Malharia D'Ouro"}};
     const auto data = fixtures::GenerateCompany(
         {.Orders = 30, .PartsPerOrder = 2, .MaterialsPerPart = 3, .Products = 4, .Seed = 11});
     const std::string name = ::testing::UnitTest::GetInstance()->current_test_info()->name();
@@ -64,12 +65,14 @@ class ConcurrentRunsTest : public ::testing::TestWithParam<Server> {
   // True while another attachment's DELETE on PCPFTOF01 waits for a lock.
   bool DeleteWaits() {
     if (fb_) {
-      return Scalar("SELECT COUNT(*) FROM MON$STATEMENTS WHERE MON$STATE = 1 "
-                    "AND MON$ATTACHMENT_ID <> CURRENT_CONNECTION AND MON$SQL_TEXT LIKE '%DELETE FROM PCPFTOF01%'") !=
+      return Scalar(
+                 "SELECT COUNT(*) FROM MON$STATEMENTS WHERE MON$STATE = 1 "
+                 "AND MON$ATTACHMENT_ID <> CURRENT_CONNECTION AND MON$SQL_TEXT LIKE '%DELETE FROM PCPFTOF01%'") !=
              "0";
     }
-    return Scalar("SELECT COUNT(*) FROM pg_stat_activity WHERE datname = current_database() "
-                  "AND wait_event_type = 'Lock' AND query LIKE '%DELETE FROM PCPFTOF01%'") != "0";
+    return Scalar(
+               "SELECT COUNT(*) FROM pg_stat_activity WHERE datname = current_database() "
+               "AND wait_event_type = 'Lock' AND query LIKE '%DELETE FROM PCPFTOF01%'") != "0";
   }
 
   std::vector<std::string> Args(const char* action) const {
@@ -128,14 +131,14 @@ TEST_P(ConcurrentRunsTest, AnotherCompanyIsNotHeldUp) {
   user->C.QryAux->SQL().Add("UPDATE ARQLOCAL SET ARQUIVO = ARQUIVO WHERE ARQUIVO LIKE '%01'");
   user->C.QryAux->ExecSQL();
   user->C.ZRDatabase1->FlushWrites();  // the update reaches the server now and holds its rows
-  const Outcome other = RunProgram(ZEMBRA_CLI,
-                                   {"importar", "--empresa", "02", "--desde", "01/01/2000", "--ini", ini_}, dir_);
+  const Outcome other =
+      RunProgram(ZEMBRA_CLI, {"importar", "--empresa", "02", "--desde", "01/01/2000", "--ini", ini_}, dir_);
   user->C.ZRTransaction1->RollbackRetaining();
   EXPECT_EQ(other.Exit, 0) << other.Out << other.Err;
 }
 
-INSTANTIATE_TEST_SUITE_P(OnEachServer, ConcurrentRunsTest, ::testing::Values(Server::Firebird, Server::Standin),
-                         ServerName);
+INSTANTIATE_TEST_SUITE_P(OnEachServer, ConcurrentRunsTest,
+                         ::testing::Values(Server::Firebird, Server::Standin), ServerName);
 
 }  // namespace
 }  // namespace zr::app::testing

@@ -73,7 +73,9 @@ class WindowKeysTest : public WindowTest {
   }
   // The field's text as shown; the empty field shows a blank.
   std::string Text() { return Date()->text().trimmed().toStdString(); }
-  static double Day(int year, int month, int day) { return db::EncodeDateTime(db::TDateParts{year, month, day}); }
+  static double Day(int year, int month, int day) {
+    return db::EncodeDateTime(db::TDateParts{year, month, day});
+  }
 };
 
 TEST_F(WindowKeysTest, ADateTypedTheWayPeopleTypeItIsTheDateTheActionsRead) {
@@ -86,34 +88,50 @@ TEST_F(WindowKeysTest, ADateTypedTheWayPeopleTypeItIsTheDateTheActionsRead) {
   const Case cases[] = {
       {"digits into an emptied field", {K(Qt::Key_Delete), T("15062017")}, "15/06/2017", Day(2017, 6, 15)},
       {"digits into a field emptied with the mouse and Ctrl+A",
-       {kClickIntoTheText, K(Qt::Key_A, Qt::ControlModifier), K(Qt::Key_Delete), T("15062017")}, "15/06/2017",
+       {kClickIntoTheText, K(Qt::Key_A, Qt::ControlModifier), K(Qt::Key_Delete), T("15062017")},
+       "15/06/2017",
        Day(2017, 6, 15)},
       {"digits into a field emptied with Backspace",
-       {kClickIntoTheText, K(Qt::Key_End), Repeat(Qt::Key_Backspace, 10), T("15062017")}, "15/06/2017",
+       {kClickIntoTheText, K(Qt::Key_End), Repeat(Qt::Key_Backspace, 10), T("15062017")},
+       "15/06/2017",
        Day(2017, 6, 15)},
-      {"slashes into an emptied field", {K(Qt::Key_Backspace), T("15/06/2017")}, "15/06/2017", Day(2017, 6, 15)},
+      {"slashes into an emptied field",
+       {K(Qt::Key_Backspace), T("15/06/2017")},
+       "15/06/2017",
+       Day(2017, 6, 15)},
       {"digits over the old date", {T("15062017")}, "15/06/2017", Day(2017, 6, 15)},
       {"slashes over the old date", {T("01/06/2017")}, "01/06/2017", Day(2017, 6, 1)},
-      {"Ctrl+A over a date being typed, and another one", {T("3112"), K(Qt::Key_A, Qt::ControlModifier),
-                                                            T("15062017")},
-       "15/06/2017", Day(2017, 6, 15)},
+      {"Ctrl+A over a date being typed, and another one",
+       {T("3112"), K(Qt::Key_A, Qt::ControlModifier), T("15062017")},
+       "15/06/2017",
+       Day(2017, 6, 15)},
       {"one-digit day and month", {T("1/6/2017")}, "01/06/2017", Day(2017, 6, 1)},
-      {"a day and month are of the current year", {T("15/6")},
-       "15/06/" + std::to_string(QDate::currentDate().year()), Day(QDate::currentDate().year(), 6, 15)},
+      {"a day and month are of the current year",
+       {T("15/6")},
+       "15/06/" + std::to_string(QDate::currentDate().year()),
+       Day(QDate::currentDate().year(), 6, 15)},
       {"a two-digit year below 50 is of this century", {T("15/06/17")}, "15/06/2017", Day(2017, 6, 15)},
       {"a two-digit year from 50 is of the last century", {T("150699")}, "15/06/1999", Day(1999, 6, 15)},
       {"other characters are refused as they are typed", {T("15.06-2017x")}, "15/06/2017", Day(2017, 6, 15)},
-      {"erasing the year and typing another", {K(Qt::Key_End), K(Qt::Key_Backspace), K(Qt::Key_Backspace),
-                                               T("17")},
-       "01/01/2017", Day(2017, 1, 1)},
+      {"erasing the year and typing another",
+       {K(Qt::Key_End), K(Qt::Key_Backspace), K(Qt::Key_Backspace), T("17")},
+       "01/01/2017",
+       Day(2017, 1, 1)},
       {"an emptied field is the zero date", {K(Qt::Key_Delete)}, "", 0.0},
-      {"a day the month does not have gives back the old date", {T("31/06/2017")}, "01/01/2000", Day(2000, 1, 1)},
+      {"a day the month does not have gives back the old date",
+       {T("31/06/2017")},
+       "01/01/2000",
+       Day(2000, 1, 1)},
       {"an unfinished date gives back the old date", {T("15/06/")}, "01/01/2000", Day(2000, 1, 1)},
       {"a date too long is cut as it is typed", {T("15/06/20171")}, "15/06/2017", Day(2017, 6, 15)},
-      {"an unfinished date typed after erasing gives back the old date", {K(Qt::Key_Delete), T("1506")},
-       "01/01/2000", Day(2000, 1, 1)},
+      {"an unfinished date typed after erasing gives back the old date",
+       {K(Qt::Key_Delete), T("1506")},
+       "01/01/2000",
+       Day(2000, 1, 1)},
       {"an unfinished date typed into the empty field leaves it empty",
-       {K(Qt::Key_Delete), K(Qt::Key_Tab), K(Qt::Key_Backtab), T("1506")}, "", 0.0},
+       {K(Qt::Key_Delete), K(Qt::Key_Tab), K(Qt::Key_Backtab), T("1506")},
+       "",
+       0.0},
   };
   OpenActive();
   for (const Case& c : cases) {
@@ -127,8 +145,8 @@ TEST_F(WindowKeysTest, ADateTypedTheWayPeopleTypeItIsTheDateTheActionsRead) {
     EXPECT_EQ(Text(), c.shown);
     EXPECT_EQ(form_->DataInicial(), c.read) << "after leaving the field";
     if (c.read != 0.0) {
-      EXPECT_EQ(db::EncodeDateTime(db::TDateParts{Date()->date().year(), Date()->date().month(),
-                                                  Date()->date().day()}),
+      EXPECT_EQ(db::EncodeDateTime(
+                    db::TDateParts{Date()->date().year(), Date()->date().month(), Date()->date().day()}),
                 c.read);
     }
   }
@@ -241,7 +259,8 @@ class BoxCloser {
     for (QWidget* w : QApplication::topLevelWidgets()) {
       if (w->objectName() == "Form1") window = w;
     }
-    opened_.push_back({box->text().toStdString(), box->frameGeometry(), window ? window->frameGeometry() : QRect()});
+    opened_.push_back(
+        {box->text().toStdString(), box->frameGeometry(), window ? window->frameGeometry() : QRect()});
     QTest::mouseClick(box->button(QMessageBox::Ok), Qt::LeftButton);
   }
 
@@ -267,10 +286,10 @@ TEST_F(WindowKeysTest, MessageBoxesOpenCentredOnTheWindow) {
   EXPECT_EQ(opened[1].Text.rfind("Erro na importação.\n", 0), 0u) << opened[1].Text;
   for (const OpenedBox& o : opened) {
     SCOPED_TRACE(o.Text);
-    EXPECT_LE(std::abs(o.Box.center().x() - o.Window.center().x()), 1) << "box " << o.Box.x() << " window "
-                                                                         << o.Window.x();
-    EXPECT_LE(std::abs(o.Box.center().y() - o.Window.center().y()), 1) << "box " << o.Box.y() << " window "
-                                                                         << o.Window.y();
+    EXPECT_LE(std::abs(o.Box.center().x() - o.Window.center().x()), 1)
+        << "box " << o.Box.x() << " window " << o.Window.x();
+    EXPECT_LE(std::abs(o.Box.center().y() - o.Window.center().y()), 1)
+        << "box " << o.Box.y() << " window " << o.Window.y();
   }
   EXPECT_EQ(shown_.size(), 0u);
 }

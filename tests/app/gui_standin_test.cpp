@@ -88,7 +88,8 @@ TEST_F(OraWindowTest, BothButtonsGiveTheSamePcpftofAsTheWindowOnFirebird) {
   const Step steps[] = {
       {"Importar of the pending orders from 15/01/2017", {"BitBtn1", QDate(2017, 1, 15), true}},
       {"Atualizar Situação from 20/01/2017", {"BitBtn2", QDate(2017, 1, 20), true}},
-      {"Importar of every order from 14/01/2017, rows marked B replaced", {"BitBtn1", QDate(2017, 1, 14), false}},
+      {"Importar of every order from 14/01/2017, rows marked B replaced",
+       {"BitBtn1", QDate(2017, 1, 14), false}},
       {"Atualizar Situação from 13/01/2017", {"BitBtn2", QDate(2017, 1, 13), true}},
   };
   for (const Step& s : steps) {
@@ -130,12 +131,13 @@ TEST_F(OraWindowTest, AFailedImportShowsTheErrorLeavesTheWindowOpenAndPcpftofUnc
 // Where Oracle's results differ from Firebird's, the window shows the same completion on both; only the rows
 // differ: a material with an empty colour is withdrawn on Firebird and stays open on Oracle (NULL = NULL).
 TEST_F(OraWindowTest, AMaterialWithAnEmptyColourStaysOpenOnOracleWhereFirebirdMarksItWithdrawn) {
-  for (const char* sql : {
-           "INSERT INTO PCPFTOF01 (NUMERO, TIPO, INSUMO, PARTE, CONSUMO, COR, COR_I, ID, CUSTO, SITUACAO, DATA) "
-           "VALUES ('000101', 'MP', 'LINHA', 'FRENTE', 1.5, '', '', 1, 0, 'A', '2018-02-01')",
-           "INSERT INTO MAT_MOV01 (LANCAMENTO, NUM_DOCTO, CODIGO, COR, OPERACAO, TP_MOV, QTDE, DATA) VALUES "
-           "(1, '000101/01', 'LINHA', '', 'S', 'BC', 1, '2018-02-03')",
-       }) {
+  for (
+      const char* sql : {
+          "INSERT INTO PCPFTOF01 (NUMERO, TIPO, INSUMO, PARTE, CONSUMO, COR, COR_I, ID, CUSTO, SITUACAO, DATA) "
+          "VALUES ('000101', 'MP', 'LINHA', 'FRENTE', 1.5, '', '', 1, 0, 'A', '2018-02-01')",
+          "INSERT INTO MAT_MOV01 (LANCAMENTO, NUM_DOCTO, CODIGO, COR, OPERACAO, TP_MOV, QTDE, DATA) VALUES "
+          "(1, '000101/01', 'LINHA', '', 'S', 'BC', 1, '2018-02-03')",
+      }) {
     Both(sql);
   }
   for (const std::string& ini : {fb_->Ini, ora_->Ini}) {

@@ -72,12 +72,14 @@ TEST(MessageBoxTest, ShowsEachLineEndOnceAndTheDetailBehindItsButton) {
     }
   });
   poll.start(10);
-  gui::ShowMessageBox(nullptr, MessageKind::Information, "Zembra",
-                      "Erro na importação.\rERRO PROVÁVEL DE DEADLOCK :\r\rDELETE FROM PCPFTOF01\r\nWHERE NUMERO = '1'\r\n",
-                      "Arquivo de configuração lido: /x/zr.ini");
+  gui::ShowMessageBox(
+      nullptr, MessageKind::Information, "Zembra",
+      "Erro na importação.\rERRO PROVÁVEL DE DEADLOCK :\r\rDELETE FROM PCPFTOF01\r\nWHERE NUMERO = '1'\r\n",
+      "Arquivo de configuração lido: /x/zr.ini");
   ASSERT_TRUE(seen) << "the box was open";
-  EXPECT_EQ(text.toStdString(),
-            "Erro na importação.\nERRO PROVÁVEL DE DEADLOCK :\n\nDELETE FROM PCPFTOF01\nWHERE NUMERO = '1'\n");
+  EXPECT_EQ(
+      text.toStdString(),
+      "Erro na importação.\nERRO PROVÁVEL DE DEADLOCK :\n\nDELETE FROM PCPFTOF01\nWHERE NUMERO = '1'\n");
   EXPECT_EQ(detail.toStdString(), "Arquivo de configuração lido: /x/zr.ini");
 }
 
@@ -104,7 +106,7 @@ TEST_F(GuiTest, TheWindowHasItsControlsCaptionsPlacesAndDefaults) {
   };
   const Place places[] = {
       {"PbPCPFTOF", {0, 141, 624, 16}}, {"Panel1", {0, 0, 624, 141}},   {"CbEmp", {7, 10, 408, 21}},
-      {"Label68", {8, 38, 51, 13}},     {"EdtOFEmi", {62, 34, 87, 21}},  {"CbOFPend", {157, 37, 85, 17}},
+      {"Label68", {8, 38, 51, 13}},     {"EdtOFEmi", {62, 34, 87, 21}}, {"CbOFPend", {157, 37, 85, 17}},
       {"BitBtn1", {8, 58, 94, 30}},     {"BitBtn2", {105, 58, 94, 30}},
   };
   for (const Place& p : places) {
@@ -123,8 +125,8 @@ TEST_F(GuiTest, TheWindowHasItsControlsCaptionsPlacesAndDefaults) {
   for (const char* name : {"CbEmp", "Label68", "EdtOFEmi", "CbOFPend", "BitBtn1", "BitBtn2"}) {
     EXPECT_EQ(Child<QWidget>(name)->parentWidget(), Child<QWidget>("Panel1")) << name;
   }
-  for (const char* name : {"ZRDatabase1", "ZRTransaction1", "QryBusca", "QryAux", "QryCons", "QryInsert",
-                           "QryGrava"}) {
+  for (const char* name :
+       {"ZRDatabase1", "ZRTransaction1", "QryBusca", "QryAux", "QryCons", "QryInsert", "QryGrava"}) {
     const db::TComponent* owner = form_->Components().ZRDatabase1->Owner();
     EXPECT_NE(owner->FindComponent(name), nullptr) << name;
   }
@@ -156,7 +158,8 @@ TEST_F(GuiTest, AMissingSettingsFileShowsOneConnectionMessageAndTheWindowStillOp
   EXPECT_EQ(shown_[0].Text.rfind("Falha na conexão com o banco.\r", 0), 0u) << shown_[0].Text;
   EXPECT_GT(shown_[0].Text.size(), std::string("Falha na conexão com o banco.\r").size());
   EXPECT_EQ(shown_[0].Text.find("absent"), std::string::npos) << "the box's text stays as it was";
-  EXPECT_EQ(details, (std::vector<std::string>{"Arquivo de configuração não encontrado: " + db_->Dir + "absent/zr.ini"}))
+  EXPECT_EQ(details, (std::vector<std::string>{"Arquivo de configuração não encontrado: " + db_->Dir +
+                                               "absent/zr.ini"}))
       << "the file read is named in the box's detail";
   EXPECT_TRUE(form_->isVisible());
   EXPECT_EQ(Child<QComboBox>("CbEmp")->count(), 0);

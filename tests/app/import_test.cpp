@@ -33,7 +33,8 @@ class ImportTest : public ::testing::Test {
   }
 
   // One order of PRD1 with an open item and the given part.
-  void SimpleOrder(const std::string& numero, const std::string& parte, const std::string& start = "2018-02-01") {
+  void SimpleOrder(const std::string& numero, const std::string& parte,
+                   const std::string& start = "2018-02-01") {
     data_->Order(numero, "PRD1", start);
     data_->Item(numero, 1, "5");
     data_->Part(numero, parte);
@@ -65,11 +66,13 @@ TEST_F(ImportTest, WritesOneOpenRowPerMaterialAndColourPricedOnlyWherePrecoIsS) 
   const ActionResult r = Import(Date(2018, 1, 1), true, ui);
 
   ExpectSuccess(ui);
-  EXPECT_EQ(data_->Pcpftof(), (Rows{{"000001", "FRENTE", "1", "MAT1", "001", "AZUL", "1.5000", "12.5000", "A"},
-                                    {"000001", "FRENTE", "1", "MAT1", "002", "BRANCO", "1.5000", "0.0000", "A"},
-                                    {"000001", "FRENTE", "2", "MAT2", "001", "PRETO", "0.2500", "0.0000", "A"}}));
+  EXPECT_EQ(data_->Pcpftof(),
+            (Rows{{"000001", "FRENTE", "1", "MAT1", "001", "AZUL", "1.5000", "12.5000", "A"},
+                  {"000001", "FRENTE", "1", "MAT1", "002", "BRANCO", "1.5000", "0.0000", "A"},
+                  {"000001", "FRENTE", "2", "MAT2", "001", "PRETO", "0.2500", "0.0000", "A"}}));
   EXPECT_EQ(db_->Scalar("SELECT COUNT(*) FROM PCPFTOF01 WHERE DATA = CURRENT_DATE"), "3");
-  EXPECT_EQ(ui.Events, (std::vector<std::string>{"busy", "max 1", "pos 1", "process", "ready", "message", "close"}));
+  EXPECT_EQ(ui.Events,
+            (std::vector<std::string>{"busy", "max 1", "pos 1", "process", "ready", "message", "close"}));
   EXPECT_EQ(r.Gravadas, 3);
   EXPECT_TRUE(r.Ok);
 }
@@ -106,7 +109,8 @@ TEST_F(ImportTest, ASheetWithoutRowsKeepsTheEarlierRowsOfThatPart) {
   const ActionResult r = Import(Date(2018, 1, 1), true, ui);
 
   ExpectSuccess(ui);
-  EXPECT_EQ(data_->Pcpftof(), (Rows{{"000001", "FRENTE", "7", "MATX", "001", "AZUL", "1.0000", "0.0000", "B"}}));
+  EXPECT_EQ(data_->Pcpftof(),
+            (Rows{{"000001", "FRENTE", "7", "MATX", "001", "AZUL", "1.0000", "0.0000", "B"}}));
   EXPECT_EQ(r.Excluidas, 0);
 }
 
@@ -120,9 +124,11 @@ TEST_F(ImportTest, ImportingAgainReplacesThePartsRowsMarkedBWithFreshOpenRows) {
   const ActionResult r = Import(Date(2018, 1, 1), true, ui);
 
   ExpectSuccess(ui);
-  EXPECT_EQ(data_->Pcpftof(), (Rows{{"000001", "COSTAS", "9", "MAT9", "001", "AZUL", "1.0000", "0.0000", "B"},
-                                    {"000001", "FRENTE", "1", "MAT1", "001", "AZUL", "1.0000", "0.0000", "A"}}));
-  EXPECT_EQ(db_->Scalar("SELECT COUNT(*) FROM PCPFTOF01 WHERE PARTE = 'FRENTE' AND DATA = CURRENT_DATE"), "1");
+  EXPECT_EQ(data_->Pcpftof(),
+            (Rows{{"000001", "COSTAS", "9", "MAT9", "001", "AZUL", "1.0000", "0.0000", "B"},
+                  {"000001", "FRENTE", "1", "MAT1", "001", "AZUL", "1.0000", "0.0000", "A"}}));
+  EXPECT_EQ(db_->Scalar("SELECT COUNT(*) FROM PCPFTOF01 WHERE PARTE = 'FRENTE' AND DATA = CURRENT_DATE"),
+            "1");
   EXPECT_EQ(r.Excluidas, 1);
 }
 
@@ -136,8 +142,9 @@ TEST_F(ImportTest, ABlankPartTakesEveryMaterialAndDeletesEveryRowOfTheOrder) {
   Import(Date(2018, 1, 1), true, ui);
 
   ExpectSuccess(ui);
-  EXPECT_EQ(data_->Pcpftof(), (Rows{{"000001", "COSTAS", "2", "MAT2", "001", "AZUL", "2.0000", "0.0000", "A"},
-                                    {"000001", "FRENTE", "1", "MAT1", "001", "AZUL", "1.0000", "0.0000", "A"}}));
+  EXPECT_EQ(data_->Pcpftof(),
+            (Rows{{"000001", "COSTAS", "2", "MAT2", "001", "AZUL", "2.0000", "0.0000", "A"},
+                  {"000001", "FRENTE", "1", "MAT1", "001", "AZUL", "1.0000", "0.0000", "A"}}));
 }
 
 TEST_F(ImportTest, AnOrderWithSeveralPartsIsImportedOncePerPart) {
@@ -198,7 +205,8 @@ TEST_F(ImportTest, SheetRowsEqualInEveryGroupedColumnBecomeOneRow) {
   Import(Date(2018, 1, 1), true, ui);
 
   ExpectSuccess(ui);
-  EXPECT_EQ(data_->Pcpftof(), (Rows{{"000001", "FRENTE", "1", "MAT1", "001", "AZUL", "1.0000", "4.0000", "A"}}));
+  EXPECT_EQ(data_->Pcpftof(),
+            (Rows{{"000001", "FRENTE", "1", "MAT1", "001", "AZUL", "1.0000", "4.0000", "A"}}));
 }
 
 TEST_F(ImportTest, TheZeroDateTakesEveryOrder) {
@@ -275,7 +283,8 @@ TEST_F(ImportTest, ALostConnectionDuringTheImportLeavesPcpftofAsBeforeAndShowsTh
   ui.OnProcess = [&](int processed) {
     if (processed == 3) db_->Exec("DELETE FROM MON$ATTACHMENTS WHERE MON$ATTACHMENT_ID = " + attachment);
   };
-  const ActionResult r = BitBtn1Click(app.C, ActionInput{"01 | Confecção Zembra", Date(2018, 1, 1), true}, ui);
+  const ActionResult r =
+      BitBtn1Click(app.C, ActionInput{"01 | Confecção Zembra", Date(2018, 1, 1), true}, ui);
 
   EXPECT_FALSE(r.Ok);
   ASSERT_EQ(ui.Messages.size(), 1u);

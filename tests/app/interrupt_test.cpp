@@ -38,13 +38,14 @@ TEST(InterruptTest, EndsWhileWaitingForAServerThatNeverAnswers) {
   const std::string dir = FreshDir("InterruptWhileConnecting");
   {
     std::ofstream ini(dir + "zr.ini");
-    ini << "[banco]\nServidor=" << address << ":3050\nbase=/nowhere/zembra.fdb\nusuario=SYSDBA\nsenha=masterkey\n";
+    ini << "[banco]\nServidor=" << address
+        << ":3050\nbase=/nowhere/zembra.fdb\nusuario=SYSDBA\nsenha=masterkey\n";
   }
   for (const SignalCase& c : kSignals) {
     SCOPED_TRACE(c.name);
-    Started run = StartProgram(ZEMBRA_CLI, {"importar", "--empresa", "01", "--desde", "01/01/2000", "--ini",
-                                            dir + "zr.ini"},
-                               dir, "connect");
+    Started run = StartProgram(
+        ZEMBRA_CLI, {"importar", "--empresa", "01", "--desde", "01/01/2000", "--ini", dir + "zr.ini"}, dir,
+        "connect");
     // Long enough to be inside the client's connect call, far below its time-out.
     std::this_thread::sleep_for(1s);
     kill(run.Pid, c.signal);
@@ -83,12 +84,14 @@ class InterruptActionTest : public ::testing::TestWithParam<Server> {
 
   bool DeleteWaits() {
     if (fb_) {
-      return Scalar("SELECT COUNT(*) FROM MON$STATEMENTS WHERE MON$STATE = 1 "
-                    "AND MON$ATTACHMENT_ID <> CURRENT_CONNECTION AND MON$SQL_TEXT LIKE '%DELETE FROM PCPFTOF01%'") !=
+      return Scalar(
+                 "SELECT COUNT(*) FROM MON$STATEMENTS WHERE MON$STATE = 1 "
+                 "AND MON$ATTACHMENT_ID <> CURRENT_CONNECTION AND MON$SQL_TEXT LIKE '%DELETE FROM PCPFTOF01%'") !=
              "0";
     }
-    return Scalar("SELECT COUNT(*) FROM pg_stat_activity WHERE datname = current_database() "
-                  "AND wait_event_type = 'Lock' AND query LIKE '%DELETE FROM PCPFTOF01%'") != "0";
+    return Scalar(
+               "SELECT COUNT(*) FROM pg_stat_activity WHERE datname = current_database() "
+               "AND wait_event_type = 'Lock' AND query LIKE '%DELETE FROM PCPFTOF01%'") != "0";
   }
 
   std::vector<std::string> Import() const {
@@ -104,8 +107,10 @@ class InterruptActionTest : public ::testing::TestWithParam<Server> {
 TEST_P(InterruptActionTest, EndsInTheMiddleOfAnImportAndLeavesPcpftofAsItWas) {
   ASSERT_EQ(RunProgram(ZEMBRA_CLI, Import(), dir_).Exit, 0);
   // The status update marks some rows "B": a fresh import would turn them back to "A".
-  ASSERT_EQ(RunProgram(ZEMBRA_CLI, {"situacao", "--empresa", "01", "--desde", "01/01/2000", "--ini", ini_}, dir_).Exit,
-            0);
+  ASSERT_EQ(
+      RunProgram(ZEMBRA_CLI, {"situacao", "--empresa", "01", "--desde", "01/01/2000", "--ini", ini_}, dir_)
+          .Exit,
+      0);
   const Rows before = Select(kPcpftofSql);
   ASSERT_NE(Scalar("SELECT COUNT(*) FROM PCPFTOF01 WHERE SITUACAO = 'B'"), "0");
 
@@ -137,8 +142,8 @@ std::string ServerName(const ::testing::TestParamInfo<Server>& param) {
   return param.param == Server::Firebird ? "FirebirdServer" : "OracleStandin";
 }
 
-INSTANTIATE_TEST_SUITE_P(OnEachServer, InterruptActionTest, ::testing::Values(Server::Firebird, Server::Standin),
-                         ServerName);
+INSTANTIATE_TEST_SUITE_P(OnEachServer, InterruptActionTest,
+                         ::testing::Values(Server::Firebird, Server::Standin), ServerName);
 
 }  // namespace
 }  // namespace zr::app::testing

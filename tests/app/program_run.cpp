@@ -27,7 +27,9 @@ std::string ReadFile(const std::filesystem::path& path) {
   return s.str();
 }
 
-bool Contains(const std::string& text, const std::string& part) { return text.find(part) != std::string::npos; }
+bool Contains(const std::string& text, const std::string& part) {
+  return text.find(part) != std::string::npos;
+}
 
 Outcome RunProgram(const std::string& program, const std::vector<std::string>& args, const std::string& dir) {
   // In a sanitized build the leak check stays off for the program: its tracer fails at exit on the embedded

@@ -162,8 +162,8 @@ ActionInput ParseInput(const std::string& text, bool& import) {
   }
   EXPECT_FALSE(name.empty()) << "no company " << code;
   EXPECT_EQ(date.size(), 10u) << text;
-  const db::TDateTime desde = db::EncodeDateTime(
-      db::TDateParts{std::stoi(date.substr(6, 4)), std::stoi(date.substr(3, 2)), std::stoi(date.substr(0, 2))});
+  const db::TDateTime desde = db::EncodeDateTime(db::TDateParts{
+      std::stoi(date.substr(6, 4)), std::stoi(date.substr(3, 2)), std::stoi(date.substr(0, 2))});
   return ActionInput{code + " | " + name, desde, option == "pendente"};
 }
 

@@ -9,7 +9,8 @@
 namespace zr::app::testing {
 
 void StandinPair::CreatePair() {
-  const std::vector<fixtures::CompanyInfo> companies = {{"01", "Confecção Zembra"}, {"02", "Malharia D'Ouro"}};
+  const std::vector<fixtures::CompanyInfo> companies = {{"01", "Confecção Zembra"},
+                                                        {"02", "Malharia D'Ouro"}};
   fb_ = TestDatabase::Create(::testing::UnitTest::GetInstance()->current_test_info()->name(), companies);
   ora_ = std::make_unique<StandinDatabase>(fb_->Dir + "ora/", companies);
 }

@@ -48,7 +48,8 @@ class OracleTest : public ::testing::Test, protected StandinPair {
     CreatePair();
   }
 
-  static std::unique_ptr<ActionRun> Action(const std::string& ini, bool import, db::TDateTime desde, bool pendente) {
+  static std::unique_ptr<ActionRun> Action(const std::string& ini, bool import, db::TDateTime desde,
+                                           bool pendente) {
     auto run = std::make_unique<ActionRun>();
     AppComponents app(ini);
     const ActionInput input{kEmpresa, desde, pendente};
@@ -101,7 +102,8 @@ TEST_F(OracleTest, StartUpConnectsWithTheOraDriverListsTheCompaniesAndFindsTheir
   std::vector<std::string> items;
   CarregaEmpresas(*app.C.QryAux, [&](const std::string& item) { items.push_back(item); });
   ASSERT_EQ(items.size(), serverOrder.size());
-  for (size_t i = 0; i < items.size(); ++i) EXPECT_EQ(items[i], serverOrder[i][0] + " | " + serverOrder[i][1]);
+  for (size_t i = 0; i < items.size(); ++i)
+    EXPECT_EQ(items[i], serverOrder[i][0] + " | " + serverOrder[i][1]);
   EXPECT_EQ(items, (std::vector<std::string>{"01 | Confecção Zembra", "02 | Malharia D'Ouro", "10 | "}));
 
   EXPECT_EQ(BuscaArquivo(*app.C.QryAux, items[1], "PCPFTOF"), "PCPFTOF02");
@@ -137,24 +139,25 @@ TEST_F(OracleTest, AGeneratedCompanyGivesTheSamePcpftofAsOnFirebirdThroughImport
 }
 
 TEST_F(OracleTest, QuotesAndAccentsTravelUnchangedThroughBothActions) {
-  for (const char* sql : {
-           "INSERT INTO OF101 (NUMERO, CODIGO, DT_INICIO) VALUES ('OF''É01', 'CAMISA D''ÁGUA', '2018-02-01')",
-           "INSERT INTO OF_ITEN01 (NUMERO, ITEM, COR, TAMANHO, QTDE) VALUES ('OF''É01', 1, '001', 'M', 2)",
-           "INSERT INTO FACCAO01 (NUMERO, PARTE) VALUES ('OF''É01', 'MANGA D''ÁGUA')",
-           "INSERT INTO PCPFT201 (CODIGO, ID, TIPO, INSUMO, SETOR, APLICACAO, PARTE, FAIXA, CONSUMO, PRECO) VALUES "
-           "('CAMISA D''ÁGUA', 1, 'MP', 'LINHA''Ç', 'CORTE', 'Tecido', 'MANGA D''ÁGUA', 'P-G', 1.5, 'S')",
-           "INSERT INTO PCPFT301 (CODIGO, INSUMO, ID, COR, COR_I) VALUES "
-           "('CAMISA D''ÁGUA', 'LINHA''Ç', 1, 'ÇÃ''1', 'AÇÚCAR''')",
-           "INSERT INTO MAT_ITEN01 (CODIGO, COR, TAMANHO, PRECO_MED) VALUES ('LINHA''Ç', 'AÇÚCAR''', 'U', 2)",
-           "INSERT INTO MAT_MOV01 (LANCAMENTO, NUM_DOCTO, CODIGO, COR, OPERACAO, TP_MOV, QTDE, DATA) VALUES "
-           "(1, 'OF''É01/02', 'LINHA''Ç', 'AÇÚCAR''', 'S', 'BC', 1, '2018-02-03')",
-       }) {
+  for (
+      const char* sql : {
+          "INSERT INTO OF101 (NUMERO, CODIGO, DT_INICIO) VALUES ('OF''É01', 'CAMISA D''ÁGUA', '2018-02-01')",
+          "INSERT INTO OF_ITEN01 (NUMERO, ITEM, COR, TAMANHO, QTDE) VALUES ('OF''É01', 1, '001', 'M', 2)",
+          "INSERT INTO FACCAO01 (NUMERO, PARTE) VALUES ('OF''É01', 'MANGA D''ÁGUA')",
+          "INSERT INTO PCPFT201 (CODIGO, ID, TIPO, INSUMO, SETOR, APLICACAO, PARTE, FAIXA, CONSUMO, PRECO) VALUES "
+          "('CAMISA D''ÁGUA', 1, 'MP', 'LINHA''Ç', 'CORTE', 'Tecido', 'MANGA D''ÁGUA', 'P-G', 1.5, 'S')",
+          "INSERT INTO PCPFT301 (CODIGO, INSUMO, ID, COR, COR_I) VALUES "
+          "('CAMISA D''ÁGUA', 'LINHA''Ç', 1, 'ÇÃ''1', 'AÇÚCAR''')",
+          "INSERT INTO MAT_ITEN01 (CODIGO, COR, TAMANHO, PRECO_MED) VALUES ('LINHA''Ç', 'AÇÚCAR''', 'U', 2)",
+          "INSERT INTO MAT_MOV01 (LANCAMENTO, NUM_DOCTO, CODIGO, COR, OPERACAO, TP_MOV, QTDE, DATA) VALUES "
+          "(1, 'OF''É01/02', 'LINHA''Ç', 'AÇÚCAR''', 'S', 'BC', 1, '2018-02-03')",
+      }) {
     Both(sql);
   }
 
   ExpectConcluded(*OnBoth(true, Date(2018, 1, 31)));
-  EXPECT_EQ(ora_->Select(kPcpftofSql), (Rows{{"OF'É01", "MANGA D'ÁGUA", "1", "MP", "LINHA'Ç", "CORTE", "Tecido",
-                                               "P-G", "ÇÃ'1", "AÇÚCAR'", "1.5000", "2.0000", "A"}}));
+  EXPECT_EQ(ora_->Select(kPcpftofSql), (Rows{{"OF'É01", "MANGA D'ÁGUA", "1", "MP", "LINHA'Ç", "CORTE",
+                                              "Tecido", "P-G", "ÇÃ'1", "AÇÚCAR'", "1.5000", "2.0000", "A"}}));
   ExpectConcluded(*OnBoth(false, Date(2018, 1, 31)));
   EXPECT_EQ(ora_->Scalar("SELECT SITUACAO FROM PCPFTOF01"), "B");
 }
@@ -190,7 +193,8 @@ TEST_F(OracleTest, TheStatementLogShowsEveryStatementTranslatedBeforeItWasSent) 
     AppComponents app(ora_->Ini);
     app.C.ZRDatabase1->SetGravaLog(true);
     RecordingUi ui;
-    EXPECT_TRUE((import ? BitBtn1Click : BitBtn2Click)(app.C, ActionInput{kEmpresa, Date(2017, 1, 29), true}, ui).Ok);
+    EXPECT_TRUE(
+        (import ? BitBtn1Click : BitBtn2Click)(app.C, ActionInput{kEmpresa, Date(2017, 1, 29), true}, ui).Ok);
   }
   data::detail::SetLogBaseDirForTesting(std::nullopt);
 
@@ -208,7 +212,9 @@ TEST_F(OracleTest, TheStatementLogShowsEveryStatementTranslatedBeforeItWasSent) 
 }
 
 // zembra-cli as a scheduler runs it with a zr.ini naming the Oracle connection.
-Outcome Cli(const std::vector<std::string>& args, const std::string& dir) { return RunProgram(ZEMBRA_CLI, args, dir); }
+Outcome Cli(const std::vector<std::string>& args, const std::string& dir) {
+  return RunProgram(ZEMBRA_CLI, args, dir);
+}
 
 TEST_F(OracleTest, ZembraCliRunsBothActionsOnOracleWithTheResultsOfTheLibraryOnFirebird) {
   Generated();
@@ -220,7 +226,10 @@ TEST_F(OracleTest, ZembraCliRunsBothActionsOnOracleWithTheResultsOfTheLibraryOnF
     db::TDateTime desde;
   };
   const Step steps[] = {
-      {"importar", {"importar", "--empresa", "01", "--desde", "15/01/2017", "--pendente"}, true, Date(2017, 1, 15)},
+      {"importar",
+       {"importar", "--empresa", "01", "--desde", "15/01/2017", "--pendente"},
+       true,
+       Date(2017, 1, 15)},
       {"situacao", {"situacao", "--empresa", "01", "--desde", "16/01/2017"}, false, Date(2017, 1, 16)},
   };
   for (const Step& s : steps) {
@@ -234,10 +243,10 @@ TEST_F(OracleTest, ZembraCliRunsBothActionsOnOracleWithTheResultsOfTheLibraryOnF
     const ActionResult& r = fb->Result;
     const std::string summary =
         s.import ? "importar: " + std::to_string(r.Processadas) + " de " + std::to_string(r.OrdensPartes) +
-                       " ordens e partes processadas, " + std::to_string(r.Excluidas) + " linhas excluídas, " +
-                       std::to_string(r.Gravadas) + " gravadas, "
-                 : "situacao: " + std::to_string(r.Processadas) + " linhas lidas, " + std::to_string(r.Baixadas) +
-                       " marcadas \"B\", ";
+                       " ordens e partes processadas, " + std::to_string(r.Excluidas) +
+                       " linhas excluídas, " + std::to_string(r.Gravadas) + " gravadas, "
+                 : "situacao: " + std::to_string(r.Processadas) + " linhas lidas, " +
+                       std::to_string(r.Baixadas) + " marcadas \"B\", ";
     EXPECT_TRUE(Contains(o.Out, summary)) << o.Out << "\nexpected: " << summary;
     ExpectSamePcpftof();
   }
@@ -344,11 +353,13 @@ class OracleDiffersTest : public OracleTest {
   }
   // One product PRD1 whose sheet has the material LINHA for the part FRENTE, in the colour `corI`.
   void Sheet(const std::string& corI) {
-    Both({"INSERT INTO PCPFT201 (CODIGO, ID, TIPO, INSUMO, SETOR, APLICACAO, PARTE, FAIXA, CONSUMO, PRECO) VALUES "
-          "('PRD1', 1, 'MP', 'LINHA', 'CORTE', 'Tecido', 'FRENTE', 'U', 1.5, 'S')",
-          "INSERT INTO PCPFT301 (CODIGO, INSUMO, ID, COR, COR_I) VALUES ('PRD1', 'LINHA', 1, " + Q(corI) + ", " +
-              Q(corI) + ")",
-          "INSERT INTO MAT_ITEN01 (CODIGO, COR, TAMANHO, PRECO_MED) VALUES ('LINHA', " + Q(corI) + ", 'U', 3)"});
+    Both(
+        {"INSERT INTO PCPFT201 (CODIGO, ID, TIPO, INSUMO, SETOR, APLICACAO, PARTE, FAIXA, CONSUMO, PRECO) VALUES "
+         "('PRD1', 1, 'MP', 'LINHA', 'CORTE', 'Tecido', 'FRENTE', 'U', 1.5, 'S')",
+         "INSERT INTO PCPFT301 (CODIGO, INSUMO, ID, COR, COR_I) VALUES ('PRD1', 'LINHA', 1, " + Q(corI) +
+             ", " + Q(corI) + ")",
+         "INSERT INTO MAT_ITEN01 (CODIGO, COR, TAMANHO, PRECO_MED) VALUES ('LINHA', " + Q(corI) +
+             ", 'U', 3)"});
   }
   // An order of PRD1 for the part FRENTE starting on 01/02/2018, with an open item unless `items` is false.
   void Order(const std::string& numero, bool items = true) {
@@ -357,8 +368,10 @@ class OracleDiffersTest : public OracleTest {
     if (items) Both({"INSERT INTO OF_ITEN01 (NUMERO, ITEM, QTDE) VALUES (" + Q(numero) + ", 1, 2)"});
   }
   void Withdrawal(int lancamento, const std::string& numDocto, const std::string& cor) {
-    Both({"INSERT INTO MAT_MOV01 (LANCAMENTO, NUM_DOCTO, CODIGO, COR, OPERACAO, TP_MOV, QTDE, DATA) VALUES (" +
-          std::to_string(lancamento) + ", " + Q(numDocto) + ", 'LINHA', " + Q(cor) + ", 'S', 'BC', 1, '2018-02-03')"});
+    Both(
+        {"INSERT INTO MAT_MOV01 (LANCAMENTO, NUM_DOCTO, CODIGO, COR, OPERACAO, TP_MOV, QTDE, DATA) VALUES (" +
+         std::to_string(lancamento) + ", " + Q(numDocto) + ", 'LINHA', " + Q(cor) +
+         ", 'S', 'BC', 1, '2018-02-03')"});
   }
 };
 
@@ -369,19 +382,21 @@ constexpr const char* kRowsByInsumo =
 
 TEST_F(OracleDiffersTest, AMaterialWithAnEmptyColourIsNeitherPricedNorMarkedWithdrawnOnOracle) {
   Sheet("");
-  Both({"INSERT INTO PCPFT201 (CODIGO, ID, TIPO, INSUMO, SETOR, APLICACAO, PARTE, FAIXA, CONSUMO, PRECO) VALUES "
-        "('PRD1', 2, 'AV', 'BOTAO', 'CORTE', 'Botão', 'FRENTE', 'U', 2, 'S')",
-        "INSERT INTO PCPFT301 (CODIGO, INSUMO, ID, COR, COR_I) VALUES ('PRD1', 'BOTAO', 2, 'AZUL', 'AZUL')",
-        "INSERT INTO MAT_ITEN01 (CODIGO, COR, TAMANHO, PRECO_MED) VALUES ('BOTAO', 'AZUL', 'U', 4)",
-        "INSERT INTO MAT_MOV01 (LANCAMENTO, NUM_DOCTO, CODIGO, COR, OPERACAO, TP_MOV, QTDE, DATA) VALUES "
-        "(2, '000101/01', 'BOTAO', 'AZUL', 'S', 'BC', 1, '2018-02-03')"});
+  Both(
+      {"INSERT INTO PCPFT201 (CODIGO, ID, TIPO, INSUMO, SETOR, APLICACAO, PARTE, FAIXA, CONSUMO, PRECO) VALUES "
+       "('PRD1', 2, 'AV', 'BOTAO', 'CORTE', 'Botão', 'FRENTE', 'U', 2, 'S')",
+       "INSERT INTO PCPFT301 (CODIGO, INSUMO, ID, COR, COR_I) VALUES ('PRD1', 'BOTAO', 2, 'AZUL', 'AZUL')",
+       "INSERT INTO MAT_ITEN01 (CODIGO, COR, TAMANHO, PRECO_MED) VALUES ('BOTAO', 'AZUL', 'U', 4)",
+       "INSERT INTO MAT_MOV01 (LANCAMENTO, NUM_DOCTO, CODIGO, COR, OPERACAO, TP_MOV, QTDE, DATA) VALUES "
+       "(2, '000101/01', 'BOTAO', 'AZUL', 'S', 'BC', 1, '2018-02-03')"});
   Order("000101");
   Withdrawal(1, "000101/01", "");
 
   OnEach(true, Date(2018, 1, 31));
   OnEach(false, Date(2018, 1, 31));
   // Firebird: '' = '' joins the price and the withdrawal. Oracle: NULL = NULL is never true.
-  EXPECT_EQ(fb_->Select(kRowsByInsumo), (Rows{{"BOTAO", "AZUL", "4.0000", "B"}, {"LINHA", "", "3.0000", "B"}}));
+  EXPECT_EQ(fb_->Select(kRowsByInsumo),
+            (Rows{{"BOTAO", "AZUL", "4.0000", "B"}, {"LINHA", "", "3.0000", "B"}}));
   EXPECT_EQ(ora_->Select(kRowsByInsumo),
             (Rows{{"BOTAO", "AZUL", "4.0000", "B"}, {"LINHA", "<null>", "0.0000", "A"}}));
 }

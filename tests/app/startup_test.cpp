@@ -47,7 +47,8 @@ TEST_F(StartupTest, CompaniesAreListedInTheServersOrderAsCodeBarName) {
   CarregaEmpresas(*app.C.QryAux, [&](const std::string& item) { items.push_back(item); });
 
   ASSERT_EQ(items.size(), serverOrder.size());
-  for (size_t i = 0; i < items.size(); ++i) EXPECT_EQ(items[i], serverOrder[i][0] + " | " + serverOrder[i][1]);
+  for (size_t i = 0; i < items.size(); ++i)
+    EXPECT_EQ(items[i], serverOrder[i][0] + " | " + serverOrder[i][1]);
   EXPECT_EQ(items, (std::vector<std::string>{"02 | Malharia D'Ouro", "01 | Confecção Zembra", "10 | "}));
   EXPECT_TRUE(app.C.QryAux->Active());
 }

@@ -27,8 +27,8 @@ class StatusTest : public ::testing::Test {
 
   // SITUACAO of the order's rows of one material, colour and part.
   std::string Situacao(const std::string& numero, const std::string& insumo, const std::string& parte) {
-    return db_->Scalar("SELECT MAX(SITUACAO) FROM PCPFTOF01 WHERE NUMERO = " + Q(numero) + " AND INSUMO = " +
-                       Q(insumo) + " AND PARTE = " + Q(parte));
+    return db_->Scalar("SELECT MAX(SITUACAO) FROM PCPFTOF01 WHERE NUMERO = " + Q(numero) +
+                       " AND INSUMO = " + Q(insumo) + " AND PARTE = " + Q(parte));
   }
 
   std::unique_ptr<TestDatabase> db_;
@@ -75,12 +75,14 @@ TEST_F(StatusTest, MarksRowsWithdrawnForTheOrderAndLeavesTheOthersOpen) {
   EXPECT_EQ(ui.Closes, 1);
   const Case cases[] = {
       {"a tiny withdrawal marks the row", "000001", "MAT1", "FRENTE", "B"},
-      {"every row of the order, material and colour changes, whatever its part", "000001", "MAT1", "COSTAS", "B"},
+      {"every row of the order, material and colour changes, whatever its part", "000001", "MAT1", "COSTAS",
+       "B"},
       {"an entry and a transfer are no withdrawals", "000001", "MAT2", "FRENTE", "A"},
       {"withdrawals summing to zero leave the row open", "000001", "MAT3", "FRENTE", "A"},
       {"the document number counts by its first six characters", "000002", "MAT1", "FRENTE", "B"},
       {"a shorter document number is another order", "000003", "MAT1", "FRENTE", "A"},
-      {"a row before the date changes with a listed row of the same material", "000004", "MAT1", "FRENTE", "B"},
+      {"a row before the date changes with a listed row of the same material", "000004", "MAT1", "FRENTE",
+       "B"},
       {"a listed row with the withdrawal changes", "000004", "MAT1", "COSTAS", "B"},
       {"a row before the date alone is not listed", "000005", "MAT1", "FRENTE", "A"},
       {"a row already withdrawn stays so", "000006", "MAT1", "FRENTE", "B"},

@@ -84,8 +84,8 @@ TEST(Settings, TheDatabaseKindSelectsTheDriverAndPort) {
   const std::string ini = (dir / "zr.ini").string();
   for (const Case& c : cases) {
     SCOPED_TRACE(c.name);
-    std::ofstream(ini, std::ios::trunc) << "[BANCO]\r\n  SERVIDOR = srv:1 \r\nbase=/x;y#z=w,v.fdb\r\nbanco="
-                                        << c.banco << "\r\n";
+    std::ofstream(ini, std::ios::trunc)
+        << "[BANCO]\r\n  SERVIDOR = srv:1 \r\nbase=/x;y#z=w,v.fdb\r\nbanco=" << c.banco << "\r\n";
     db::TComponent owner;
     TFormComponents comps = CreateFormComponents(owner);
     // No driver is registered here: connecting fails after the properties were set.

@@ -29,9 +29,9 @@ enum class Target { Firebird, Standin };
 enum class Action { Import, Status };
 enum class Fault {
   None,
-  TriggerRefusesARow,      // a trigger on PCPFTOF refuses the rows of one order
-  LockHeldByAnother,       // another connection holds rows of one order for a while, then lets go
-  AttachmentCut,           // the application's attachment is cut while it handles an order
+  TriggerRefusesARow,  // a trigger on PCPFTOF refuses the rows of one order
+  LockHeldByAnother,   // another connection holds rows of one order for a while, then lets go
+  AttachmentCut,       // the application's attachment is cut while it handles an order
 };
 
 struct Case {
@@ -77,11 +77,12 @@ class Company {
       Exec("CREATE OR REPLACE FUNCTION zr_recusa() RETURNS trigger AS $$ BEGIN IF NEW.numero = " + Q(numero) +
            " THEN RAISE EXCEPTION 'linha recusada para o pedido %', NEW.numero; END IF; RETURN NEW; END $$ "
            "LANGUAGE plpgsql");
-      Exec("CREATE TRIGGER tr_recusa BEFORE INSERT OR UPDATE ON pcpftof01 FOR EACH ROW EXECUTE FUNCTION zr_recusa()");
+      Exec(
+          "CREATE TRIGGER tr_recusa BEFORE INSERT OR UPDATE ON pcpftof01 FOR EACH ROW EXECUTE FUNCTION zr_recusa()");
     } else {
       Exec("CREATE EXCEPTION E_RECUSA 'linha recusada'");
-      Exec("CREATE TRIGGER TR_RECUSA FOR PCPFTOF01 BEFORE INSERT OR UPDATE AS BEGIN IF (NEW.NUMERO = " + Q(numero) +
-           ") THEN EXCEPTION E_RECUSA; END");
+      Exec("CREATE TRIGGER TR_RECUSA FOR PCPFTOF01 BEFORE INSERT OR UPDATE AS BEGIN IF (NEW.NUMERO = " +
+           Q(numero) + ") THEN EXCEPTION E_RECUSA; END");
     }
   }
 
@@ -89,7 +90,8 @@ class Company {
   std::string AttachmentOf(data::TZRQuery& query) {
     query.Close();
     query.SQL().Clear();
-    query.SQL().Add(ora_ ? "SELECT pg_backend_pid() AS ID FROM dual" : "SELECT CURRENT_CONNECTION AS ID FROM RDB$DATABASE");
+    query.SQL().Add(ora_ ? "SELECT pg_backend_pid() AS ID FROM dual"
+                         : "SELECT CURRENT_CONNECTION AS ID FROM RDB$DATABASE");
     query.Open();
     const std::string id = query.FieldByName("ID").AsString();
     query.Close();
@@ -135,8 +137,8 @@ const db::TDateTime kSince = 42736.0;  // 01/01/2017: every generated order
 
 Outcome RunCase(const Case& c, bool writeBehind) {
   std::mt19937 random(c.seed);
-  const std::string name = std::string(::testing::UnitTest::GetInstance()->current_test_info()->name()) + "_" +
-                           std::to_string(c.seed) + (writeBehind ? "_on" : "_off");
+  const std::string name = std::string(::testing::UnitTest::GetInstance()->current_test_info()->name()) +
+                           "_" + std::to_string(c.seed) + (writeBehind ? "_on" : "_off");
   Company company(c.target, name);
   fixtures::CompanySize size;
   size.Orders = 4 + static_cast<int>(random() % 14);
@@ -157,7 +159,8 @@ Outcome RunCase(const Case& c, bool writeBehind) {
   }
   const auto orders = company.Select("SELECT DISTINCT NUMERO FROM PCPFTOF01 ORDER BY NUMERO");
   const std::string numero = orders.empty() ? "000001" : orders[random() % orders.size()][0];
-  const int cutAt = 1 + static_cast<int>(random() % static_cast<uint32_t>(std::max<size_t>(orders.size(), 1)));
+  const int cutAt =
+      1 + static_cast<int>(random() % static_cast<uint32_t>(std::max<size_t>(orders.size(), 1)));
 
   std::unique_ptr<LockHolder> holder;
   if (c.fault == Fault::TriggerRefusesARow) company.RefuseOrder(numero);
@@ -205,7 +208,8 @@ TEST(WriteBehindEquivalence, BothActionsEndTheSameWithTheQueueOnAndOff) {
        Fault::LockHeldByAnother, 15},
       {"a status update on Firebird waiting for another connection's lock", Target::Firebird, Action::Status,
        Fault::LockHeldByAnother, 16},
-      {"an import on Firebird whose attachment is cut", Target::Firebird, Action::Import, Fault::AttachmentCut, 17},
+      {"an import on Firebird whose attachment is cut", Target::Firebird, Action::Import,
+       Fault::AttachmentCut, 17},
       {"a status update on Firebird whose attachment is cut", Target::Firebird, Action::Status,
        Fault::AttachmentCut, 18},
       {"an import on the stand-in", Target::Standin, Action::Import, Fault::None, 21},
@@ -216,10 +220,10 @@ TEST(WriteBehindEquivalence, BothActionsEndTheSameWithTheQueueOnAndOff) {
        Fault::TriggerRefusesARow, 24},
       {"an import on the stand-in waiting for another connection's lock", Target::Standin, Action::Import,
        Fault::LockHeldByAnother, 25},
-      {"a status update on the stand-in waiting for another connection's lock", Target::Standin, Action::Status,
-       Fault::LockHeldByAnother, 26},
-      {"an import on the stand-in whose connection is cut", Target::Standin, Action::Import, Fault::AttachmentCut,
-       27},
+      {"a status update on the stand-in waiting for another connection's lock", Target::Standin,
+       Action::Status, Fault::LockHeldByAnother, 26},
+      {"an import on the stand-in whose connection is cut", Target::Standin, Action::Import,
+       Fault::AttachmentCut, 27},
       {"a status update on the stand-in whose connection is cut", Target::Standin, Action::Status,
        Fault::AttachmentCut, 28},
   };
@@ -229,7 +233,8 @@ TEST(WriteBehindEquivalence, BothActionsEndTheSameWithTheQueueOnAndOff) {
     // server ends another attachment on its own schedule: cut there only when asked (as the import tests do).
     if (UseServer() && c.target == Target::Standin) continue;
     if (c.target == Target::Standin && StandinDisabled()) continue;
-    if (UseServer() && c.fault == Fault::AttachmentCut && std::getenv("ZR_TEST_CUT_SERVER_ATTACHMENT") == nullptr) {
+    if (UseServer() && c.fault == Fault::AttachmentCut &&
+        std::getenv("ZR_TEST_CUT_SERVER_ATTACHMENT") == nullptr) {
       continue;
     }
     const Outcome alone = RunCase(c, false);

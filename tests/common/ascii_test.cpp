@@ -32,7 +32,13 @@ TEST(AsciiTest, TrimmingRemovesEveryByteUpToTheBlankFromBothEnds) {
       {"only blanks", " \x01\x1f ", "", ""},
       {"empty text", "", "", ""},
       {"accented letters are kept", " ção ", "ção", "ção "},
-      {"DEL and non-breaking bytes are not blanks", "\x7f" "a\xa0", "\x7f" "a\xa0", "\x7f" "a\xa0"},
+      {"DEL and non-breaking bytes are not blanks",
+       "\x7f"
+       "a\xa0",
+       "\x7f"
+       "a\xa0",
+       "\x7f"
+       "a\xa0"},
   };
   for (const Case& c : cases) {
     SCOPED_TRACE(c.name);

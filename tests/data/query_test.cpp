@@ -30,7 +30,8 @@ class QueryTest : public ::testing::Test {
  protected:
   void SetUp() override {
     scratch_.Run({"CREATE TABLE T (ID INTEGER NOT NULL PRIMARY KEY, NOME VARCHAR(40))",
-                  "INSERT INTO T (ID, NOME) VALUES (1, 'um')", "INSERT INTO T (ID, NOME) VALUES (2, 'dois')"});
+                  "INSERT INTO T (ID, NOME) VALUES (1, 'um')",
+                  "INSERT INTO T (ID, NOME) VALUES (2, 'dois')"});
     scratch_.Configure(db_);
     db_.SetConnected(true);
   }
@@ -230,7 +231,8 @@ TEST_F(QueryTest, ExecSQLThroughTheFrameworksQueryTypeStillTranslatesTimesOutAnd
   db::TFDQuery& asFramework = plain;
   asFramework.SQL().Add("UPDATE T SET NOME = 'traduzido' WHERE ID = 2 AND udf_len(NOME) > 0");
   asFramework.ExecSQL();
-  EXPECT_EQ(asFramework.SQL().Text(), "UPDATE T SET NOME = 'traduzido' WHERE ID = 2 AND char_length(NOME) > 0\r\n");
+  EXPECT_EQ(asFramework.SQL().Text(),
+            "UPDATE T SET NOME = 'traduzido' WHERE ID = 2 AND char_length(NOME) > 0\r\n");
   EXPECT_EQ(asFramework.ResourceOptions().CmdExecTimeout, TZRQuery::kTempoLimiteFB);
   EXPECT_EQ(Count("NOME = 'traduzido'"), 1);
 }
@@ -289,7 +291,8 @@ TEST_F(QueryTest, TheFieldClassTableChangesOnlyCurrencyAndTheMemoTypes) {
       {"Oracle CLOB becomes TZRBlobField", db::ftOraClob, db::FieldClassOf<TZRBlobField>()},
       {"a string keeps the standard class", db::ftString, db::DefaultFieldClass(db::ftString)},
       {"auto-increment keeps the standard class", db::ftAutoInc, db::DefaultFieldClass(db::ftAutoInc)},
-      {"Oracle interval keeps the standard class", db::ftOraInterval, db::DefaultFieldClass(db::ftOraInterval)},
+      {"Oracle interval keeps the standard class", db::ftOraInterval,
+       db::DefaultFieldClass(db::ftOraInterval)},
       {"Paradox OLE keeps the standard class", db::ftParadoxOle, db::DefaultFieldClass(db::ftParadoxOle)},
       {"wide memo keeps the standard class", db::ftWideMemo, db::DefaultFieldClass(db::ftWideMemo)},
       {"BCD keeps the standard class", db::ftBCD, db::DefaultFieldClass(db::ftBCD)},

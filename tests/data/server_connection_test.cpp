@@ -36,7 +36,8 @@ class ServerConnectionTest : public ::testing::Test {
     if (!ServerListens()) GTEST_SKIP() << "no Firebird server on 127.0.0.1:3050 (scripts/test.sh starts it)";
     db::firebird::RegisterDriver();
     // A folder the server's own user can write (scripts/firebird-server.sh makes it).
-    path_ = Env("ZR_FB_SERVER_DIR", "/tmp/zr-fbserver") + "/zr_data_server_" + std::to_string(getpid()) + ".fdb";
+    path_ =
+        Env("ZR_FB_SERVER_DIR", "/tmp/zr-fbserver") + "/zr_data_server_" + std::to_string(getpid()) + ".fdb";
     db::firebird::CreateDatabase(Entries());
   }
   void TearDown() override {
@@ -75,9 +76,10 @@ TEST_F(ServerConnectionTest, AHostNameGivesATcpAttachmentThroughTheServer) {
   db.SetUser(user_);
   db.SetPassword(password_);
   db.SetConnected(true);
-  EXPECT_EQ(db.Params().Lines(),
-            (std::vector<std::string>{"DriverID=FB", "Server=localhost", "Database=" + path_, "User_name=" + user_,
-                                      "Password=" + password_, "Protocol=TCPIP", "PageSize=4096"}));
+  EXPECT_EQ(
+      db.Params().Lines(),
+      (std::vector<std::string>{"DriverID=FB", "Server=localhost", "Database=" + path_, "User_name=" + user_,
+                                "Password=" + password_, "Protocol=TCPIP", "PageSize=4096"}));
   EXPECT_EQ(RemoteProtocol(db).rfind("TCP", 0), 0u);
 }
 

@@ -63,7 +63,8 @@ TEST_F(SqlLogTest, EachStatementBecomesOneLineOfFourFieldsBetweenBarsEndedByCrLf
        "SELECT 1\rFROM T\nWHERE 1=1"},
       {"a CR before a CR LF pair stays", "A\r\r\nB", "A\r B"},
       {"blanks and control characters at both ends are trimmed", "\t \x01 SELECT 1 \x02\r\n\r\n", "SELECT 1"},
-      {"text in UTF-8 is written unchanged", "UPDATE T SET NOME = 'Produção'", "UPDATE T SET NOME = 'Produção'"},
+      {"text in UTF-8 is written unchanged", "UPDATE T SET NOME = 'Produção'",
+       "UPDATE T SET NOME = 'Produção'"},
       {"an empty statement leaves an empty field", "", ""},
   };
   for (const Case& c : cases) {
@@ -95,8 +96,8 @@ TEST_F(SqlLogTest, TheTimeStampIsDayMonthYearThenTimeAndTheFileNameYearMonthDay)
        "|10.0.0.7||31/01/24 14:05:09|SELECT EMP_PAT, EMP_NOME FROM EMPRESA|\r\n"},
       {"13 December 1999 at 23:59:58", moment(1999, 12, 13, 23, 59, 58), "PCFAB01-19991213.log",
        "|10.0.0.7||13/12/99 23:59:58|SELECT EMP_PAT, EMP_NOME FROM EMPRESA|\r\n"},
-      {"single digits padded: 15 March 2007 at 08:07:06", moment(2007, 3, 15, 8, 7, 6), "PCFAB01-20070315.log",
-       "|10.0.0.7||15/03/07 08:07:06|SELECT EMP_PAT, EMP_NOME FROM EMPRESA|\r\n"},
+      {"single digits padded: 15 March 2007 at 08:07:06", moment(2007, 3, 15, 8, 7, 6),
+       "PCFAB01-20070315.log", "|10.0.0.7||15/03/07 08:07:06|SELECT EMP_PAT, EMP_NOME FROM EMPRESA|\r\n"},
   };
   for (const Case& c : cases) {
     SCOPED_TRACE(c.name);
@@ -228,7 +229,8 @@ TEST_F(SqlLogTest, AChosenFolderTakesTheFilesDirectlyAndIsCreatedWithItsMissingL
   EXPECT_FALSE(fs::exists(log_.TodaysFile("PCFAB01")));
 
   GravaLogSQL("PCFAB01", "", "", "SELECT 2");
-  EXPECT_EQ(testing::LogFolder::Lines(log_.TodaysFile("PCFAB01")).size(), 1u) << "the empty text restores Logs/";
+  EXPECT_EQ(testing::LogFolder::Lines(log_.TodaysFile("PCFAB01")).size(), 1u)
+      << "the empty text restores Logs/";
 
   std::ofstream((dir_ / "afile").string()) << "x";
   DefinePastaLog((dir_ / "afile" / "sql").string());

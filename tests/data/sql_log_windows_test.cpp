@@ -20,10 +20,11 @@ namespace {
 namespace fs = std::filesystem;
 
 std::string InCodePage(UINT codePage, const std::wstring& text) {
-  const int size =
-      WideCharToMultiByte(codePage, 0, text.data(), static_cast<int>(text.size()), nullptr, 0, nullptr, nullptr);
+  const int size = WideCharToMultiByte(codePage, 0, text.data(), static_cast<int>(text.size()), nullptr, 0,
+                                       nullptr, nullptr);
   std::string out(static_cast<size_t>(size), '\0');
-  WideCharToMultiByte(codePage, 0, text.data(), static_cast<int>(text.size()), out.data(), size, nullptr, nullptr);
+  WideCharToMultiByte(codePage, 0, text.data(), static_cast<int>(text.size()), out.data(), size, nullptr,
+                      nullptr);
   return out;
 }
 
@@ -93,7 +94,10 @@ TEST_F(SqlLogWindowsTest, TheLineIsWrittenInTheAnsiCodePageUnderAFolderAnsiCanno
   EXPECT_EQ(log.substr(log.size() - tail.size()), tail);
   EXPECT_EQ(log.size(), head.size() + 17 + tail.size()) << "one line, a 17-character time stamp";
   if (GetACP() == 1252) {
-    EXPECT_NE(log.find("'a\xDF" "b'"), std::string::npos) << "sharp s is the one byte DF in Windows-1252";
+    EXPECT_NE(log.find("'a\xDF"
+                       "b'"),
+              std::string::npos)
+        << "sharp s is the one byte DF in Windows-1252";
     EXPECT_EQ(log.find("\xC3"), std::string::npos) << "no UTF-8 in the file";
   }
 }
@@ -127,9 +131,9 @@ TEST_F(SqlLogWindowsTest, TheTimeStampTakesTheRegionalDateAndTimeSeparators) {
       std::tm local{};
       localtime_s(&local, &t);
       char expected[32] = {};
-      std::snprintf(expected, sizeof expected, "%02d%c%02d%c%02d %02d%c%02d%c%02d", local.tm_mday, c.dateSeparator,
-                    local.tm_mon + 1, c.dateSeparator, local.tm_year % 100, local.tm_hour, c.timeSeparator,
-                    local.tm_min, c.timeSeparator, local.tm_sec);
+      std::snprintf(expected, sizeof expected, "%02d%c%02d%c%02d %02d%c%02d%c%02d", local.tm_mday,
+                    c.dateSeparator, local.tm_mon + 1, c.dateSeparator, local.tm_year % 100, local.tm_hour,
+                    c.timeSeparator, local.tm_min, c.timeSeparator, local.tm_sec);
       matched = stamp == expected;
     }
     EXPECT_TRUE(matched) << stamp;
@@ -161,7 +165,8 @@ TEST_F(SqlLogWindowsTest, ADaysFileLockedByAnotherProgramIsAnInputOutputError) {
   char date[16] = {};
   std::strftime(date, sizeof date, "%Y%m%d", &local);
   const fs::path file = base_ / "Logs" / ("PCFAB01-" + std::string(date) + ".log");
-  HANDLE lock = CreateFileW(file.c_str(), GENERIC_READ, 0, nullptr, OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr);
+  HANDLE lock =
+      CreateFileW(file.c_str(), GENERIC_READ, 0, nullptr, OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr);
   ASSERT_NE(lock, INVALID_HANDLE_VALUE);
   EXPECT_THROW(GravaLogSQL("PCFAB01", "", "", "SELECT 2"), EInOutError);
   CloseHandle(lock);

@@ -66,7 +66,8 @@ TEST_F(TranslationLogTest, AnOpenedStatementIsTranslatedForFirebirdAndLoggedAsIt
   q.Open();  // Firebird knows neither udf_len nor this database's UDFs: only the translation runs
   EXPECT_EQ(q.SQL().Text(), "SELECT char_length(NOME) AS L\r\nFROM T ORDER BY 1 DESC\r\n");
   EXPECT_EQ(q.FieldByName("L").AsInteger(), 4);
-  EXPECT_EQ(LoggedStatements(), std::vector<std::string>{"SELECT char_length(NOME) AS L FROM T ORDER BY 1 DESC"});
+  EXPECT_EQ(LoggedStatements(),
+            std::vector<std::string>{"SELECT char_length(NOME) AS L FROM T ORDER BY 1 DESC"});
 }
 
 TEST_F(TranslationLogTest, ExecSQLLogsTheTranslatedStatementBeforeTheServerSeesIt) {

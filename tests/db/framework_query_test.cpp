@@ -406,8 +406,9 @@ TEST_F(FrameworkQuery, ExecSqlRunsEveryElementWhenAnArraySizeIsSetAndOnceOtherwi
 TEST_F(FrameworkQuery, ParametersFollowTheTextAndKeepTheirValuesAcrossChanges) {
   auto query = Query("SELECT CAST(:A AS VARCHAR(10)) AS X FROM RDB$DATABASE");
   query->Params().ParamByName("A").SetAsString("kept");
-  query->SQL().SetText("SELECT CAST(:A AS VARCHAR(10)) AS X, CAST(:b AS INTEGER) AS Y, ':B' AS Z /* :C */"
-                       "\nFROM RDB$DATABASE");
+  query->SQL().SetText(
+      "SELECT CAST(:A AS VARCHAR(10)) AS X, CAST(:b AS INTEGER) AS Y, ':B' AS Z /* :C */"
+      "\nFROM RDB$DATABASE");
   ASSERT_EQ(query->Params().Count(), 2);
   EXPECT_EQ(query->Params()[1].Name(), "b");
   query->Params().ParamByName("B").SetAsInteger(5);

@@ -35,7 +35,8 @@ class SilentListener {
     at.sin_family = AF_INET;
     at.sin_port = htons(port);
     inet_pton(AF_INET, address.c_str(), &at.sin_addr);
-    listening_ = fd_ >= 0 && bind(fd_, reinterpret_cast<sockaddr*>(&at), sizeof at) == 0 && listen(fd_, 8) == 0;
+    listening_ =
+        fd_ >= 0 && bind(fd_, reinterpret_cast<sockaddr*>(&at), sizeof at) == 0 && listen(fd_, 8) == 0;
     if (listening_) thread_ = std::thread([this] { Accept(); });
   }
   ~SilentListener() {

@@ -16,8 +16,8 @@ TEST(QueueableTable, TakesPlainDmlAndNamesTheTableItWrites) {
     const char* table;
   };
   const Case cases[] = {
-      {"a delete of the import", "DELETE FROM PCPFTOF01\r\nWHERE NUMERO = '000010'\r\nAND PARTE IN ('A;B')\r\n",
-       false, "PCPFTOF01"},
+      {"a delete of the import",
+       "DELETE FROM PCPFTOF01\r\nWHERE NUMERO = '000010'\r\nAND PARTE IN ('A;B')\r\n", false, "PCPFTOF01"},
       {"an update of the status update, in lower case", "update pcpftof01 set \r\nSITUACAO = 'B'", false,
        "PCPFTOF01"},
       {"the array insert", "INSERT INTO PCPFTOF01\r\n(NUMERO, ID)\r\nVALUES\r\n(?, ?)", true, "PCPFTOF01"},

@@ -16,8 +16,8 @@ namespace {
 #ifdef _WIN32
 std::wstring Wide(const std::string& text) {
   std::wstring out(text.size(), L'\0');
-  out.resize(static_cast<size_t>(
-      MultiByteToWideChar(CP_UTF8, 0, text.data(), static_cast<int>(text.size()), out.data(), static_cast<int>(out.size()))));
+  out.resize(static_cast<size_t>(MultiByteToWideChar(CP_UTF8, 0, text.data(), static_cast<int>(text.size()),
+                                                     out.data(), static_cast<int>(out.size()))));
   return out;
 }
 #endif

@@ -23,34 +23,33 @@ class IniFileTest : public testing::Test {
   }
   void TearDown() override { fs::remove_all(dir_); }
 
-  void Write(const std::string& contents) {
-    std::ofstream(file_, std::ios::binary) << contents;
-  }
+  void Write(const std::string& contents) { std::ofstream(file_, std::ios::binary) << contents; }
 
   fs::path dir_;
   std::string file_;
 };
 
 TEST_F(IniFileTest, ValuesAreFoundAndReadAsTheWindowsReaderReadsThem) {
-  Write("; settings of the order import\r\n"
-        "[outra]\r\n"
-        "Servidor=errado\r\n"
-        "\r\n"
-        "  [ Banco ]  \r\n"
-        "Servidor = srv01  \r\n"
-        "BASE=C:\\dados\\erp.fdb\r\n"
-        "usuario=\tSYSDBA\t\r\n"
-        "senha=ab;cd#ef=gh,ij\r\n"
-        "banco=FIREBIRD\r\n"
-        "aspas=\"  entre aspas  \"\r\n"
-        "apostrofos='x'\r\n"
-        "meia=\"aberta\r\n"
-        "vazio=\r\n"
-        "repetida=primeira\r\n"
-        "repetida=segunda\r\n"
-        "linha sem igual\r\n"
-        "[depois]\r\n"
-        "fora=1\r\n");
+  Write(
+      "; settings of the order import\r\n"
+      "[outra]\r\n"
+      "Servidor=errado\r\n"
+      "\r\n"
+      "  [ Banco ]  \r\n"
+      "Servidor = srv01  \r\n"
+      "BASE=C:\\dados\\erp.fdb\r\n"
+      "usuario=\tSYSDBA\t\r\n"
+      "senha=ab;cd#ef=gh,ij\r\n"
+      "banco=FIREBIRD\r\n"
+      "aspas=\"  entre aspas  \"\r\n"
+      "apostrofos='x'\r\n"
+      "meia=\"aberta\r\n"
+      "vazio=\r\n"
+      "repetida=primeira\r\n"
+      "repetida=segunda\r\n"
+      "linha sem igual\r\n"
+      "[depois]\r\n"
+      "fora=1\r\n");
 
   struct Case {
     const char* name;
@@ -63,7 +62,8 @@ TEST_F(IniFileTest, ValuesAreFoundAndReadAsTheWindowsReaderReadsThem) {
       {"a key written in upper case is found by a lower-case name", "banco", "base", "C:\\dados\\erp.fdb"},
       {"tabs around the value are dropped", "banco", "usuario", "SYSDBA"},
       {"semicolon, hash, equals sign and comma belong to the value", "banco", "senha", "ab;cd#ef=gh,ij"},
-      {"a value in double quotes loses its quotes and keeps its inner blanks", "banco", "aspas", "  entre aspas  "},
+      {"a value in double quotes loses its quotes and keeps its inner blanks", "banco", "aspas",
+       "  entre aspas  "},
       {"a value in single quotes loses its quotes", "banco", "apostrofos", "x"},
       {"an unmatched quote stays", "banco", "meia", "\"aberta"},
       {"an empty value is read as empty, not as the default", "banco", "vazio", ""},

@@ -21,10 +21,11 @@ namespace {
 namespace fs = std::filesystem;
 
 std::string InCodePage(UINT codePage, const std::wstring& text) {
-  const int size =
-      WideCharToMultiByte(codePage, 0, text.data(), static_cast<int>(text.size()), nullptr, 0, nullptr, nullptr);
+  const int size = WideCharToMultiByte(codePage, 0, text.data(), static_cast<int>(text.size()), nullptr, 0,
+                                       nullptr, nullptr);
   std::string out(static_cast<size_t>(size), '\0');
-  WideCharToMultiByte(codePage, 0, text.data(), static_cast<int>(text.size()), out.data(), size, nullptr, nullptr);
+  WideCharToMultiByte(codePage, 0, text.data(), static_cast<int>(text.size()), out.data(), size, nullptr,
+                      nullptr);
   return out;
 }
 
@@ -51,8 +52,8 @@ std::string ReadBytes(const fs::path& file) {
 class WindowsHostTest : public testing::Test {
  protected:
   void SetUp() override {
-    dir_ = fs::temp_directory_path() /
-           FromUtf8("zr_host_" + std::to_string(GetCurrentProcessId()) + " Produ\xC3\xA7\xC3\xA3o \xC3\x9F \xD0\x96");
+    dir_ = fs::temp_directory_path() / FromUtf8("zr_host_" + std::to_string(GetCurrentProcessId()) +
+                                                " Produ\xC3\xA7\xC3\xA3o \xC3\x9F \xD0\x96");
     fs::create_directories(dir_);
   }
   void TearDown() override {
@@ -94,8 +95,9 @@ TEST_F(WindowsHostTest, FromAFolderWithNonAnsiCharactersTheProgramFindsItselfAnd
 // default since Windows 10), "Unicode" (UTF-16 with a byte order mark); lines ended by CR LF.
 TEST_F(WindowsHostTest, SettingsFilesSavedByNotepadInEachEncodingReadAlike) {
   // Values with accents that the ANSI code pages of Western Europe hold.
-  const std::wstring text = L"[banco]\r\nServidor=srv01:3050\r\nbase=C:\\Dados\\Produ\u00e7\u00e3o\\erp.fdb\r\n"
-                            L"usuario=Jo\u00e3o\r\nsenha=a\u00df;b\r\n";
+  const std::wstring text =
+      L"[banco]\r\nServidor=srv01:3050\r\nbase=C:\\Dados\\Produ\u00e7\u00e3o\\erp.fdb\r\n"
+      L"usuario=Jo\u00e3o\r\nsenha=a\u00df;b\r\n";
   std::string utf16 = "\xFF\xFE";
   utf16.append(reinterpret_cast<const char*>(text.data()), text.size() * sizeof(wchar_t));
   struct Case {
@@ -126,8 +128,9 @@ TEST_F(WindowsHostTest, SettingsFilesSavedByNotepadInEachEncodingReadAlike) {
 // Where Windows' own profile-string reader understands the file (ANSI and UTF-16), it and the program's reader
 // give the same value.
 TEST_F(WindowsHostTest, TheProgramsReaderAgreesWithWindowsProfileStringReader) {
-  const std::wstring text = L"; coment\u00e1rio\r\n  [ Banco ]  \r\nServidor = srv01  \r\nbase=\"  C:\\Produ\u00e7\u00e3o  \"\r\n"
-                            L"senha=ab;cd#ef=gh,ij\r\nvazio=\r\n";
+  const std::wstring text =
+      L"; coment\u00e1rio\r\n  [ Banco ]  \r\nServidor = srv01  \r\nbase=\"  C:\\Produ\u00e7\u00e3o  \"\r\n"
+      L"senha=ab;cd#ef=gh,ij\r\nvazio=\r\n";
   const fs::path file = dir_ / "zr.ini";
   WriteBytes(file, InCodePage(CP_ACP, text));
   for (const wchar_t* key : {L"servidor", L"BASE", L"senha", L"vazio", L"falta"}) {

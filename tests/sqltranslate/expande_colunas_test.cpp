@@ -26,29 +26,30 @@ TEST_F(ExpandeColunasTest, ExpandsAliasStarFromTheDictionary) {
       {"two aliases, each from its own table; only BLOB and CLOB are left out",
        "SELECT DISTINCT A.*, b.* FROM TABELA A INNER JOIN OUTRA B ON (A.ID = B.COD)",
        "SELECT DISTINCT A.ID, A.NOME, A.DATA , b.COD, B.DESCR, B.HIST  FROM TABELA A INNER JOIN OUTRA B ON (A.ID = B.COD)"},
-      {"GROUP BY lists and sub-selects are expanded the same way",
-       "SELECT t.* FROM TABELA t GROUP BY t.*",
+      {"GROUP BY lists and sub-selects are expanded the same way", "SELECT t.* FROM TABELA t GROUP BY t.*",
        "SELECT t.ID, T.NOME, T.DATA  FROM TABELA t GROUP BY t.ID, T.NOME, T.DATA "},
       {"a line break right before the alias counts as a blank",
        "SELECT DISTINCT\r\nt.* FROM TABELA t\r\nWHERE 1 = 1\r\n",
        "SELECT DISTINCT\r\nt.ID, T.NOME, T.DATA  FROM TABELA t\r\nWHERE 1 = 1\r\n"},
       {"a table with no column leaves the bare alias", "SELECT DISTINCT v.* FROM VAZIA v WHERE 1 = 1",
        "SELECT DISTINCT v FROM VAZIA v WHERE 1 = 1"},
-      {"DISTINCT without .* only turns the marker into DISTINCT",
-       "SELECT @@@@@@@@ A FROM T GROUP BY A", "SELECT DISTINCT A FROM T GROUP BY A"},
+      {"DISTINCT without .* only turns the marker into DISTINCT", "SELECT @@@@@@@@ A FROM T GROUP BY A",
+       "SELECT DISTINCT A FROM T GROUP BY A"},
       {"neither DISTINCT nor GROUP BY: unchanged, marker included", "SELECT @@@@@@@@ t.* FROM TABELA t",
        "SELECT @@@@@@@@ t.* FROM TABELA t"},
       {"an alias not in the map stays as written", "SELECT DISTINCT X.*, t.* FROM TABELA t WHERE 1 = 1",
        "SELECT DISTINCT X.*, t.ID, T.NOME, T.DATA  FROM TABELA t WHERE 1 = 1"},
-      {"an alias that is the last word of the statement is not in the map", "SELECT DISTINCT t.* FROM TABELA t",
-       "SELECT DISTINCT t.* FROM TABELA t"},
+      {"an alias that is the last word of the statement is not in the map",
+       "SELECT DISTINCT t.* FROM TABELA t", "SELECT DISTINCT t.* FROM TABELA t"},
       {"the blank after an alias is taken with it, so a directly following JOIN is not seen",
-       "SELECT DISTINCT b.* FROM TABELA A JOIN OUTRA B ON (1 = 1)", "SELECT DISTINCT b.* FROM TABELA A JOIN OUTRA B ON (1 = 1)"},
+       "SELECT DISTINCT b.* FROM TABELA A JOIN OUTRA B ON (1 = 1)",
+       "SELECT DISTINCT b.* FROM TABELA A JOIN OUTRA B ON (1 = 1)"},
       {"a table named without an alias stays as written", "SELECT DISTINCT TABELA.* FROM TABELA",
        "SELECT DISTINCT TABELA.* FROM TABELA"},
       {"FROM TABELA AS T leaves T outside the map", "SELECT DISTINCT T.* FROM TABELA AS T WHERE 1 = 1",
        "SELECT DISTINCT T.* FROM TABELA AS T WHERE 1 = 1"},
-      {"a word holding ) is passed over and the scan goes on", "SELECT DISTINCT (A).*, t.* FROM TABELA t WHERE 1 = 1",
+      {"a word holding ) is passed over and the scan goes on",
+       "SELECT DISTINCT (A).*, t.* FROM TABELA t WHERE 1 = 1",
        "SELECT DISTINCT (A).*, t.ID, T.NOME, T.DATA  FROM TABELA t WHERE 1 = 1"},
   };
   for (const TextCase& c : cases) {
@@ -84,7 +85,8 @@ TEST_F(ExpandeColunasTest, DictionaryErrorsReachTheCaller) {
 }
 
 TEST(MapeiaAliases, MapsTheWordAfterEachTableName) {
-  const AliasMap map = MapeiaAliases("select *\r\nfrom TABELA t INNER JOIN  OUTRA o ON (1=1) LEFT JOIN TABELA T2 ON x");
+  const AliasMap map =
+      MapeiaAliases("select *\r\nfrom TABELA t INNER JOIN  OUTRA o ON (1=1) LEFT JOIN TABELA T2 ON x");
   ASSERT_EQ(map.Size(), 3u);
   EXPECT_EQ(map.At(0).first, "T");
   EXPECT_EQ(map.At(0).second.NmBase, "TABELA");

@@ -43,7 +43,8 @@ struct PipelineCase {
 TEST_F(PipelineTest, TranslatesForTheDriver) {
   const std::vector<PipelineCase> cases = {
       {"Firebird: udf_len to its built-in and DESCENDING shortened, nothing else", "FB",
-       "SELECT udf_len(NOME) FROM T ORDER BY 1 DESCENDING", "SELECT char_length(NOME) FROM T ORDER BY 1 DESC"},
+       "SELECT udf_len(NOME) FROM T ORDER BY 1 DESCENDING",
+       "SELECT char_length(NOME) FROM T ORDER BY 1 DESC"},
       {"Oracle: udf_len through char_length to length, COALESCE to nvl", "Ora",
        "SELECT udf_len(NOME), COALESCE(X,0) FROM T", "SELECT length(NOME), nvl(X,0) FROM T"},
       {"DESCENDING inside an identifier is shortened too", "FB", "SELECT XDESCENDINGY FROM T",
@@ -57,14 +58,16 @@ TEST_F(PipelineTest, TranslatesForTheDriver) {
        "current_date char_length(A) ASCII_CHAR(65)", "sysdate length(A) CHR(65)"},
       {"current_time becomes current_timestamp", "Ora", "WHERE T < current_time",
        "WHERE T < current_timestamp"},
-      {"current_timestamp is left alone", "Ora", "WHERE T < CURRENT_TIMESTAMP", "WHERE T < CURRENT_TIMESTAMP"},
+      {"current_timestamp is left alone", "Ora", "WHERE T < CURRENT_TIMESTAMP",
+       "WHERE T < CURRENT_TIMESTAMP"},
       {"Oracle: the first UDF_HOUR is rewritten, the second stays", "Ora", "UDF_HOUR(A) + UDF_HOUR(B)",
        "(TO_CHAR((A),'HH24')) + UDF_HOUR(B)"},
-      {"Oracle: two of three UDF_DAYNAME calls are rewritten", "Ora", "UDF_DAYNAME(A), UDF_DAYNAME(B), UDF_DAYNAME(C)",
+      {"Oracle: two of three UDF_DAYNAME calls are rewritten", "Ora",
+       "UDF_DAYNAME(A), UDF_DAYNAME(B), UDF_DAYNAME(C)",
        "(TO_CHAR((A),'DAY')), (TO_CHAR((B),'DAY')), UDF_DAYNAME(C)"},
       {"UDF_MINUTE", "Ora", "UDF_MINUTE(H)", "(TO_CHAR((H),'MI'))"},
-      {"UDF_MINUTESBETWEEN keeps the blank before the second argument", "Ora", "UDF_MINUTESBETWEEN(A.INI, A.FIM)",
-       "(extract(MINUTE FROM A.INI -  A.FIM ))"},
+      {"UDF_MINUTESBETWEEN keeps the blank before the second argument", "Ora",
+       "UDF_MINUTESBETWEEN(A.INI, A.FIM)", "(extract(MINUTE FROM A.INI -  A.FIM ))"},
       {"a second UDF_MINUTESBETWEEN is no UDF_MINUTE call", "Ora",
        "UDF_MINUTESBETWEEN(A, B) + UDF_MINUTESBETWEEN(C, D)",
        "(extract(MINUTE FROM A -  B )) + UDF_MINUTESBETWEEN(C, D)"},
@@ -75,17 +78,18 @@ TEST_F(PipelineTest, TranslatesForTheDriver) {
       {"POSITION(a IN b)", "Ora", "WHERE POSITION('A' IN NOME) > 0", "WHERE INSTR(NOME,'A') > 0"},
       {"POSITION(a, b) keeps the blank of the second argument", "Ora", "WHERE POSITION('A', NOME) > 0",
        "WHERE INSTR( NOME,'A') > 0"},
-      {"position( in lower case stays", "Ora", "WHERE position('A' IN NOME) > 0", "WHERE position('A' IN NOME) > 0"},
+      {"position( in lower case stays", "Ora", "WHERE position('A' IN NOME) > 0",
+       "WHERE position('A' IN NOME) > 0"},
       {"position ( with one blank is first written POSITION( and then rewritten", "Ora",
        "WHERE position ('A' IN NOME) > 0", "WHERE INSTR(NOME,'A') > 0"},
       {"a POSITION call ends at the first )", "Ora", "WHERE POSITION('A' IN UPPER(NOME)) > 0",
        "WHERE INSTR(UPPER(NOME,'A')) > 0"},
       {"a lower-case call equal to a later upper-case one is replaced first", "Ora",
        "position(A IN B) + POSITION(A IN B)", "INSTR(B,A) + INSTR(B,A)"},
-      {"a POSITION call without IN or comma stays and the loop moves on", "Ora", "POSITION(A) + POSITION(B IN C)",
-       "POSITION(A) + INSTR(C,B)"},
-      {"SELECT anywhere sends the text through ConverteCast", "Ora", "INSERT INTO T SELECT MAX(A) AS M FROM U",
-       "INSERT INTO T SELECT MAX(A)  M FROM U"},
+      {"a POSITION call without IN or comma stays and the loop moves on", "Ora",
+       "POSITION(A) + POSITION(B IN C)", "POSITION(A) + INSTR(C,B)"},
+      {"SELECT anywhere sends the text through ConverteCast", "Ora",
+       "INSERT INTO T SELECT MAX(A) AS M FROM U", "INSERT INTO T SELECT MAX(A)  M FROM U"},
       {"no SELECT, no ConverteCast", "Ora", "UPDATE T SET A = (B) AS", "UPDATE T SET A = (B) AS"},
       {"the Oracle passes in their order", "Ora",
        "SELECT DISTINCT t.*, SUBSTRING(t.NOME FROM 1 FOR 2) AS S FROM TABELA t WHERE t.OBS <> '' AND t.DATA > '12/31/2023'",
@@ -93,10 +97,10 @@ TEST_F(PipelineTest, TranslatesForTheDriver) {
        "t.DATA > '31/12/2023'"},
       {"Firebird keeps Oracle-only forms", "FB", "SELECT COALESCE(A,0) AS X FROM T WHERE B <> ''",
        "SELECT COALESCE(A,0) AS X FROM T WHERE B <> ''"},
-      {"PostgreSQL gets the every-server steps and its date form", "PG", "SELECT A FROM T WHERE D = '01/31/2018'",
-       "SELECT A FROM T WHERE D = '2018-1-31'"},
-      {"a driver name containing Ora counts as Oracle for the dialect", "Oracle", "SELECT COALESCE(A,0) FROM T",
-       "SELECT nvl(A,0) FROM T"},
+      {"PostgreSQL gets the every-server steps and its date form", "PG",
+       "SELECT A FROM T WHERE D = '01/31/2018'", "SELECT A FROM T WHERE D = '2018-1-31'"},
+      {"a driver name containing Ora counts as Oracle for the dialect", "Oracle",
+       "SELECT COALESCE(A,0) FROM T", "SELECT nvl(A,0) FROM T"},
   };
   for (const PipelineCase& c : cases) {
     SCOPED_TRACE(c.name);
@@ -133,7 +137,8 @@ TEST_F(PipelineTest, TheSameSourceAgainIsACacheHitAndIsLogged) {
   const std::string source = "SELECT DISTINCT t.* FROM TABELA t WHERE t.D = '01/31/2018'";
   const std::string first = Run(source);
   EXPECT_EQ(first, "SELECT DISTINCT t.ID, T.NOME, T.DATA  FROM TABELA t WHERE t.D = '31/01/2018'\r\n");
-  EXPECT_EQ(Run("select distinct T.* from tabela T where T.D = '01/31/2018'"), first) << "the key ignores case";
+  EXPECT_EQ(Run("select distinct T.* from tabela T where T.D = '01/31/2018'"), first)
+      << "the key ignores case";
   EXPECT_EQ(dictionary.LookUps(), 1);
   EXPECT_EQ(log, (std::vector<std::string>{first, first}));
   EXPECT_EQ(cache.FSQLOriginal, source + "\r\n");

@@ -17,18 +17,92 @@ namespace zr::sqlt::testing {
 namespace {
 
 constexpr std::array<std::string_view, 84> kFragments = {
-    "SELECT ", "DISTINCT ", "GROUP BY ", " FROM ", " JOIN ", "TABELA ", "t", "T ", ".*", "A", "x", "1", "2",
-    " ", "  ", ",", "(", ")", "'", "''", "= ''", "=''", "<> ''", "<>''", ">", "<", "=", "WHERE ", "UPDATE ",
-    " SET ", "DELETE ", "SUBSTRING(", "substring", " FOR ", " for ", "POSITION(", "position(", "POSITION (",
-    " IN ", " AS ", "AS", "as(", " NUMERIC", " DATE", "'01/02/2024'", "'02/01/2024'", "01/02/2024",
-    "'12/31/1999 23:59:59'", "'1 /2 /  24'", "/", ":", "@/@", "UDF_DAYSPAN(", "udf_daysbetween(",
-    "UDF_WEEKDAY(", "DIFERENCAENTREDATAS(", "ZR_BLOB(", "dbms_lob.substr(", "UDF_HOUR(", "UDF_MINUTE(",
-    "UDF_DAYNAME(", "UDF_NVL(", "UDF_MINUTESBETWEEN(", "udf_len", "COALESCE", "current_time", "stamp",
-    "DESCENDING", "@@@@@@@@", "\r\n", "\r", "\n", "\t", "\xC3\xA9",
+    "SELECT ",
+    "DISTINCT ",
+    "GROUP BY ",
+    " FROM ",
+    " JOIN ",
+    "TABELA ",
+    "t",
+    "T ",
+    ".*",
+    "A",
+    "x",
+    "1",
+    "2",
+    " ",
+    "  ",
+    ",",
+    "(",
+    ")",
+    "'",
+    "''",
+    "= ''",
+    "=''",
+    "<> ''",
+    "<>''",
+    ">",
+    "<",
+    "=",
+    "WHERE ",
+    "UPDATE ",
+    " SET ",
+    "DELETE ",
+    "SUBSTRING(",
+    "substring",
+    " FOR ",
+    " for ",
+    "POSITION(",
+    "position(",
+    "POSITION (",
+    " IN ",
+    " AS ",
+    "AS",
+    "as(",
+    " NUMERIC",
+    " DATE",
+    "'01/02/2024'",
+    "'02/01/2024'",
+    "01/02/2024",
+    "'12/31/1999 23:59:59'",
+    "'1 /2 /  24'",
+    "/",
+    ":",
+    "@/@",
+    "UDF_DAYSPAN(",
+    "udf_daysbetween(",
+    "UDF_WEEKDAY(",
+    "DIFERENCAENTREDATAS(",
+    "ZR_BLOB(",
+    "dbms_lob.substr(",
+    "UDF_HOUR(",
+    "UDF_MINUTE(",
+    "UDF_DAYNAME(",
+    "UDF_NVL(",
+    "UDF_MINUTESBETWEEN(",
+    "udf_len",
+    "COALESCE",
+    "current_time",
+    "stamp",
+    "DESCENDING",
+    "@@@@@@@@",
+    "\r\n",
+    "\r",
+    "\n",
+    "\t",
+    "\xC3\xA9",
     // pieces that meet across a rewrite: dates run together, a marker cut in two
-    "'01/05/2024'", "'11/11/2005'", "11/11/20", "/05/2024", "20", "ZR_B", "LOB(", "ZR_BLOB(ZR_B)",
+    "'01/05/2024'",
+    "'11/11/2005'",
+    "11/11/20",
+    "/05/2024",
+    "20",
+    "ZR_B",
+    "LOB(",
+    "ZR_BLOB(ZR_B)",
     // a value that begins with a quote
-    "'''X'", "= '''",
+    "'''X'",
+    "= '''",
 };
 
 // A dictionary answering every table with two columns, one of them a CLOB.
@@ -69,8 +143,8 @@ std::string SubstringOneByOne(std::string r) {
       continue;
     }
     const std::size_t d = p + 9 + f + 6 + g + 5 + e;  // index of the closing parenthesis
-    r = r.substr(0, p) + "SUBSTR" + rest1.substr(0, f) + "," + rest2.substr(0, g) + "," + rest3.substr(0, e + 1) +
-        r.substr(d + 1);
+    r = r.substr(0, p) + "SUBSTR" + rest1.substr(0, f) + "," + rest2.substr(0, g) + "," +
+        rest3.substr(0, e + 1) + r.substr(d + 1);
   }
 }
 
@@ -141,7 +215,8 @@ std::string CastOneByOne(const std::string& input) {
 }
 
 std::string Compare(const char* what, const std::string& got, const std::string& oneByOne) {
-  return got == oneByOne ? std::string() : std::string(what) + ": got [" + got + "] one by one [" + oneByOne + "]";
+  return got == oneByOne ? std::string()
+                         : std::string(what) + ": got [" + got + "] one by one [" + oneByOne + "]";
 }
 
 }  // namespace
@@ -155,12 +230,18 @@ std::string RandomStatement(std::mt19937& rng, std::size_t fragments) {
 
 const char* MalformedName(Malformed shape) {
   switch (shape) {
-    case Malformed::UnclosedSubstring: return "UnclosedSubstring";
-    case Malformed::NestedSubstring: return "NestedSubstring";
-    case Malformed::PositionIn: return "PositionIn";
-    case Malformed::NestedBlob: return "NestedBlob";
-    case Malformed::UnclosedBlob: return "UnclosedBlob";
-    case Malformed::RandomMix: return "RandomMix";
+    case Malformed::UnclosedSubstring:
+      return "UnclosedSubstring";
+    case Malformed::NestedSubstring:
+      return "NestedSubstring";
+    case Malformed::PositionIn:
+      return "PositionIn";
+    case Malformed::NestedBlob:
+      return "NestedBlob";
+    case Malformed::UnclosedBlob:
+      return "UnclosedBlob";
+    case Malformed::RandomMix:
+      return "RandomMix";
   }
   return "";
 }
@@ -179,16 +260,25 @@ std::string MalformedStatement(Malformed shape, std::size_t bytes, unsigned seed
   std::mt19937 rng(seed);
   for (std::size_t i = 0; s.size() < bytes; ++i) {
     switch (shape) {
-      case Malformed::UnclosedSubstring: s += "SUBSTRING(X FROM 1 FOR 2 "; break;
-      case Malformed::NestedSubstring: break;  // built above
-      case Malformed::PositionIn: s += "POSITION('a' IN X) "; break;
+      case Malformed::UnclosedSubstring:
+        s += "SUBSTRING(X FROM 1 FOR 2 ";
+        break;
+      case Malformed::NestedSubstring:
+        break;  // built above
+      case Malformed::PositionIn:
+        s += "POSITION('a' IN X) ";
+        break;
       case Malformed::NestedBlob:
         s += "dbms_lob.substr(dbms_lob.substr(X";
         s += std::to_string(i % 1000);
         s += ") ";
         break;
-      case Malformed::UnclosedBlob: s += "dbms_lob.substr("; break;
-      case Malformed::RandomMix: s += RandomStatement(rng, 64); break;
+      case Malformed::UnclosedBlob:
+        s += "dbms_lob.substr(";
+        break;
+      case Malformed::RandomMix:
+        s += RandomStatement(rng, 64);
+        break;
     }
   }
   return s;

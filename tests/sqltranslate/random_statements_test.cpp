@@ -33,11 +33,12 @@ TEST(RandomStatements, MalformedShapesAgreeToo) {
         const std::string alone = MalformedStatement(shape, bytes, seed);
         const std::string closed = alone + std::string(seed * 3, ')') + " FROM T";
         std::string mixedText = alone;
-        for (Malformed other : kMalformedShapes) mixedText += MalformedStatement(other, bytes / 4, seed) + ") ";
+        for (Malformed other : kMalformedShapes)
+          mixedText += MalformedStatement(other, bytes / 4, seed) + ") ";
         const std::string& mixed = mixedText;
         for (const std::string* statement : {&alone, &closed, &mixed}) {
-          ASSERT_EQ(CheckStatement(*statement), "")
-              << MalformedName(shape) << ", " << bytes << " bytes, seed " << seed << ": [" << *statement << "]";
+          ASSERT_EQ(CheckStatement(*statement), "") << MalformedName(shape) << ", " << bytes
+                                                    << " bytes, seed " << seed << ": [" << *statement << "]";
         }
       }
     }

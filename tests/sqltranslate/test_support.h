@@ -20,7 +20,8 @@ struct TextCase {
 // dictionary statement as the server would (BLOB and CLOB left out) and counts the look-ups.
 class MemoryDictionary {
  public:
-  MemoryDictionary& Table(const std::string& table, std::vector<std::pair<std::string, std::string>> columns) {
+  MemoryDictionary& Table(const std::string& table,
+                          std::vector<std::pair<std::string, std::string>> columns) {
     tables_[table] = std::move(columns);
     return *this;
   }

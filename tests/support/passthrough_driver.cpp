@@ -63,7 +63,8 @@ void JournalConnection::RollbackRetaining() {
 void RegisterJournalDriver(const std::string& name, const std::string& target, DriverJournal& journal,
                            ConnectCheck check) {
   db::driver::RegisterDriver(
-      name, [target, &journal, check](const db::TStringList& params) -> std::unique_ptr<db::driver::Connection> {
+      name,
+      [target, &journal, check](const db::TStringList& params) -> std::unique_ptr<db::driver::Connection> {
         journal.Connects.push_back(params.Lines());
         journal.ConnectEntries = params.Text();
         if (check) check(params);

@@ -55,7 +55,8 @@ class TargetDatabase {
   virtual std::string DuplicateKeyPhrase() const = 0;
 
  protected:
-  TargetDatabase(Target target, std::string driverName) : target_(target), driverName_(std::move(driverName)) {}
+  TargetDatabase(Target target, std::string driverName)
+      : target_(target), driverName_(std::move(driverName)) {}
   db::TStringList params_;
 
  private:

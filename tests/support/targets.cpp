@@ -21,18 +21,24 @@ Target CurrentTarget() {
 
 const char* TargetName(Target target) {
   switch (target) {
-    case Target::EmbeddedFirebird: return "embedded";
-    case Target::FirebirdServer: return "server";
-    case Target::Standin: return "standin";
+    case Target::EmbeddedFirebird:
+      return "embedded";
+    case Target::FirebirdServer:
+      return "server";
+    case Target::Standin:
+      return "standin";
   }
   return "?";
 }
 
 const char* TargetLabel(Target target) {
   switch (target) {
-    case Target::EmbeddedFirebird: return "firebird";
-    case Target::FirebirdServer: return "fbserver";
-    case Target::Standin: return "standin";
+    case Target::EmbeddedFirebird:
+      return "firebird";
+    case Target::FirebirdServer:
+      return "fbserver";
+    case Target::Standin:
+      return "standin";
   }
   return "?";
 }
@@ -43,9 +49,11 @@ std::string TargetDriverName(Target target) {
 
 std::string UnavailableReason(Target target) {
   switch (target) {
-    case Target::EmbeddedFirebird: return {};
+    case Target::EmbeddedFirebird:
+      return {};
     case Target::FirebirdServer:
-      return fixtures::Env("ZR_FB_SERVER", "1") == "0" ? "ZR_FB_SERVER=0: no Firebird server for this run" : "";
+      return fixtures::Env("ZR_FB_SERVER", "1") == "0" ? "ZR_FB_SERVER=0: no Firebird server for this run"
+                                                       : "";
     case Target::Standin:
       return fixtures::Env("ZR_STANDIN", "1") == "0" ? "Oracle stand-in switched off (ZR_STANDIN=0)" : "";
   }

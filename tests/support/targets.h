@@ -43,8 +43,9 @@ std::string UnavailableReason(Target target);
 }  // namespace zr::testsupport
 
 // Skips the running test when the current target is switched off.
-#define ZR_SKIP_UNLESS_TARGET_AVAILABLE()                                                                   \
-  do {                                                                                                      \
-    const std::string zrUnavailable_ = ::zr::testsupport::UnavailableReason(::zr::testsupport::CurrentTarget()); \
-    if (!zrUnavailable_.empty()) GTEST_SKIP() << zrUnavailable_;                                            \
+#define ZR_SKIP_UNLESS_TARGET_AVAILABLE()                                         \
+  do {                                                                            \
+    const std::string zrUnavailable_ =                                            \
+        ::zr::testsupport::UnavailableReason(::zr::testsupport::CurrentTarget()); \
+    if (!zrUnavailable_.empty()) GTEST_SKIP() << zrUnavailable_;                  \
   } while (false)

@@ -55,8 +55,8 @@ class ZrsqlTest : public ::testing::Test {
 };
 
 TEST_F(ZrsqlTest, TranslatesForOracleByteForByte) {
-  const Outcome o = Run("--driver Ora",
-                        "SELECT COALESCE(A,0) AS X\nFROM T\rWHERE D = '01/31/2018' AND B <> ''");
+  const Outcome o =
+      Run("--driver Ora", "SELECT COALESCE(A,0) AS X\nFROM T\rWHERE D = '01/31/2018' AND B <> ''");
   EXPECT_EQ(o.exitCode, 0);
   EXPECT_EQ(o.out, "SELECT nvl(A,0)  X\r\nFROM T\r\nWHERE D = '31/01/2018' AND B  IS NOT NULL \r\n");
   EXPECT_EQ(o.err, "");
@@ -66,7 +66,8 @@ TEST_F(ZrsqlTest, OtherDriversGetTheirOwnForm) {
   const std::string input = "SELECT udf_len(NOME) FROM T WHERE D = '01/31/2018' ORDER BY 1 DESCENDING\r\n";
   EXPECT_EQ(Run("--driver FB", input).out,
             "SELECT char_length(NOME) FROM T WHERE D = '01/31/2018' ORDER BY 1 DESC\r\n");
-  EXPECT_EQ(Run("--driver PG", input).out, "SELECT char_length(NOME) FROM T WHERE D = '2018-1-31' ORDER BY 1 DESC\r\n");
+  EXPECT_EQ(Run("--driver PG", input).out,
+            "SELECT char_length(NOME) FROM T WHERE D = '2018-1-31' ORDER BY 1 DESC\r\n");
   EXPECT_EQ(Run("--driver MSSQL", input).out,
             "SELECT char_length(NOME) FROM T WHERE D = '01/31/2018' ORDER BY 1 DESC\r\n");
 }
@@ -87,8 +88,8 @@ TEST_F(ZrsqlTest, ExpandsColumnsFromTheColumnsFile) {
                                     "TABELA\tFOTO\tBLOB\n"
                                     "TABELA\tTEXTO\tNCLOB\n"
                                     "TABELA\tDATA\tDATE\n");
-  const Outcome o = Run("--driver Ora --columns '" + columns + "'",
-                        "SELECT DISTINCT t.* FROM TABELA t WHERE t.ID > 0");
+  const Outcome o =
+      Run("--driver Ora --columns '" + columns + "'", "SELECT DISTINCT t.* FROM TABELA t WHERE t.ID > 0");
   EXPECT_EQ(o.exitCode, 0) << o.err;
   EXPECT_EQ(o.out, "SELECT DISTINCT t.ID, T.NOME, T.TEXTO, T.DATA  FROM TABELA t WHERE t.ID > 0\r\n");
 }
@@ -109,8 +110,10 @@ TEST_F(ZrsqlTest, BadArgumentsAndUnreadableFilesExitWithTwo) {
       {"no driver", ""},
       {"a driver without its name", "--driver"},
       {"an unknown argument", "--driver Ora --verbose"},
-      {"a columns file that does not exist", "--driver Ora --columns '" + (dir / "missing.tsv").string() + "'"},
-      {"a columns line without three fields", "--driver Ora --columns '" + Write("bad.tsv", "TABELA\tID\n") + "'"},
+      {"a columns file that does not exist",
+       "--driver Ora --columns '" + (dir / "missing.tsv").string() + "'"},
+      {"a columns line without three fields",
+       "--driver Ora --columns '" + Write("bad.tsv", "TABELA\tID\n") + "'"},
   };
   for (const auto& c : cases) {
     SCOPED_TRACE(c.name);
@@ -125,7 +128,8 @@ TEST_F(ZrsqlTest, BadArgumentsAndUnreadableFilesExitWithTwo) {
 TEST_F(ZrsqlTest, HelpExplainsTheTool) {
   const Outcome o = Run("--help", "");
   EXPECT_EQ(o.exitCode, 0);
-  for (const char* word : {"--driver", "--columns", "TABLE<TAB>COLUMN<TAB>DATA_TYPE", "CR LF", "Exit status"}) {
+  for (const char* word :
+       {"--driver", "--columns", "TABLE<TAB>COLUMN<TAB>DATA_TYPE", "CR LF", "Exit status"}) {
     EXPECT_NE(o.out.find(word), std::string::npos) << word;
   }
 }

@@ -32,11 +32,16 @@ int main(int argc, char** argv) {
   bool bad = argc % 2 == 0;  // options come in pairs
   for (int i = 1; i + 1 < argc; i += 2) {
     const std::string a = argv[i], v = argv[i + 1];
-    if (a == "--database") database = v;
-    else if (a == "--ini") ini = v;
-    else if (a == "--orders") size.Orders = std::atoi(v.c_str());
-    else if (a == "--seed") size.Seed = static_cast<uint32_t>(std::atoi(v.c_str()));
-    else bad = true;
+    if (a == "--database")
+      database = v;
+    else if (a == "--ini")
+      ini = v;
+    else if (a == "--orders")
+      size.Orders = std::atoi(v.c_str());
+    else if (a == "--seed")
+      size.Seed = static_cast<uint32_t>(std::atoi(v.c_str()));
+    else
+      bad = true;
   }
   if (bad || database.empty() || ini.empty() || size.Orders <= 0) {
     std::fputs(kUsage, stderr);
@@ -44,13 +49,15 @@ int main(int argc, char** argv) {
   }
   try {
     app::testing::StandinSession session(database);
-    const std::vector<fixtures::CompanyInfo> companies = {{"01", "Confecções Zembra Ltda"}, {"02", "Malharia D'Ouro"}};
+    const std::vector<fixtures::CompanyInfo> companies = {{"01", "Confecções Zembra Ltda"},
+                                                          {"02", "Malharia D'Ouro"}};
     session.CreateCompanies(companies);
     for (const fixtures::CompanyInfo& company : companies) {
       session.LoadCompany(company.Code, fixtures::GenerateCompany(size));
       ++size.Seed;
-      std::printf("zr-makedb-ora: company %s (%s): %s orders, %s sheet rows, %s movements\n", company.Code.c_str(),
-                  company.Name.c_str(), session.Scalar("SELECT COUNT(*) FROM OF1" + company.Code).c_str(),
+      std::printf("zr-makedb-ora: company %s (%s): %s orders, %s sheet rows, %s movements\n",
+                  company.Code.c_str(), company.Name.c_str(),
+                  session.Scalar("SELECT COUNT(*) FROM OF1" + company.Code).c_str(),
                   session.Scalar("SELECT COUNT(*) FROM PCPFT2" + company.Code).c_str(),
                   session.Scalar("SELECT COUNT(*) FROM MAT_MOV" + company.Code).c_str());
     }

@@ -36,7 +36,8 @@ std::vector<DictionaryColumn> ReadColumnDictionary(const std::string& path) {
   return columns;
 }
 
-std::vector<std::string> TableColumns(const std::vector<DictionaryColumn>& dictionary, const std::string& table) {
+std::vector<std::string> TableColumns(const std::vector<DictionaryColumn>& dictionary,
+                                      const std::string& table) {
   std::vector<std::string> names;
   for (const DictionaryColumn& c : dictionary) {
     if (c.table != table) continue;

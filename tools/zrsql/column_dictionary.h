@@ -19,6 +19,7 @@ std::vector<DictionaryColumn> ReadColumnDictionary(const std::string& path);
 
 // The answer of the dictionary statement for `table`: its columns in file order, leaving out
 // those whose type, blanks trimmed, is BLOB or CLOB.
-std::vector<std::string> TableColumns(const std::vector<DictionaryColumn>& dictionary, const std::string& table);
+std::vector<std::string> TableColumns(const std::vector<DictionaryColumn>& dictionary,
+                                      const std::string& table);
 
 }  // namespace zr::tools

@@ -85,7 +85,8 @@ std::string ParseArguments(int argc, char** argv, Options& options) {
 
 int main(int argc, char** argv) {
   Options options;
-  if (const std::string error = ParseArguments(argc, argv, options); !error.empty()) return Fail(kBadUsage, error);
+  if (const std::string error = ParseArguments(argc, argv, options); !error.empty())
+    return Fail(kBadUsage, error);
   if (options.help) {
     std::cout << kHelp;
     return kOk;
@@ -95,9 +96,10 @@ int main(int argc, char** argv) {
   if (options.columnsFile) {
     try {
       auto dictionary = zr::tools::ReadColumnDictionary(*options.columnsFile);
-      query.SetDictionary([dictionary = std::move(dictionary)](const std::vector<std::string>&, const std::string& table) {
-        return zr::tools::TableColumns(dictionary, table);
-      });
+      query.SetDictionary(
+          [dictionary = std::move(dictionary)](const std::vector<std::string>&, const std::string& table) {
+            return zr::tools::TableColumns(dictionary, table);
+          });
     } catch (const std::exception& e) {
       return Fail(kBadUsage, e.what());
     }

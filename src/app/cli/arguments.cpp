@@ -15,7 +15,8 @@ bool AllDigits(const std::string& text) {
 }
 
 const std::string& ValueOf(const std::vector<std::string>& args, size_t& i) {
-  if (i + 1 >= args.size() || args[i + 1].rfind("--", 0) == 0) throw UsageError("falta o valor de " + args[i] + ".");
+  if (i + 1 >= args.size() || args[i + 1].rfind("--", 0) == 0)
+    throw UsageError("falta o valor de " + args[i] + ".");
   return args[++i];
 }
 
@@ -100,44 +101,43 @@ Options ParseArguments(const std::vector<std::string>& args) {
 }
 
 std::string HelpText() {
-  return
-      "Uso:\n"
-      "  zembra-cli importar --empresa CODIGO --desde DD/MM/AAAA [--pendente] [OPÇÕES]\n"
-      "  zembra-cli situacao --empresa CODIGO --desde DD/MM/AAAA [OPÇÕES]\n"
-      "  zembra-cli --help\n"
-      "\n"
-      "Ações (as mesmas dos botões da janela):\n"
-      "  importar   para cada ordem de produção (OF) iniciada em ou depois da data e cada parte da ordem,\n"
-      "             substitui as linhas de PCPFTOF pelas da ficha técnica, marcadas \"A\" (\"Importar\").\n"
-      "  situacao   marca \"B\" as linhas \"A\" de PCPFTOF com DATA em ou depois da data cujo material já\n"
-      "             saiu do estoque para a ordem (\"Atualizar Situação\").\n"
-      "\n"
-      "Opções:\n"
-      "  --empresa CODIGO  a empresa cujo EMP_PAT é CODIGO (um código desconhecido é erro, com a lista\n"
-      "                    dos códigos existentes).\n"
-      "  --desde DATA      a data inicial, DD/MM/AAAA (31/01/2018); vazia (--desde \"\") vale a data zero,\n"
-      "                    30/12/1899, como o campo de data deixado em branco na janela.\n"
-      "  --pendente        importar só ordens com algum item de quantidade maior que zero (\"OF Pendente\").\n"
-      "  --ini ARQUIVO     o arquivo de configuração; sem esta opção, zr.ini ao lado do executável.\n"
-      "  --simular         roda a ação inteira, com o mesmo progresso e o mesmo resumo, e desfaz tudo no fim:\n"
-      "                    nada é gravado. Sai com 0 se a ação teria dado certo, 1 (com a mensagem) se não.\n"
-      "                    Em importar, o resumo diz também quantas marcas \"B\" voltariam a \"A\".\n"
-      "  --relatorio ARQ   grava em ARQ um relatório CSV (UTF-8, separador \";\", com cabeçalho) do que mudou,\n"
-      "                    só depois da confirmação (ou de desfazer, com --simular). importar: uma linha por\n"
-      "                    ordem e parte (numero;parte;produto;excluidas;gravadas); situacao: uma linha por\n"
-      "                    UPDATE que marcou linhas (numero;insumo;cor;marcadas). Se algo falhar, ARQ não fica.\n"
-      "  --json            no fim, um objeto JSON na saída padrão (ação, empresa, data, contagens, segundos,\n"
-      "                    resultado e, na falha, a mensagem); nada mais vai para a saída padrão.\n"
-      "  --log-sql [PASTA] grava cada comando SQL enviado ao banco no log SQL do dia: em PASTA, ou em Logs ao\n"
-      "                    lado do executável.\n"
-      "  --help            mostra este texto.\n"
-      "\n"
-      "Cada opção vale uma vez só. Cada ação roda numa só transação: confirmada no fim, desfeita inteira em\n"
-      "caso de erro. O progresso aparece no terminal (saída de erros); a mensagem final e a linha de resumo\n"
-      "com as contagens e o tempo vão para a saída padrão, os erros para a saída de erros. Nada é perguntado.\n"
-      "\n"
-      "Código de saída: 0 ação concluída (ou simulada sem erro); 1 falha de conexão ou ação desfeita por erro;\n"
-      "2 argumentos inválidos ou empresa desconhecida; 3 ação concluída, mas o relatório não pôde ser gravado.\n";
+  return "Uso:\n"
+         "  zembra-cli importar --empresa CODIGO --desde DD/MM/AAAA [--pendente] [OPÇÕES]\n"
+         "  zembra-cli situacao --empresa CODIGO --desde DD/MM/AAAA [OPÇÕES]\n"
+         "  zembra-cli --help\n"
+         "\n"
+         "Ações (as mesmas dos botões da janela):\n"
+         "  importar   para cada ordem de produção (OF) iniciada em ou depois da data e cada parte da ordem,\n"
+         "             substitui as linhas de PCPFTOF pelas da ficha técnica, marcadas \"A\" (\"Importar\").\n"
+         "  situacao   marca \"B\" as linhas \"A\" de PCPFTOF com DATA em ou depois da data cujo material já\n"
+         "             saiu do estoque para a ordem (\"Atualizar Situação\").\n"
+         "\n"
+         "Opções:\n"
+         "  --empresa CODIGO  a empresa cujo EMP_PAT é CODIGO (um código desconhecido é erro, com a lista\n"
+         "                    dos códigos existentes).\n"
+         "  --desde DATA      a data inicial, DD/MM/AAAA (31/01/2018); vazia (--desde \"\") vale a data zero,\n"
+         "                    30/12/1899, como o campo de data deixado em branco na janela.\n"
+         "  --pendente        importar só ordens com algum item de quantidade maior que zero (\"OF Pendente\").\n"
+         "  --ini ARQUIVO     o arquivo de configuração; sem esta opção, zr.ini ao lado do executável.\n"
+         "  --simular         roda a ação inteira, com o mesmo progresso e o mesmo resumo, e desfaz tudo no fim:\n"
+         "                    nada é gravado. Sai com 0 se a ação teria dado certo, 1 (com a mensagem) se não.\n"
+         "                    Em importar, o resumo diz também quantas marcas \"B\" voltariam a \"A\".\n"
+         "  --relatorio ARQ   grava em ARQ um relatório CSV (UTF-8, separador \";\", com cabeçalho) do que mudou,\n"
+         "                    só depois da confirmação (ou de desfazer, com --simular). importar: uma linha por\n"
+         "                    ordem e parte (numero;parte;produto;excluidas;gravadas); situacao: uma linha por\n"
+         "                    UPDATE que marcou linhas (numero;insumo;cor;marcadas). Se algo falhar, ARQ não fica.\n"
+         "  --json            no fim, um objeto JSON na saída padrão (ação, empresa, data, contagens, segundos,\n"
+         "                    resultado e, na falha, a mensagem); nada mais vai para a saída padrão.\n"
+         "  --log-sql [PASTA] grava cada comando SQL enviado ao banco no log SQL do dia: em PASTA, ou em Logs ao\n"
+         "                    lado do executável.\n"
+         "  --help            mostra este texto.\n"
+         "\n"
+         "Cada opção vale uma vez só. Cada ação roda numa só transação: confirmada no fim, desfeita inteira em\n"
+         "caso de erro. O progresso aparece no terminal (saída de erros); a mensagem final e a linha de resumo\n"
+         "com as contagens e o tempo vão para a saída padrão, os erros para a saída de erros. Nada é perguntado.\n"
+         "\n"
+         "Código de saída: 0 ação concluída (ou simulada sem erro); 1 falha de conexão ou ação desfeita por erro;\n"
+         "2 argumentos inválidos ou empresa desconhecida; 3 ação concluída, mas o relatório não pôde ser gravado.\n";
 }
 
 }  // namespace zr::app::cli

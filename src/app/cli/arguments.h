@@ -13,15 +13,15 @@ enum class Command { Importar, Situacao, Ajuda };
 
 struct Options {
   Command Acao = Command::Ajuda;
-  std::string Empresa;       // EMP_PAT of the company
+  std::string Empresa;  // EMP_PAT of the company
   db::TDateTime Desde = 0.0;
   bool Pendente = false;
-  std::string Ini;           // empty: zr.ini next to the executable
-  bool Simular = false;      // run the action, then roll it back
-  std::string Relatorio;     // the CSV report of what changed; empty: none
-  bool Json = false;         // one JSON object on stdout at the end, nothing else there
-  bool LogSql = false;       // the connection's SQL log on
-  std::string PastaLogSql;   // its folder; empty: "Logs/" next to the executable
+  std::string Ini;          // empty: zr.ini next to the executable
+  bool Simular = false;     // run the action, then roll it back
+  std::string Relatorio;    // the CSV report of what changed; empty: none
+  bool Json = false;        // one JSON object on stdout at the end, nothing else there
+  bool LogSql = false;      // the connection's SQL log on
+  std::string PastaLogSql;  // its folder; empty: "Logs/" next to the executable
 };
 
 // A command line that cannot be run; the message says what is wrong.

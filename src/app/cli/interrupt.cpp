@@ -20,9 +20,10 @@ namespace {
 // Ctrl+C, Ctrl+Break and closing the console window arrive on a thread of their own; the process ends there
 // at once, as on the other systems, whatever the main thread is waiting for.
 BOOL WINAPI OnConsoleControl(DWORD event) {
-  const char* text = event == CTRL_C_EVENT || event == CTRL_BREAK_EVENT
-                         ? "\r\nzembra-cli: interrompido (Ctrl+C); o que não estava confirmado foi desfeito.\r\n"
-                         : "\r\nzembra-cli: interrompido; o que não estava confirmado foi desfeito.\r\n";
+  const char* text =
+      event == CTRL_C_EVENT || event == CTRL_BREAK_EVENT
+          ? "\r\nzembra-cli: interrompido (Ctrl+C); o que não estava confirmado foi desfeito.\r\n"
+          : "\r\nzembra-cli: interrompido; o que não estava confirmado foi desfeito.\r\n";
   DWORD written = 0;
   WriteFile(GetStdHandle(STD_ERROR_HANDLE), text, static_cast<DWORD>(lstrlenA(text)), &written, nullptr);
   ExitProcess(1);
@@ -58,8 +59,9 @@ void EndOnInterrupt() {
     int received = 0;
     while (sigwait(&signals, &received) != 0) {
     }
-    WriteAll(received == SIGINT ? "\nzembra-cli: interrompido (SIGINT); o que não estava confirmado foi desfeito.\n"
-                                : "\nzembra-cli: interrompido (SIGTERM); o que não estava confirmado foi desfeito.\n");
+    WriteAll(received == SIGINT
+                 ? "\nzembra-cli: interrompido (SIGINT); o que não estava confirmado foi desfeito.\n"
+                 : "\nzembra-cli: interrompido (SIGTERM); o que não estava confirmado foi desfeito.\n");
     // No destructor runs: the main thread may be inside a client call. Closing the process closes its
     // connections, and the servers roll back what was not committed.
     _exit(1);

@@ -67,21 +67,23 @@ int64_t ContaMarcasB(const TFormComponents& C, const std::string& Empresa) {
 
 std::string Summary(const cli::Options& o, const ActionResult& r, double seconds, int64_t marcasDesfeitas) {
   char text[400];
-  const char* outcome = r.Ok ? (o.Simular ? " (simulação: nada foi gravado, tudo desfeito)" : "")
-                             : (o.Simular ? " (tudo desfeito; simulação: nada foi gravado)" : " (tudo desfeito)");
+  const char* outcome =
+      r.Ok ? (o.Simular ? " (simulação: nada foi gravado, tudo desfeito)" : "")
+           : (o.Simular ? " (tudo desfeito; simulação: nada foi gravado)" : " (tudo desfeito)");
   if (o.Acao == cli::Command::Importar) {
     char marcas[96] = "";
     if (marcasDesfeitas >= 0) {
       std::snprintf(marcas, sizeof marcas, ", %lld marcas \"B\" voltariam a \"A\"",
                     static_cast<long long>(marcasDesfeitas));
     }
-    std::snprintf(text, sizeof text,
-                  "importar: %d de %d ordens e partes processadas, %lld linhas excluídas, %lld gravadas%s, %.2f s%s",
-                  r.Processadas, r.OrdensPartes, static_cast<long long>(r.Excluidas),
-                  static_cast<long long>(r.Gravadas), marcas, seconds, outcome);
+    std::snprintf(
+        text, sizeof text,
+        "importar: %d de %d ordens e partes processadas, %lld linhas excluídas, %lld gravadas%s, %.2f s%s",
+        r.Processadas, r.OrdensPartes, static_cast<long long>(r.Excluidas),
+        static_cast<long long>(r.Gravadas), marcas, seconds, outcome);
   } else {
-    std::snprintf(text, sizeof text, "situacao: %d linhas lidas, %lld marcadas \"B\", %.2f s%s", r.Processadas,
-                  static_cast<long long>(r.Baixadas), seconds, outcome);
+    std::snprintf(text, sizeof text, "situacao: %d linhas lidas, %lld marcadas \"B\", %.2f s%s",
+                  r.Processadas, static_cast<long long>(r.Baixadas), seconds, outcome);
   }
   return text;
 }
@@ -159,8 +161,15 @@ class CliRun {
   int Run() {
     const int exit = Steps();
     if (o_.Json) {
-      cli::RunSummary summary{o_.Acao, o_.Empresa, o_.Desde, o_.Simular, result_ ? &*result_ : nullptr,
-                              seconds_ >= 0 ? seconds_ : Seconds(start_), exit, message_, marcasDesfeitas_};
+      cli::RunSummary summary{o_.Acao,
+                              o_.Empresa,
+                              o_.Desde,
+                              o_.Simular,
+                              result_ ? &*result_ : nullptr,
+                              seconds_ >= 0 ? seconds_ : Seconds(start_),
+                              exit,
+                              message_,
+                              marcasDesfeitas_};
       std::printf("%s\n", cli::JsonSummary(summary).c_str());
       std::fflush(stdout);
     }
@@ -174,11 +183,13 @@ class CliRun {
     if (report_.Wanted()) {
       std::error_code error;
       if (fs::equivalent(PathFromUtf8(report_.Path()), PathFromUtf8(settings), error)) {
-        return Fail(kExitUsage, "zembra-cli: o relatório não pode ser o arquivo de configuração \"" + settings + "\".",
+        return Fail(kExitUsage,
+                    "zembra-cli: o relatório não pode ser o arquivo de configuração \"" + settings + "\".",
                     false);
       }
       if (const std::string why = report_.Create(); !why.empty()) {
-        return Fail(kExitUsage, "zembra-cli: o relatório \"" + report_.Path() + "\" não pode ser criado: " + why + ".",
+        return Fail(kExitUsage,
+                    "zembra-cli: o relatório \"" + report_.Path() + "\" não pode ser criado: " + why + ".",
                     false);
       }
     }
@@ -186,7 +197,8 @@ class CliRun {
       std::error_code error;
       fs::create_directories(PathFromUtf8(o_.PastaLogSql), error);
       if (!fs::is_directory(PathFromUtf8(o_.PastaLogSql), error)) {
-        return Fail(kExitUsage, "zembra-cli: a pasta do log SQL \"" + o_.PastaLogSql + "\" não pode ser criada.");
+        return Fail(kExitUsage,
+                    "zembra-cli: a pasta do log SQL \"" + o_.PastaLogSql + "\" não pode ser criada.");
       }
     }
 
@@ -261,9 +273,9 @@ class CliRun {
     std::fflush(Out());
     if (report_.Wanted()) {
       if (const std::string why = report_.Write(cli::CsvReport(o_.Acao, r)); !why.empty()) {
-        return Fail(kExitReportFailed, std::string(o_.Simular ? "A simulação terminou" : "A ação foi concluída") +
-                                           ", mas o relatório \"" + report_.Path() + "\" não pôde ser gravado: " +
-                                           why + ".",
+        return Fail(kExitReportFailed,
+                    std::string(o_.Simular ? "A simulação terminou" : "A ação foi concluída") +
+                        ", mas o relatório \"" + report_.Path() + "\" não pôde ser gravado: " + why + ".",
                     false);
       }
     }
@@ -291,7 +303,7 @@ class CliRun {
   std::optional<ActionResult> result_;
   std::string message_;
   const std::chrono::steady_clock::time_point start_ = std::chrono::steady_clock::now();
-  double seconds_ = -1;           // the action's time, once it ran; the JSON object gives the time until failure else
+  double seconds_ = -1;  // the action's time, once it ran; the JSON object gives the time until failure else
   int64_t marcasDesfeitas_ = -1;  // a simulated import's "B" marks that would go back to "A"; -1: not known
 };
 

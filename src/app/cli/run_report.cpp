@@ -22,10 +22,14 @@ size_t Utf8Length(const std::string& text, size_t at) {
   const unsigned char lead = byte(at);
   size_t length = 0;
   if (lead < 0x80) return 1;
-  if (lead >= 0xC2 && lead <= 0xDF) length = 2;
-  else if (lead >= 0xE0 && lead <= 0xEF) length = 3;
-  else if (lead >= 0xF0 && lead <= 0xF4) length = 4;
-  else return 0;
+  if (lead >= 0xC2 && lead <= 0xDF)
+    length = 2;
+  else if (lead >= 0xE0 && lead <= 0xEF)
+    length = 3;
+  else if (lead >= 0xF0 && lead <= 0xF4)
+    length = 4;
+  else
+    return 0;
   if (at + length > text.size()) return 0;
   for (size_t i = 1; i < length; ++i) {
     if ((byte(at + i) & 0xC0) != 0x80) return 0;
@@ -123,19 +127,21 @@ std::string JsonSummary(const RunSummary& run) {
   std::string counts;
   if (import) {
     counts = "{\"ordens_partes\":" + std::to_string(r.OrdensPartes) +
-             ",\"processadas\":" + std::to_string(r.Processadas) + ",\"excluidas\":" + std::to_string(r.Excluidas) +
-             ",\"gravadas\":" + std::to_string(r.Gravadas) + "}";
-  } else {
-    counts = "{\"linhas_lidas\":" + std::to_string(r.Processadas) + ",\"marcadas\":" + std::to_string(r.Baixadas) +
+             ",\"processadas\":" + std::to_string(r.Processadas) +
+             ",\"excluidas\":" + std::to_string(r.Excluidas) + ",\"gravadas\":" + std::to_string(r.Gravadas) +
              "}";
+  } else {
+    counts = "{\"linhas_lidas\":" + std::to_string(r.Processadas) +
+             ",\"marcadas\":" + std::to_string(r.Baixadas) + "}";
   }
   char seconds[32];
   std::snprintf(seconds, sizeof seconds, "%.3f", run.Seconds);
-  std::string json = "{\"acao\":" + JsonString(import ? "importar" : "situacao") +
-                     ",\"empresa\":" + JsonString(run.Empresa) + ",\"desde\":" + JsonString(IsoDate(run.Desde)) +
-                     ",\"simulacao\":" + (run.Simular ? "true" : "false") + ",\"contagens\":" + counts +
-                     ",\"segundos\":" + seconds + ",\"resultado\":" + JsonString(run.Exit == 0 ? "ok" : "erro") +
-                     ",\"codigo_saida\":" + std::to_string(run.Exit);
+  std::string json =
+      "{\"acao\":" + JsonString(import ? "importar" : "situacao") +
+      ",\"empresa\":" + JsonString(run.Empresa) + ",\"desde\":" + JsonString(IsoDate(run.Desde)) +
+      ",\"simulacao\":" + (run.Simular ? "true" : "false") + ",\"contagens\":" + counts +
+      ",\"segundos\":" + seconds + ",\"resultado\":" + JsonString(run.Exit == 0 ? "ok" : "erro") +
+      ",\"codigo_saida\":" + std::to_string(run.Exit);
   if (run.MarcasDesfeitas >= 0) json += ",\"marcas_b_voltariam_a_a\":" + std::to_string(run.MarcasDesfeitas);
   if (run.Exit != 0) json += ",\"mensagem\":" + JsonString(run.Message);
   return json + "}";

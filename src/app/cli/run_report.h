@@ -22,13 +22,13 @@ std::string CsvReport(Command acao, const ActionResult& result);
 // Everything the JSON summary says about one run.
 struct RunSummary {
   Command Acao = Command::Importar;
-  std::string Empresa;         // the code asked for
+  std::string Empresa;  // the code asked for
   db::TDateTime Desde = 0.0;
   bool Simular = false;
   const ActionResult* Result = nullptr;  // the counts; none when the run ended before the action
-  double Seconds = 0.0;        // the action's time, as in the summary line
+  double Seconds = 0.0;                  // the action's time, as in the summary line
   int Exit = 0;
-  std::string Message;         // on failure: what went wrong, as printed
+  std::string Message;           // on failure: what went wrong, as printed
   int64_t MarcasDesfeitas = -1;  // a simulated import's "B" marks that would go back to "A"; -1: not known
 };
 

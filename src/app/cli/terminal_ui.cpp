@@ -5,8 +5,7 @@
 namespace zr::app::cli {
 
 TerminalUi::TerminalUi(std::FILE* progress, bool statusRows)
-    : progress_(progress), statusRows_(statusRows),
-      terminal_(isatty(fileno(progress)) != 0) {}
+    : progress_(progress), statusRows_(statusRows), terminal_(isatty(fileno(progress)) != 0) {}
 
 void TerminalUi::SetBusy(bool Busy) {
   if (!Busy) EndProgressLine();
@@ -29,7 +28,9 @@ void TerminalUi::ProcessMessages() {
   lineOpen_ = true;
 }
 
-void TerminalUi::ShowMessage(const std::string& /*Text*/, const std::string& /*Caption*/) { EndProgressLine(); }
+void TerminalUi::ShowMessage(const std::string& /*Text*/, const std::string& /*Caption*/) {
+  EndProgressLine();
+}
 
 void TerminalUi::EndProgressLine() {
   if (!lineOpen_) return;

@@ -11,7 +11,8 @@
 
 int main(int argc, char** argv) {
   QApplication application(argc, argv);
-  QApplication::setApplicationName(QString::fromStdString(zr::app::ApplicationTitle(zr::host::ExecutablePath())));
+  QApplication::setApplicationName(
+      QString::fromStdString(zr::app::ApplicationTitle(zr::host::ExecutablePath())));
   QApplication::setQuitOnLastWindowClosed(true);
   zr::app::RegisterDrivers();
   auto* Form1 = new zr::gui::TForm1(zr::app::DefaultSettingsPath());

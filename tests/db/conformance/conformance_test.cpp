@@ -39,7 +39,8 @@ class DriverConformance : public testsupport::TargetTest {
     statement->Execute({}, 1, 0);
   }
 
-  static void ExecSQL(TFDConnection& connection, const std::string& sql, TFDTransaction* transaction = nullptr) {
+  static void ExecSQL(TFDConnection& connection, const std::string& sql,
+                      TFDTransaction* transaction = nullptr) {
     TFDQuery q;
     q.SetConnection(&connection);
     q.SetTransaction(transaction);
@@ -65,8 +66,8 @@ TEST_F(DriverConformance, TheFrameworkConnectsByDriverNameAndAFailedConnectCarri
   for (const std::string& entry : db_->Params()) {
     if (entry.rfind("DriverID=", 0) != 0) missing.Params().Add(entry);
   }
-  missing.Params().SetValue("Database", db_->Which() == testsupport::Target::Standin ? "zr_no_such_source"
-                                                                                       : "/nonexistent/zr.fdb");
+  missing.Params().SetValue(
+      "Database", db_->Which() == testsupport::Target::Standin ? "zr_no_such_source" : "/nonexistent/zr.fdb");
   try {
     missing.SetConnected(true);
     FAIL() << "a missing database opened";
@@ -87,7 +88,8 @@ TEST_F(DriverConformance, EachCallEndsTheWorkAsItsNameSays) {
       {"Commit keeps the work and closes", &driver::Connection::Commit, true, false},
       {"Rollback drops the work and closes", &driver::Connection::Rollback, false, false},
       {"CommitRetaining keeps the work and stays open", &driver::Connection::CommitRetaining, true, true},
-      {"RollbackRetaining drops the work and stays open", &driver::Connection::RollbackRetaining, false, true},
+      {"RollbackRetaining drops the work and stays open", &driver::Connection::RollbackRetaining, false,
+       true},
   };
   auto connection = db_->Open();
   int id = 10;
@@ -167,10 +169,12 @@ TEST_F(DriverConformance, OutsideATransactionEachStatementCommitsAndAFailureLeav
 
 TEST_F(DriverConformance, ValuesOfEachKindRoundTripThroughParametersAndNullsStayNull) {
   const std::string table = db_->Table("TYPES");
-  db_->Exec({"CREATE TABLE " + table +
-             " (ID INTEGER NOT NULL PRIMARY KEY, C_SMALL SMALLINT, C_INT INTEGER, C_BIG BIGINT, "
-             "C_NUM NUMERIC(15,4), C_DOUBLE DOUBLE PRECISION, C_TEXT VARCHAR(40), C_DATE DATE, C_TS TIMESTAMP, "
-             "C_MEMO " + db_->TextLobType() + ")"});
+  db_->Exec(
+      {"CREATE TABLE " + table +
+       " (ID INTEGER NOT NULL PRIMARY KEY, C_SMALL SMALLINT, C_INT INTEGER, C_BIG BIGINT, "
+       "C_NUM NUMERIC(15,4), C_DOUBLE DOUBLE PRECISION, C_TEXT VARCHAR(40), C_DATE DATE, C_TS TIMESTAMP, "
+       "C_MEMO " +
+       db_->TextLobType() + ")"});
   const std::string memo = "Produção de calçados: ação, coração. " + std::string(70000, 'x') + " fim";
   const TDateTime day = EncodeDateTime({2024, 2, 29, 0, 0, 0, 0});
   const TDateTime moment = EncodeDateTime({2024, 2, 29, 8, 30, 15, 250});
@@ -178,8 +182,10 @@ TEST_F(DriverConformance, ValuesOfEachKindRoundTripThroughParametersAndNullsStay
   auto connection = db_->Connect();
   TFDQuery insert;
   insert.SetConnection(connection.get());
-  insert.SQL().Add("INSERT INTO " + table + " (ID, C_SMALL, C_INT, C_BIG, C_NUM, C_DOUBLE, C_TEXT, C_DATE, C_TS, C_MEMO)");
-  insert.SQL().Add("VALUES (:ID, :C_SMALL, :C_INT, :C_BIG, :C_NUM, :C_DOUBLE, :C_TEXT, :C_DATE, :C_TS, :C_MEMO)");
+  insert.SQL().Add("INSERT INTO " + table +
+                   " (ID, C_SMALL, C_INT, C_BIG, C_NUM, C_DOUBLE, C_TEXT, C_DATE, C_TS, C_MEMO)");
+  insert.SQL().Add(
+      "VALUES (:ID, :C_SMALL, :C_INT, :C_BIG, :C_NUM, :C_DOUBLE, :C_TEXT, :C_DATE, :C_TS, :C_MEMO)");
   TFDParams& p = insert.Params();
   p.SetArraySize(2);
   p.ParamByName("ID").AsIntegers[0] = 1;
@@ -193,7 +199,8 @@ TEST_F(DriverConformance, ValuesOfEachKindRoundTripThroughParametersAndNullsStay
   p.ParamByName("C_TS").AsDateTimes[0] = moment;
   p.ParamByName("C_MEMO").AsStrings[0] = memo;
   p.ParamByName("ID").AsIntegers[1] = 2;
-  for (const char* name : {"C_SMALL", "C_INT", "C_BIG", "C_NUM", "C_DOUBLE", "C_TEXT", "C_DATE", "C_TS", "C_MEMO"}) {
+  for (const char* name :
+       {"C_SMALL", "C_INT", "C_BIG", "C_NUM", "C_DOUBLE", "C_TEXT", "C_DATE", "C_TS", "C_MEMO"}) {
     p.ParamByName(name).ClearElement(1);
   }
   insert.Execute(2, 0);
@@ -201,8 +208,8 @@ TEST_F(DriverConformance, ValuesOfEachKindRoundTripThroughParametersAndNullsStay
 
   TFDQuery q;
   q.SetConnection(connection.get());
-  q.SQL().Add("SELECT ID, C_SMALL, C_INT, C_BIG, C_NUM, C_DOUBLE, C_TEXT, C_DATE, C_TS, C_MEMO FROM " + table +
-              " ORDER BY ID");
+  q.SQL().Add("SELECT ID, C_SMALL, C_INT, C_BIG, C_NUM, C_DOUBLE, C_TEXT, C_DATE, C_TS, C_MEMO FROM " +
+              table + " ORDER BY ID");
   q.Open();
   q.FetchAll();
   ASSERT_EQ(q.RecordCount(), 2);

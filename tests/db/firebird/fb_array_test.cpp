@@ -16,8 +16,9 @@ using ::testing::HasSubstr;
 
 class FbArrayTest : public FbDatabaseTest {
  protected:
-  FbArrayTest() : FbDatabaseTest({"CREATE TABLE ITEMS (ID INTEGER NOT NULL PRIMARY KEY, NAME VARCHAR(20), "
-                                  "PRICE NUMERIC(15,4), DIA DATE)"}) {}
+  FbArrayTest()
+      : FbDatabaseTest({"CREATE TABLE ITEMS (ID INTEGER NOT NULL PRIMARY KEY, NAME VARCHAR(20), "
+                        "PRICE NUMERIC(15,4), DIA DATE)"}) {}
 
   // Elements 0..count-1: ID i+1, NAME "item <i+1>", PRICE (i+1)/4, DIA 1 Jan 2020 + i.
   static ParamSet Items(int count, int duplicateIdAt = -1) {
@@ -50,7 +51,8 @@ TEST_F(FbArrayTest, EveryElementIsStoredWithItsValues) {
   EXPECT_EQ(statement->RowsAffected(), 600);
   connection_->Commit();
   EXPECT_EQ(Count(), 600);
-  const Rows rows = Query(*connection_, "SELECT ID, NAME, PRICE, DIA FROM ITEMS WHERE ID IN (1, 255, 256, 600) ORDER BY ID");
+  const Rows rows = Query(
+      *connection_, "SELECT ID, NAME, PRICE, DIA FROM ITEMS WHERE ID IN (1, 255, 256, 600) ORDER BY ID");
   ASSERT_EQ(rows.size(), 4u);
   EXPECT_EQ(rows[1][0], TFDValue(int64_t{255}));
   EXPECT_EQ(rows[1][1], TFDValue(std::string("item 255")));
@@ -70,16 +72,18 @@ std::ostream& operator<<(std::ostream& out, const BlockStats& s) {
 }
 
 std::vector<BlockStats> Blocks(driver::Connection& connection, const char* sqlStart = "EXECUTE BLOCK") {
-  const Rows rows = Query(connection,
-                          std::string("SELECT S.MON$SQL_TEXT, R.MON$RECORD_INSERTS FROM MON$STATEMENTS S "
-                                      "JOIN MON$RECORD_STATS R ON R.MON$STAT_ID = S.MON$STAT_ID "
-                                      "WHERE S.MON$ATTACHMENT_ID = CURRENT_CONNECTION AND S.MON$SQL_TEXT STARTING WITH '") +
-                              sqlStart + "' ORDER BY CHAR_LENGTH(S.MON$SQL_TEXT)");
+  const Rows rows =
+      Query(connection,
+            std::string("SELECT S.MON$SQL_TEXT, R.MON$RECORD_INSERTS FROM MON$STATEMENTS S "
+                        "JOIN MON$RECORD_STATS R ON R.MON$STAT_ID = S.MON$STAT_ID "
+                        "WHERE S.MON$ATTACHMENT_ID = CURRENT_CONNECTION AND S.MON$SQL_TEXT STARTING WITH '") +
+                sqlStart + "' ORDER BY CHAR_LENGTH(S.MON$SQL_TEXT)");
   std::vector<BlockStats> blocks;
   for (const auto& row : rows) {
     const std::string text = ValueAsString(row[0]);
     int64_t statements = 0;
-    for (size_t at = text.find("INSERT INTO"); at != std::string::npos; at = text.find("INSERT INTO", at + 1)) {
+    for (size_t at = text.find("INSERT INTO"); at != std::string::npos;
+         at = text.find("INSERT INTO", at + 1)) {
       ++statements;
     }
     blocks.push_back({statements, ValueAsInteger(row[1])});
@@ -157,8 +161,9 @@ TEST_F(FbArrayTest, AFailingElementFailsTheWholeCallAndKeepsTheTransaction) {
 
 TEST_F(FbArrayTest, MarkersInLiteralsQuotedNamesAndCommentsAreNotParameters) {
   auto statement = connection_->CreateStatement();
-  statement->Prepare("/* a ? here */ INSERT INTO ITEMS (ID, \"NAME\") -- and ? there\n"
-                     "VALUES (?, 'why?' || ?); -- last ? words");
+  statement->Prepare(
+      "/* a ? here */ INSERT INTO ITEMS (ID, \"NAME\") -- and ? there\n"
+      "VALUES (?, 'why?' || ?); -- last ? words");
   ParamSet params;
   params.Add(ftInteger, {int64_t{1}, int64_t{2}, int64_t{3}})
       .Add(ftString, {std::string("a"), std::string("b'?"), std::string("c")});

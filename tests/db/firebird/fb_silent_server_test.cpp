@@ -31,7 +31,8 @@ TStringList EntriesFor(const std::string& server, const std::string& database) {
   params.Add("Server=" + server);
   params.Add("Database=" + database);
   params.Add("User_name=SYSDBA");
-  params.Add("Password=" + std::string(std::getenv("ZR_FB_PASSWORD") ? std::getenv("ZR_FB_PASSWORD") : "masterkey"));
+  params.Add("Password=" +
+             std::string(std::getenv("ZR_FB_PASSWORD") ? std::getenv("ZR_FB_PASSWORD") : "masterkey"));
   return params;
 }
 
@@ -62,8 +63,8 @@ class FrozenServerTest : public ::testing::Test {
     RegisterDriver();
     dir_ = "/tmp/zr-fbprivate-" + std::to_string(getpid());
     address_ = db::testing::ProcessLoopback(5);
-    const std::string command = std::string("bash '") + ZR_FB_PRIVATE + "' start " + dir_ + " " + address_ + " >" +
-                                dir_ + ".start 2>&1";
+    const std::string command = std::string("bash '") + ZR_FB_PRIVATE + "' start " + dir_ + " " + address_ +
+                                " >" + dir_ + ".start 2>&1";
     ASSERT_EQ(std::system(command.c_str()), 0) << ReadAll(dir_ + ".start");
     pid_ = std::stoi(ReadAll(dir_ + "/server.pid"));
     params_ = EntriesFor(address_, dir_ + "/data/frozen.fdb");

@@ -16,7 +16,8 @@ TStringList ServerEntries() {
   return entries;
 }
 
-TestDatabase::TestDatabase(int pageSize) : db_(testsupport::CreateFirebirdDatabase(CurrentTarget(), pageSize)) {}
+TestDatabase::TestDatabase(int pageSize)
+    : db_(testsupport::CreateFirebirdDatabase(CurrentTarget(), pageSize)) {}
 
 TestDatabase::~TestDatabase() = default;
 
@@ -51,7 +52,8 @@ ParamSet& ParamSet::Add(TFieldType type, std::vector<TFDValue> values) {
   return *this;
 }
 
-void Exec(driver::Connection& connection, const std::string& sql, const ParamSet& params, int times, int offset) {
+void Exec(driver::Connection& connection, const std::string& sql, const ParamSet& params, int times,
+          int offset) {
   std::unique_ptr<driver::Statement> statement = connection.CreateStatement();
   statement->Prepare(sql);
   statement->Execute(params.Columns(), times, offset);

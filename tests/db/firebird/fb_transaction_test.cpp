@@ -18,8 +18,9 @@ using ::testing::HasSubstr;
 
 class FbTransactionTest : public FbDatabaseTest {
  protected:
-  FbTransactionTest() : FbDatabaseTest({"CREATE TABLE T (ID INTEGER NOT NULL PRIMARY KEY, V VARCHAR(10))",
-                                        "INSERT INTO T VALUES (1, 'one')"}) {}
+  FbTransactionTest()
+      : FbDatabaseTest({"CREATE TABLE T (ID INTEGER NOT NULL PRIMARY KEY, V VARCHAR(10))",
+                        "INSERT INTO T VALUES (1, 'one')"}) {}
 
   // Rows of T as another attachment sees them (committed work only).
   int64_t CommittedCount() {

@@ -22,11 +22,12 @@ TDateTime Date(int year, int month, int day, int hour = 0, int minute = 0, int s
 class FbTypesTest : public FbDatabaseTest {
  protected:
   FbTypesTest()
-      : FbDatabaseTest({"CREATE TABLE ALLTYPES (ID INTEGER NOT NULL PRIMARY KEY, C_SMALL SMALLINT, C_INT INTEGER, "
-                        "C_BIG BIGINT, C_NUM NUMERIC(15,4), C_DEC DECIMAL(9,2), C_NUM4 NUMERIC(4,1), "
-                        "C_FLOAT FLOAT, C_DOUBLE DOUBLE PRECISION, C_CHAR CHAR(5), C_VARCHAR VARCHAR(40), "
-                        "C_DATE DATE, C_TIME TIME, C_STAMP TIMESTAMP, C_MEMO BLOB SUB_TYPE TEXT, "
-                        "C_BLOB BLOB SUB_TYPE BINARY, C_BOOL BOOLEAN)"}) {}
+      : FbDatabaseTest(
+            {"CREATE TABLE ALLTYPES (ID INTEGER NOT NULL PRIMARY KEY, C_SMALL SMALLINT, C_INT INTEGER, "
+             "C_BIG BIGINT, C_NUM NUMERIC(15,4), C_DEC DECIMAL(9,2), C_NUM4 NUMERIC(4,1), "
+             "C_FLOAT FLOAT, C_DOUBLE DOUBLE PRECISION, C_CHAR CHAR(5), C_VARCHAR VARCHAR(40), "
+             "C_DATE DATE, C_TIME TIME, C_STAMP TIMESTAMP, C_MEMO BLOB SUB_TYPE TEXT, "
+             "C_BLOB BLOB SUB_TYPE BINARY, C_BOOL BOOLEAN)"}) {}
 };
 
 TEST_F(FbTypesTest, ColumnsAreDescribedWithTypePrecisionScaleAndSize) {
@@ -37,14 +38,22 @@ TEST_F(FbTypesTest, ColumnsAreDescribedWithTypePrecisionScaleAndSize) {
     bool fixedChar;
   };
   const Expected expected[] = {
-      {"ID", dtInt32, 0, 0, 0, false},          {"C_SMALL", dtInt16, 0, 0, 0, false},
-      {"C_INT", dtInt32, 0, 0, 0, false},       {"C_BIG", dtInt64, 0, 0, 0, false},
-      {"C_NUM", dtBCD, 18, 4, 4, false},        {"C_DEC", dtBCD, 9, 2, 2, false},
-      {"C_NUM4", dtBCD, 4, 1, 1, false},        {"C_FLOAT", dtSingle, 0, 0, 0, false},
-      {"C_DOUBLE", dtDouble, 0, 0, 0, false},   {"C_CHAR", dtAnsiString, 0, 0, 5, true},
-      {"C_VARCHAR", dtAnsiString, 0, 0, 40, false}, {"C_DATE", dtDate, 0, 0, 0, false},
-      {"C_TIME", dtTime, 0, 0, 0, false},       {"C_STAMP", dtDateTimeStamp, 0, 0, 0, false},
-      {"C_MEMO", dtMemo, 0, 0, 0, false},       {"C_BLOB", dtBlob, 0, 0, 0, false},
+      {"ID", dtInt32, 0, 0, 0, false},
+      {"C_SMALL", dtInt16, 0, 0, 0, false},
+      {"C_INT", dtInt32, 0, 0, 0, false},
+      {"C_BIG", dtInt64, 0, 0, 0, false},
+      {"C_NUM", dtBCD, 18, 4, 4, false},
+      {"C_DEC", dtBCD, 9, 2, 2, false},
+      {"C_NUM4", dtBCD, 4, 1, 1, false},
+      {"C_FLOAT", dtSingle, 0, 0, 0, false},
+      {"C_DOUBLE", dtDouble, 0, 0, 0, false},
+      {"C_CHAR", dtAnsiString, 0, 0, 5, true},
+      {"C_VARCHAR", dtAnsiString, 0, 0, 40, false},
+      {"C_DATE", dtDate, 0, 0, 0, false},
+      {"C_TIME", dtTime, 0, 0, 0, false},
+      {"C_STAMP", dtDateTimeStamp, 0, 0, 0, false},
+      {"C_MEMO", dtMemo, 0, 0, 0, false},
+      {"C_BLOB", dtBlob, 0, 0, 0, false},
       {"C_BOOL", dtBoolean, 0, 0, 0, false},
   };
   auto statement = connection_->CreateStatement();
@@ -63,7 +72,8 @@ TEST_F(FbTypesTest, ColumnsAreDescribedWithTypePrecisionScaleAndSize) {
 }
 
 TEST_F(FbTypesTest, ValuesRoundTripThroughParametersOfTheirOwnTypes) {
-  const std::string memo = "Produção de calçados: ação, coração, pé-de-moleque. " + std::string(70000, 'x') + " fim";
+  const std::string memo =
+      "Produção de calçados: ação, coração, pé-de-moleque. " + std::string(70000, 'x') + " fim";
   ParamSet params;
   params.Add(ftInteger, {int64_t{1}})
       .Add(ftSmallint, {int64_t{-32768}})
@@ -82,7 +92,8 @@ TEST_F(FbTypesTest, ValuesRoundTripThroughParametersOfTheirOwnTypes) {
       .Add(ftMemo, {memo})
       .Add(ftBlob, {TFDBytes{{0, 1, 2, 255, 0, 128}}})
       .Add(ftBoolean, {true});
-  Exec(*connection_, "INSERT INTO ALLTYPES VALUES (?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?)", params);
+  Exec(*connection_, "INSERT INTO ALLTYPES VALUES (?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?)",
+       params);
 
   const Rows rows = Query(*connection_, "SELECT * FROM ALLTYPES");
   ASSERT_EQ(rows.size(), 1u);
@@ -112,11 +123,12 @@ TEST_F(FbTypesTest, ValuesRoundTripThroughParametersOfTheirOwnTypes) {
 TEST_F(FbTypesTest, NullsTravelBothWays) {
   ParamSet params;
   params.Add(ftInteger, {int64_t{7}});
-  for (TFieldType type : {ftSmallint, ftInteger, ftLargeint, ftFloat, ftFloat, ftFloat, ftFloat, ftFloat, ftString,
-                          ftString, ftDate, ftTime, ftDateTime, ftMemo, ftBlob, ftBoolean}) {
+  for (TFieldType type : {ftSmallint, ftInteger, ftLargeint, ftFloat, ftFloat, ftFloat, ftFloat, ftFloat,
+                          ftString, ftString, ftDate, ftTime, ftDateTime, ftMemo, ftBlob, ftBoolean}) {
     params.Add(type, {std::monostate{}});
   }
-  Exec(*connection_, "INSERT INTO ALLTYPES VALUES (?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?)", params);
+  Exec(*connection_, "INSERT INTO ALLTYPES VALUES (?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?)",
+       params);
   const Rows rows = Query(*connection_, "SELECT * FROM ALLTYPES");
   ASSERT_EQ(rows.size(), 1u);
   for (size_t i = 1; i < rows[0].size(); ++i) {
@@ -157,8 +169,8 @@ TEST_F(FbTypesTest, TheServerConvertsParametersToTheDescribedType) {
     ParamSet params;
     params.Add(ftInteger, {int64_t{++id}}).Add(c.type, {c.value});
     Exec(*connection_, std::string("INSERT INTO ALLTYPES (ID, ") + c.column + ") VALUES (?, ?)", params);
-    const Rows rows =
-        Query(*connection_, std::string("SELECT ") + c.column + " FROM ALLTYPES WHERE ID = " + std::to_string(id));
+    const Rows rows = Query(
+        *connection_, std::string("SELECT ") + c.column + " FROM ALLTYPES WHERE ID = " + std::to_string(id));
     ASSERT_EQ(rows.size(), 1u);
     EXPECT_EQ(rows[0][0], c.stored) << ValueAsString(rows[0][0]);
   }
@@ -191,7 +203,8 @@ TEST_F(FbTypesTest, FrameworkFieldsReadTheDriversValues) {
   auto connection = db_->Connect();
   TFDQuery query;
   query.SetConnection(connection.get());
-  query.SQL().Add("SELECT ID, C_NUM, C_CHAR, C_VARCHAR, C_DATE, C_STAMP, C_MEMO, C_INT FROM ALLTYPES ORDER BY ID");
+  query.SQL().Add(
+      "SELECT ID, C_NUM, C_CHAR, C_VARCHAR, C_DATE, C_STAMP, C_MEMO, C_INT FROM ALLTYPES ORDER BY ID");
   query.Open();
   query.FetchAll();
   ASSERT_EQ(query.RecordCount(), 2);

@@ -19,7 +19,8 @@ TEST(BatchText, ValuesAreWrittenAsTheBindingWouldSendThem) {
   const Case cases[] = {
       {"a null is NULL", ftString, TFDValue{}, "NULL", "NULL"},
       {"text is quoted, inner quotes doubled", ftString, std::string("D'Ouro"), "'D''Ouro'", "'D''Ouro'"},
-      {"a backslash is left to the binding on PostgreSQL", ftString, std::string("a\\b"), std::nullopt, "'a\\b'"},
+      {"a backslash is left to the binding on PostgreSQL", ftString, std::string("a\\b"), std::nullopt,
+       "'a\\b'"},
       {"integers", ftInteger, int64_t{-42}, "'-42'", "-42"},
       {"a double keeps all its digits", ftFloat, 0.9401, "'0.94010000000000005'::float8",
        "TO_BINARY_DOUBLE('0.94010000000000005')"},
@@ -38,7 +39,8 @@ TEST(BatchText, ValuesAreWrittenAsTheBindingWouldSendThem) {
 TEST(BatchText, ArrayElementsBecomeOneStatementEachAndEachBatchStatementOneCount) {
   const std::vector<TFDValue> numbers = {std::string("1"), std::string("2"), std::string("3")};
   const std::vector<TFDValue> names = {std::string("a?"), std::string("b"), TFDValue{}};
-  driver::BatchStatement insert{"INSERT INTO T (K, V) VALUES (?, ?)", {{ftString, &numbers}, {ftString, &names}}, 2, 1};
+  driver::BatchStatement insert{
+      "INSERT INTO T (K, V) VALUES (?, ?)", {{ftString, &numbers}, {ftString, &names}}, 2, 1};
   const auto texts = BatchStatementTexts(BatchDialect::Oracle, insert);
   ASSERT_TRUE(texts.has_value());
   EXPECT_EQ(*texts, (std::vector<std::string>{"INSERT INTO T (K, V) VALUES ('2', 'b')",

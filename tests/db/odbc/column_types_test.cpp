@@ -81,7 +81,8 @@ TEST_F(ColumnTypes, TheDriverDescribesEachColumn) {
 }
 
 TEST_F(ColumnTypes, OracleRulesMakeCurrencyAndIntegerFields) {
-  Exec(*db_, {"INSERT INTO " + Table() + " (id, qtde, preco, valor, taxa) VALUES (7, 12.3456, 10.5, 1234.5678, 0.123456)"});
+  Exec(*db_, {"INSERT INTO " + Table() +
+              " (id, qtde, preco, valor, taxa) VALUES (7, 12.3456, 10.5, 1234.5678, 0.123456)"});
   db_->Close();
   InstallOracleRules(*db_);
   db_->Open();
@@ -101,11 +102,11 @@ TEST_F(ColumnTypes, OracleRulesMakeCurrencyAndIntegerFields) {
     double value;
   };
   const Expected expected[] = {
-      {"ID", ftInteger, 7},                    // NUMBER(9): rule BCD -> Int32
-      {"QTDE", ftCurrency, 12.3456},           // NUMBER(15,4): rule BCD -> Currency
-      {"PRECO", ftCurrency, 10.5},             // NUMBER(15,2)
-      {"VALOR", ftCurrency, 1234.5678},        // NUMBER(20,4): rule FMTBCD -> Currency
-      {"TAXA", ftBCD, 0.123456},               // scale 6: no rule applies
+      {"ID", ftInteger, 7},              // NUMBER(9): rule BCD -> Int32
+      {"QTDE", ftCurrency, 12.3456},     // NUMBER(15,4): rule BCD -> Currency
+      {"PRECO", ftCurrency, 10.5},       // NUMBER(15,2)
+      {"VALOR", ftCurrency, 1234.5678},  // NUMBER(20,4): rule FMTBCD -> Currency
+      {"TAXA", ftBCD, 0.123456},         // scale 6: no rule applies
   };
   for (const auto& e : expected) {
     SCOPED_TRACE(e.field);
@@ -120,7 +121,8 @@ TEST_F(ColumnTypes, ValuesTextDatesAndLobsReadBack) {
   for (int i = 0; i < 3000; ++i) longText += "ção" + std::to_string(i % 10);  // several read pieces
   Exec(*db_, {"INSERT INTO " + Table() +
               " (id, total, fator, nome, sigla, dt, momento, obs, foto) VALUES (1, 9007199254740993, 2.5,"
-              " 'Produção Çé', 'ab', '31/01/2018', '05/03/2024 8:7:9', '" + longText + "', '\\x00ff10')"});
+              " 'Produção Çé', 'ab', '31/01/2018', '05/03/2024 8:7:9', '" +
+              longText + "', '\\x00ff10')"});
   TFDQuery q;
   q.SetConnection(db_.get());
   OpenAll(q, "SELECT * FROM " + Table());
@@ -154,7 +156,8 @@ TEST_F(ColumnTypes, NullsReadAsNull) {
 }
 
 TEST_F(ColumnTypes, FetchAllReadsEveryRow) {
-  Exec(*db_, {"INSERT INTO " + Table() + " (id, nome) SELECT g, 'linha ' || g FROM generate_series(1, 2500) g"});
+  Exec(*db_,
+       {"INSERT INTO " + Table() + " (id, nome) SELECT g, 'linha ' || g FROM generate_series(1, 2500) g"});
   TFDQuery q;
   q.SetConnection(db_.get());
   OpenAll(q, "SELECT id, nome FROM " + Table() + " ORDER BY id");

@@ -16,7 +16,8 @@ namespace zr::db::odbc::test {
 namespace {
 
 std::string Upper(std::string s) {
-  std::transform(s.begin(), s.end(), s.begin(), [](unsigned char c) { return static_cast<char>(std::toupper(c)); });
+  std::transform(s.begin(), s.end(), s.begin(),
+                 [](unsigned char c) { return static_cast<char>(std::toupper(c)); });
   return s;
 }
 
@@ -31,9 +32,12 @@ class ComponentsOnOracle : public StandinTest {
   void SetUp() override {
     StandinTest::SetUp();
     if (IsSkipped() || HasFatalFailure()) return;
-    CreateTable("id numeric(9) NOT NULL, nome varchar(30), obs clob, valor numeric(15,4), foto bytea, dt timestamp(0)");
-    Exec(*db_, {"INSERT INTO " + Table() + " VALUES (1, 'um', 'texto longo', 12.5, '\\x01', '30/01/2018 10:00:00'),"
-                " (2, 'dois', NULL, 3.25, NULL, '31/01/2018'), (3, 'três', 'x', 0, NULL, '01/02/2018 23:59:59')"});
+    CreateTable(
+        "id numeric(9) NOT NULL, nome varchar(30), obs clob, valor numeric(15,4), foto bytea, dt timestamp(0)");
+    Exec(*db_,
+         {"INSERT INTO " + Table() +
+          " VALUES (1, 'um', 'texto longo', 12.5, '\\x01', '30/01/2018 10:00:00'),"
+          " (2, 'dois', NULL, 3.25, NULL, '31/01/2018'), (3, 'três', 'x', 0, NULL, '01/02/2018 23:59:59')"});
     database_.SetDriverName("Ora");
     database_.SetDatabase(kStandinDsn);
     database_.SetConnected(true);
@@ -62,7 +66,8 @@ TEST_F(ComponentsOnOracle, DistinctAliasStarIsExpandedFromTheDictionaryWithoutLo
   q.FetchAll();
   EXPECT_EQ(FieldNames(q), "ID,NOME,VALOR,DT");
   EXPECT_EQ(q.RecordCount(), 3);
-  EXPECT_EQ(q.SQL().Text(), "SELECT DISTINCT t.ID, T.NOME, T.VALOR, T.DT  FROM " + Upper(Table()) + " t WHERE t.ID > 0\r\n");
+  EXPECT_EQ(q.SQL().Text(),
+            "SELECT DISTINCT t.ID, T.NOME, T.VALOR, T.DT  FROM " + Upper(Table()) + " t WHERE t.ID > 0\r\n");
 }
 
 TEST_F(ComponentsOnOracle, GroupByAliasStarIsExpandedInBothPlaces) {
@@ -92,7 +97,8 @@ TEST_F(ComponentsOnOracle, OracleRulesGiveTheComponentsFieldClasses) {
   EXPECT_STREQ(q.FieldByName("VALOR").ClassName(), "TZRFloatField") << "NUMBER(15,4) maps to currency";
   EXPECT_DOUBLE_EQ(q.FieldByName("VALOR").AsFloat(), 12.5);
   EXPECT_STREQ(q.FieldByName("OBS").ClassName(), "TZRBlobField");
-  EXPECT_STREQ(FieldTypeName(q.FieldByName("OBS").DataType()), FieldTypeName(ftMemo)) << "a CLOB reads as a memo";
+  EXPECT_STREQ(FieldTypeName(q.FieldByName("OBS").DataType()), FieldTypeName(ftMemo))
+      << "a CLOB reads as a memo";
   EXPECT_EQ(q.FieldByName("OBS").AsString(), "texto longo");
 }
 

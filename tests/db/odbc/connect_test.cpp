@@ -26,7 +26,8 @@ TEST_F(Connect, ADataSourceNameConnects) {
 }
 
 TEST_F(Connect, ADatabaseWithEqualsSignIsTheWholeConnectionString) {
-  auto db = NewConnection(std::string("DSN=") + kStandinDsn + ";ConnSettings=SET application_name='zr-whole-string'");
+  auto db = NewConnection(std::string("DSN=") + kStandinDsn +
+                          ";ConnSettings=SET application_name='zr-whole-string'");
   db->Open();
   EXPECT_EQ(Scalar(*db, "SELECT current_setting('application_name')"), "zr-whole-string");
 }
@@ -48,7 +49,8 @@ TEST_F(Connect, FailuresCarryTheDriverDiagnostics) {
       db->Open();
       ADD_FAILURE() << "connected";
     } catch (const EDatabaseError& e) {
-      for (const auto& part : c.expectedParts) EXPECT_NE(std::string(e.what()).find(part), std::string::npos) << e.what();
+      for (const auto& part : c.expectedParts)
+        EXPECT_NE(std::string(e.what()).find(part), std::string::npos) << e.what();
     }
     EXPECT_FALSE(db->Connected());
   }
@@ -65,7 +67,8 @@ TEST_F(Connect, AServerThatNeverAnswersIsGivenUpAfterTheConnectTimeoutAndNamed) 
     db->Open();
     ADD_FAILURE() << "connected to a server that never answered";
   } catch (const EDatabaseError& e) {
-    EXPECT_NE(std::string(e.what()).find("O servidor " + address + ":55439 não respondeu em 2 s"), std::string::npos)
+    EXPECT_NE(std::string(e.what()).find("O servidor " + address + ":55439 não respondeu em 2 s"),
+              std::string::npos)
         << e.what();
   }
   // Without a login time-out the driver waits for ever.

@@ -11,7 +11,8 @@ namespace {
 TEST(Diagnostics, EveryTimeoutStateReadsTimeoutExpired) {
   for (const char* state : {"HYT00", "HY008", "57014"}) {
     SCOPED_TRACE(state);
-    const std::string message = FailureMessage({{state, 1013, "ORA-01013: user requested cancel"}}, "SQLExecute");
+    const std::string message =
+        FailureMessage({{state, 1013, "ORA-01013: user requested cancel"}}, "SQLExecute");
     EXPECT_EQ(message.rfind("Timeout expired\n", 0), 0u) << message;
     EXPECT_NE(message.find("ORA-01013: user requested cancel"), std::string::npos);
   }
@@ -19,7 +20,8 @@ TEST(Diagnostics, EveryTimeoutStateReadsTimeoutExpired) {
 
 TEST(Diagnostics, EveryRecordIsKeptWithStateAndNativeCode) {
   const std::string message = FailureMessage(
-      {{"23000", 1, "ORA-00001: unique constraint (ZR.PK) violated"}, {"01000", 0, "second record"}}, "SQLExecute");
+      {{"23000", 1, "ORA-00001: unique constraint (ZR.PK) violated"}, {"01000", 0, "second record"}},
+      "SQLExecute");
   EXPECT_EQ(message,
             "[SQLSTATE 23000] [native 1] ORA-00001: unique constraint (ZR.PK) violated\n"
             "[SQLSTATE 01000] [native 0] second record");
@@ -31,7 +33,8 @@ TEST(Diagnostics, OtherStatesAreNotTimeouts) {
 }
 
 TEST(Diagnostics, AFailureWithoutRecordsNamesTheCall) {
-  EXPECT_EQ(FailureMessage({}, "SQLDriverConnect"), "SQLDriverConnect failed (the ODBC driver gave no diagnostic)");
+  EXPECT_EQ(FailureMessage({}, "SQLDriverConnect"),
+            "SQLDriverConnect failed (the ODBC driver gave no diagnostic)");
 }
 
 }  // namespace

@@ -13,7 +13,8 @@ namespace zr::db::odbc::test {
 namespace {
 
 std::string Upper(std::string s) {
-  std::transform(s.begin(), s.end(), s.begin(), [](unsigned char c) { return static_cast<char>(std::toupper(c)); });
+  std::transform(s.begin(), s.end(), s.begin(),
+                 [](unsigned char c) { return static_cast<char>(std::toupper(c)); });
   return s;
 }
 
@@ -22,8 +23,9 @@ class Dictionary : public StandinTest {
   void SetUp() override {
     StandinTest::SetUp();
     if (IsSkipped() || HasFatalFailure()) return;
-    CreateTable("id numeric(9) NOT NULL, nome varchar(30), obs clob, dt date, foto bytea, valor numeric(15,4),"
-                " sigla char(3), gone integer, fator float8, emissao timestamp(0), momento timestamp");
+    CreateTable(
+        "id numeric(9) NOT NULL, nome varchar(30), obs clob, dt date, foto bytea, valor numeric(15,4),"
+        " sigla char(3), gone integer, fator float8, emissao timestamp(0), momento timestamp");
     Exec(*db_, {"ALTER TABLE " + Table() + " DROP COLUMN gone"});
   }
 
@@ -51,16 +53,21 @@ TEST_F(Dictionary, ColumnsInTableOrderWithOracleNamesAndTypes) {
 
 TEST_F(Dictionary, SizesPrecisionAndScaleAsOracleGivesThem) {
   EXPECT_EQ(Rows("SELECT COLUMN_NAME, DATA_LENGTH, DATA_PRECISION, DATA_SCALE, NULLABLE FROM USER_TAB_COLUMNS"
-                 " WHERE TABLE_NAME = '" + Upper(Table()) + "' AND COLUMN_NAME IN ('ID', 'NOME', 'VALOR', 'SIGLA')"
+                 " WHERE TABLE_NAME = '" +
+                 Upper(Table()) +
+                 "' AND COLUMN_NAME IN ('ID', 'NOME', 'VALOR', 'SIGLA')"
                  " ORDER BY COLUMN_ID"),
             "ID 22 9 0 N; NOME 30   Y; VALOR 22 15 4 Y; SIGLA 3   Y");
 }
 
 TEST_F(Dictionary, TheColumnExpansionQueryLeavesOutBlobAndClob) {
-  const std::string sql = "SELECT T.COLUMN_NAME AS NmCampo FROM USER_TAB_COLUMNS t\r\n"
-                          "WHERE t.TABLE_NAME = '" + Upper(Table()) + "'\r\n"
-                          "AND Ltrim(Rtrim(T.DATA_TYPE)) NOT IN ('BLOB', 'CLOB')\r\n"
-                          "ORDER BY T.COLUMN_ID\r\n";
+  const std::string sql =
+      "SELECT T.COLUMN_NAME AS NmCampo FROM USER_TAB_COLUMNS t\r\n"
+      "WHERE t.TABLE_NAME = '" +
+      Upper(Table()) +
+      "'\r\n"
+      "AND Ltrim(Rtrim(T.DATA_TYPE)) NOT IN ('BLOB', 'CLOB')\r\n"
+      "ORDER BY T.COLUMN_ID\r\n";
   TFDQuery q;
   q.SetConnection(db_.get());
   q.SQL().SetText(sql);
@@ -74,8 +81,8 @@ TEST_F(Dictionary, TheColumnExpansionQueryLeavesOutBlobAndClob) {
 TEST_F(Dictionary, OnlyTheApplicationsSchemaIsListed) {
   Exec(*db_, {"CREATE SCHEMA IF NOT EXISTS zt_other",
               "CREATE TABLE IF NOT EXISTS zt_other." + Table() + " (other_col integer)"});
-  const std::string count = Scalar(*db_, "SELECT count(*) FROM USER_TAB_COLUMNS WHERE TABLE_NAME = '" + Upper(Table()) +
-                                             "' AND COLUMN_NAME = 'OTHER_COL'");
+  const std::string count = Scalar(*db_, "SELECT count(*) FROM USER_TAB_COLUMNS WHERE TABLE_NAME = '" +
+                                             Upper(Table()) + "' AND COLUMN_NAME = 'OTHER_COL'");
   Exec(*db_, {"DROP SCHEMA zt_other CASCADE"});
   EXPECT_EQ(count, "0");
   EXPECT_EQ(Scalar(*db_, "SELECT count(*) FROM USER_TAB_COLUMNS WHERE TABLE_NAME = 'PG_CLASS'"), "0");
@@ -87,8 +94,9 @@ class OracleSql : public StandinTest {};
 
 TEST_F(OracleSql, TheTranslatedFormsAreAccepted) {
   CreateTable("id integer, nome varchar(30), obs clob, dt date, momento timestamp");
-  Exec(*db_, {"INSERT INTO " + Table() + " VALUES (1, 'ORD-2018/001', 'abcdefghij', '31/01/2018', "
-                                         "'31/01/2018 14:5:0')"});
+  Exec(*db_, {"INSERT INTO " + Table() +
+              " VALUES (1, 'ORD-2018/001', 'abcdefghij', '31/01/2018', "
+              "'31/01/2018 14:5:0')"});
   struct Case {
     const char* name;
     std::string expression;

@@ -10,7 +10,9 @@
 namespace zr::db::odbc::test {
 namespace {
 
-bool Contains(const std::string& text, const std::string& part) { return text.find(part) != std::string::npos; }
+bool Contains(const std::string& text, const std::string& part) {
+  return text.find(part) != std::string::npos;
+}
 
 class ArrayExecution : public StandinTest {
  protected:
@@ -45,7 +47,7 @@ TEST_F(ArrayExecution, TwentyFiveRowsGoInOneCall) {
   EXPECT_EQ(insert_.RowsAffected(), 25);
   EXPECT_EQ(Scalar(*db_, "SELECT count(*) FROM " + Table()), "25");
   EXPECT_EQ(Scalar(*db_, "SELECT nome || '|' || valor || '|' || to_char(dt, 'DD/MM/YYYY') FROM " + Table() +
-                              " WHERE id = 24"),
+                             " WHERE id = 24"),
             "peça nº 24|30.0000|25/01/2018");
   EXPECT_EQ(Scalar(*db_, "SELECT count(*) FROM " + Table() + " WHERE nome IS NULL AND id = 4"), "1");
 }
@@ -105,7 +107,8 @@ TEST_F(TimeOut, AStatementOverItsTimeOutFailsWithTimeoutExpired) {
     const char* name;
     bool open;  // Open a result set, or ExecSQL
   };
-  for (const Case& c : {Case{"a query that opens a cursor", true}, Case{"a statement run by ExecSQL", false}}) {
+  for (const Case& c :
+       {Case{"a query that opens a cursor", true}, Case{"a statement run by ExecSQL", false}}) {
     SCOPED_TRACE(c.name);
     TFDQuery q;
     q.SetConnection(db_.get());
@@ -116,7 +119,8 @@ TEST_F(TimeOut, AStatementOverItsTimeOutFailsWithTimeoutExpired) {
       ADD_FAILURE() << "no time-out";
     } catch (const EDatabaseError& e) {
       EXPECT_TRUE(Contains(e.what(), "Timeout expired")) << e.what();
-      EXPECT_TRUE(Contains(e.what(), "[SQLSTATE 57014]")) << "the driver's own diagnostic stays: " << e.what();
+      EXPECT_TRUE(Contains(e.what(), "[SQLSTATE 57014]"))
+          << "the driver's own diagnostic stays: " << e.what();
     }
     EXPECT_EQ(Scalar(*db_, "SELECT 'still connected' FROM dual"), "still connected");
   }

@@ -139,8 +139,9 @@ TEST_F(OracleRules, CharComparedWithAVarchar2ValueKeepsItsBlanksAndWithALiteralI
   for (const Case& c : cases) {
     SCOPED_TRACE(c.name);
     try {
-      EXPECT_EQ(Scalar(*db_, std::string("SELECT CASE WHEN ") + c.condition + " THEN 'yes' ELSE 'no' END FROM t"),
-                c.expected);
+      EXPECT_EQ(
+          Scalar(*db_, std::string("SELECT CASE WHEN ") + c.condition + " THEN 'yes' ELSE 'no' END FROM t"),
+          c.expected);
     } catch (const EDatabaseError& e) {
       ADD_FAILURE() << e.what();
     }

@@ -17,7 +17,7 @@
 namespace {
 int sqlExecuteCalls = 0;
 std::string odbcCalls;
-}
+}  // namespace
 
 // The test program is linked with --wrap for these functions: the driver's calls come here and go on to
 // unixODBC.
@@ -133,10 +133,10 @@ std::string StandinTest::Table(const std::string& suffix) const {
   const auto* info = ::testing::UnitTest::GetInstance()->current_test_info();
   // Every program and worktree shares the stand-in's database: the process id keeps two runs of one test
   // apart, and the test's name is cut so that the whole name stays within the server's 63 characters.
-  std::string name = "zt_" + std::to_string(getpid()) + "_" + std::string(info->name()).substr(0, 40) + suffix;
-  std::transform(name.begin(), name.end(), name.begin(), [](unsigned char c) {
-    return std::isalnum(c) ? static_cast<char>(std::tolower(c)) : '_';
-  });
+  std::string name =
+      "zt_" + std::to_string(getpid()) + "_" + std::string(info->name()).substr(0, 40) + suffix;
+  std::transform(name.begin(), name.end(), name.begin(),
+                 [](unsigned char c) { return std::isalnum(c) ? static_cast<char>(std::tolower(c)) : '_'; });
   return name;
 }
 

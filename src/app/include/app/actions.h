@@ -25,10 +25,10 @@ inline constexpr uint32_t kEsperaTravaEmpresa = 3000;
 
 // What the user chose on the window when pressing a button.
 struct ActionInput {
-  std::string Empresa;         // the company item text, "EMP_PAT | EMP_NOME" (empty when none is chosen)
-  db::TDateTime Desde = 0.0;   // the date field; the zero date when the field is empty or invalid
-  bool Pendente = true;        // "OF Pendente": only orders with an open quantity (import only)
-  bool Simular = false;        // command line only: the whole action runs, then is rolled back, not committed
+  std::string Empresa;        // the company item text, "EMP_PAT | EMP_NOME" (empty when none is chosen)
+  db::TDateTime Desde = 0.0;  // the date field; the zero date when the field is empty or invalid
+  bool Pendente = true;       // "OF Pendente": only orders with an open quantity (import only)
+  bool Simular = false;       // command line only: the whole action runs, then is rolled back, not committed
   // Command line only, under Simular: run in the action's transaction, first thing and just before the
   // rollback, so that the caller can read what the action would change. An error fails the action.
   std::function<void()> AntesDaSimulacao = {};
@@ -42,7 +42,7 @@ struct ActionInput {
 struct OrdemTratada {
   std::string Numero;
   std::string Parte;
-  std::string Produto;         // the product code, OF1.CODIGO
+  std::string Produto;  // the product code, OF1.CODIGO
   db::TFDRowCount Excluidas = 0;
   int64_t Gravadas = 0;
 };
@@ -59,9 +59,9 @@ struct BaixaFeita {
 // What an action did, for summaries. On failure the counts tell how far it came before the rollback.
 struct ActionResult {
   bool Ok = false;
-  std::string Message;         // the text shown at the end
-  int OrdensPartes = 0;        // order and part rows listed (import)
-  int Processadas = 0;         // order and part rows, or status rows, handled
+  std::string Message;   // the text shown at the end
+  int OrdensPartes = 0;  // order and part rows listed (import)
+  int Processadas = 0;   // order and part rows, or status rows, handled
   // Counts of statements that may still wait in the connection's write-behind queue add up without sending
   // it; reading a total sends what it still waits for.
   db::TFDRowCountSum Excluidas;  // PCPFTOF rows deleted (import)

@@ -48,7 +48,7 @@ class Ref {
   explicit operator bool() const noexcept { return object_ != nullptr; }
   void reset(T* object = nullptr) noexcept {
     if (object_ != nullptr) {
-      if constexpr (requires(T* o) { o->release(); }) {
+      if constexpr (requires(T * o) { o->release(); }) {
         object_->release();
       } else {
         object_->dispose();  // builders and other disposable objects

@@ -41,7 +41,8 @@ std::optional<bool> SwitchEntry(const TStringList& params, const char* name) {
   if (text == "TRUE" || text == "FALSE") {
     return text == "TRUE";
   }
-  throw EDatabaseError("Invalid value \"" + Trimmed(params.Values(name)) + "\" for the connection parameter " + name);
+  throw EDatabaseError("Invalid value \"" + Trimmed(params.Values(name)) +
+                       "\" for the connection parameter " + name);
 }
 
 // The parameter block every attachment gets: the credentials and the UTF8 connection character set.
@@ -115,8 +116,10 @@ Firebird::IAttachment* Attach(const AttachTarget& target) {
     if (!target.Address.empty() && target.ConnectTimeout > 0 &&
         waited >= std::chrono::seconds(target.ConnectTimeout) - std::chrono::milliseconds(500)) {
       throw EDatabaseError("O servidor " + target.Address + " não respondeu em " +
-                           std::to_string(target.ConnectTimeout) + " s; verifique se o Firebird está no ar nesse "
-                           "endereço.\n(" + StatusMessage(e.getStatus()) + ")");
+                           std::to_string(target.ConnectTimeout) +
+                           " s; verifique se o Firebird está no ar nesse "
+                           "endereço.\n(" +
+                           StatusMessage(e.getStatus()) + ")");
     }
     throw StatusError(e.getStatus());
   }
@@ -129,7 +132,8 @@ bool ServerAnswers(const AttachTarget& target) {
   const auto start = std::chrono::steady_clock::now();
   try {
     Status status;
-    Ref<Firebird::IXpbBuilder> spb(Util()->getXpbBuilder(status.get(), Firebird::IXpbBuilder::SPB_ATTACH, nullptr, 0));
+    Ref<Firebird::IXpbBuilder> spb(
+        Util()->getXpbBuilder(status.get(), Firebird::IXpbBuilder::SPB_ATTACH, nullptr, 0));
     if (!target.User.empty()) {
       spb->insertString(status.get(), isc_spb_user_name, target.User.c_str());
     }
@@ -138,8 +142,9 @@ bool ServerAnswers(const AttachTarget& target) {
     }
     spb->insertInt(status.get(), isc_spb_connect_timeout, target.ConnectTimeout);
     Ref<Firebird::IProvider> provider(Master()->getDispatcher());
-    Ref<Firebird::IService> service(provider->attachServiceManager(
-        status.get(), target.Service.c_str(), spb->getBufferLength(status.get()), spb->getBuffer(status.get())));
+    Ref<Firebird::IService> service(provider->attachServiceManager(status.get(), target.Service.c_str(),
+                                                                   spb->getBufferLength(status.get()),
+                                                                   spb->getBuffer(status.get())));
     service.Take([&](Firebird::IService* s) { s->detach(status.get()); });
     return true;
   } catch (const Firebird::FbException&) {

@@ -23,7 +23,8 @@ std::string WithValues(const std::string& named, const std::vector<std::string>&
     if (named.compare(i, 4, ":p0_") == 0) {
       size_t end = i + 4;
       size_t n = 0;
-      while (end < named.size() && named[end] >= '0' && named[end] <= '9') n = n * 10 + static_cast<size_t>(named[end++] - '0');
+      while (end < named.size() && named[end] >= '0' && named[end] <= '9')
+        n = n * 10 + static_cast<size_t>(named[end++] - '0');
       out += values.at(n);
       i = end;
     } else {
@@ -35,7 +36,8 @@ std::string WithValues(const std::string& named, const std::vector<std::string>&
 
 Firebird::IMessageMetadata* BuildMetadata(const std::vector<std::pair<unsigned, unsigned>>& fields) {
   Status status;
-  Ref<Firebird::IMetadataBuilder> builder(Master()->getMetadataBuilder(status.get(), static_cast<unsigned>(fields.size())));
+  Ref<Firebird::IMetadataBuilder> builder(
+      Master()->getMetadataBuilder(status.get(), static_cast<unsigned>(fields.size())));
   for (unsigned i = 0; i < fields.size(); ++i) {
     builder->setType(status.get(), i, fields[i].first + 1);  // nullable
     builder->setLength(status.get(), i, fields[i].second);
@@ -55,7 +57,8 @@ std::string BatchBlockText(const std::string& body, size_t doubles) {
     }
     text += ")";
   }
-  text += " RETURNS (N VARCHAR(" + std::to_string(kCountsLength) + ") CHARACTER SET NONE) AS DECLARE C BIGINT; BEGIN N = '';\n";
+  text += " RETURNS (N VARCHAR(" + std::to_string(kCountsLength) +
+          ") CHARACTER SET NONE) AS DECLARE C BIGINT; BEGIN N = '';\n";
   text += body;
   text += "SUSPEND;\nEND";
   return text;
@@ -120,7 +123,8 @@ std::vector<int64_t> FbBatch::Execute(uint32_t timeout) {
   Guarded([&] {
     Status status;
     if (!doubles_.empty()) {
-      input.reset(BuildMetadata(std::vector<std::pair<unsigned, unsigned>>(doubles_.size(), {SQL_DOUBLE, sizeof(double)})));
+      input.reset(BuildMetadata(
+          std::vector<std::pair<unsigned, unsigned>>(doubles_.size(), {SQL_DOUBLE, sizeof(double)})));
       inBuffer.assign(input->getMessageLength(status.get()) / sizeof(int64_t) + 1, 0);
       auto* message = reinterpret_cast<unsigned char*>(inBuffer.data());
       for (unsigned i = 0; i < doubles_.size(); ++i) {
@@ -141,8 +145,8 @@ std::vector<int64_t> FbBatch::Execute(uint32_t timeout) {
     try {
       Status status;
       session_->Attachment()->execute(status.get(), tra, static_cast<unsigned>(text.size()), text.c_str(),
-                                      SQL_DIALECT_V6, input.get(), input ? inBuffer.data() : nullptr, output.get(),
-                                      outBuffer.data());
+                                      SQL_DIALECT_V6, input.get(), input ? inBuffer.data() : nullptr,
+                                      output.get(), outBuffer.data());
     } catch (const Firebird::FbException& e) {
       if (watch.Finish() && IsCancelled(e.getStatus())) throw TimeoutError(timeout, e.getStatus());
       throw StatusError(e.getStatus());

@@ -34,10 +34,11 @@ using SqlStateEntry = void(ISC_EXPORT*)(char*, const ISC_STATUS*);
 
 std::string Utf8(const std::wstring& text) {
   if (text.empty()) return {};
-  const int size =
-      WideCharToMultiByte(CP_UTF8, 0, text.data(), static_cast<int>(text.size()), nullptr, 0, nullptr, nullptr);
+  const int size = WideCharToMultiByte(CP_UTF8, 0, text.data(), static_cast<int>(text.size()), nullptr, 0,
+                                       nullptr, nullptr);
   std::string out(static_cast<size_t>(size), '\0');
-  WideCharToMultiByte(CP_UTF8, 0, text.data(), static_cast<int>(text.size()), out.data(), size, nullptr, nullptr);
+  WideCharToMultiByte(CP_UTF8, 0, text.data(), static_cast<int>(text.size()), out.data(), size, nullptr,
+                      nullptr);
   return out;
 }
 
@@ -72,8 +73,8 @@ std::wstring InstalledFirebirdFolder() {
     std::vector<wchar_t> value(MAX_PATH + 1, L'\0');
     DWORD bytes = static_cast<DWORD>((value.size() - 1) * sizeof(wchar_t));
     DWORD type = 0;
-    const LSTATUS read =
-        RegQueryValueExW(key, kDefaultInstance, nullptr, &type, reinterpret_cast<BYTE*>(value.data()), &bytes);
+    const LSTATUS read = RegQueryValueExW(key, kDefaultInstance, nullptr, &type,
+                                          reinterpret_cast<BYTE*>(value.data()), &bytes);
     RegCloseKey(key);
     if (read == ERROR_SUCCESS && (type == REG_SZ || type == REG_EXPAND_SZ)) {
       const std::wstring folder(value.data());
@@ -106,7 +107,10 @@ ClientLibrary LoadClient() {
     if (GetFileAttributesW(candidate.c_str()) == INVALID_FILE_ATTRIBUTES) continue;
     if (HMODULE module = LoadFrom(candidate)) return {module, candidate};
     const DWORD error = GetLastError();
-    refused += " " + Utf8(candidate) + " n\xC3\xA3o p\xC3\xB4" "de ser carregada (erro " + std::to_string(error) +
+    refused += " " + Utf8(candidate) +
+               " n\xC3\xA3o p\xC3\xB4"
+               "de ser carregada (erro " +
+               std::to_string(error) +
                (error == ERROR_BAD_EXE_FORMAT ? ": n\xC3\xA3o \xC3\xA9 uma biblioteca de 64 bits" : "") +
                ").";
   }
@@ -118,8 +122,9 @@ ClientLibrary LoadClient() {
       Utf8(programFolder) + ")";
   message += candidates.size() > 1 ? ", na instala\xC3\xA7\xC3\xA3o do Firebird (" + Utf8(candidates[1]) + ")"
                                    : ", numa instala\xC3\xA7\xC3\xA3o do Firebird (nenhuma registrada)";
-  message += " e nas pastas do sistema. Instale o cliente do Firebird 3.0 ou mais novo, ou copie fbclient.dll "
-             "para a pasta do programa.";
+  message +=
+      " e nas pastas do sistema. Instale o cliente do Firebird 3.0 ou mais novo, ou copie fbclient.dll "
+      "para a pasta do programa.";
   throw EDatabaseError(message);
 }
 
@@ -138,12 +143,13 @@ void EnsureLoaded() {
       reinterpret_cast<void*>(GetProcAddress(loaded.module, "fb_get_master_interface")));
   if (master == nullptr) {
     FreeLibrary(loaded.module);
-    throw EDatabaseError("A biblioteca cliente do Firebird em " + Utf8(loaded.path) +
-                         " \xC3\xA9 anterior ao Firebird 3.0 (falta fb_get_master_interface). Instale o cliente "
-                         "do Firebird 3.0 ou mais novo.");
+    throw EDatabaseError(
+        "A biblioteca cliente do Firebird em " + Utf8(loaded.path) +
+        " \xC3\xA9 anterior ao Firebird 3.0 (falta fb_get_master_interface). Instale o cliente "
+        "do Firebird 3.0 ou mais novo.");
   }
-  sqlStateEntry = reinterpret_cast<SqlStateEntry>(
-      reinterpret_cast<void*>(GetProcAddress(loaded.module, "fb_sqlstate")));
+  sqlStateEntry =
+      reinterpret_cast<SqlStateEntry>(reinterpret_cast<void*>(GetProcAddress(loaded.module, "fb_sqlstate")));
   client = std::move(loaded);
   masterEntry = master;
 }

@@ -31,24 +31,46 @@ void DescribeInteger(OutputColumn& column, TFDDataType unscaled, int digits) {
 void DescribeType(OutputColumn& column) {
   driver::ColumnInfo& info = column.Info;
   switch (column.SqlType) {
-    case SQL_SHORT: DescribeInteger(column, dtInt16, 4); break;
-    case SQL_LONG: DescribeInteger(column, dtInt32, 9); break;
-    case SQL_INT64: DescribeInteger(column, dtInt64, 18); break;
-    case SQL_FLOAT: info.DataType = dtSingle; break;
+    case SQL_SHORT:
+      DescribeInteger(column, dtInt16, 4);
+      break;
+    case SQL_LONG:
+      DescribeInteger(column, dtInt32, 9);
+      break;
+    case SQL_INT64:
+      DescribeInteger(column, dtInt64, 18);
+      break;
+    case SQL_FLOAT:
+      info.DataType = dtSingle;
+      break;
     case SQL_DOUBLE:
-    case SQL_D_FLOAT: info.DataType = dtDouble; break;
+    case SQL_D_FLOAT:
+      info.DataType = dtDouble;
+      break;
     case SQL_TEXT:
     case SQL_VARYING:
       info.DataType = column.CharSet == kCharSetOctets ? dtByteString : dtAnsiString;
       info.Size = static_cast<int>(column.Length / BytesPerCharacter(column.CharSet));
       info.FixedChar = column.SqlType == SQL_TEXT;
       break;
-    case SQL_TYPE_DATE: info.DataType = dtDate; break;
-    case SQL_TYPE_TIME: info.DataType = dtTime; break;
-    case SQL_TIMESTAMP: info.DataType = dtDateTimeStamp; break;
-    case SQL_BLOB: info.DataType = column.SubType == kBlobSubTypeText ? dtMemo : dtBlob; break;
-    case SQL_BOOLEAN: info.DataType = dtBoolean; break;
-    default: info.DataType = dtUnknown; break;  // SQL_NULL ("SELECT NULL") and array columns: always null
+    case SQL_TYPE_DATE:
+      info.DataType = dtDate;
+      break;
+    case SQL_TYPE_TIME:
+      info.DataType = dtTime;
+      break;
+    case SQL_TIMESTAMP:
+      info.DataType = dtDateTimeStamp;
+      break;
+    case SQL_BLOB:
+      info.DataType = column.SubType == kBlobSubTypeText ? dtMemo : dtBlob;
+      break;
+    case SQL_BOOLEAN:
+      info.DataType = dtBoolean;
+      break;
+    default:
+      info.DataType = dtUnknown;
+      break;  // SQL_NULL ("SELECT NULL") and array columns: always null
   }
 }
 
@@ -113,12 +135,17 @@ TFDValue ReadValue(const OutputColumn& column, const unsigned char* row, Firebir
     return TFDBcd{unscaled, -column.SqlScale};
   };
   switch (column.SqlType) {
-    case SQL_SHORT: return integer(Load<int16_t>(at));
-    case SQL_LONG: return integer(Load<int32_t>(at));
-    case SQL_INT64: return integer(Load<int64_t>(at));
-    case SQL_FLOAT: return static_cast<double>(Load<float>(at));
+    case SQL_SHORT:
+      return integer(Load<int16_t>(at));
+    case SQL_LONG:
+      return integer(Load<int32_t>(at));
+    case SQL_INT64:
+      return integer(Load<int64_t>(at));
+    case SQL_FLOAT:
+      return static_cast<double>(Load<float>(at));
     case SQL_DOUBLE:
-    case SQL_D_FLOAT: return Load<double>(at);
+    case SQL_D_FLOAT:
+      return Load<double>(at);
     case SQL_TEXT: {
       const char* text = reinterpret_cast<const char*>(at);
       if (column.CharSet == kCharSetOctets) {
@@ -128,10 +155,14 @@ TFDValue ReadValue(const OutputColumn& column, const unsigned char* row, Firebir
     }
     case SQL_VARYING:
       return std::string(reinterpret_cast<const char*>(at + sizeof(uint16_t)), Load<uint16_t>(at));
-    case SQL_TYPE_DATE: return TFDTimeStamp{FromIscDate(Load<ISC_DATE>(at))};
-    case SQL_TYPE_TIME: return TFDTimeStamp{FromIscTime(Load<ISC_TIME>(at))};
-    case SQL_TIMESTAMP: return TFDTimeStamp{FromIscTimestamp(Load<ISC_TIMESTAMP>(at))};
-    case SQL_BOOLEAN: return *at != 0;
+    case SQL_TYPE_DATE:
+      return TFDTimeStamp{FromIscDate(Load<ISC_DATE>(at))};
+    case SQL_TYPE_TIME:
+      return TFDTimeStamp{FromIscTime(Load<ISC_TIME>(at))};
+    case SQL_TIMESTAMP:
+      return TFDTimeStamp{FromIscTimestamp(Load<ISC_TIMESTAMP>(at))};
+    case SQL_BOOLEAN:
+      return *at != 0;
     case SQL_BLOB: {
       std::string contents = ReadBlob(at, attachment, transaction);
       if (column.SubType == kBlobSubTypeText) {
@@ -139,7 +170,8 @@ TFDValue ReadValue(const OutputColumn& column, const unsigned char* row, Firebir
       }
       return TFDBytes{std::vector<unsigned char>(contents.begin(), contents.end())};
     }
-    default: return std::monostate{};
+    default:
+      return std::monostate{};
   }
 }
 

@@ -26,7 +26,8 @@ TDateTime FromIscTime(ISC_TIME time) {
 }
 
 TDateTime FromIscTimestamp(const ISC_TIMESTAMP& stamp) {
-  return Compose(static_cast<int64_t>(stamp.timestamp_date) - kTDateTimeEpoch, FromIscTime(stamp.timestamp_time));
+  return Compose(static_cast<int64_t>(stamp.timestamp_date) - kTDateTimeEpoch,
+                 FromIscTime(stamp.timestamp_time));
 }
 
 ISC_TIMESTAMP ToIscTimestamp(TDateTime value) {

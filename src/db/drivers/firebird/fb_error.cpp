@@ -19,7 +19,8 @@ std::string WithoutCutCharacters(const std::string& text) {
                           : lead >= 0xC2 && lead <= 0xDF ? 2
                                                          : 1;
     size_t whole = 1;
-    while (whole < length && i + whole < text.size() && (static_cast<unsigned char>(text[i + whole]) & 0xC0) == 0x80) {
+    while (whole < length && i + whole < text.size() &&
+           (static_cast<unsigned char>(text[i + whole]) & 0xC0) == 0x80) {
       ++whole;
     }
     if (whole == length) out.append(text, i, length);

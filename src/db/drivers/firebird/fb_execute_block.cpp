@@ -11,12 +11,18 @@ namespace {
 
 const char* CharSetName(unsigned charSet) {
   switch (charSet) {
-    case kCharSetNone: return "NONE";
-    case kCharSetOctets: return "OCTETS";
-    case kCharSetAscii: return "ASCII";
-    case kCharSetUnicodeFss: return "UNICODE_FSS";
-    case kCharSetUtf8: return "UTF8";
-    default: return nullptr;
+    case kCharSetNone:
+      return "NONE";
+    case kCharSetOctets:
+      return "OCTETS";
+    case kCharSetAscii:
+      return "ASCII";
+    case kCharSetUnicodeFss:
+      return "UNICODE_FSS";
+    case kCharSetUtf8:
+      return "UTF8";
+    default:
+      return nullptr;
   }
 }
 
@@ -91,8 +97,8 @@ std::string NameMarkers(std::string_view sql, int element) {
       }
     }
   });
-  while (!out.empty() && (out.back() == ';' || out.back() == ' ' || out.back() == '\n' || out.back() == '\r' ||
-                          out.back() == '\t')) {
+  while (!out.empty() && (out.back() == ';' || out.back() == ' ' || out.back() == '\n' ||
+                          out.back() == '\r' || out.back() == '\t')) {
     out.pop_back();
   }
   return out;
@@ -130,27 +136,40 @@ std::optional<std::string> DeclaredType(Firebird::IMessageMetadata* metadata, un
            ") CHARACTER SET " + name;
   };
   switch (type) {
-    case SQL_SHORT: return Integer("SMALLINT", 4, scale);
-    case SQL_LONG: return Integer("INTEGER", 9, scale);
-    case SQL_INT64: return Integer("BIGINT", 18, scale);
-    case SQL_FLOAT: return "FLOAT";
-    case SQL_DOUBLE: return "DOUBLE PRECISION";
-    case SQL_TEXT: return text("CHAR");
-    case SQL_VARYING: return text("VARCHAR");
-    case SQL_TYPE_DATE: return "DATE";
-    case SQL_TYPE_TIME: return "TIME";
-    case SQL_TIMESTAMP: return "TIMESTAMP";
-    case SQL_BOOLEAN: return "BOOLEAN";
+    case SQL_SHORT:
+      return Integer("SMALLINT", 4, scale);
+    case SQL_LONG:
+      return Integer("INTEGER", 9, scale);
+    case SQL_INT64:
+      return Integer("BIGINT", 18, scale);
+    case SQL_FLOAT:
+      return "FLOAT";
+    case SQL_DOUBLE:
+      return "DOUBLE PRECISION";
+    case SQL_TEXT:
+      return text("CHAR");
+    case SQL_VARYING:
+      return text("VARCHAR");
+    case SQL_TYPE_DATE:
+      return "DATE";
+    case SQL_TYPE_TIME:
+      return "TIME";
+    case SQL_TIMESTAMP:
+      return "TIMESTAMP";
+    case SQL_BOOLEAN:
+      return "BOOLEAN";
     case SQL_BLOB: {
       const int subType = metadata->getSubType(status.get(), index);
       if (subType == kBlobSubTypeText) {
         const char* name = CharSetName(charSet);
-        return name == nullptr ? std::nullopt
-                               : std::optional<std::string>(std::string("BLOB SUB_TYPE TEXT CHARACTER SET ") + name);
+        return name == nullptr
+                   ? std::nullopt
+                   : std::optional<std::string>(std::string("BLOB SUB_TYPE TEXT CHARACTER SET ") + name);
       }
       return "BLOB SUB_TYPE " + std::to_string(subType);
     }
-    default: return std::nullopt;
+    default:
+      return std::nullopt;
   }
 }
 

@@ -27,17 +27,27 @@ enum class Kind { Described, Text, Bytes, Double, Integer, Bcd, Fixed, Date, Tim
 // integer when its values are BCDs and as a double otherwise.
 Kind KindOf(TParamKind kind, const TFDValue& sample) {
   switch (kind) {
-    case TParamKind::Text: return Kind::Text;
-    case TParamKind::Binary: return Kind::Bytes;
-    case TParamKind::Integer: return Kind::Integer;
-    case TParamKind::Boolean: return Kind::Boolean;
-    case TParamKind::Float: return Kind::Double;
+    case TParamKind::Text:
+      return Kind::Text;
+    case TParamKind::Binary:
+      return Kind::Bytes;
+    case TParamKind::Integer:
+      return Kind::Integer;
+    case TParamKind::Boolean:
+      return Kind::Boolean;
+    case TParamKind::Float:
+      return Kind::Double;
     case TParamKind::Currency:
-    case TParamKind::Decimal: return std::holds_alternative<TFDBcd>(sample) ? Kind::Bcd : Kind::Double;
-    case TParamKind::Date: return Kind::Date;
-    case TParamKind::Time: return Kind::Time;
-    case TParamKind::DateTime: return Kind::Timestamp;
-    case TParamKind::ByValue: break;
+    case TParamKind::Decimal:
+      return std::holds_alternative<TFDBcd>(sample) ? Kind::Bcd : Kind::Double;
+    case TParamKind::Date:
+      return Kind::Date;
+    case TParamKind::Time:
+      return Kind::Time;
+    case TParamKind::DateTime:
+      return Kind::Timestamp;
+    case TParamKind::ByValue:
+      break;
   }
   return Kind::Described;
 }
@@ -103,7 +113,9 @@ int64_t ScaledInteger(const TFDValue& value, int scale) {
   return std::llround(ValueAsFloat(value) * static_cast<double>(PowerOfTen(scale)));
 }
 
-bool IsIntegerType(unsigned sqlType) { return sqlType == SQL_SHORT || sqlType == SQL_LONG || sqlType == SQL_INT64; }
+bool IsIntegerType(unsigned sqlType) {
+  return sqlType == SQL_SHORT || sqlType == SQL_LONG || sqlType == SQL_INT64;
+}
 
 // True when every number of the range, scaled to `scale` decimals, fits the described integer type.
 bool FitsInteger(const std::vector<TFDValue>& values, int from, int count, unsigned sqlType, int scale) {
@@ -126,9 +138,15 @@ bool FitsInteger(const std::vector<TFDValue>& values, int from, int count, unsig
 
 void StoreFixed(unsigned char* at, unsigned sqlType, int64_t unscaled) {
   switch (sqlType) {
-    case SQL_SHORT: Store<int16_t>(at, static_cast<int16_t>(unscaled)); break;
-    case SQL_LONG: Store<int32_t>(at, static_cast<int32_t>(unscaled)); break;
-    default: Store<int64_t>(at, unscaled); break;
+    case SQL_SHORT:
+      Store<int16_t>(at, static_cast<int16_t>(unscaled));
+      break;
+    case SQL_LONG:
+      Store<int32_t>(at, static_cast<int32_t>(unscaled));
+      break;
+    default:
+      Store<int64_t>(at, unscaled);
+      break;
   }
 }
 
@@ -146,8 +164,9 @@ ISC_QUAD WriteBlob(const std::string& contents, bool text, Firebird::IAttachment
   }
   // Text is written as UTF8 text so the engine stores it as the column's text without conversion surprises.
   static constexpr std::array<unsigned char, 13> kTextBlob = {
-      isc_bpb_version1,  isc_bpb_source_type, 1, kBlobSubTypeText, isc_bpb_target_type, 1, kBlobSubTypeText,
-      isc_bpb_source_interp, 1, kCharSetUtf8, isc_bpb_target_interp, 1, kCharSetUtf8};
+      isc_bpb_version1, isc_bpb_source_type,   1, kBlobSubTypeText, isc_bpb_target_type,   1,
+      kBlobSubTypeText, isc_bpb_source_interp, 1, kCharSetUtf8,     isc_bpb_target_interp, 1,
+      kCharSetUtf8};
   Status status;
   ISC_QUAD id{};
   Ref<Firebird::IBlob> blob(attachment->createBlob(status.get(), transaction, &id,
@@ -177,20 +196,26 @@ std::optional<BlockValue> BlockValueOf(TFieldType type, const TFDValue& value) {
       if (!std::isfinite(number)) return std::nullopt;
       return BlockValue{true, {}, number};
     }
-    case Kind::Integer: return BlockValue{false, std::to_string(ValueAsInteger(value)), 0.0};
+    case Kind::Integer:
+      return BlockValue{false, std::to_string(ValueAsInteger(value)), 0.0};
     case Kind::Date:
-      return BlockValue{false, "DATE '" + DateText(ToIscTimestamp(ValueAsDateTime(value)).timestamp_date) + "'", 0.0};
+      return BlockValue{
+          false, "DATE '" + DateText(ToIscTimestamp(ValueAsDateTime(value)).timestamp_date) + "'", 0.0};
     case Kind::Time:
-      return BlockValue{false, "TIME '" + TimeText(ToIscTimestamp(ValueAsDateTime(value)).timestamp_time) + "'", 0.0};
+      return BlockValue{
+          false, "TIME '" + TimeText(ToIscTimestamp(ValueAsDateTime(value)).timestamp_time) + "'", 0.0};
     case Kind::Timestamp: {
       const ISC_TIMESTAMP stamp = ToIscTimestamp(ValueAsDateTime(value));
-      return BlockValue{false, "TIMESTAMP '" + DateText(stamp.timestamp_date) + " " + TimeText(stamp.timestamp_time) + "'",
-                        0.0};
+      return BlockValue{
+          false, "TIMESTAMP '" + DateText(stamp.timestamp_date) + " " + TimeText(stamp.timestamp_time) + "'",
+          0.0};
     }
     case Kind::Boolean:
-      if (const bool* flag = std::get_if<bool>(&value)) return BlockValue{false, *flag ? "TRUE" : "FALSE", 0.0};
+      if (const bool* flag = std::get_if<bool>(&value))
+        return BlockValue{false, *flag ? "TRUE" : "FALSE", 0.0};
       return std::nullopt;
-    default: return std::nullopt;
+    default:
+      return std::nullopt;
   }
 }
 
@@ -201,7 +226,8 @@ void InputMessage::Fill(Firebird::IMessageMetadata* described, const std::vector
   const unsigned count = described->getCount(status.get());
   const size_t width = params.size();
   if (count != width * static_cast<size_t>(elements)) {
-    throw EDatabaseError("The statement has " + std::to_string(elements > 0 ? count / static_cast<unsigned>(elements) : count) +
+    throw EDatabaseError("The statement has " +
+                         std::to_string(elements > 0 ? count / static_cast<unsigned>(elements) : count) +
                          " parameter(s) but " + std::to_string(width) + " were given");
   }
   for (const driver::ParamColumn& column : params) {
@@ -264,23 +290,42 @@ void InputMessage::Fill(Firebird::IMessageMetadata* described, const std::vector
     }
     kinds[j] = kind;
     switch (kind) {
-      case Kind::Described: case Kind::Blob: case Kind::Fixed: break;
-      case Kind::Text: case Kind::Bytes:
+      case Kind::Described:
+      case Kind::Blob:
+      case Kind::Fixed:
+        break;
+      case Kind::Text:
+      case Kind::Bytes:
         if (longest > kMaxVarcharBytes) {
           throw EDatabaseError("A text parameter of " + std::to_string(longest) +
                                " bytes is longer than the 32765 bytes a non-BLOB parameter takes");
         }
         type = {SQL_VARYING, 0,
-                static_cast<unsigned>(std::min(kMaxVarcharBytes, (longest / kTextLengthStep + 1) * kTextLengthStep)),
+                static_cast<unsigned>(
+                    std::min(kMaxVarcharBytes, (longest / kTextLengthStep + 1) * kTextLengthStep)),
                 0, kind == Kind::Text ? kCharSetUtf8 : kCharSetOctets};
         break;
-      case Kind::Double: type = {SQL_DOUBLE, 0, sizeof(double), 0, 0}; break;
-      case Kind::Integer: type = {SQL_INT64, 0, sizeof(int64_t), 0, 0}; break;
-      case Kind::Bcd: type = {SQL_INT64, 0, sizeof(int64_t), -bcdScale, 0}; break;
-      case Kind::Date: type = {SQL_TYPE_DATE, 0, sizeof(ISC_DATE), 0, 0}; break;
-      case Kind::Time: type = {SQL_TYPE_TIME, 0, sizeof(ISC_TIME), 0, 0}; break;
-      case Kind::Timestamp: type = {SQL_TIMESTAMP, 0, sizeof(ISC_TIMESTAMP), 0, 0}; break;
-      case Kind::Boolean: type = {SQL_BOOLEAN, 0, 1, 0, 0}; break;
+      case Kind::Double:
+        type = {SQL_DOUBLE, 0, sizeof(double), 0, 0};
+        break;
+      case Kind::Integer:
+        type = {SQL_INT64, 0, sizeof(int64_t), 0, 0};
+        break;
+      case Kind::Bcd:
+        type = {SQL_INT64, 0, sizeof(int64_t), -bcdScale, 0};
+        break;
+      case Kind::Date:
+        type = {SQL_TYPE_DATE, 0, sizeof(ISC_DATE), 0, 0};
+        break;
+      case Kind::Time:
+        type = {SQL_TYPE_TIME, 0, sizeof(ISC_TIME), 0, 0};
+        break;
+      case Kind::Timestamp:
+        type = {SQL_TIMESTAMP, 0, sizeof(ISC_TIMESTAMP), 0, 0};
+        break;
+      case Kind::Boolean:
+        type = {SQL_BOOLEAN, 0, 1, 0, 0};
+        break;
     }
     for (int e = 0; e < elements; ++e) {
       types[static_cast<size_t>(e) * width + j] = type;
@@ -303,12 +348,15 @@ void InputMessage::Fill(Firebird::IMessageMetadata* described, const std::vector
         continue;
       }
       switch (kinds[j]) {
-        case Kind::Described: break;
-        case Kind::Text: case Kind::Bytes: {
+        case Kind::Described:
+          break;
+        case Kind::Text:
+        case Kind::Bytes: {
           // Text values are copied straight from the parameter; other values are converted first.
           const std::string* text = std::get_if<std::string>(&value);
-          const std::string converted = text != nullptr ? std::string()
-                                        : kinds[j] == Kind::Text ? ValueAsString(value) : BytesOf(value);
+          const std::string converted = text != nullptr          ? std::string()
+                                        : kinds[j] == Kind::Text ? ValueAsString(value)
+                                                                 : BytesOf(value);
           const std::string& bytes = text != nullptr ? *text : converted;
           if (bytes.size() > types[field].Length) {
             throw EDatabaseError("A text parameter of " + std::to_string(bytes.size()) +
@@ -318,13 +366,27 @@ void InputMessage::Fill(Firebird::IMessageMetadata* described, const std::vector
           std::memcpy(at + sizeof(uint16_t), bytes.data(), bytes.size());
           break;
         }
-        case Kind::Double: Store<double>(at, ValueAsFloat(value)); break;
-        case Kind::Integer: Store<int64_t>(at, ValueAsInteger(value)); break;
-        case Kind::Bcd: Store<int64_t>(at, ScaledInteger(value, -types[field].Scale)); break;
-        case Kind::Fixed: StoreFixed(at, types[field].SqlType, ScaledInteger(value, -types[field].Scale)); break;
-        case Kind::Date: Store<ISC_DATE>(at, ToIscTimestamp(ValueAsDateTime(value)).timestamp_date); break;
-        case Kind::Time: Store<ISC_TIME>(at, ToIscTimestamp(ValueAsDateTime(value)).timestamp_time); break;
-        case Kind::Timestamp: Store<ISC_TIMESTAMP>(at, ToIscTimestamp(ValueAsDateTime(value))); break;
+        case Kind::Double:
+          Store<double>(at, ValueAsFloat(value));
+          break;
+        case Kind::Integer:
+          Store<int64_t>(at, ValueAsInteger(value));
+          break;
+        case Kind::Bcd:
+          Store<int64_t>(at, ScaledInteger(value, -types[field].Scale));
+          break;
+        case Kind::Fixed:
+          StoreFixed(at, types[field].SqlType, ScaledInteger(value, -types[field].Scale));
+          break;
+        case Kind::Date:
+          Store<ISC_DATE>(at, ToIscTimestamp(ValueAsDateTime(value)).timestamp_date);
+          break;
+        case Kind::Time:
+          Store<ISC_TIME>(at, ToIscTimestamp(ValueAsDateTime(value)).timestamp_time);
+          break;
+        case Kind::Timestamp:
+          Store<ISC_TIMESTAMP>(at, ToIscTimestamp(ValueAsDateTime(value)));
+          break;
         case Kind::Boolean:
           *at = std::holds_alternative<bool>(value) ? std::get<bool>(value) : ValueAsInteger(value) != 0;
           break;

@@ -31,8 +31,8 @@ class InputMessage {
   // Fills the message for `elements` elements from `offset`: input `e * params.size() + j` receives
   // element offset+e of params[j]. `described` is the request's input metadata. EDatabaseError when the
   // counts disagree or a value cannot be sent.
-  void Fill(Firebird::IMessageMetadata* described, const std::vector<driver::ParamColumn>& params, int elements,
-            int offset, Firebird::IAttachment* attachment, Firebird::ITransaction* transaction);
+  void Fill(Firebird::IMessageMetadata* described, const std::vector<driver::ParamColumn>& params,
+            int elements, int offset, Firebird::IAttachment* attachment, Firebird::ITransaction* transaction);
 
   Firebird::IMessageMetadata* Metadata() const noexcept { return metadata_.get(); }
   unsigned char* Buffer() noexcept { return reinterpret_cast<unsigned char*>(buffer_.data()); }

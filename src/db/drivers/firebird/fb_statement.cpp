@@ -245,13 +245,14 @@ void FbStatement::ExecuteBlocks(const std::vector<driver::ParamColumn>& params, 
       const int elements = std::min(perBlock, times - done);
       Block& block = BlockFor(elements, tra);
       Firebird::IAttachment* attachment = session_->Attachment();
-      Guarded([&] { block.Message.Fill(block.Input.get(), params, elements, offset + done, attachment, tra); });
+      Guarded(
+          [&] { block.Message.Fill(block.Input.get(), params, elements, offset + done, attachment, tra); });
       int64_t affected = 0;
       Timed([&] {
         Status status;
         if (oneRowPerElement_) {
-          block.Statement->execute(status.get(), tra, block.Message.Metadata(), block.Message.Buffer(), nullptr,
-                                   nullptr);
+          block.Statement->execute(status.get(), tra, block.Message.Metadata(), block.Message.Buffer(),
+                                   nullptr, nullptr);
           affected = elements;
           return;
         }
@@ -275,14 +276,16 @@ FbStatement::Block& FbStatement::BlockFor(int elements, Firebird::ITransaction* 
   }
   Firebird::IAttachment* attachment = session_->Attachment();
   return Guarded([&]() -> Block& {
-    const std::optional<std::string> text = BuildExecuteBlock(sql_, input_.get(), elements, !oneRowPerElement_);
+    const std::optional<std::string> text =
+        BuildExecuteBlock(sql_, input_.get(), elements, !oneRowPerElement_);
     if (!text) {
       throw EDatabaseError("A parameter of this statement has a type that an array execution cannot declare");
     }
     Status status;
     Block block;
-    block.Statement.reset(attachment->prepare(status.get(), tra, static_cast<unsigned>(text->size()), text->c_str(),
-                                              SQL_DIALECT_V6, Firebird::IStatement::PREPARE_PREFETCH_METADATA));
+    block.Statement.reset(attachment->prepare(status.get(), tra, static_cast<unsigned>(text->size()),
+                                              text->c_str(), SQL_DIALECT_V6,
+                                              Firebird::IStatement::PREPARE_PREFETCH_METADATA));
     block.Input.reset(block.Statement->getInputMetadata(status.get()));
     block.Output.reset(block.Statement->getOutputMetadata(status.get()));
     return blocks_.emplace(elements, std::move(block)).first->second;

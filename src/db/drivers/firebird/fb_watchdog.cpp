@@ -23,7 +23,8 @@ void Watchdog::Arm(uint32_t milliseconds) {
   bool wake = false;
   {
     std::lock_guard lock(mutex_);
-    deadline_ = std::chrono::steady_clock::now() + std::chrono::milliseconds(timed ? milliseconds : settings_.ProbeAfter);
+    deadline_ = std::chrono::steady_clock::now() +
+                std::chrono::milliseconds(timed ? milliseconds : settings_.ProbeAfter);
     ++call_;
     armed_ = true;
     timed_ = timed;
@@ -51,9 +52,10 @@ bool Watchdog::Aborted() {
 }
 
 EDatabaseError Watchdog::LostError() const {
-  return EDatabaseError("O servidor " + settings_.Address +
-                        " parou de responder e a conexão foi fechada; o que não estava confirmado é desfeito pelo "
-                        "servidor.");
+  return EDatabaseError(
+      "O servidor " + settings_.Address +
+      " parou de responder e a conexão foi fechada; o que não estava confirmado é desfeito pelo "
+      "servidor.");
 }
 
 void Watchdog::Abort() {

@@ -24,14 +24,28 @@ ResultColumn DescribeResultColumn(std::string name, SQLSMALLINT sqlType, SQLULEN
     c.Info.FixedChar = fixed;
   };
   switch (sqlType) {
-    case SQL_BIT: set(dtBoolean, ReadKind::Boolean); break;
-    case SQL_TINYINT: set(isUnsigned ? dtByte : dtSByte, ReadKind::Integer); break;
-    case SQL_SMALLINT: set(isUnsigned ? dtUInt16 : dtInt16, ReadKind::Integer); break;
-    case SQL_INTEGER: set(isUnsigned ? dtUInt32 : dtInt32, ReadKind::Integer); break;
-    case SQL_BIGINT: set(isUnsigned ? dtUInt64 : dtInt64, ReadKind::Integer); break;
-    case SQL_REAL: set(dtSingle, ReadKind::Double); break;
+    case SQL_BIT:
+      set(dtBoolean, ReadKind::Boolean);
+      break;
+    case SQL_TINYINT:
+      set(isUnsigned ? dtByte : dtSByte, ReadKind::Integer);
+      break;
+    case SQL_SMALLINT:
+      set(isUnsigned ? dtUInt16 : dtInt16, ReadKind::Integer);
+      break;
+    case SQL_INTEGER:
+      set(isUnsigned ? dtUInt32 : dtInt32, ReadKind::Integer);
+      break;
+    case SQL_BIGINT:
+      set(isUnsigned ? dtUInt64 : dtInt64, ReadKind::Integer);
+      break;
+    case SQL_REAL:
+      set(dtSingle, ReadKind::Double);
+      break;
     case SQL_FLOAT:
-    case SQL_DOUBLE: set(dtDouble, ReadKind::Double); break;
+    case SQL_DOUBLE:
+      set(dtDouble, ReadKind::Double);
+      break;
     case SQL_NUMERIC:
     case SQL_DECIMAL:
       set(columnSize <= 18 ? dtBCD : dtFmtBCD, ReadKind::Decimal);
@@ -40,25 +54,47 @@ ResultColumn DescribeResultColumn(std::string name, SQLSMALLINT sqlType, SQLULEN
       c.Info.Size = c.Info.Scale;
       break;
     case SQL_TYPE_DATE:
-    case SQL_DATE: set(dtDate, ReadKind::Date); break;
+    case SQL_DATE:
+      set(dtDate, ReadKind::Date);
+      break;
     case SQL_TYPE_TIME:
-    case SQL_TIME: set(dtTime, ReadKind::Time); break;
+    case SQL_TIME:
+      set(dtTime, ReadKind::Time);
+      break;
     case SQL_TYPE_TIMESTAMP:
-    case SQL_TIMESTAMP: set(dtDateTime, ReadKind::DateTime); break;
-    case SQL_CHAR: text(dtAnsiString, true); break;
-    case SQL_VARCHAR: text(dtAnsiString, false); break;
-    case SQL_WCHAR: text(dtWideString, true); break;
-    case SQL_WVARCHAR: text(dtWideString, false); break;
+    case SQL_TIMESTAMP:
+      set(dtDateTime, ReadKind::DateTime);
+      break;
+    case SQL_CHAR:
+      text(dtAnsiString, true);
+      break;
+    case SQL_VARCHAR:
+      text(dtAnsiString, false);
+      break;
+    case SQL_WCHAR:
+      text(dtWideString, true);
+      break;
+    case SQL_WVARCHAR:
+      text(dtWideString, false);
+      break;
     case SQL_LONGVARCHAR:
-    case SQL_WLONGVARCHAR: set(dtHMemo, ReadKind::Text); break;
+    case SQL_WLONGVARCHAR:
+      set(dtHMemo, ReadKind::Text);
+      break;
     case SQL_BINARY:
     case SQL_VARBINARY:
       set(dtByteString, ReadKind::Binary);
       c.Info.Size = ClampToInt(columnSize);
       break;
-    case SQL_LONGVARBINARY: set(dtHBlob, ReadKind::Binary); break;
-    case SQL_GUID: set(dtGUID, ReadKind::Text); break;
-    default: text(dtWideString, false); break;
+    case SQL_LONGVARBINARY:
+      set(dtHBlob, ReadKind::Binary);
+      break;
+    case SQL_GUID:
+      set(dtGUID, ReadKind::Text);
+      break;
+    default:
+      text(dtWideString, false);
+      break;
   }
   return c;
 }

@@ -40,15 +40,38 @@ enum class Kind { Text, Integer, Double, Date, Time, DateTime, Other };
 // The kind the parameter binding sends a value of `type` as (param_binding.cpp).
 Kind KindOf(TFieldType type, const TFDValue& value) {
   switch (type) {
-    case ftSmallint: case ftInteger: case ftWord: case ftAutoInc: case ftLargeint: case ftLongWord:
-    case ftShortint: case ftByte: case ftBoolean:
+    case ftSmallint:
+    case ftInteger:
+    case ftWord:
+    case ftAutoInc:
+    case ftLargeint:
+    case ftLongWord:
+    case ftShortint:
+    case ftByte:
+    case ftBoolean:
       return Kind::Integer;
-    case ftFloat: case ftCurrency: case ftExtended: case ftSingle: return Kind::Double;
-    case ftBCD: case ftFMTBcd: return Kind::Other;
-    case ftDate: return Kind::Date;
-    case ftTime: return Kind::Time;
-    case ftDateTime: case ftTimeStamp: case ftOraTimeStamp: return Kind::DateTime;
-    case ftBytes: case ftVarBytes: case ftBlob: case ftGraphic: case ftTypedBinary: case ftOraBlob:
+    case ftFloat:
+    case ftCurrency:
+    case ftExtended:
+    case ftSingle:
+      return Kind::Double;
+    case ftBCD:
+    case ftFMTBcd:
+      return Kind::Other;
+    case ftDate:
+      return Kind::Date;
+    case ftTime:
+      return Kind::Time;
+    case ftDateTime:
+    case ftTimeStamp:
+    case ftOraTimeStamp:
+      return Kind::DateTime;
+    case ftBytes:
+    case ftVarBytes:
+    case ftBlob:
+    case ftGraphic:
+    case ftTypedBinary:
+    case ftOraBlob:
       return Kind::Other;
     case ftUnknown:
       if (std::holds_alternative<bool>(value) || std::holds_alternative<int64_t>(value)) return Kind::Integer;
@@ -56,7 +79,8 @@ Kind KindOf(TFieldType type, const TFDValue& value) {
       if (std::holds_alternative<TFDTimeStamp>(value)) return Kind::DateTime;
       if (std::holds_alternative<std::string>(value)) return Kind::Text;
       return Kind::Other;
-    default: return Kind::Text;
+    default:
+      return Kind::Text;
   }
 }
 
@@ -93,7 +117,8 @@ std::optional<std::string> BatchLiteral(BatchDialect dialect, TFieldType type, c
   switch (KindOf(type, value)) {
     case Kind::Text: {
       const std::string text = ValueAsString(value);
-      if (text.find('\0') != std::string::npos || (pg && text.find('\\') != std::string::npos)) return std::nullopt;
+      if (text.find('\0') != std::string::npos || (pg && text.find('\\') != std::string::npos))
+        return std::nullopt;
       return Quoted(text);
     }
     case Kind::Integer: {
@@ -120,11 +145,12 @@ std::optional<std::string> BatchLiteral(BatchDialect dialect, TFieldType type, c
     case Kind::DateTime: {
       const TDateParts p = DecodeDateTime(ValueAsDateTime(value));
       const std::string stamp = Digits(p.Year, 4) + "-" + Digits(p.Month, 2) + "-" + Digits(p.Day, 2) + " " +
-                                Digits(p.Hour, 2) + ":" + Digits(p.Minute, 2) + ":" + Digits(p.Second, 2) + "." +
-                                Digits(p.Millisecond, 3);
+                                Digits(p.Hour, 2) + ":" + Digits(p.Minute, 2) + ":" + Digits(p.Second, 2) +
+                                "." + Digits(p.Millisecond, 3);
       return pg ? "'" + stamp + "'::timestamp" : "TIMESTAMP '" + stamp + "'";
     }
-    case Kind::Other: return std::nullopt;
+    case Kind::Other:
+      return std::nullopt;
   }
   return std::nullopt;
 }
@@ -180,7 +206,8 @@ bool OdbcBatch::Add(const driver::BatchStatement& statement) {
   size_t statements = 0, bytes = 0;
   for (const auto& group : groups_) statements += group.size();
   for (const std::string& text : *texts) bytes += text.size() + 24;
-  if (!groups_.empty() && (statements + texts->size() > kMaxStatements || bytes_ + bytes > kMaxText)) return false;
+  if (!groups_.empty() && (statements + texts->size() > kMaxStatements || bytes_ + bytes > kMaxText))
+    return false;
   bytes_ += bytes;
   groups_.push_back(std::move(*texts));
   return true;
@@ -189,7 +216,8 @@ bool OdbcBatch::Add(const driver::BatchStatement& statement) {
 std::vector<int64_t> OdbcBatch::Execute(uint32_t timeout) {
   if (groups_.empty()) return {};
   SQLHSTMT stmt = SQL_NULL_HSTMT;
-  Check(SQLAllocHandle(SQL_HANDLE_STMT, session_->Dbc(), &stmt), SQL_HANDLE_DBC, session_->Dbc(), "SQLAllocHandle");
+  Check(SQLAllocHandle(SQL_HANDLE_STMT, session_->Dbc(), &stmt), SQL_HANDLE_DBC, session_->Dbc(),
+        "SQLAllocHandle");
   struct Free {
     SQLHSTMT h;
     ~Free() { SQLFreeHandle(SQL_HANDLE_STMT, h); }

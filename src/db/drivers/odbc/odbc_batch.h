@@ -40,7 +40,8 @@ std::string OraclePlsqlBatchText(const std::vector<std::vector<std::string>>& gr
 
 class OdbcBatch final : public driver::Batch {
  public:
-  OdbcBatch(std::shared_ptr<Session> session, BatchDialect dialect) : session_(std::move(session)), dialect_(dialect) {}
+  OdbcBatch(std::shared_ptr<Session> session, BatchDialect dialect)
+      : session_(std::move(session)), dialect_(dialect) {}
 
   bool Add(const driver::BatchStatement& statement) override;
   int Count() const override { return static_cast<int>(groups_.size()); }

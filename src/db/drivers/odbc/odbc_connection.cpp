@@ -106,7 +106,8 @@ void Session::Connect(const std::string& connectionString, unsigned loginTimeout
     std::string upper = message;
     for (char& c : upper) c = static_cast<char>(std::toupper(static_cast<unsigned char>(c)));
     if (upper.find("TIMEOUT EXPIRED") != std::string::npos) {
-      throw EDatabaseError("O servidor " + address + " não respondeu em " + std::to_string(loginTimeoutSeconds) +
+      throw EDatabaseError("O servidor " + address + " não respondeu em " +
+                           std::to_string(loginTimeoutSeconds) +
                            " s; verifique se ele está no ar nesse endereço.\n(" + message + ")");
     }
     throw;
@@ -137,17 +138,20 @@ std::unique_ptr<driver::Statement> OdbcConnection::CreateStatement() {
 }
 
 bool OdbcConnection::Lost(const std::string& failure) {
-  if (failure.find("[SQLSTATE 08") != std::string::npos || failure.find("[SQLSTATE 57P0") != std::string::npos) {
+  if (failure.find("[SQLSTATE 08") != std::string::npos ||
+      failure.find("[SQLSTATE 57P0") != std::string::npos) {
     return true;
   }
   SQLUINTEGER dead = SQL_CD_FALSE;
-  return Succeeded(SQLGetConnectAttr(session_->Dbc(), SQL_ATTR_CONNECTION_DEAD, &dead, SQL_IS_UINTEGER, nullptr)) &&
+  return Succeeded(
+             SQLGetConnectAttr(session_->Dbc(), SQL_ATTR_CONNECTION_DEAD, &dead, SQL_IS_UINTEGER, nullptr)) &&
          dead == SQL_CD_TRUE;
 }
 
 std::unique_ptr<driver::Batch> OdbcConnection::CreateBatch() {
   if (!inTransaction_) return nullptr;
-  if (dbmsName_.find("Oracle") != std::string::npos) return std::make_unique<OdbcBatch>(session_, BatchDialect::Oracle);
+  if (dbmsName_.find("Oracle") != std::string::npos)
+    return std::make_unique<OdbcBatch>(session_, BatchDialect::Oracle);
   if (dbmsName_ == "PostgreSQL") return std::make_unique<OdbcBatch>(session_, BatchDialect::PostgreSql);
   return nullptr;
 }

@@ -45,9 +45,10 @@ std::vector<DiagnosticRecord> ReadDiagnostics(SQLSMALLINT handleType, SQLHANDLE 
     text.resize(std::min(static_cast<size_t>(length), text.size() - 1));
     DiagnosticRecord record{FromWide(state, 5), native, FromWide(text)};
     // Some drivers (psqlODBC) repeat a record without its text: it adds nothing to the message.
-    const bool repeatsEarlier = record.Text.empty() && std::any_of(records.begin(), records.end(), [&](const auto& r) {
-      return r.State == record.State && r.NativeError == record.NativeError;
-    });
+    const bool repeatsEarlier =
+        record.Text.empty() && std::any_of(records.begin(), records.end(), [&](const auto& r) {
+          return r.State == record.State && r.NativeError == record.NativeError;
+        });
     if (!repeatsEarlier) records.push_back(std::move(record));
   }
   return records;

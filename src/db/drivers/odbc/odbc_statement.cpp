@@ -64,8 +64,9 @@ void OdbcStatement::DescribeColumns() const {
     }
     SQLLEN isUnsigned = SQL_FALSE;
     SQLColAttributeW(stmt_, i, SQL_DESC_UNSIGNED, nullptr, 0, nullptr, &isUnsigned);
-    columns_.push_back(DescribeResultColumn(FromWide(name, std::min<size_t>(static_cast<size_t>(nameLength), 255)),
-                                            sqlType, size, digits, isUnsigned == SQL_TRUE));
+    columns_.push_back(
+        DescribeResultColumn(FromWide(name, std::min<size_t>(static_cast<size_t>(nameLength), 255)), sqlType,
+                             size, digits, isUnsigned == SQL_TRUE));
   }
   described_ = true;
 }
@@ -124,8 +125,9 @@ void OdbcStatement::ExecuteArray(const std::vector<driver::ParamColumn>& params,
       const auto records = ReadDiagnostics(SQL_HANDLE_STMT, stmt_);
       CloseCursor();
       throw EDatabaseError(FailureMessage(records, "SQLExecute") +
-                           (records.empty() ? " at array element " + std::to_string(offset + static_cast<int>(i))
-                                            : std::string()));
+                           (records.empty()
+                                ? " at array element " + std::to_string(offset + static_cast<int>(i))
+                                : std::string()));
     }
   }
   AfterExecute(ret, times);

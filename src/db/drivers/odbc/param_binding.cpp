@@ -19,14 +19,25 @@ enum class ParamKind { Text, Integer, Double, Decimal, Date, Time, DateTime, Bin
 
 ParamKind OdbcKind(TParamKind kind) {
   switch (kind) {
-    case TParamKind::Integer: case TParamKind::Boolean: return ParamKind::Integer;
-    case TParamKind::Float: case TParamKind::Currency: return ParamKind::Double;
-    case TParamKind::Decimal: return ParamKind::Decimal;
-    case TParamKind::Date: return ParamKind::Date;
-    case TParamKind::Time: return ParamKind::Time;
-    case TParamKind::DateTime: return ParamKind::DateTime;
-    case TParamKind::Binary: return ParamKind::Binary;
-    case TParamKind::Text: case TParamKind::ByValue: break;
+    case TParamKind::Integer:
+    case TParamKind::Boolean:
+      return ParamKind::Integer;
+    case TParamKind::Float:
+    case TParamKind::Currency:
+      return ParamKind::Double;
+    case TParamKind::Decimal:
+      return ParamKind::Decimal;
+    case TParamKind::Date:
+      return ParamKind::Date;
+    case TParamKind::Time:
+      return ParamKind::Time;
+    case TParamKind::DateTime:
+      return ParamKind::DateTime;
+    case TParamKind::Binary:
+      return ParamKind::Binary;
+    case TParamKind::Text:
+    case TParamKind::ByValue:
+      break;
   }
   return ParamKind::Text;
 }
@@ -35,7 +46,8 @@ ParamKind OdbcKind(TParamKind kind) {
 // value (text when every value is null). Any other type the framework cannot place travels as text.
 ParamKind KindOfParam(TFieldType type, const std::vector<TFDValue>& values) {
   if (type == ftUnknown) {
-    const auto known = std::find_if(values.begin(), values.end(), [](const TFDValue& v) { return !IsNullValue(v); });
+    const auto known =
+        std::find_if(values.begin(), values.end(), [](const TFDValue& v) { return !IsNullValue(v); });
     return known != values.end() ? OdbcKind(ParamKindOfValue(*known)) : ParamKind::Text;
   }
   return OdbcKind(ParamKindOf(type));
@@ -59,7 +71,8 @@ TDateParts PartsOf(const TFDValue& v) { return DecodeDateTime(ValueAsDateTime(v)
 
 // A buffer of fixed-size elements of type T, `make` giving each non-null element.
 template <typename T, typename Make>
-void FillFixed(BoundParam& c, SQLSMALLINT cType, SQLSMALLINT sqlType, const std::vector<TFDValue>& values, Make make) {
+void FillFixed(BoundParam& c, SQLSMALLINT cType, SQLSMALLINT sqlType, const std::vector<TFDValue>& values,
+               Make make) {
   c.CType = cType;
   c.SqlType = sqlType;
   c.Stride = static_cast<SQLLEN>(sizeof(T));
@@ -79,13 +92,15 @@ void FillVariable(BoundParam& c, const std::vector<Item>& items, size_t longest,
   c.Data.assign(items.size() * static_cast<size_t>(c.Stride), 0);
   for (size_t i = 0; i < items.size(); ++i) {
     if (!items[i].empty()) {
-      std::memcpy(c.Data.data() + i * static_cast<size_t>(c.Stride), items[i].data(), items[i].size() * sizeof(Unit));
+      std::memcpy(c.Data.data() + i * static_cast<size_t>(c.Stride), items[i].data(),
+                  items[i].size() * sizeof(Unit));
     }
   }
 }
 
 void BindInteger(BoundParam& c, const std::vector<TFDValue>& values) {
-  FillFixed<SQLBIGINT>(c, SQL_C_SBIGINT, SQL_BIGINT, values, [](const TFDValue& v) { return ValueAsInteger(v); });
+  FillFixed<SQLBIGINT>(c, SQL_C_SBIGINT, SQL_BIGINT, values,
+                       [](const TFDValue& v) { return ValueAsInteger(v); });
   c.ColumnSize = 19;
 }
 
@@ -139,7 +154,8 @@ void BindDecimal(BoundParam& c, const std::vector<TFDValue>& values) {
     if (IsNullValue(values[i])) continue;
     items[i] = DecimalText(values[i]);
     const auto dot = items[i].find('.');
-    if (dot != std::string::npos) scale = std::max(scale, static_cast<SQLSMALLINT>(items[i].size() - dot - 1));
+    if (dot != std::string::npos)
+      scale = std::max(scale, static_cast<SQLSMALLINT>(items[i].size() - dot - 1));
     longest = std::max(longest, items[i].size());
     c.Indicators[i] = static_cast<SQLLEN>(items[i].size());
   }
@@ -175,7 +191,8 @@ void BindText(BoundParam& c, const std::vector<TFDValue>& values, TFieldType typ
     longest = std::max(longest, items[i].size());
     c.Indicators[i] = static_cast<SQLLEN>(items[i].size() * sizeof(SQLWCHAR));
   }
-  const bool isLong = type == ftMemo || type == ftWideMemo || type == ftFmtMemo || type == ftOraClob || longest > 4000;
+  const bool isLong =
+      type == ftMemo || type == ftWideMemo || type == ftFmtMemo || type == ftOraClob || longest > 4000;
   c.CType = SQL_C_WCHAR;
   c.SqlType = isLong ? SQL_WLONGVARCHAR : SQL_WVARCHAR;
   c.ColumnSize = std::max<size_t>(longest, 1);
@@ -196,14 +213,30 @@ BoundParam Convert(const driver::ParamColumn& param, int times, int offset) {
     if (IsNullValue(values[i])) c.Indicators[i] = SQL_NULL_DATA;
   }
   switch (KindOfParam(param.DataType, values)) {
-    case ParamKind::Integer: BindInteger(c, values); break;
-    case ParamKind::Double: BindDouble(c, values); break;
-    case ParamKind::Date: BindDate(c, values); break;
-    case ParamKind::Time: BindTime(c, values); break;
-    case ParamKind::DateTime: BindDateTime(c, values); break;
-    case ParamKind::Decimal: BindDecimal(c, values); break;
-    case ParamKind::Binary: BindBinary(c, values); break;
-    case ParamKind::Text: BindText(c, values, param.DataType); break;
+    case ParamKind::Integer:
+      BindInteger(c, values);
+      break;
+    case ParamKind::Double:
+      BindDouble(c, values);
+      break;
+    case ParamKind::Date:
+      BindDate(c, values);
+      break;
+    case ParamKind::Time:
+      BindTime(c, values);
+      break;
+    case ParamKind::DateTime:
+      BindDateTime(c, values);
+      break;
+    case ParamKind::Decimal:
+      BindDecimal(c, values);
+      break;
+    case ParamKind::Binary:
+      BindBinary(c, values);
+      break;
+    case ParamKind::Text:
+      BindText(c, values, param.DataType);
+      break;
   }
   return c;
 }

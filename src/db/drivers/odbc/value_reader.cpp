@@ -48,8 +48,8 @@ bool GetVariable(SQLHSTMT stmt, SQLUSMALLINT number, SQLSMALLINT cType, std::vec
 }
 
 TDateTime FromTimestamp(const SQL_TIMESTAMP_STRUCT& ts) {
-  return EncodeDateTime({ts.year, ts.month, ts.day, ts.hour, ts.minute, ts.second,
-                         static_cast<int>(ts.fraction / 1000000)});
+  return EncodeDateTime(
+      {ts.year, ts.month, ts.day, ts.hour, ts.minute, ts.second, static_cast<int>(ts.fraction / 1000000)});
 }
 
 TFDValue ReadText(SQLHSTMT stmt, SQLUSMALLINT number, bool fixedChar) {
@@ -124,7 +124,8 @@ TFDValue ReadColumnValue(SQLHSTMT stmt, SQLUSMALLINT number, const ResultColumn&
       if (!GetFixed(stmt, number, SQL_C_DOUBLE, v)) return {};
       return v;
     }
-    case ReadKind::Decimal: return ReadDecimal(stmt, number);
+    case ReadKind::Decimal:
+      return ReadDecimal(stmt, number);
     case ReadKind::Date: {
       SQL_DATE_STRUCT d{};
       if (!GetFixed(stmt, number, SQL_C_TYPE_DATE, d)) return {};
@@ -140,7 +141,8 @@ TFDValue ReadColumnValue(SQLHSTMT stmt, SQLUSMALLINT number, const ResultColumn&
       if (!GetFixed(stmt, number, SQL_C_TYPE_TIMESTAMP, ts)) return {};
       return TFDTimeStamp{FromTimestamp(ts)};
     }
-    case ReadKind::Text: return ReadText(stmt, number, column.Info.FixedChar);
+    case ReadKind::Text:
+      return ReadText(stmt, number, column.Info.FixedChar);
     case ReadKind::Binary: {
       std::vector<unsigned char> bytes;
       if (!GetVariable(stmt, number, SQL_C_BINARY, bytes)) return {};

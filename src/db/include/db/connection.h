@@ -19,7 +19,7 @@ namespace zr::db {
 namespace driver {
 class Connection;
 class Statement;
-}
+}  // namespace driver
 namespace detail {
 class WriteQueue;
 }
@@ -96,7 +96,9 @@ class TFDConnection : public TComponent {
   void StartTransactionFor(const TFDTransaction* transaction);
   void EndTransaction(bool commit);
   void EndTransactionRetaining(bool commit);
-  bool OwnsAutoTransaction(const void* owner) const noexcept { return owner != nullptr && autoTxOwner_ == owner; }
+  bool OwnsAutoTransaction(const void* owner) const noexcept {
+    return owner != nullptr && autoTxOwner_ == owner;
+  }
   detail::WriteQueue& Writes() noexcept { return *writes_; }
   // Prepared statements that return rows, kept by their exact text for the next query that runs the same
   // text (at most kStatementCacheSize, the least recently used going first). Take: nullptr when none.

@@ -11,8 +11,8 @@ using enum TFDTxAction;
 // Transaction options. Framework defaults: AutoStart, AutoStop (so AutoCommit) and commit on disconnect.
 class TFDTxOptions {
  public:
-  bool AutoStart = true;   // a statement that needs a transaction starts one
-  bool AutoStop = true;    // a transaction started automatically ends after its statement
+  bool AutoStart = true;                    // a statement that needs a transaction starts one
+  bool AutoStop = true;                     // a transaction started automatically ends after its statement
   TFDTxAction DisconnectAction = xdCommit;  // what closing the connection does to an open transaction
 
   bool AutoCommit() const noexcept { return AutoStart && AutoStop; }

@@ -9,9 +9,9 @@
 namespace zr::db {
 
 enum class TParamKind {
-  ByValue,   // the field type says nothing: the values decide (ParamKindOfValue)
-  Text,      // character data, memos and character LOBs included
-  Binary,    // bytes and binary LOBs
+  ByValue,  // the field type says nothing: the values decide (ParamKindOfValue)
+  Text,     // character data, memos and character LOBs included
+  Binary,   // bytes and binary LOBs
   Integer,
   Boolean,
   Float,

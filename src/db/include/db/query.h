@@ -24,7 +24,7 @@ namespace driver {
 class Statement;
 struct ColumnInfo;
 struct ParamColumn;
-}
+}  // namespace driver
 class TFDConnection;
 class TFDTransaction;
 

@@ -129,7 +129,8 @@ class TTimeField : public TDateTimeField {
 
 class TSQLTimeStampField : public TDateTimeField {
  public:
-  explicit TSQLTimeStampField(TComponent* owner, TFieldType type = ftTimeStamp) : TDateTimeField(owner, type) {}
+  explicit TSQLTimeStampField(TComponent* owner, TFieldType type = ftTimeStamp)
+      : TDateTimeField(owner, type) {}
   ZR_DB_FIELD_CLASS_NAME(TSQLTimeStampField)
 };
 

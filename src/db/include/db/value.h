@@ -30,7 +30,8 @@ struct TFDBytes {
 };
 
 // std::monostate is SQL NULL. Text is UTF-8.
-using TFDValue = std::variant<std::monostate, bool, int64_t, double, std::string, TFDBcd, TFDTimeStamp, TFDBytes>;
+using TFDValue =
+    std::variant<std::monostate, bool, int64_t, double, std::string, TFDBcd, TFDTimeStamp, TFDBytes>;
 
 inline bool IsNullValue(const TFDValue& v) { return std::holds_alternative<std::monostate>(v); }
 

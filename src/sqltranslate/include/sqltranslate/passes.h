@@ -45,9 +45,8 @@ bool DecodificaData(std::string_view text, std::uint16_t& month, std::uint16_t& 
 
 // 'MM/DD/YYYY HH:MM:SS' -> the six parts; false when a piece is not a number or the date or the
 // time is invalid (24:00:00 is accepted).
-bool DecodificaDataHora(std::string_view text, std::uint16_t& month, std::uint16_t& day,
-                        std::uint16_t& year, std::uint16_t& hour, std::uint16_t& minute,
-                        std::uint16_t& second);
+bool DecodificaDataHora(std::string_view text, std::uint16_t& month, std::uint16_t& day, std::uint16_t& year,
+                        std::uint16_t& hour, std::uint16_t& minute, std::uint16_t& second);
 
 // Decimal text of `value` with "0" in front until it is `width` characters long.
 std::string CompletaZeros(unsigned value, std::size_t width);

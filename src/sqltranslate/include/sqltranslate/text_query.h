@@ -15,8 +15,8 @@ namespace zr::sqlt {
 
 class TextQuery : public QueryAccess {
  public:
-  using DictionaryReader =
-      std::function<std::vector<std::string>(const std::vector<std::string>& sqlLines, const std::string& table)>;
+  using DictionaryReader = std::function<std::vector<std::string>(const std::vector<std::string>& sqlLines,
+                                                                  const std::string& table)>;
   using LogWriter = std::function<void(const std::string& text)>;
 
   // A query whose Database and Connection both have `driverName` (none when nullopt).

@@ -31,7 +31,8 @@ enum class MessageKind {
 
 // Every message box of the window passes through this hook; the default shows a modal box. Tests replace it
 // to record the messages instead of blocking.
-using MessageHook = std::function<void(MessageKind kind, const std::string& caption, const std::string& text)>;
+using MessageHook =
+    std::function<void(MessageKind kind, const std::string& caption, const std::string& text)>;
 void SetMessageHook(MessageHook hook);
 // Receives the detail of a box that has one (shown behind the box's "Show Details..." button), just before the
 // message hook receives its text. Tests set it beside the message hook.
