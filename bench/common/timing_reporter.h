@@ -1,6 +1,6 @@
 #pragma once
-// A console reporter that also keeps each benchmark's wall-clock seconds per iteration, by registered name,
-// for the ratios printed after the run.
+// A console reporter that also keeps each benchmark's wall-clock seconds per iteration (the median under
+// --benchmark_repetitions), by registered name, for the ratios printed after the run.
 
 #include <benchmark/benchmark.h>
 
@@ -16,10 +16,11 @@ class TimingReporter : public benchmark::ConsoleReporter {
 
   void ReportRuns(const std::vector<Run>& runs) override {
     for (const Run& run : runs) {
-      if (!run.error_occurred) {
-        seconds_[run.run_name.function_name] =
-            run.real_accumulated_time / static_cast<double>(run.iterations);
-      }
+      if (run.error_occurred) continue;
+      // With repetitions, the median stands for the benchmark; the mean and deviation rows do not.
+      if (run.run_type == Run::RT_Aggregate && run.aggregate_name != "median") continue;
+      seconds_[run.run_name.function_name] =
+          run.GetAdjustedRealTime() / benchmark::GetTimeUnitMultiplier(run.time_unit);
     }
     ConsoleReporter::ReportRuns(runs);
   }
