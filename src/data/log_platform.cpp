@@ -2,6 +2,8 @@
 
 #ifdef _WIN32
 #include <windows.h>
+
+#include "host/wide_text.h"
 #endif
 
 namespace zr::data::detail {
@@ -16,23 +18,8 @@ std::string Format(const char* pattern, const std::tm& t) {
 
 #ifdef _WIN32
 
-std::wstring FromUtf8(const std::string& text) {
-  if (text.empty()) return {};
-  const int size = MultiByteToWideChar(CP_UTF8, 0, text.data(), static_cast<int>(text.size()), nullptr, 0);
-  std::wstring out(static_cast<size_t>(size), L'\0');
-  MultiByteToWideChar(CP_UTF8, 0, text.data(), static_cast<int>(text.size()), out.data(), size);
-  return out;
-}
-
-std::string InCodePage(UINT codePage, const std::wstring& text) {
-  if (text.empty()) return {};
-  const int size = WideCharToMultiByte(codePage, 0, text.data(), static_cast<int>(text.size()), nullptr, 0,
-                                       nullptr, nullptr);
-  std::string out(static_cast<size_t>(size), '\0');
-  WideCharToMultiByte(codePage, 0, text.data(), static_cast<int>(text.size()), out.data(), size, nullptr,
-                      nullptr);
-  return out;
-}
+using host::detail::FromUtf8;
+using host::detail::InCodePage;
 
 // The user's separator of the given kind, one character as the date formatting uses it; `fallback` when the
 // settings hold none.

@@ -7,7 +7,7 @@
 #ifdef _WIN32
 #include <windows.h>
 
-#include "wide_text.h"
+#include "host/wide_text.h"
 #else
 #include <unistd.h>
 #endif

@@ -21,7 +21,7 @@
 #ifdef _WIN32
 #include <windows.h>
 
-#include "wide_text.h"
+#include "host/wide_text.h"
 #endif
 
 namespace zr::host {

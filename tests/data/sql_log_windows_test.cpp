@@ -3,6 +3,7 @@
 // a folder whose name the ANSI code page cannot spell.
 
 #include <gtest/gtest.h>
+
 #include <windows.h>
 
 #include <ctime>
@@ -12,6 +13,7 @@
 #include <string>
 
 #include "data/detail/log_location.h"
+#include "host/wide_text.h"
 #include "data/sql_log.h"
 
 namespace zr::data {
@@ -19,14 +21,7 @@ namespace {
 
 namespace fs = std::filesystem;
 
-std::string InCodePage(UINT codePage, const std::wstring& text) {
-  const int size = WideCharToMultiByte(codePage, 0, text.data(), static_cast<int>(text.size()), nullptr, 0,
-                                       nullptr, nullptr);
-  std::string out(static_cast<size_t>(size), '\0');
-  WideCharToMultiByte(codePage, 0, text.data(), static_cast<int>(text.size()), out.data(), size, nullptr,
-                      nullptr);
-  return out;
-}
+using zr::host::detail::InCodePage;
 
 std::string Utf8(const fs::path& path) {
   const std::u8string text = path.u8string();

@@ -3,6 +3,7 @@
 // settings files come as Notepad saves them; the computer's name and local address come from the system.
 
 #include <gtest/gtest.h>
+
 #include <winsock2.h>
 #include <ws2tcpip.h>
 #include <iphlpapi.h>
@@ -15,19 +16,13 @@
 #include <vector>
 
 #include "host/host.h"
+#include "host/wide_text.h"
 
 namespace {
 
 namespace fs = std::filesystem;
 
-std::string InCodePage(UINT codePage, const std::wstring& text) {
-  const int size = WideCharToMultiByte(codePage, 0, text.data(), static_cast<int>(text.size()), nullptr, 0,
-                                       nullptr, nullptr);
-  std::string out(static_cast<size_t>(size), '\0');
-  WideCharToMultiByte(codePage, 0, text.data(), static_cast<int>(text.size()), out.data(), size, nullptr,
-                      nullptr);
-  return out;
-}
+using zr::host::detail::InCodePage;
 
 std::string Utf8(const fs::path& path) {
   const std::u8string text = path.u8string();

@@ -20,6 +20,7 @@
 
 #include "db/errors.h"
 #include "fb_api.h"
+#include "host/wide_text.h"
 
 namespace zr::db::firebird {
 
@@ -32,15 +33,7 @@ constexpr const wchar_t* kDefaultInstance = L"DefaultInstance";
 using MasterEntry = Firebird::IMaster*(ISC_EXPORT*)();
 using SqlStateEntry = void(ISC_EXPORT*)(char*, const ISC_STATUS*);
 
-std::string Utf8(const std::wstring& text) {
-  if (text.empty()) return {};
-  const int size = WideCharToMultiByte(CP_UTF8, 0, text.data(), static_cast<int>(text.size()), nullptr, 0,
-                                       nullptr, nullptr);
-  std::string out(static_cast<size_t>(size), '\0');
-  WideCharToMultiByte(CP_UTF8, 0, text.data(), static_cast<int>(text.size()), out.data(), size, nullptr,
-                      nullptr);
-  return out;
-}
+std::string Utf8(const std::wstring& text) { return host::detail::ToUtf8(text); }
 
 std::wstring WithSeparator(std::wstring folder) {
   if (!folder.empty() && folder.back() != L'\\' && folder.back() != L'/') folder += L'\\';

@@ -1,5 +1,6 @@
 #pragma once
-// Windows only: UTF-16 texts of the system calls as the UTF-8 strings of the rest of the program, and back.
+// Windows only: UTF-16 texts of the system calls as the UTF-8 strings of the rest of the program, and back;
+// shared by every layer that calls the system (host services, the SQL log, the Firebird client's loader).
 
 #ifdef _WIN32
 #include <windows.h>
@@ -8,15 +9,18 @@
 
 namespace zr::host::detail {
 
-inline std::string ToUtf8(const std::wstring& text) {
+// `text` in the code page `codePage` (CP_ACP: the system's ANSI code page).
+inline std::string InCodePage(UINT codePage, const std::wstring& text) {
   if (text.empty()) return {};
-  const int size = WideCharToMultiByte(CP_UTF8, 0, text.data(), static_cast<int>(text.size()), nullptr, 0,
+  const int size = WideCharToMultiByte(codePage, 0, text.data(), static_cast<int>(text.size()), nullptr, 0,
                                        nullptr, nullptr);
   std::string out(static_cast<size_t>(size), '\0');
-  WideCharToMultiByte(CP_UTF8, 0, text.data(), static_cast<int>(text.size()), out.data(), size, nullptr,
+  WideCharToMultiByte(codePage, 0, text.data(), static_cast<int>(text.size()), out.data(), size, nullptr,
                       nullptr);
   return out;
 }
+
+inline std::string ToUtf8(const std::wstring& text) { return InCodePage(CP_UTF8, text); }
 
 inline std::wstring FromCodePage(UINT codePage, const std::string& text) {
   if (text.empty()) return {};
