@@ -6,7 +6,9 @@
 //   status/app         "Atualizar Situação" (BitBtn2Click): the status query and one UPDATE per withdrawn row
 //   status/set_based   one UPDATE
 // A generated company is loaded into the stand-in database ZR_BENCH_DB (default zembra_bench; create it with
-// scripts/pg-standin.sh database zembra_bench). ZR_BENCH_ORDERS sets the number of orders (default 400).
+// scripts/pg-standin.sh database zembra_bench). ZR_BENCH_ORDERS sets the number of orders (default 400),
+// ZR_BENCH_PARTS the parts per order (default 2) and ZR_BENCH_MATERIALS the sheet materials per part
+// (default 5); ZR_BENCH_WRITE_BEHIND=0 runs the application with every statement sent alone.
 // Each case runs once; the ratios app/set_based are printed at the end.
 // Latency: ZR_BENCH_APP_SERVER names the host the application's connection uses instead of the data source's
 // (a scripts/latency-proxy.py in front of the stand-in, on the stand-in's port); with ZR_BENCH_PROXY_STATS
@@ -63,6 +65,8 @@ struct Setup {
       const std::string connection = "DSN=zrstandin;Database=" + Env("ZR_BENCH_DB", "zembra_bench");
       fixtures::CompanySize size;
       size.Orders = std::stoi(Env("ZR_BENCH_ORDERS", "400"));
+      size.PartsPerOrder = std::stoi(Env("ZR_BENCH_PARTS", "2"));
+      size.MaterialsPerPart = std::stoi(Env("ZR_BENCH_MATERIALS", "5"));
       s.company = std::make_unique<StandinCompany>(connection, kCompany, size);
       s.ini = (std::filesystem::temp_directory_path() / "zr-odbc-app-bench.ini").string();
       std::string appConnection = connection;
@@ -132,6 +136,7 @@ app::ActionResult RunAction(bool import) {
   db::TComponent owner;
   const app::TFormComponents components = app::CreateFormComponents(owner);
   app::ConectaBanco(*components.ZRDatabase1, Setup::Get().ini);
+  components.ZRDatabase1->SetWriteBehind(Env("ZR_BENCH_WRITE_BEHIND", "1") != "0");
   app::ActionInput input{kCompany.Code + " | " + kCompany.Name, kSince, false};
   SilentUi ui;
   app::ActionResult result =
@@ -150,6 +155,9 @@ void Bench(benchmark::State& state, bool import, bool app, bool filled) {
       state.PauseTiming();
       c.Exec("DELETE FROM " + pcpftof);
       if (!import || filled) ImportSetBased(c);
+      // Statistics of the table as the timed statement finds it: with those of an empty PCPFTOF the
+      // planner may pick a nested loop over thousands of rows for the set-based UPDATE.
+      c.Exec("ANALYZE " + pcpftof);
       if (app) proxy.Reset();
       state.ResumeTiming();
       if (app) {

@@ -258,7 +258,8 @@ TEST_F(ImportTest, AFailureOnTheTenthOrderLeavesPcpftofExactlyAsBefore) {
   // The same components are ready for another run once the cause is gone.
   db_->Exec("DROP TRIGGER TR_RECUSA");
   RecordingUi again;
-  EXPECT_TRUE(BitBtn1Click(app.C, ActionInput{"01 | Confecção Zembra", Date(2018, 1, 1), true}, again).Ok);
+  EXPECT_TRUE(BitBtn1Click(app.C, ActionInput{"01 | Confecção Zembra", Date(2018, 1, 1), true}, again).Ok)
+      << (again.Messages.empty() ? std::string() : again.Messages.back().Text);
   EXPECT_EQ(data_->Pcpftof().size(), 12u);
 }
 

@@ -43,6 +43,7 @@ void Session::Close() noexcept {
   for (SessionListener* listener : std::vector<SessionListener*>(listeners_)) {
     listener->AttachmentClosing();
   }
+  shapes_.Clear();
   watchdog_.reset();
   Status status;
   if (transaction_) {
@@ -85,6 +86,7 @@ void Session::StartTransaction() {
     throw EDatabaseError("A transaction is already active on this connection");
   }
   transaction_.reset(StartOwnTransaction());
+  shapes_.Clear();
 }
 
 void Session::Commit() {
@@ -92,6 +94,7 @@ void Session::Commit() {
     return;
   }
   NotifyTransactionEnding();
+  shapes_.Clear();
   Watched([&](Firebird::ThrowStatusWrapper* status) {
     transaction_.Take([&](Firebird::ITransaction* t) { t->commit(status); });
   });
@@ -102,6 +105,7 @@ void Session::Rollback() {
     return;
   }
   NotifyTransactionEnding();
+  shapes_.Clear();
   Watched([&](Firebird::ThrowStatusWrapper* status) {
     transaction_.Take([&](Firebird::ITransaction* t) { t->rollback(status); });
   });
@@ -109,12 +113,14 @@ void Session::Rollback() {
 
 void Session::CommitRetaining() {
   if (transaction_) {
+    shapes_.Clear();
     Watched([&](Firebird::ThrowStatusWrapper* status) { transaction_->commitRetaining(status); });
   }
 }
 
 void Session::RollbackRetaining() {
   if (transaction_) {
+    shapes_.Clear();
     Watched([&](Firebird::ThrowStatusWrapper* status) { transaction_->rollbackRetaining(status); });
   }
 }

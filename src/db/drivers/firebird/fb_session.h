@@ -6,6 +6,7 @@
 #include <vector>
 
 #include "fb_api.h"
+#include "fb_shape_cache.h"
 #include "fb_watchdog.h"
 
 namespace zr::db::firebird {
@@ -45,6 +46,11 @@ class Session {
   // A transaction of the same kind for a statement that runs outside the open one; the caller owns it.
   Firebird::ITransaction* StartOwnTransaction() const;
 
+  // Prepared requests of literal shapes, kept within one transaction: every transaction's end (retaining
+  // or not) and start lets them go, so that each unit of work compiles its statements again and sees the
+  // triggers and metadata other attachments have changed in between.
+  ShapeCache& Shapes() noexcept { return shapes_; }
+
   void Listen(SessionListener* listener);
   void StopListening(SessionListener* listener) noexcept;
 
@@ -57,6 +63,7 @@ class Session {
   std::unique_ptr<Watchdog> watchdog_;
   Ref<Firebird::ITransaction> transaction_;
   std::vector<SessionListener*> listeners_;
+  ShapeCache shapes_;
 };
 
 }  // namespace zr::db::firebird

@@ -2,9 +2,12 @@
 
 #include <algorithm>
 #include <cstring>
+#include <string_view>
 
+#include "fb_charsets.h"
 #include "fb_error.h"
 #include "fb_execute_block.h"
+#include "fb_literal_shape.h"
 #include "fb_watchdog.h"
 
 namespace zr::db::firebird {
@@ -30,8 +33,30 @@ void Dispose(Ref<T>& ref, Close close) noexcept {
   }
 }
 
-void FreeStatement(Ref<Firebird::IStatement>& statement) noexcept {
-  Dispose(statement, [](Firebird::IStatement* s, Firebird::ThrowStatusWrapper* st) { s->free(st); });
+// A shape's request serves its statements only when each marker is text long enough for its literal: then
+// the value is compared, stored or matched exactly as the literal would have been. A marker of another type
+// would convert the literal by other rules (a date, a number), and a shorter one would refuse it.
+enum class MarkerFit { Fits, TooShort, Never };
+
+MarkerFit MarkersTakeLiterals(Firebird::IMessageMetadata* input, Firebird::IMessageMetadata* output,
+                              const std::vector<std::vector<TFDValue>>& literals) {
+  Status status;
+  if (output->getCount(status.get()) != 0 || input->getCount(status.get()) != literals.size()) {
+    return MarkerFit::Never;
+  }
+  MarkerFit fit = MarkerFit::Fits;
+  for (unsigned i = 0; i < literals.size(); ++i) {
+    const unsigned type = input->getType(status.get(), i) & ~1u;
+    if (type != SQL_TEXT && type != SQL_VARYING) {
+      return MarkerFit::Never;
+    }
+    const unsigned characters =
+        input->getLength(status.get(), i) / BytesPerCharacter(input->getCharSet(status.get(), i));
+    if (std::get<std::string>(literals[i][0]).size() > characters) {
+      fit = MarkerFit::TooShort;
+    }
+  }
+  return fit;
 }
 
 }  // namespace
@@ -62,6 +87,16 @@ void FbStatement::FreeHandles() noexcept {
     FreeStatement(block.Statement);
   }
   blocks_.clear();
+  if (!shapeText_.empty() && statement_) {
+    auto shape = std::make_unique<PreparedShape>();
+    shape->Statement = std::move(statement_);
+    shape->Input = std::move(input_);
+    shape->Output = std::move(output_);
+    shape->Type = statementType_;
+    session_->Shapes().Keep(std::move(shapeText_), std::move(shape), shapeGeneration_);
+  }
+  shapeText_.clear();
+  literals_.clear();
   FreeStatement(statement_);
   input_.reset();
   output_.reset();
@@ -138,33 +173,142 @@ void FbStatement::Prepare(const std::string& sql) {
   Firebird::IAttachment* attachment = session_->Attachment();
   Firebird::ITransaction* tra = WorkTransaction();
   try {
-    // The time-out covers preparing too: a server that stopped answering leaves the call waiting just the same.
-    Timed([&] {
-      Status status;
-      statement_.reset(attachment->prepare(status.get(), tra, 0, sql.c_str(), SQL_DIALECT_V6,
-                                           Firebird::IStatement::PREPARE_PREFETCH_METADATA));
-    });
-    Guarded([&] {
-      Status status;
-      statementType_ = statement_->getType(status.get());
-      input_.reset(statement_->getInputMetadata(status.get()));
-      output_.reset(statement_->getOutputMetadata(status.get()));
-      columns_ = DescribeColumns(output_.get());
-      // A block takes DML without results whose every input PSQL can declare (not an untyped "? IS NULL").
-      fitsInBlock_ = IsPlainDml(statementType_) && columns_.empty();
-      oneRowPerElement_ = statementType_ == isc_info_sql_stmt_insert && !HasSelect(sql);
-      for (unsigned i = 0, n = input_->getCount(status.get()); fitsInBlock_ && i < n; ++i) {
-        fitsInBlock_ = DeclaredType(input_.get(), i).has_value();
-      }
-      row_.assign(output_->getMessageLength(status.get()) / sizeof(int64_t) + 1, 0);
-    });
+    if (!PrepareShape(sql, attachment, tra)) {
+      PrepareText(sql, attachment, tra);
+    }
+    Describe(sql);
   } catch (...) {
     FreeStatement(statement_);
+    shapeText_.clear();
+    literals_.clear();
     EndOwnTransaction(false);
     throw;
   }
   EndOwnTransaction(true);
   sql_ = sql;
+}
+
+void FbStatement::PrepareText(const std::string& sql, Firebird::IAttachment* attachment,
+                              Firebird::ITransaction* tra) {
+  // The time-out covers preparing too: a server that stopped answering leaves the call waiting just the same.
+  Timed([&] {
+    Status status;
+    statement_.reset(attachment->prepare(status.get(), tra, 0, sql.c_str(), SQL_DIALECT_V6,
+                                         Firebird::IStatement::PREPARE_PREFETCH_METADATA));
+  });
+  Guarded([&] {
+    Status status;
+    statementType_ = statement_->getType(status.get());
+    input_.reset(statement_->getInputMetadata(status.get()));
+    output_.reset(statement_->getOutputMetadata(status.get()));
+  });
+  if (statementType_ == isc_info_sql_stmt_ddl) {
+    // Metadata is about to change: requests compiled against the old one are not lent again.
+    session_->Shapes().Clear();
+  }
+}
+
+// An INSERT, UPDATE or DELETE with its values inline runs as the request of its literal shape, prepared once
+// per attachment. Anything the shape cannot carry exactly as written (see MarkersTakeLiterals), and any
+// failure to prepare the shape, leaves the statement to be prepared as written, so that its errors and their
+// positions are the ones its own text gives.
+bool FbStatement::PrepareShape(const std::string& sql, Firebird::IAttachment* attachment,
+                               Firebird::ITransaction* tra) {
+  // Outside an open transaction every statement is a unit of work of its own, compiled afresh.
+  if (!session_->InTransaction()) {
+    return false;
+  }
+  std::optional<LiteralShape> shape = ShapeOfLiteralDml(sql);
+  ShapeCache& shapes = session_->Shapes();
+  if (!shape || shapes.Refused(shape->Text)) {
+    return false;
+  }
+  std::vector<std::vector<TFDValue>> literals;
+  literals.reserve(shape->Values.size());
+  for (std::string& value : shape->Values) {
+    literals.push_back({TFDValue(std::move(value))});
+  }
+  std::unique_ptr<PreparedShape> prepared = shapes.Take(shape->Text);
+  if (!prepared) {
+    prepared = std::make_unique<PreparedShape>();
+    try {
+      Timed([&] {
+        Status status;
+        prepared->Statement.reset(attachment->prepare(
+            status.get(), tra, static_cast<unsigned>(shape->Text.size()), shape->Text.c_str(), SQL_DIALECT_V6,
+            Firebird::IStatement::PREPARE_PREFETCH_METADATA));
+      });
+    } catch (const EDatabaseError& e) {
+      // A cut link or a time-out would fail the statement as written just the same: that error stands.
+      if (session_->Dog().Aborted() ||
+          std::string_view(e.what()).find("Timeout expired") != std::string_view::npos) {
+        throw;
+      }
+      shapes.Refuse(shape->Text);
+      return false;
+    }
+    MarkerFit fit = MarkerFit::Never;
+    Guarded([&] {
+      Status status;
+      prepared->Type = prepared->Statement->getType(status.get());
+      prepared->Input.reset(prepared->Statement->getInputMetadata(status.get()));
+      prepared->Output.reset(prepared->Statement->getOutputMetadata(status.get()));
+      if (prepared->Type == isc_info_sql_stmt_insert || prepared->Type == isc_info_sql_stmt_update ||
+          prepared->Type == isc_info_sql_stmt_delete) {
+        fit = MarkersTakeLiterals(prepared->Input.get(), prepared->Output.get(), literals);
+      }
+    });
+    if (fit == MarkerFit::Never) {
+      FreeStatement(prepared->Statement);
+      shapes.Refuse(shape->Text);
+      return false;
+    }
+    if (fit == MarkerFit::TooShort) {
+      shapes.Keep(shape->Text, std::move(prepared), shapes.Generation());
+      return false;
+    }
+  } else {
+    MarkerFit fit = MarkerFit::Never;
+    Guarded([&] { fit = MarkersTakeLiterals(prepared->Input.get(), prepared->Output.get(), literals); });
+    if (fit != MarkerFit::Fits) {
+      // This statement's literals are longer than the markers: it runs as written, the shape stays kept.
+      shapes.Keep(shape->Text, std::move(prepared), shapes.Generation());
+      return false;
+    }
+  }
+  statement_ = std::move(prepared->Statement);
+  input_ = std::move(prepared->Input);
+  output_ = std::move(prepared->Output);
+  statementType_ = prepared->Type;
+  shapeText_ = std::move(shape->Text);
+  shapeGeneration_ = shapes.Generation();
+  literals_ = std::move(literals);
+  return true;
+}
+
+// What the prepared request tells about itself: its kind, its inputs and the columns of its result.
+void FbStatement::Describe(const std::string& sql) {
+  Guarded([&] {
+    Status status;
+    columns_ = DescribeColumns(output_.get());
+    // A block takes DML without results whose every input PSQL can declare (not an untyped "? IS NULL").
+    fitsInBlock_ = IsPlainDml(statementType_) && columns_.empty() && literals_.empty();
+    oneRowPerElement_ = statementType_ == isc_info_sql_stmt_insert && !HasSelect(sql);
+    for (unsigned i = 0, n = input_->getCount(status.get()); fitsInBlock_ && i < n; ++i) {
+      fitsInBlock_ = DeclaredType(input_.get(), i).has_value();
+    }
+    row_.assign(output_->getMessageLength(status.get()) / sizeof(int64_t) + 1, 0);
+  });
+}
+
+// The literals taken out of the text, as the parameter columns of one element.
+std::vector<driver::ParamColumn> FbStatement::LiteralParams() const {
+  std::vector<driver::ParamColumn> params;
+  params.reserve(literals_.size());
+  for (const std::vector<TFDValue>& value : literals_) {
+    params.push_back({ftString, &value});
+  }
+  return params;
 }
 
 std::vector<driver::ColumnInfo> FbStatement::Columns() const {
@@ -194,7 +338,16 @@ void FbStatement::Execute(const std::vector<driver::ParamColumn>& params, int ti
   }
   Firebird::ITransaction* tra = WorkTransaction();
   try {
-    if (times == 1 || !FitsInBlock()) {
+    if (!literals_.empty()) {
+      // The statement as written has no parameters: each execution binds the literals of its text.
+      const std::vector<driver::ParamColumn> literals = LiteralParams();
+      const auto each = [&] {
+        for (int e = 0; e < times; ++e) {
+          ExecuteSingle(literals, 0, tra);
+        }
+      };
+      times == 1 ? each() : RunInSavepoint(tra, each);
+    } else if (times == 1 || !FitsInBlock()) {
       // Statements no block can hold (DDL, untyped inputs...) run element by element, all or none.
       const auto each = [&] {
         for (int e = 0; e < times; ++e) {

@@ -41,6 +41,11 @@ class FbStatement final : public driver::Statement, private SessionListener {
     InputMessage Message;
   };
 
+  void PrepareText(const std::string& sql, Firebird::IAttachment* attachment, Firebird::ITransaction* tra);
+  bool PrepareShape(const std::string& sql, Firebird::IAttachment* attachment, Firebird::ITransaction* tra);
+  void Describe(const std::string& sql);
+  std::vector<driver::ParamColumn> LiteralParams() const;
+
   void TransactionEnding(Firebird::ITransaction* transaction) noexcept override;
   void AttachmentClosing() noexcept override;
   void FreeHandles() noexcept;
@@ -62,6 +67,11 @@ class FbStatement final : public driver::Statement, private SessionListener {
 
   std::shared_ptr<Session> session_;
   std::string sql_;
+  // Set when statement_ is the shared request of sql_'s literal shape, lent by the session's cache; the
+  // literals then travel as parameters, one single-element column each.
+  std::string shapeText_;
+  uint64_t shapeGeneration_ = 0;
+  std::vector<std::vector<TFDValue>> literals_;
   Ref<Firebird::IStatement> statement_;
   Ref<Firebird::IMessageMetadata> input_;
   Ref<Firebird::IMessageMetadata> output_;

@@ -1,0 +1,57 @@
+#pragma once
+// Prepared requests of literal shapes (fb_literal_shape.h), kept per attachment so that statements of one
+// shape compile once. A request is lent to one statement at a time and comes back when that statement lets
+// it go. Shapes the server would not take as parameters are remembered too, so that they are tried once.
+
+#include <cstdint>
+#include <list>
+#include <memory>
+#include <string>
+#include <unordered_set>
+#include <utility>
+
+#include "fb_api.h"
+
+namespace zr::db::firebird {
+
+struct PreparedShape {
+  Ref<Firebird::IStatement> Statement;
+  Ref<Firebird::IMessageMetadata> Input;
+  Ref<Firebird::IMessageMetadata> Output;
+  unsigned Type = 0;
+};
+
+class ShapeCache {
+ public:
+  static constexpr size_t kCapacity = 32;
+  static constexpr size_t kRefusedCapacity = 256;
+
+  ShapeCache() = default;
+  ShapeCache(const ShapeCache&) = delete;
+  ShapeCache& operator=(const ShapeCache&) = delete;
+  ~ShapeCache() { Clear(); }
+
+  // The prepared request of `text`, taken out of the cache; nullptr when there is none.
+  std::unique_ptr<PreparedShape> Take(const std::string& text);
+  // Puts a request back (the most recently used); the least recently used one beyond the capacity is
+  // freed. A request lent out before the last Clear is freed instead: the metadata may have changed.
+  void Keep(std::string text, std::unique_ptr<PreparedShape> shape, uint64_t generation) noexcept;
+  // Counts Clear calls: what a statement took under an older generation is not kept again.
+  uint64_t Generation() const noexcept { return generation_; }
+
+  bool Refused(const std::string& text) const { return refused_.count(text) != 0; }
+  void Refuse(const std::string& text);
+
+  // Frees every kept request (metadata changes, a closing attachment).
+  void Clear() noexcept;
+
+ private:
+  std::list<std::pair<std::string, std::unique_ptr<PreparedShape>>> entries_;  // most recent first
+  std::unordered_set<std::string> refused_;
+  uint64_t generation_ = 0;
+};
+
+// Frees a prepared request's server handle; a failure (a broken link) only drops the reference.
+void FreeStatement(Ref<Firebird::IStatement>& statement) noexcept;
+
+}  // namespace zr::db::firebird
