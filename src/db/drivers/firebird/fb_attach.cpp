@@ -81,9 +81,9 @@ AttachTarget TargetFrom(const TStringList& params) {
   if (server.empty()) {
     target.Name = database;
   } else {
-    target.Name = server + (port != 0 ? "/" + std::to_string(port) : std::string()) + ":" + database;
-    target.Service = server + (port != 0 ? "/" + std::to_string(port) : std::string()) + ":service_mgr";
-    target.Address = server + (port != 0 ? ":" + std::to_string(port) : std::string());
+    target.Name = server + (port != 0 ? std::string("/") + std::to_string(port) : std::string()) + ":" + database;
+    target.Service = server + (port != 0 ? std::string("/") + std::to_string(port) : std::string()) + ":service_mgr";
+    target.Address = server + (port != 0 ? std::string(":") + std::to_string(port) : std::string());
   }
   if (!Trimmed(params.Values("CancelGrace")).empty()) {
     target.CancelGrace = static_cast<uint32_t>(NumberEntry(params, "CancelGrace"));
