@@ -33,15 +33,19 @@ void Dispose(Ref<T>& ref, Close close) noexcept {
   }
 }
 
-// A shape's request serves its statements only when each marker is text long enough for its literal: then
+// A shape's request serves its statements only when it is plain DML without results and each marker is text
+// long enough for its literal: then
 // the value is compared, stored or matched exactly as the literal would have been. A marker of another type
 // would convert the literal by other rules (a date, a number), and a shorter one would refuse it.
 enum class MarkerFit { Fits, TooShort, Never };
 
-MarkerFit MarkersTakeLiterals(Firebird::IMessageMetadata* input, Firebird::IMessageMetadata* output,
+MarkerFit MarkersTakeLiterals(const PreparedShape& shape,
                               const std::vector<std::vector<TFDValue>>& literals) {
+  const bool dml = shape.Type == isc_info_sql_stmt_insert || shape.Type == isc_info_sql_stmt_update ||
+                   shape.Type == isc_info_sql_stmt_delete;
+  Firebird::IMessageMetadata* input = shape.Input.get();
   Status status;
-  if (output->getCount(status.get()) != 0 || input->getCount(status.get()) != literals.size()) {
+  if (!dml || shape.Output->getCount(status.get()) != 0 || input->getCount(status.get()) != literals.size()) {
     return MarkerFit::Never;
   }
   MarkerFit fit = MarkerFit::Fits;
@@ -238,43 +242,34 @@ bool FbStatement::PrepareShape(const std::string& sql, Firebird::IAttachment* at
             status.get(), tra, static_cast<unsigned>(shape->Text.size()), shape->Text.c_str(), SQL_DIALECT_V6,
             Firebird::IStatement::PREPARE_PREFETCH_METADATA));
       });
+      Guarded([&] {
+        Status status;
+        prepared->Type = prepared->Statement->getType(status.get());
+        prepared->Input.reset(prepared->Statement->getInputMetadata(status.get()));
+        prepared->Output.reset(prepared->Statement->getOutputMetadata(status.get()));
+      });
     } catch (const EDatabaseError& e) {
       // A cut link or a time-out would fail the statement as written just the same: that error stands.
       if (session_->Dog().Aborted() ||
           std::string_view(e.what()).find("Timeout expired") != std::string_view::npos) {
         throw;
       }
-      shapes.Refuse(shape->Text);
-      return false;
-    }
-    MarkerFit fit = MarkerFit::Never;
-    Guarded([&] {
-      Status status;
-      prepared->Type = prepared->Statement->getType(status.get());
-      prepared->Input.reset(prepared->Statement->getInputMetadata(status.get()));
-      prepared->Output.reset(prepared->Statement->getOutputMetadata(status.get()));
-      if (prepared->Type == isc_info_sql_stmt_insert || prepared->Type == isc_info_sql_stmt_update ||
-          prepared->Type == isc_info_sql_stmt_delete) {
-        fit = MarkersTakeLiterals(prepared->Input.get(), prepared->Output.get(), literals);
-      }
-    });
-    if (fit == MarkerFit::Never) {
       FreeStatement(prepared->Statement);
       shapes.Refuse(shape->Text);
       return false;
     }
-    if (fit == MarkerFit::TooShort) {
-      shapes.Keep(shape->Text, std::move(prepared), shapes.Generation());
-      return false;
-    }
-  } else {
-    MarkerFit fit = MarkerFit::Never;
-    Guarded([&] { fit = MarkersTakeLiterals(prepared->Input.get(), prepared->Output.get(), literals); });
-    if (fit != MarkerFit::Fits) {
-      // This statement's literals are longer than the markers: it runs as written, the shape stays kept.
-      shapes.Keep(shape->Text, std::move(prepared), shapes.Generation());
-      return false;
-    }
+  }
+  MarkerFit fit = MarkerFit::Never;
+  Guarded([&] { fit = MarkersTakeLiterals(*prepared, literals); });
+  if (fit == MarkerFit::Never) {
+    FreeStatement(prepared->Statement);
+    shapes.Refuse(shape->Text);
+    return false;
+  }
+  if (fit == MarkerFit::TooShort) {
+    // This statement's literals are longer than the markers: it runs as written, the shape stays kept.
+    shapes.Keep(shape->Text, std::move(prepared), shapes.Generation());
+    return false;
   }
   statement_ = std::move(prepared->Statement);
   input_ = std::move(prepared->Input);
