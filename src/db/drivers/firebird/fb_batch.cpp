@@ -1,11 +1,14 @@
 #include "fb_batch.h"
 
 #include <cstring>
+#include <string_view>
 
 #include "db/errors.h"
 #include "fb_error.h"
 #include "fb_execute_block.h"
+#include "fb_charsets.h"
 #include "fb_input.h"
+#include "fb_literal_shape.h"
 #include "fb_watchdog.h"
 
 namespace zr::db::firebird {
@@ -13,6 +16,81 @@ namespace zr::db::firebird {
 namespace {
 
 constexpr unsigned kCountsLength = 8000;
+// Shaped blocks come in a few sizes, so that one transaction prepares few of them; smaller batches than the
+// first size go the literal way (one round trip either way).
+constexpr int kShapedSlots[] = {8, 32, 120, 240};
+
+// A character set a block input can be declared in, by the number the server describes it with.
+const char* CharSetName(unsigned id) {
+  switch (id) {
+    case kCharSetNone:
+      return "NONE";
+    case kCharSetAscii:
+      return "ASCII";
+    case kCharSetUtf8:
+      return "UTF8";
+    default:
+      return nullptr;
+  }
+}
+
+// Runs one call that executes a batch under the watchdog with `timeout`: a cancel it caused becomes the
+// time-out error, and a cancel that came as the call ended is taken by a harmless round trip.
+template <typename Call>
+void Watched(Session& session, uint32_t timeout, Call&& call) {
+  WatchScope watch(session.Dog(), timeout);
+  try {
+    Status status;
+    call(status.get());
+  } catch (const Firebird::FbException& e) {
+    if (watch.Finish() && IsCancelled(e.getStatus())) throw TimeoutError(timeout, e.getStatus());
+    throw StatusError(e.getStatus());
+  }
+  if (watch.Finish()) {
+    try {
+      Status status;
+      session.Attachment()->ping(status.get());
+    } catch (...) {
+    }
+  }
+}
+
+// The counts a block returned ("3,0,1,"), one per statement.
+std::vector<int64_t> ReadCounts(Firebird::IMessageMetadata* output, const std::vector<int64_t>& buffer,
+                                int expected) {
+  unsigned at = 0, nullAt = 0;
+  Guarded([&] {
+    Status status;
+    at = output->getOffset(status.get(), 0);
+    nullAt = output->getNullOffset(status.get(), 0);
+  });
+  const auto* message = reinterpret_cast<const unsigned char*>(buffer.data());
+  short null = 0;
+  std::memcpy(&null, message + nullAt, sizeof null);
+  uint16_t length = 0;
+  std::memcpy(&length, message + at, sizeof length);
+  const std::string counts(reinterpret_cast<const char*>(message + at + sizeof length), length);
+  std::vector<int64_t> result;
+  size_t from = 0;
+  while (from < counts.size()) {
+    const size_t comma = counts.find(',', from);
+    if (comma == std::string::npos) break;
+    result.push_back(std::stoll(counts.substr(from, comma - from)));
+    from = comma + 1;
+  }
+  if (null != 0 || result.size() != static_cast<size_t>(expected)) {
+    throw EDatabaseError("A batch returned " + std::to_string(result.size()) + " counts for " +
+                         std::to_string(expected) + " statements");
+  }
+  return result;
+}
+
+// A failure to prepare that the statements as written would not share (anything but a lost link or a
+// time-out) leaves the batch to go the literal way.
+bool FailsTheLink(Session& session, const EDatabaseError& e) {
+  return session.Dog().Aborted() ||
+         std::string_view(e.what()).find("Timeout expired") != std::string_view::npos;
+}
 
 // `sql` with its markers named ":p0_<n>" (NameMarkers), each name replaced by `values[n]`.
 std::string WithValues(const std::string& named, const std::vector<std::string>& values) {
@@ -64,6 +142,34 @@ std::string BatchBlockText(const std::string& body, size_t doubles) {
   return text;
 }
 
+std::optional<std::string> ShapeBlockText(const std::string& text, const std::vector<size_t>& markers,
+                                          const std::vector<std::string>& declarations, int slots) {
+  std::string block = "EXECUTE BLOCK (Q INTEGER = ?";
+  for (int s = 0; s < slots; ++s) {
+    for (size_t j = 0; j < markers.size(); ++j) {
+      block += ", P" + std::to_string(s) + "_" + std::to_string(j) + " " + declarations[j] + " = ?";
+    }
+  }
+  block +=
+      ") RETURNS (N VARCHAR(" + std::to_string(kCountsLength) + ") CHARACTER SET NONE) AS BEGIN N = '';\n";
+  for (int s = 0; s < slots; ++s) {
+    block += "IF (Q > " + std::to_string(s) + ") THEN BEGIN\n";
+    size_t copied = 0;
+    for (size_t j = 0; j < markers.size(); ++j) {
+      block.append(text, copied, markers[j] - copied);
+      block += ":P" + std::to_string(s) + "_" + std::to_string(j);
+      copied = markers[j] + 1;
+    }
+    block.append(text, copied, std::string::npos);
+    // On a line of its own: the statement may end in a line comment.
+    block += "\n;\nN = N || ROW_COUNT || ',';\nEND\n";
+    if (block.size() > kMaxBatchText) return std::nullopt;
+  }
+  block += "SUSPEND;\nEND";
+  if (block.size() > kMaxBatchText) return std::nullopt;
+  return block;
+}
+
 bool FbBatch::Add(const driver::BatchStatement& statement) {
   // A literal that happens to read like a marker's name would be replaced too: such a statement goes alone.
   if (statement.Sql.find(":p0_") != std::string::npos) return false;
@@ -101,6 +207,21 @@ bool FbBatch::Add(const driver::BatchStatement& statement) {
       (count_ + 1) * 21 > static_cast<int>(kCountsLength)) {
     return false;
   }
+  if (uniform_) {
+    std::optional<LiteralShape> shape;
+    if (statement.Params.empty() && perElement <= 2) shape = ShapeOfLiteralDml(statement.Sql);
+    if (!shape || (count_ > 0 && shape->Text != shape_)) {
+      uniform_ = false;
+      literals_.clear();
+    } else {
+      if (count_ == 0) {
+        shape_ = std::move(shape->Text);
+        markers_ = std::move(shape->Markers);
+        perStatement_ = perElement;
+      }
+      literals_.push_back(std::move(shape->Values));
+    }
+  }
   body_ += text;
   doubles_.insert(doubles_.end(), doubles.begin(), doubles.end());
   doubleNull_.insert(doubleNull_.end(), nulls.begin(), nulls.end());
@@ -113,13 +234,15 @@ std::vector<int64_t> FbBatch::Execute(uint32_t timeout) {
   if (count_ == 0) return {};
   Firebird::ITransaction* tra = session_->Transaction();
   if (tra == nullptr) throw EDatabaseError("A batch runs only in an open transaction");
+  if (uniform_ && count_ >= kShapedSlots[0]) {
+    if (std::optional<std::vector<int64_t>> counts = ExecuteShaped(timeout, tra)) return *counts;
+  }
   const std::string text = BatchBlockText(body_, doubles_.size());
 
   Ref<Firebird::IMessageMetadata> input;
   std::vector<int64_t> inBuffer;
   Ref<Firebird::IMessageMetadata> output;
   std::vector<int64_t> outBuffer;
-  unsigned countsAt = 0, countsNullAt = 0;
   Guarded([&] {
     Status status;
     if (!doubles_.empty()) {
@@ -136,50 +259,151 @@ std::vector<int64_t> FbBatch::Execute(uint32_t timeout) {
     }
     output.reset(BuildMetadata({{SQL_VARYING, kCountsLength}}));
     outBuffer.assign(output->getMessageLength(status.get()) / sizeof(int64_t) + 1, 0);
-    countsAt = output->getOffset(status.get(), 0);
-    countsNullAt = output->getNullOffset(status.get(), 0);
   });
+  Watched(*session_, timeout, [&](Firebird::ThrowStatusWrapper* status) {
+    session_->Attachment()->execute(status, tra, static_cast<unsigned>(text.size()), text.c_str(),
+                                    SQL_DIALECT_V6, input.get(), input ? inBuffer.data() : nullptr,
+                                    output.get(), outBuffer.data());
+  });
+  return ReadCounts(output.get(), outBuffer, count_);
+}
 
-  {
-    WatchScope watch(session_->Dog(), timeout);
+// The inputs' declarations for the shape's markers, as the server describes them, when every statement's
+// literals fit them; nothing otherwise.
+std::optional<std::vector<std::string>> FbBatch::MarkerDeclarations(uint32_t timeout,
+                                                                    Firebird::ITransaction* tra) {
+  ShapeCache& shapes = session_->Shapes();
+  if (shapes.Refused(shape_)) return std::nullopt;
+  std::unique_ptr<PreparedShape> prepared = shapes.Take(shape_);
+  if (!prepared) {
+    prepared = std::make_unique<PreparedShape>();
     try {
-      Status status;
-      session_->Attachment()->execute(status.get(), tra, static_cast<unsigned>(text.size()), text.c_str(),
-                                      SQL_DIALECT_V6, input.get(), input ? inBuffer.data() : nullptr,
-                                      output.get(), outBuffer.data());
-    } catch (const Firebird::FbException& e) {
-      if (watch.Finish() && IsCancelled(e.getStatus())) throw TimeoutError(timeout, e.getStatus());
-      throw StatusError(e.getStatus());
+      Watched(*session_, timeout, [&](Firebird::ThrowStatusWrapper* status) {
+        prepared->Statement.reset(
+            session_->Attachment()->prepare(status, tra, static_cast<unsigned>(shape_.size()), shape_.c_str(),
+                                            SQL_DIALECT_V6, Firebird::IStatement::PREPARE_PREFETCH_METADATA));
+        prepared->Type = prepared->Statement->getType(status);
+        prepared->Input.reset(prepared->Statement->getInputMetadata(status));
+        prepared->Output.reset(prepared->Statement->getOutputMetadata(status));
+      });
+    } catch (const EDatabaseError& e) {
+      if (FailsTheLink(*session_, e)) throw;
+      FreeStatement(prepared->Statement);
+      shapes.Refuse(shape_);
+      return std::nullopt;
     }
-    if (watch.Finish()) {
-      // The cancel may be held for the next call: a harmless round trip takes it.
-      try {
-        Status status;
-        session_->Attachment()->ping(status.get());
-      } catch (...) {
+  }
+  std::optional<std::vector<std::string>> declarations;
+  Guarded([&] {
+    MarkerFit fit = MarkerFit::Fits;
+    for (const std::vector<std::string>& values : literals_) {
+      const MarkerFit each = MarkersTakeLiterals(*prepared, values);
+      if (each == MarkerFit::Never) fit = MarkerFit::Never;
+      if (each == MarkerFit::TooShort && fit == MarkerFit::Fits) fit = MarkerFit::TooShort;
+    }
+    if (fit != MarkerFit::Fits) return;
+    Status status;
+    Firebird::IMessageMetadata* input = prepared->Input.get();
+    std::vector<std::string> result;
+    for (unsigned i = 0; i < markers_.size(); ++i) {
+      const unsigned charSet = input->getCharSet(status.get(), i);
+      const char* name = CharSetName(charSet);
+      if (name == nullptr) return;
+      const unsigned characters = input->getLength(status.get(), i) / BytesPerCharacter(charSet);
+      result.push_back("VARCHAR(" + std::to_string(characters) + ") CHARACTER SET " + name);
+    }
+    declarations = std::move(result);
+  });
+  if (!declarations && MarkersTakeLiterals(*prepared, literals_.front()) == MarkerFit::Never) {
+    FreeStatement(prepared->Statement);
+    shapes.Refuse(shape_);
+    return std::nullopt;
+  }
+  shapes.Keep(shape_, std::move(prepared), shapes.Generation());
+  return declarations;
+}
+
+ShapeBlock* FbBatch::ShapedBlock(int slots, const std::vector<std::string>& declarations, uint32_t timeout,
+                                 Firebird::ITransaction* tra) {
+  ShapeCache& shapes = session_->Shapes();
+  std::string key = std::to_string(slots) + "\n" + shape_;
+  for (const std::string& declaration : declarations) key += "\n" + declaration;
+  if (ShapeBlock* block = shapes.FindBlock(key)) return block;
+  if (shapes.Refused(key)) return nullptr;
+  const std::optional<std::string> text = ShapeBlockText(shape_, markers_, declarations, slots);
+  if (!text) {
+    shapes.Refuse(key);
+    return nullptr;
+  }
+  ShapeBlock block;
+  try {
+    Watched(*session_, timeout, [&](Firebird::ThrowStatusWrapper* status) {
+      block.Statement.reset(session_->Attachment()->prepare(status, tra, static_cast<unsigned>(text->size()),
+                                                            text->c_str(), SQL_DIALECT_V6,
+                                                            Firebird::IStatement::PREPARE_PREFETCH_METADATA));
+      block.Input.reset(block.Statement->getInputMetadata(status));
+      block.Output.reset(block.Statement->getOutputMetadata(status));
+    });
+  } catch (const EDatabaseError& e) {
+    if (FailsTheLink(*session_, e)) throw;
+    FreeStatement(block.Statement);
+    shapes.Refuse(key);
+    return nullptr;
+  }
+  return &shapes.KeepBlock(std::move(key), std::move(block));
+}
+
+std::optional<std::vector<int64_t>> FbBatch::ExecuteShaped(uint32_t timeout, Firebird::ITransaction* tra) {
+  int slots = 0;
+  for (const int size : kShapedSlots) {
+    if (size >= count_ && size * perStatement_ <= kMaxBatchContexts) {
+      slots = size;
+      break;
+    }
+  }
+  if (slots == 0) return std::nullopt;
+  const std::optional<std::vector<std::string>> declarations = MarkerDeclarations(timeout, tra);
+  if (!declarations) return std::nullopt;
+  ShapeBlock* block = ShapedBlock(slots, *declarations, timeout, tra);
+  if (block == nullptr) return std::nullopt;
+
+  std::vector<int64_t> inBuffer;
+  std::vector<int64_t> outBuffer;
+  Guarded([&] {
+    Status status;
+    Firebird::IMessageMetadata* input = block->Input.get();
+    inBuffer.assign(input->getMessageLength(status.get()) / sizeof(int64_t) + 1, 0);
+    outBuffer.assign(block->Output->getMessageLength(status.get()) / sizeof(int64_t) + 1, 0);
+    auto* message = reinterpret_cast<unsigned char*>(inBuffer.data());
+    const auto setNull = [&](unsigned field, bool isNull) {
+      const short flag = isNull ? -1 : 0;
+      std::memcpy(message + input->getNullOffset(status.get(), field), &flag, sizeof flag);
+    };
+    const int32_t used = count_;
+    std::memcpy(message + input->getOffset(status.get(), 0), &used, sizeof used);
+    setNull(0, false);
+    const size_t perSlot = markers_.size();
+    for (int s = 0; s < slots; ++s) {
+      for (size_t j = 0; j < perSlot; ++j) {
+        const unsigned field = static_cast<unsigned>(1 + static_cast<size_t>(s) * perSlot + j);
+        if (s >= count_) {
+          setNull(field, true);
+          continue;
+        }
+        const std::string& value = literals_[static_cast<size_t>(s)][j];
+        const uint16_t length = static_cast<uint16_t>(value.size());
+        unsigned char* at = message + input->getOffset(status.get(), field);
+        std::memcpy(at, &length, sizeof length);
+        std::memcpy(at + sizeof length, value.data(), value.size());
+        setNull(field, false);
       }
     }
-  }
-
-  const auto* message = reinterpret_cast<const unsigned char*>(outBuffer.data());
-  short null = 0;
-  std::memcpy(&null, message + countsNullAt, sizeof null);
-  uint16_t length = 0;
-  std::memcpy(&length, message + countsAt, sizeof length);
-  const std::string counts(reinterpret_cast<const char*>(message + countsAt + sizeof length), length);
-  std::vector<int64_t> result;
-  size_t from = 0;
-  while (from < counts.size()) {
-    const size_t comma = counts.find(',', from);
-    if (comma == std::string::npos) break;
-    result.push_back(std::stoll(counts.substr(from, comma - from)));
-    from = comma + 1;
-  }
-  if (null != 0 || result.size() != static_cast<size_t>(count_)) {
-    throw EDatabaseError("A batch returned " + std::to_string(result.size()) + " counts for " +
-                         std::to_string(count_) + " statements");
-  }
-  return result;
+  });
+  Watched(*session_, timeout, [&](Firebird::ThrowStatusWrapper* status) {
+    block->Statement->execute(status, tra, block->Input.get(), inBuffer.data(), block->Output.get(),
+                              outBuffer.data());
+  });
+  return ReadCounts(block->Output.get(), outBuffer, count_);
 }
 
 }  // namespace zr::db::firebird

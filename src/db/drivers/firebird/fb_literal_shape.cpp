@@ -109,6 +109,7 @@ std::optional<LiteralShape> ShapeOfLiteralDml(const std::string& sql) {
       }
       if (PlainAscii(value) && !TypedByPosition(sql, at)) {
         shape.Text.append(sql, copied, at - copied);
+        shape.Markers.push_back(shape.Text.size());
         shape.Text += '?';
         shape.Values.push_back(std::move(value));
         copied = end + 1;

@@ -4,6 +4,7 @@
 // write one such statement per order and part or per status row, each a new text to compile; statements
 // of one shape can share one prepared request and differ only in the values they bind.
 
+#include <cstddef>
 #include <optional>
 #include <string>
 #include <vector>
@@ -13,6 +14,7 @@ namespace zr::db::firebird {
 struct LiteralShape {
   std::string Text;                 // the statement with "?" in place of each literal taken out
   std::vector<std::string> Values;  // the literals' values (quotes undoubled), in marker order
+  std::vector<size_t> Markers;      // where each of those "?" stands in Text
 };
 
 // Nothing when the statement is not a plain INSERT, UPDATE or DELETE, already holds "?" markers, or has no

@@ -1,5 +1,7 @@
 #include "fb_shape_cache.h"
 
+#include "fb_charsets.h"
+
 namespace zr::db::firebird {
 
 void FreeStatement(Ref<Firebird::IStatement>& statement) noexcept {
@@ -12,6 +14,45 @@ void FreeStatement(Ref<Firebird::IStatement>& statement) noexcept {
   } catch (const Firebird::FbException&) {
     statement.reset();
   }
+}
+
+MarkerFit MarkersTakeLiterals(const PreparedShape& shape, const std::vector<std::string>& values) {
+  const bool dml = shape.Type == isc_info_sql_stmt_insert || shape.Type == isc_info_sql_stmt_update ||
+                   shape.Type == isc_info_sql_stmt_delete;
+  Firebird::IMessageMetadata* input = shape.Input.get();
+  Status status;
+  if (!dml || shape.Output->getCount(status.get()) != 0 || input->getCount(status.get()) != values.size()) {
+    return MarkerFit::Never;
+  }
+  MarkerFit fit = MarkerFit::Fits;
+  for (unsigned i = 0; i < values.size(); ++i) {
+    const unsigned type = input->getType(status.get(), i) & ~1u;
+    if (type != SQL_TEXT && type != SQL_VARYING) {
+      return MarkerFit::Never;
+    }
+    const unsigned characters =
+        input->getLength(status.get(), i) / BytesPerCharacter(input->getCharSet(status.get(), i));
+    if (values[i].size() > characters) {
+      fit = MarkerFit::TooShort;
+    }
+  }
+  return fit;
+}
+
+ShapeBlock* ShapeCache::FindBlock(const std::string& key) {
+  for (auto& [k, block] : blocks_) {
+    if (k == key) return &block;
+  }
+  return nullptr;
+}
+
+ShapeBlock& ShapeCache::KeepBlock(std::string key, ShapeBlock block) {
+  blocks_.emplace_front(std::move(key), std::move(block));
+  while (blocks_.size() > kBlockCapacity) {
+    FreeStatement(blocks_.back().second.Statement);
+    blocks_.pop_back();
+  }
+  return blocks_.front().second;
 }
 
 std::unique_ptr<PreparedShape> ShapeCache::Take(const std::string& text) {
@@ -56,6 +97,11 @@ void ShapeCache::Clear() noexcept {
     FreeStatement(entry.second->Statement);
   }
   entries_.clear();
+  for (auto& entry : blocks_) {
+    FreeStatement(entry.second.Statement);
+  }
+  blocks_.clear();
+  refused_.clear();
 }
 
 }  // namespace zr::db::firebird

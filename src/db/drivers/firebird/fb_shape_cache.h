@@ -9,6 +9,7 @@
 #include <string>
 #include <unordered_set>
 #include <utility>
+#include <vector>
 
 #include "fb_api.h"
 
@@ -21,10 +22,25 @@ struct PreparedShape {
   unsigned Type = 0;
 };
 
+// A shape's request serves a statement only when it is plain DML without results and each marker is text
+// long enough for its literal: then the value is compared, stored or matched exactly as the literal would
+// have been. A marker of another type would convert the literal by other rules (a date, a number), and a
+// shorter one would refuse it.
+enum class MarkerFit { Fits, TooShort, Never };
+MarkerFit MarkersTakeLiterals(const PreparedShape& shape, const std::vector<std::string>& values);
+
+// A batch's block for up to a number of statements of one shape (fb_batch.h), prepared once.
+struct ShapeBlock {
+  Ref<Firebird::IStatement> Statement;
+  Ref<Firebird::IMessageMetadata> Input;
+  Ref<Firebird::IMessageMetadata> Output;
+};
+
 class ShapeCache {
  public:
   static constexpr size_t kCapacity = 32;
   static constexpr size_t kRefusedCapacity = 256;
+  static constexpr size_t kBlockCapacity = 16;
 
   ShapeCache() = default;
   ShapeCache(const ShapeCache&) = delete;
@@ -42,12 +58,17 @@ class ShapeCache {
   bool Refused(const std::string& text) const { return refused_.count(text) != 0; }
   void Refuse(const std::string& text);
 
+  // Batch blocks by key (their slot count and shape); they stay until Clear.
+  ShapeBlock* FindBlock(const std::string& key);
+  ShapeBlock& KeepBlock(std::string key, ShapeBlock block);
+
   // Frees every kept request (metadata changes, a closing attachment).
   void Clear() noexcept;
 
  private:
   std::list<std::pair<std::string, std::unique_ptr<PreparedShape>>> entries_;  // most recent first
   std::unordered_set<std::string> refused_;
+  std::list<std::pair<std::string, ShapeBlock>> blocks_;
   uint64_t generation_ = 0;
 };
 

@@ -33,36 +33,6 @@ void Dispose(Ref<T>& ref, Close close) noexcept {
   }
 }
 
-// A shape's request serves its statements only when it is plain DML without results and each marker is text
-// long enough for its literal: then
-// the value is compared, stored or matched exactly as the literal would have been. A marker of another type
-// would convert the literal by other rules (a date, a number), and a shorter one would refuse it.
-enum class MarkerFit { Fits, TooShort, Never };
-
-MarkerFit MarkersTakeLiterals(const PreparedShape& shape,
-                              const std::vector<std::vector<TFDValue>>& literals) {
-  const bool dml = shape.Type == isc_info_sql_stmt_insert || shape.Type == isc_info_sql_stmt_update ||
-                   shape.Type == isc_info_sql_stmt_delete;
-  Firebird::IMessageMetadata* input = shape.Input.get();
-  Status status;
-  if (!dml || shape.Output->getCount(status.get()) != 0 || input->getCount(status.get()) != literals.size()) {
-    return MarkerFit::Never;
-  }
-  MarkerFit fit = MarkerFit::Fits;
-  for (unsigned i = 0; i < literals.size(); ++i) {
-    const unsigned type = input->getType(status.get(), i) & ~1u;
-    if (type != SQL_TEXT && type != SQL_VARYING) {
-      return MarkerFit::Never;
-    }
-    const unsigned characters =
-        input->getLength(status.get(), i) / BytesPerCharacter(input->getCharSet(status.get(), i));
-    if (std::get<std::string>(literals[i][0]).size() > characters) {
-      fit = MarkerFit::TooShort;
-    }
-  }
-  return fit;
-}
-
 }  // namespace
 
 FbStatement::FbStatement(std::shared_ptr<Session> session) : session_(std::move(session)) {
@@ -227,11 +197,6 @@ bool FbStatement::PrepareShape(const std::string& sql, Firebird::IAttachment* at
   if (!shape || shapes.Refused(shape->Text)) {
     return false;
   }
-  std::vector<std::vector<TFDValue>> literals;
-  literals.reserve(shape->Values.size());
-  for (std::string& value : shape->Values) {
-    literals.push_back({TFDValue(std::move(value))});
-  }
   std::unique_ptr<PreparedShape> prepared = shapes.Take(shape->Text);
   if (!prepared) {
     prepared = std::make_unique<PreparedShape>();
@@ -260,7 +225,7 @@ bool FbStatement::PrepareShape(const std::string& sql, Firebird::IAttachment* at
     }
   }
   MarkerFit fit = MarkerFit::Never;
-  Guarded([&] { fit = MarkersTakeLiterals(*prepared, literals); });
+  Guarded([&] { fit = MarkersTakeLiterals(*prepared, shape->Values); });
   if (fit == MarkerFit::Never) {
     FreeStatement(prepared->Statement);
     shapes.Refuse(shape->Text);
@@ -277,7 +242,10 @@ bool FbStatement::PrepareShape(const std::string& sql, Firebird::IAttachment* at
   statementType_ = prepared->Type;
   shapeText_ = std::move(shape->Text);
   shapeGeneration_ = shapes.Generation();
-  literals_ = std::move(literals);
+  literals_.clear();
+  for (std::string& value : shape->Values) {
+    literals_.push_back({TFDValue(std::move(value))});
+  }
   return true;
 }
 

@@ -1,0 +1,91 @@
+// Write-behind batches on the Firebird server: a batch of statements of one literal shape runs as one
+// prepared block with the literals as its inputs, and must count, match and fail exactly as the statements
+// written out would. Embedded connections send no batches; these tests run on the server.
+
+#include <gmock/gmock.h>
+#include <gtest/gtest.h>
+
+#include <string>
+#include <vector>
+
+#include "db/errors.h"
+#include "db/options.h"
+#include "fb_test_support.h"
+
+namespace zr::db::firebird::testing {
+namespace {
+
+class FbBatchTest : public FbDatabaseTest {
+ protected:
+  FbBatchTest()
+      : FbDatabaseTest({"CREATE TABLE T (K VARCHAR(6), C VARCHAR(10) CHARACTER SET UTF8 COLLATE UNICODE_CI, "
+                        "S CHAR(1))",
+                        "CREATE EXCEPTION E_NO 'refused'",
+                        "CREATE TRIGGER TR_NO FOR T BEFORE UPDATE AS BEGIN IF (NEW.S = 'X') THEN "
+                        "EXCEPTION E_NO; END"}) {}
+
+  void SetUp() override {
+    FbDatabaseTest::SetUp();
+    for (int i = 0; i < 40; ++i) {
+      Exec(*connection_, "INSERT INTO T VALUES ('" + Key(i) + "', 'Abc" + std::to_string(i % 3) + "', 'A')");
+    }
+    connection_->StartTransaction();
+    batch_ = connection_->CreateBatch();
+    if (!batch_) GTEST_SKIP() << "only a server connection sends batches";
+  }
+
+  static std::string Key(int i) {
+    std::string key = std::to_string(i);
+    return std::string(6 - key.size(), '0') + key;
+  }
+  void Add(const std::string& sql) { ASSERT_TRUE(batch_->Add({sql, {}, 1, 0})) << sql; }
+  int64_t Count(const std::string& where) {
+    return ValueAsInteger(Scalar(*connection_, "SELECT COUNT(*) FROM T WHERE " + where));
+  }
+
+  std::unique_ptr<driver::Batch> batch_;
+};
+
+TEST_F(FbBatchTest, StatementsOfOneShapeCountAndMatchAsWritten) {
+  // Keys of every batch size class, a key that matches nothing, one longer than the column, and a
+  // comparison under a case-insensitive collation.
+  std::vector<int64_t> expected;
+  for (int i = 0; i < 35; ++i) {
+    Add("UPDATE T SET S = 'B' WHERE K = '" + Key(i) + "' AND S = 'A'");
+    expected.push_back(1);
+  }
+  Add("UPDATE T SET S = 'B' WHERE K = '" + Key(35) + "' AND S = 'Z'");
+  expected.push_back(0);
+  EXPECT_EQ(batch_->Execute(kNoTimeout), expected);
+  EXPECT_EQ(Count("S = 'B'"), 35);
+
+  auto again = connection_->CreateBatch();
+  std::vector<int64_t> counts;
+  for (int i = 0; i < 9; ++i)
+    ASSERT_TRUE(again->Add({"UPDATE T SET S = 'C' WHERE C = 'abc" + std::to_string(i % 3) + "'", {}, 1, 0}));
+  counts = again->Execute(kNoTimeout);
+  ASSERT_EQ(counts.size(), 9u);
+  EXPECT_EQ(counts[0], 14);  // 'Abc0' for keys 0, 3, ..., 39
+  EXPECT_EQ(counts[1], 13);
+  EXPECT_EQ(Count("S = 'C'"), 40);
+
+  auto longer = connection_->CreateBatch();
+  for (int i = 0; i < 8; ++i)
+    ASSERT_TRUE(longer->Add({"DELETE FROM T WHERE K = '" + Key(i) + "'", {}, 1, 0}));
+  ASSERT_TRUE(longer->Add({"DELETE FROM T WHERE K = '0000009'", {}, 1, 0}));
+  EXPECT_EQ(longer->Execute(kNoTimeout), (std::vector<int64_t>{1, 1, 1, 1, 1, 1, 1, 1, 0}));
+  EXPECT_EQ(Count("1 = 1"), 32);
+  connection_->Commit();
+}
+
+TEST_F(FbBatchTest, AStatementThatFailsFailsTheWholeBatchAndLeavesNothing) {
+  for (int i = 0; i < 10; ++i)
+    Add("UPDATE T SET S = '" + std::string(i == 7 ? "X" : "B") + "' WHERE K = '" + Key(i) + "'");
+  EXPECT_THAT([&] { batch_->Execute(kNoTimeout); },
+              ::testing::ThrowsMessage<EDatabaseError>(::testing::HasSubstr("refused")));
+  EXPECT_EQ(Count("S <> 'A'"), 0);
+  connection_->Rollback();
+}
+
+}  // namespace
+}  // namespace zr::db::firebird::testing
