@@ -39,6 +39,10 @@ start_proxy() {  # listen target rtt
     --stats "$work/proxy.json" --control "$work/proxy.json.reset" --max-seconds 7200 >/dev/null &
   proxy_pid=$!
   sleep 0.5
+  if ! kill -0 "$proxy_pid" 2>/dev/null; then
+    echo "latency-bench: the proxy on $1 did not start (is that address already in use?)" >&2
+    exit 1
+  fi
 }
 stop_proxy() {
   kill "$proxy_pid" 2>/dev/null || true

@@ -8,7 +8,8 @@
 Every chunk of bytes is held back RTT/2 in each direction (in order, chunks in flight overlap as on a
 real link), so one request and its answer cost one RTT. Each direction of each connection has its own
 reader and writer thread, and the writer sleeps until the chunk's due time with the operating system's
-high-resolution sleep: an event loop's millisecond timer would add up to a millisecond per direction.
+high-resolution sleep, woken early by the median oversleep measured at start: an event loop's millisecond
+timer would add up to a millisecond per direction.
 It counts, over all connections, the round trips (a turn: the client sends after the server has
 answered, or for the first time) and the bytes each way, and writes them as JSON to the stats file
 whenever they change (at most five times a second) and when it stops. Writing "reset" into the file
@@ -79,6 +80,20 @@ def count(link, up, data):
         dirty = True
 
 
+def sleep_overshoot():
+    """How much longer than asked a short sleep of this machine lasts (median of a few), so that each chunk
+    can be woken that much earlier and delivered on time rather than a fraction of a millisecond late."""
+    samples = []
+    for _ in range(31):
+        start = time.monotonic()
+        time.sleep(0.001)
+        samples.append(time.monotonic() - start - 0.001)
+    return max(0.0, statistics.median(samples))
+
+
+overshoot = 0.0
+
+
 def pump(source, sink, delay, link, up):
     """Copies one direction, each chunk delivered `delay` seconds after it arrived, in order."""
     chunks = queue.SimpleQueue()
@@ -89,7 +104,7 @@ def pump(source, sink, delay, link, up):
                 due, data = chunks.get()
                 if data is None:
                     break
-                wait = due - time.monotonic()
+                wait = due - time.monotonic() - overshoot
                 if wait > 0:
                     time.sleep(wait)
                 sink.sendall(data)
@@ -207,6 +222,12 @@ def self_test(rtt_ms, turns):
     )
 
 
+def calibrate(rtt_ms):
+    global overshoot
+    if rtt_ms > 0:
+        overshoot = sleep_overshoot()
+
+
 def main():
     parser = argparse.ArgumentParser(description=__doc__, formatter_class=argparse.RawDescriptionHelpFormatter)
     parser.add_argument("--listen")
@@ -218,6 +239,7 @@ def main():
     parser.add_argument("--dump", default="")
     parser.add_argument("--self-test", type=int, default=0, metavar="N")
     args = parser.parse_args()
+    calibrate(args.rtt_ms)
     if args.self_test > 0:
         self_test(args.rtt_ms, args.self_test)
         return
