@@ -1,12 +1,11 @@
 #include "fb_batch.h"
 
+#include <algorithm>
 #include <cstring>
-#include <string_view>
 
 #include "db/errors.h"
 #include "fb_error.h"
 #include "fb_execute_block.h"
-#include "fb_charsets.h"
 #include "fb_input.h"
 #include "fb_literal_shape.h"
 #include "fb_watchdog.h"
@@ -19,20 +18,6 @@ constexpr unsigned kCountsLength = 8000;
 // Shaped blocks come in a few sizes, so that one transaction prepares few of them; smaller batches than the
 // first size go the literal way (one round trip either way).
 constexpr int kShapedSlots[] = {8, 32, 120, 240};
-
-// A character set a block input can be declared in, by the number the server describes it with.
-const char* CharSetName(unsigned id) {
-  switch (id) {
-    case kCharSetNone:
-      return "NONE";
-    case kCharSetAscii:
-      return "ASCII";
-    case kCharSetUtf8:
-      return "UTF8";
-    default:
-      return nullptr;
-  }
-}
 
 // Runs one call that executes a batch under the watchdog with `timeout`: a cancel it caused becomes the
 // time-out error, and a cancel that came as the call ended is taken by a harmless round trip.
@@ -83,13 +68,6 @@ std::vector<int64_t> ReadCounts(Firebird::IMessageMetadata* output, const std::v
                          std::to_string(expected) + " statements");
   }
   return result;
-}
-
-// A failure to prepare that the statements as written would not share (anything but a lost link or a
-// time-out) leaves the batch to go the literal way.
-bool FailsTheLink(Session& session, const EDatabaseError& e) {
-  return session.Dog().Aborted() ||
-         std::string_view(e.what()).find("Timeout expired") != std::string_view::npos;
 }
 
 // `sql` with its markers named ":p0_<n>" (NameMarkers), each name replaced by `values[n]`.
@@ -276,49 +254,34 @@ std::optional<std::vector<std::string>> FbBatch::MarkerDeclarations(uint32_t tim
   if (shapes.Refused(shape_)) return std::nullopt;
   std::unique_ptr<PreparedShape> prepared = shapes.Take(shape_);
   if (!prepared) {
-    prepared = std::make_unique<PreparedShape>();
     try {
       Watched(*session_, timeout, [&](Firebird::ThrowStatusWrapper* status) {
-        prepared->Statement.reset(
-            session_->Attachment()->prepare(status, tra, static_cast<unsigned>(shape_.size()), shape_.c_str(),
-                                            SQL_DIALECT_V6, Firebird::IStatement::PREPARE_PREFETCH_METADATA));
-        prepared->Type = prepared->Statement->getType(status);
-        prepared->Input.reset(prepared->Statement->getInputMetadata(status));
-        prepared->Output.reset(prepared->Statement->getOutputMetadata(status));
+        prepared = PrepareShapeRequest(session_->Attachment(), tra, shape_, status);
       });
     } catch (const EDatabaseError& e) {
-      if (FailsTheLink(*session_, e)) throw;
-      FreeStatement(prepared->Statement);
+      if (session_->Unanswered(e)) throw;
       shapes.Refuse(shape_);
       return std::nullopt;
     }
   }
-  std::optional<std::vector<std::string>> declarations;
+  MarkerFit fit = MarkerFit::Fits;
   Guarded([&] {
-    MarkerFit fit = MarkerFit::Fits;
     for (const std::vector<std::string>& values : literals_) {
-      const MarkerFit each = MarkersTakeLiterals(*prepared, values);
-      if (each == MarkerFit::Never) fit = MarkerFit::Never;
-      if (each == MarkerFit::TooShort && fit == MarkerFit::Fits) fit = MarkerFit::TooShort;
+      fit = std::max(fit, MarkersTakeLiterals(*prepared, values));
     }
-    if (fit != MarkerFit::Fits) return;
-    Status status;
-    Firebird::IMessageMetadata* input = prepared->Input.get();
+  });
+  if (!shapes.Settle(shape_, prepared, fit)) return std::nullopt;
+
+  // Declared exactly as the markers are described, as an array execution declares its block's inputs.
+  std::optional<std::vector<std::string>> declarations = Guarded([&] {
     std::vector<std::string> result;
     for (unsigned i = 0; i < markers_.size(); ++i) {
-      const unsigned charSet = input->getCharSet(status.get(), i);
-      const char* name = CharSetName(charSet);
-      if (name == nullptr) return;
-      const unsigned characters = input->getLength(status.get(), i) / BytesPerCharacter(charSet);
-      result.push_back("VARCHAR(" + std::to_string(characters) + ") CHARACTER SET " + name);
+      std::optional<std::string> declared = DeclaredType(prepared->Input.get(), i);
+      if (!declared) return std::optional<std::vector<std::string>>();
+      result.push_back(std::move(*declared));
     }
-    declarations = std::move(result);
+    return std::optional<std::vector<std::string>>(std::move(result));
   });
-  if (!declarations && MarkersTakeLiterals(*prepared, literals_.front()) == MarkerFit::Never) {
-    FreeStatement(prepared->Statement);
-    shapes.Refuse(shape_);
-    return std::nullopt;
-  }
   shapes.Keep(shape_, std::move(prepared), shapes.Generation());
   return declarations;
 }
@@ -345,7 +308,7 @@ ShapeBlock* FbBatch::ShapedBlock(int slots, const std::vector<std::string>& decl
       block.Output.reset(block.Statement->getOutputMetadata(status));
     });
   } catch (const EDatabaseError& e) {
-    if (FailsTheLink(*session_, e)) throw;
+    if (session_->Unanswered(e)) throw;
     FreeStatement(block.Statement);
     shapes.Refuse(key);
     return nullptr;
@@ -367,41 +330,28 @@ std::optional<std::vector<int64_t>> FbBatch::ExecuteShaped(uint32_t timeout, Fir
   ShapeBlock* block = ShapedBlock(slots, *declarations, timeout, tra);
   if (block == nullptr) return std::nullopt;
 
-  std::vector<int64_t> inBuffer;
+  // The inputs: the number of slots in use, then each slot's literals (null in the slots left unused).
+  std::vector<std::vector<TFDValue>> values;
+  values.reserve(1 + static_cast<size_t>(slots) * markers_.size());
+  std::vector<driver::ParamColumn> params;
+  params.reserve(values.capacity());
+  values.push_back({TFDValue(int64_t{count_})});
+  params.push_back({ftInteger, &values.back()});
+  for (int s = 0; s < slots; ++s) {
+    for (size_t j = 0; j < markers_.size(); ++j) {
+      values.push_back({s < count_ ? TFDValue(literals_[static_cast<size_t>(s)][j]) : TFDValue()});
+      params.push_back({ftString, &values.back()});
+    }
+  }
   std::vector<int64_t> outBuffer;
   Guarded([&] {
     Status status;
-    Firebird::IMessageMetadata* input = block->Input.get();
-    inBuffer.assign(input->getMessageLength(status.get()) / sizeof(int64_t) + 1, 0);
+    block->Message.Fill(block->Input.get(), params, 1, 0, session_->Attachment(), tra);
     outBuffer.assign(block->Output->getMessageLength(status.get()) / sizeof(int64_t) + 1, 0);
-    auto* message = reinterpret_cast<unsigned char*>(inBuffer.data());
-    const auto setNull = [&](unsigned field, bool isNull) {
-      const short flag = isNull ? -1 : 0;
-      std::memcpy(message + input->getNullOffset(status.get(), field), &flag, sizeof flag);
-    };
-    const int32_t used = count_;
-    std::memcpy(message + input->getOffset(status.get(), 0), &used, sizeof used);
-    setNull(0, false);
-    const size_t perSlot = markers_.size();
-    for (int s = 0; s < slots; ++s) {
-      for (size_t j = 0; j < perSlot; ++j) {
-        const unsigned field = static_cast<unsigned>(1 + static_cast<size_t>(s) * perSlot + j);
-        if (s >= count_) {
-          setNull(field, true);
-          continue;
-        }
-        const std::string& value = literals_[static_cast<size_t>(s)][j];
-        const uint16_t length = static_cast<uint16_t>(value.size());
-        unsigned char* at = message + input->getOffset(status.get(), field);
-        std::memcpy(at, &length, sizeof length);
-        std::memcpy(at + sizeof length, value.data(), value.size());
-        setNull(field, false);
-      }
-    }
   });
   Watched(*session_, timeout, [&](Firebird::ThrowStatusWrapper* status) {
-    block->Statement->execute(status, tra, block->Input.get(), inBuffer.data(), block->Output.get(),
-                              outBuffer.data());
+    block->Statement->execute(status, tra, block->Message.Metadata(), block->Message.Buffer(),
+                              block->Output.get(), outBuffer.data());
   });
   return ReadCounts(block->Output.get(), outBuffer, count_);
 }

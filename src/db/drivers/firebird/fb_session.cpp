@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <array>
+#include <string_view>
 
 #include "db/options.h"
 #include "fb_error.h"
@@ -70,6 +71,11 @@ Firebird::IAttachment* Session::Attachment() const {
 Watchdog& Session::Dog() const {
   Attachment();
   return *watchdog_;
+}
+
+bool Session::Unanswered(const EDatabaseError& failure) const {
+  return (watchdog_ && watchdog_->Aborted()) ||
+         std::string_view(failure.what()).find("Timeout expired") != std::string_view::npos;
 }
 
 Firebird::ITransaction* Session::StartOwnTransaction() const {

@@ -5,6 +5,7 @@
 #include <memory>
 #include <vector>
 
+#include "db/errors.h"
 #include "fb_api.h"
 #include "fb_shape_cache.h"
 #include "fb_watchdog.h"
@@ -33,6 +34,8 @@ class Session {
   // EDatabaseError when the session is closed.
   Firebird::IAttachment* Attachment() const;
   Watchdog& Dog() const;
+  // True when `failure` came from a cut link or a time-out: any other request would fail the same way.
+  bool Unanswered(const EDatabaseError& failure) const;
 
   // The open transaction, nullptr when there is none.
   Firebird::ITransaction* Transaction() const noexcept { return transaction_.get(); }

@@ -39,6 +39,35 @@ MarkerFit MarkersTakeLiterals(const PreparedShape& shape, const std::vector<std:
   return fit;
 }
 
+std::unique_ptr<PreparedShape> PrepareShapeRequest(Firebird::IAttachment* attachment,
+                                                   Firebird::ITransaction* tra, const std::string& text,
+                                                   Firebird::ThrowStatusWrapper* status) {
+  auto shape = std::make_unique<PreparedShape>();
+  shape->Statement.reset(attachment->prepare(status, tra, static_cast<unsigned>(text.size()), text.c_str(),
+                                             SQL_DIALECT_V6,
+                                             Firebird::IStatement::PREPARE_PREFETCH_METADATA));
+  shape->Type = shape->Statement->getType(status);
+  shape->Input.reset(shape->Statement->getInputMetadata(status));
+  shape->Output.reset(shape->Statement->getOutputMetadata(status));
+  return shape;
+}
+
+bool ShapeCache::Settle(const std::string& text, std::unique_ptr<PreparedShape>& shape, MarkerFit fit) {
+  switch (fit) {
+    case MarkerFit::Fits:
+      return true;
+    case MarkerFit::TooShort:
+      Keep(text, std::move(shape), generation_);
+      return false;
+    case MarkerFit::Never:
+      break;
+  }
+  FreeStatement(shape->Statement);
+  shape.reset();
+  Refuse(text);
+  return false;
+}
+
 ShapeBlock* ShapeCache::FindBlock(const std::string& key) {
   for (auto& [k, block] : blocks_) {
     if (k == key) return &block;

@@ -12,6 +12,7 @@
 #include <vector>
 
 #include "fb_api.h"
+#include "fb_input.h"
 
 namespace zr::db::firebird {
 
@@ -26,14 +27,21 @@ struct PreparedShape {
 // long enough for its literal: then the value is compared, stored or matched exactly as the literal would
 // have been. A marker of another type would convert the literal by other rules (a date, a number), and a
 // shorter one would refuse it.
+// Ordered from best to worst, so that the fit of several statements is the worst of theirs.
 enum class MarkerFit { Fits, TooShort, Never };
 MarkerFit MarkersTakeLiterals(const PreparedShape& shape, const std::vector<std::string>& values);
+
+// Prepares a shape's text and reads its kind and messages; the server's failure is thrown as it came.
+std::unique_ptr<PreparedShape> PrepareShapeRequest(Firebird::IAttachment* attachment,
+                                                   Firebird::ITransaction* tra, const std::string& text,
+                                                   Firebird::ThrowStatusWrapper* status);
 
 // A batch's block for up to a number of statements of one shape (fb_batch.h), prepared once.
 struct ShapeBlock {
   Ref<Firebird::IStatement> Statement;
   Ref<Firebird::IMessageMetadata> Input;
   Ref<Firebird::IMessageMetadata> Output;
+  InputMessage Message;  // kept with the block: its layout is the same for every batch
 };
 
 class ShapeCache {
@@ -52,6 +60,9 @@ class ShapeCache {
   // Puts a request back (the most recently used); the least recently used one beyond the capacity is
   // freed. A request lent out before the last Clear is freed instead: the metadata may have changed.
   void Keep(std::string text, std::unique_ptr<PreparedShape> shape, uint64_t generation) noexcept;
+  // What `fit` means for a request of `text` in hand: true when it serves (the caller keeps it). A shape that
+  // can never serve is freed and refused; one that is only too short for these literals is kept.
+  bool Settle(const std::string& text, std::unique_ptr<PreparedShape>& shape, MarkerFit fit);
   // Counts Clear calls: what a statement took under an older generation is not kept again.
   uint64_t Generation() const noexcept { return generation_; }
 

@@ -2,9 +2,7 @@
 
 #include <algorithm>
 #include <cstring>
-#include <string_view>
 
-#include "fb_charsets.h"
 #include "fb_error.h"
 #include "fb_execute_block.h"
 #include "fb_literal_shape.h"
@@ -199,41 +197,22 @@ bool FbStatement::PrepareShape(const std::string& sql, Firebird::IAttachment* at
   }
   std::unique_ptr<PreparedShape> prepared = shapes.Take(shape->Text);
   if (!prepared) {
-    prepared = std::make_unique<PreparedShape>();
     try {
       Timed([&] {
         Status status;
-        prepared->Statement.reset(attachment->prepare(
-            status.get(), tra, static_cast<unsigned>(shape->Text.size()), shape->Text.c_str(), SQL_DIALECT_V6,
-            Firebird::IStatement::PREPARE_PREFETCH_METADATA));
-      });
-      Guarded([&] {
-        Status status;
-        prepared->Type = prepared->Statement->getType(status.get());
-        prepared->Input.reset(prepared->Statement->getInputMetadata(status.get()));
-        prepared->Output.reset(prepared->Statement->getOutputMetadata(status.get()));
+        prepared = PrepareShapeRequest(attachment, tra, shape->Text, status.get());
       });
     } catch (const EDatabaseError& e) {
       // A cut link or a time-out would fail the statement as written just the same: that error stands.
-      if (session_->Dog().Aborted() ||
-          std::string_view(e.what()).find("Timeout expired") != std::string_view::npos) {
-        throw;
-      }
-      FreeStatement(prepared->Statement);
+      if (session_->Unanswered(e)) throw;
       shapes.Refuse(shape->Text);
       return false;
     }
   }
   MarkerFit fit = MarkerFit::Never;
   Guarded([&] { fit = MarkersTakeLiterals(*prepared, shape->Values); });
-  if (fit == MarkerFit::Never) {
-    FreeStatement(prepared->Statement);
-    shapes.Refuse(shape->Text);
-    return false;
-  }
-  if (fit == MarkerFit::TooShort) {
-    // This statement's literals are longer than the markers: it runs as written, the shape stays kept.
-    shapes.Keep(shape->Text, std::move(prepared), shapes.Generation());
+  // Literals longer than the markers: the statement runs as written and the shape stays kept.
+  if (!shapes.Settle(shape->Text, prepared, fit)) {
     return false;
   }
   statement_ = std::move(prepared->Statement);
@@ -301,20 +280,14 @@ void FbStatement::Execute(const std::vector<driver::ParamColumn>& params, int ti
   }
   Firebird::ITransaction* tra = WorkTransaction();
   try {
-    if (!literals_.empty()) {
-      // The statement as written has no parameters: each execution binds the literals of its text.
+    if (!literals_.empty() || times == 1 || !FitsInBlock()) {
+      // Statements no block can hold (DDL, untyped inputs...) run element by element, all or none. A statement
+      // run as its shape has no parameters as written: each execution binds the literals of its text.
       const std::vector<driver::ParamColumn> literals = LiteralParams();
+      const bool bound = !literals_.empty();
       const auto each = [&] {
         for (int e = 0; e < times; ++e) {
-          ExecuteSingle(literals, 0, tra);
-        }
-      };
-      times == 1 ? each() : RunInSavepoint(tra, each);
-    } else if (times == 1 || !FitsInBlock()) {
-      // Statements no block can hold (DDL, untyped inputs...) run element by element, all or none.
-      const auto each = [&] {
-        for (int e = 0; e < times; ++e) {
-          ExecuteSingle(params, offset + e, tra);
+          ExecuteSingle(bound ? literals : params, bound ? 0 : offset + e, tra);
         }
       };
       times == 1 ? each() : RunInSavepoint(tra, each);
