@@ -1,35 +1,40 @@
 #include "fb_literal_shape.h"
 
 #include <cstddef>
+#include <string_view>
+#include <vector>
 
 #include "common/ascii.h"
+#include "fb_sql_scan.h"
 
 namespace zr::db::firebird {
 
 namespace {
 
-bool IsWordChar(char c) {
-  return (c >= 'A' && c <= 'Z') || (c >= 'a' && c <= 'z') || (c >= '0' && c <= '9') || c == '_' || c == '$';
-}
-
 bool IsSpace(char c) { return c == ' ' || c == '\t' || c == '\r' || c == '\n' || c == '\f' || c == '\v'; }
 
-// Skips blanks and comments from `at`; the position of the next token (or the end).
-size_t SkipBlanks(const std::string& sql, size_t at) {
-  while (at < sql.size()) {
-    if (IsSpace(sql[at])) {
-      ++at;
-    } else if (sql.compare(at, 2, "--") == 0) {
-      const size_t end = sql.find('\n', at);
-      at = end == std::string::npos ? sql.size() : end + 1;
-    } else if (sql.compare(at, 2, "/*") == 0) {
-      const size_t end = sql.find("*/", at + 2);
-      at = end == std::string::npos ? sql.size() : end + 2;
-    } else {
-      break;
-    }
+// One piece of the text (fb_sql_scan.h) and where it starts.
+struct Part {
+  Piece Kind;
+  std::string_view Text;
+  size_t At;
+};
+
+bool IsLiteral(const Part& part) { return part.Kind == Piece::Quoted && part.Text[0] == '\''; }
+
+// The statement's first word: INSERT, UPDATE, DELETE... (upper case), comments skipped.
+std::string Verb(const std::vector<Part>& parts) {
+  for (const Part& part : parts) {
+    if (part.Kind == Piece::Comment) continue;
+    if (part.Kind != Piece::Code) return {};
+    size_t start = 0;
+    while (start < part.Text.size() && IsSpace(part.Text[start])) ++start;
+    if (start == part.Text.size()) continue;
+    size_t end = start;
+    while (end < part.Text.size() && IsWordChar(part.Text[end])) ++end;
+    return common::UpperAscii(part.Text.substr(start, end - start));
   }
-  return at;
+  return {};
 }
 
 // The word that ends just before `end`, blanks between them skipped (comments are not: a literal after a
@@ -59,64 +64,43 @@ bool TypedByPosition(const std::string& sql, size_t quote) {
 }  // namespace
 
 std::optional<LiteralShape> ShapeOfLiteralDml(const std::string& sql) {
-  const size_t first = SkipBlanks(sql, 0);
-  size_t wordEnd = first;
-  while (wordEnd < sql.size() && IsWordChar(sql[wordEnd])) ++wordEnd;
-  const std::string verb = common::UpperAscii(sql.substr(first, wordEnd - first));
+  std::vector<Part> parts;
+  ScanSql(sql, [&](Piece piece, std::string_view text) {
+    parts.push_back({piece, text, static_cast<size_t>(text.data() - sql.data())});
+  });
+  const std::string verb = Verb(parts);
   if (verb != "INSERT" && verb != "UPDATE" && verb != "DELETE") return std::nullopt;
 
   LiteralShape shape;
   shape.Text.reserve(sql.size());
   size_t copied = 0;  // sql[copied..] is not yet in shape.Text
-  size_t at = wordEnd;
-  while (at < sql.size()) {
-    const char c = sql[at];
-    if (sql.compare(at, 2, "--") == 0 || sql.compare(at, 2, "/*") == 0) {
-      at = SkipBlanks(sql, at);
-    } else if (c == '"') {
-      // A quoted identifier: "" is a quote inside it.
-      size_t end = at + 1;
-      while (true) {
-        end = sql.find('"', end);
-        if (end == std::string::npos) return std::nullopt;
-        if (end + 1 < sql.size() && sql[end + 1] == '"') {
-          end += 2;
-          continue;
-        }
-        break;
-      }
-      at = end + 1;
-    } else if (c == '?') {
+  for (size_t k = 0; k < parts.size(); ++k) {
+    const Part& part = parts[k];
+    if (part.Kind == Piece::Code && part.Text.find('?') != std::string_view::npos) {
       return std::nullopt;  // parameters of its own: the framework binds them
-    } else if (c == '\'') {
-      // q'{...}' quotes by other rules: such a statement is left alone.
-      if (at > 0 && (sql[at - 1] == 'q' || sql[at - 1] == 'Q') && (at < 2 || !IsWordChar(sql[at - 2]))) {
-        return std::nullopt;
-      }
-      std::string value;
-      size_t end = at + 1;
-      while (true) {
-        if (end >= sql.size()) return std::nullopt;  // unterminated: the server reports it
-        if (sql[end] == '\'') {
-          if (end + 1 < sql.size() && sql[end + 1] == '\'') {
-            value += '\'';
-            end += 2;
-            continue;
-          }
-          break;
-        }
-        value += sql[end++];
-      }
-      if (PlainAscii(value) && !TypedByPosition(sql, at)) {
-        shape.Text.append(sql, copied, at - copied);
-        shape.Markers.push_back(shape.Text.size());
-        shape.Text += '?';
-        shape.Values.push_back(std::move(value));
-        copied = end + 1;
-      }
-      at = end + 1;
-    } else {
-      ++at;
+    }
+    if (!IsLiteral(part)) continue;
+    const size_t at = part.At;
+    // q'{...}' quotes by other rules: such a statement is left alone.
+    if (at > 0 && (sql[at - 1] == 'q' || sql[at - 1] == 'Q') && (at < 2 || !IsWordChar(sql[at - 2]))) {
+      return std::nullopt;
+    }
+    // A doubled quote splits one literal into adjacent pieces: they are joined, a quote between each two.
+    std::string value;
+    for (;; ++k) {
+      const std::string_view text = parts[k].Text;
+      if (text.size() < 2 || text.back() != '\'') return std::nullopt;  // unterminated: the server reports it
+      value.append(text.substr(1, text.size() - 2));
+      if (k + 1 == parts.size() || !IsLiteral(parts[k + 1])) break;
+      value += '\'';
+    }
+    const size_t end = parts[k].At + parts[k].Text.size();
+    if (PlainAscii(value) && !TypedByPosition(sql, at)) {
+      shape.Text.append(sql, copied, at - copied);
+      shape.Markers.push_back(shape.Text.size());
+      shape.Text += '?';
+      shape.Values.push_back(std::move(value));
+      copied = end;
     }
   }
   if (shape.Values.empty()) return std::nullopt;
