@@ -15,41 +15,20 @@
 #include "app_test_support.h"
 #include "fixtures/generator.h"
 #include "program_run.h"
-#include "standin_database.h"
+#include "server_company_test.h"
 #include "standin_pair.h"
 
 namespace zr::app::testing {
 namespace {
 
 using namespace std::chrono_literals;
-using Rows = std::vector<std::vector<std::string>>;
 
-enum class Server { Firebird, Standin };
-
-std::string ServerName(const ::testing::TestParamInfo<Server>& info) {
-  return info.param == Server::Firebird ? "FirebirdServer" : "OracleStandin";
-}
-
-class ConcurrentRunsTest : public ::testing::TestWithParam<Server> {
+class ConcurrentRunsTest : public ServerCompanyTest {
  protected:
   void SetUp() override {
-    const std::vector<fixtures::CompanyInfo> companies = {{"01", "Confecção Zembra"},
-                                                          {"02", "Malharia D'Ouro"}};
-    const auto data = fixtures::GenerateCompany(
-        {.Orders = 30, .PartsPerOrder = 2, .MaterialsPerPart = 3, .Products = 4, .Seed = 11});
     const std::string name = ::testing::UnitTest::GetInstance()->current_test_info()->name();
-    if (GetParam() == Server::Firebird) {
-      fb_ = TestDatabase::Create(FlatName(name), companies);
-      fb_->Session().LoadCompany("01", data);
-      dir_ = fb_->Dir;
-      ini_ = fb_->Ini;
-    } else {
-      if (StandinDisabled()) GTEST_SKIP() << "the Oracle stand-in is switched off (ZR_STANDIN=0)";
-      dir_ = FreshDir(FlatName(name));
-      ora_ = std::make_unique<StandinDatabase>(dir_, companies);
-      ora_->LoadCompany("01", data);
-      ini_ = ora_->Ini;
-    }
+    CreateCompany(FlatName(name), {{"01", "Confecção Zembra"}, {"02", "Malharia D'Ouro"}},
+                  {.Orders = 30, .PartsPerOrder = 2, .MaterialsPerPart = 3, .Products = 4, .Seed = 11});
   }
 
   static std::string FlatName(std::string name) {
@@ -59,30 +38,9 @@ class ConcurrentRunsTest : public ::testing::TestWithParam<Server> {
     return name;
   }
 
-  Rows Select(const std::string& sql) { return fb_ ? fb_->Select(sql) : ora_->Select(sql); }
-  std::string Scalar(const std::string& sql) { return fb_ ? fb_->Scalar(sql) : ora_->Scalar(sql); }
-
-  // True while another attachment's DELETE on PCPFTOF01 waits for a lock.
-  bool DeleteWaits() {
-    if (fb_) {
-      return Scalar(
-                 "SELECT COUNT(*) FROM MON$STATEMENTS WHERE MON$STATE = 1 "
-                 "AND MON$ATTACHMENT_ID <> CURRENT_CONNECTION AND MON$SQL_TEXT LIKE '%DELETE FROM PCPFTOF01%'") !=
-             "0";
-    }
-    return Scalar(
-               "SELECT COUNT(*) FROM pg_stat_activity WHERE datname = current_database() "
-               "AND wait_event_type = 'Lock' AND query LIKE '%DELETE FROM PCPFTOF01%'") != "0";
-  }
-
   std::vector<std::string> Args(const char* action) const {
     return {action, "--empresa", "01", "--desde", "01/01/2000", "--ini", ini_};
   }
-
-  std::unique_ptr<TestDatabase> fb_;
-  std::unique_ptr<StandinDatabase> ora_;
-  std::string dir_;
-  std::string ini_;
 };
 
 TEST_P(ConcurrentRunsTest, ASecondActionOfTheCompanyStopsWithAMessageAndWritesNothing) {

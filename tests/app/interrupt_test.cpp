@@ -14,14 +14,13 @@
 #include "fixtures/generator.h"
 #include "program_run.h"
 #include "silent_listener.h"
-#include "standin_database.h"
+#include "server_company_test.h"
 #include "standin_pair.h"
 
 namespace zr::app::testing {
 namespace {
 
 using namespace std::chrono_literals;
-using Rows = std::vector<std::vector<std::string>>;
 
 struct SignalCase {
   const char* name;
@@ -56,52 +55,17 @@ TEST(InterruptTest, EndsWhileWaitingForAServerThatNeverAnswers) {
   std::filesystem::remove_all(dir);
 }
 
-enum class Server { Firebird, Standin };
-
-class InterruptActionTest : public ::testing::TestWithParam<Server> {
+class InterruptActionTest : public ServerCompanyTest {
  protected:
   void SetUp() override {
-    const std::vector<fixtures::CompanyInfo> companies = {{"01", "Confecção Zembra"}};
-    const auto data = fixtures::GenerateCompany(
-        {.Orders = 30, .PartsPerOrder = 2, .MaterialsPerPart = 3, .Products = 4, .Seed = 5});
-    const std::string name = GetParam() == Server::Firebird ? "InterruptOnFirebird" : "InterruptOnStandin";
-    if (GetParam() == Server::Firebird) {
-      fb_ = TestDatabase::Create(name, companies);
-      fb_->Session().LoadCompany("01", data);
-      dir_ = fb_->Dir;
-      ini_ = fb_->Ini;
-    } else {
-      if (StandinDisabled()) GTEST_SKIP() << "the Oracle stand-in is switched off (ZR_STANDIN=0)";
-      dir_ = FreshDir(name);
-      ora_ = std::make_unique<StandinDatabase>(dir_, companies);
-      ora_->LoadCompany("01", data);
-      ini_ = ora_->Ini;
-    }
-  }
-
-  Rows Select(const std::string& sql) { return fb_ ? fb_->Select(sql) : ora_->Select(sql); }
-  std::string Scalar(const std::string& sql) { return fb_ ? fb_->Scalar(sql) : ora_->Scalar(sql); }
-
-  bool DeleteWaits() {
-    if (fb_) {
-      return Scalar(
-                 "SELECT COUNT(*) FROM MON$STATEMENTS WHERE MON$STATE = 1 "
-                 "AND MON$ATTACHMENT_ID <> CURRENT_CONNECTION AND MON$SQL_TEXT LIKE '%DELETE FROM PCPFTOF01%'") !=
-             "0";
-    }
-    return Scalar(
-               "SELECT COUNT(*) FROM pg_stat_activity WHERE datname = current_database() "
-               "AND wait_event_type = 'Lock' AND query LIKE '%DELETE FROM PCPFTOF01%'") != "0";
+    CreateCompany(GetParam() == Server::Firebird ? "InterruptOnFirebird" : "InterruptOnStandin",
+                  {{"01", "Confecção Zembra"}},
+                  {.Orders = 30, .PartsPerOrder = 2, .MaterialsPerPart = 3, .Products = 4, .Seed = 5});
   }
 
   std::vector<std::string> Import() const {
     return {"importar", "--empresa", "01", "--desde", "01/01/2000", "--ini", ini_};
   }
-
-  std::unique_ptr<TestDatabase> fb_;
-  std::unique_ptr<StandinDatabase> ora_;
-  std::string dir_;
-  std::string ini_;
 };
 
 TEST_P(InterruptActionTest, EndsInTheMiddleOfAnImportAndLeavesPcpftofAsItWas) {
@@ -136,10 +100,6 @@ TEST_P(InterruptActionTest, EndsInTheMiddleOfAnImportAndLeavesPcpftofAsItWas) {
     EXPECT_TRUE(Contains(o.Err, c.says)) << o.Err;
     EXPECT_EQ(Select(kPcpftofSql), before);
   }
-}
-
-std::string ServerName(const ::testing::TestParamInfo<Server>& param) {
-  return param.param == Server::Firebird ? "FirebirdServer" : "OracleStandin";
 }
 
 INSTANTIATE_TEST_SUITE_P(OnEachServer, InterruptActionTest,
