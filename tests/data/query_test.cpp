@@ -44,6 +44,24 @@ class QueryTest : public ::testing::Test {
     return q.FieldByName("N").AsInteger();
   }
 
+  // `holder`, a second connection, updates row 1 and keeps its transaction open (no automatic stop): the
+  // row stays locked until it disconnects.
+  void LockRowOne(TZRDatabase& holder) {
+    scratch_.Configure(holder);
+    holder.SetConnected(true);
+    holder.SetWriteBehind(false);  // the lock is taken as the statement is executed
+    TZRQuery lock;
+    lock.SetDatabase(&holder);
+    lock.SQL().Add("UPDATE T SET NOME = 'preso' WHERE ID = 1");
+    lock.ExecSQL();
+  }
+
+  // What a statement blocked by that lock reports: the deadlock message and the statement as translated.
+  static constexpr const char* kBlockedMessage =
+      "ERRO PROVÁVEL DE DEADLOCK :\r\r"
+      "UPDATE T SET NOME = 'esperando'\r\n"
+      "WHERE ID = 1 AND char_length(NOME) > 0\r\n";
+
   testing::ScratchDatabase scratch_;
   TZRDatabase db_;
 };
@@ -167,16 +185,9 @@ TEST_F(QueryTest, AnExecutionErrorIsRaisedAgainAsEDatabaseErrorWithTheSameMessag
 }
 
 TEST_F(QueryTest, AStatementBlockedOnALockedRowEndsWithTheDeadlockMessageAndTheTranslatedStatement) {
-  // A second connection updates the row and keeps its transaction open (no automatic stop).
   TZRDatabase holder;
-  scratch_.Configure(holder);
-  holder.SetConnected(true);
-  holder.SetWriteBehind(false);  // the lock is taken as the statement is executed
-  db_.SetWriteBehind(false);     // the blocked statement runs, and fails, as it is executed
-  TZRQuery lock;
-  lock.SetDatabase(&holder);
-  lock.SQL().Add("UPDATE T SET NOME = 'preso' WHERE ID = 1");
-  lock.ExecSQL();
+  LockRowOne(holder);
+  db_.SetWriteBehind(false);  // the blocked statement runs, and fails, as it is executed
 
   TestQuery q;
   q.SetTemposLimite(300, 300);
@@ -187,10 +198,7 @@ TEST_F(QueryTest, AStatementBlockedOnALockedRowEndsWithTheDeadlockMessageAndTheT
     q.ExecSQL();
     FAIL() << "the row is locked by the other connection";
   } catch (const db::EDatabaseError& e) {
-    EXPECT_EQ(std::string(e.what()),
-              "ERRO PROVÁVEL DE DEADLOCK :\r\r"
-              "UPDATE T SET NOME = 'esperando'\r\n"
-              "WHERE ID = 1 AND char_length(NOME) > 0\r\n");
+    EXPECT_EQ(std::string(e.what()), kBlockedMessage);
   }
   EXPECT_EQ(q.ResourceOptions().CmdExecTimeout, 300u) << "the time-out stays on the query";
 
@@ -201,12 +209,7 @@ TEST_F(QueryTest, AStatementBlockedOnALockedRowEndsWithTheDeadlockMessageAndTheT
 
 TEST_F(QueryTest, ExecSQLThroughTheFrameworksQueryTypeStillTranslatesTimesOutAndReportsTheDeadlock) {
   TZRDatabase holder;
-  scratch_.Configure(holder);
-  holder.SetConnected(true);
-  TZRQuery lock;
-  lock.SetDatabase(&holder);
-  lock.SQL().Add("UPDATE T SET NOME = 'preso' WHERE ID = 1");
-  lock.ExecSQL();
+  LockRowOne(holder);
 
   TestQuery q;
   q.SetTemposLimite(300, 300);
@@ -218,10 +221,7 @@ TEST_F(QueryTest, ExecSQLThroughTheFrameworksQueryTypeStillTranslatesTimesOutAnd
     framework.ExecSQL();
     FAIL() << "the row is locked by the other connection";
   } catch (const db::EDatabaseError& e) {
-    EXPECT_EQ(std::string(e.what()),
-              "ERRO PROVÁVEL DE DEADLOCK :\r\r"
-              "UPDATE T SET NOME = 'esperando'\r\n"
-              "WHERE ID = 1 AND char_length(NOME) > 0\r\n");
+    EXPECT_EQ(std::string(e.what()), kBlockedMessage);
   }
   EXPECT_EQ(framework.ResourceOptions().CmdExecTimeout, 300u);
 
