@@ -96,10 +96,12 @@ void TZRQuery::ExecSQL() {
   ConverteSQL();  // its errors (the dictionary look-up, the log) leave unchanged; nothing is executed
   // A statement that waited out its time-out was most likely blocked by another transaction's lock. The same
   // wording serves a failure that comes to light later, when the statement waited in the write-behind queue.
-  const auto wording = [text = SQL().Text()](const std::string& message) {
-    return common::UpperAscii(message).find("TIMEOUT EXPIRED") != std::string::npos
-               ? "ERRO PROVÁVEL DE DEADLOCK :\r\r" + text
-               : message;
+  // The driver tells a time-out by the error's kind; an error of another origin whose message says "Timeout
+  // expired" is worded the same way, as the framework's time-out error always was.
+  const auto wording = [text = SQL().Text()](const db::EDatabaseError& failure) -> std::string {
+    const bool timedOut = failure.Kind() == db::TDatabaseErrorKind::NoAnswer ||
+                          common::UpperAscii(failure.what()).find("TIMEOUT EXPIRED") != std::string::npos;
+    return timedOut ? "ERRO PROVÁVEL DE DEADLOCK :\r\r" + text : std::string(failure.what());
   };
   try {
     if (!TempoLimite()) {
@@ -113,8 +115,10 @@ void TZRQuery::ExecSQL() {
     db::TFDQuery::ExecSQL();
   } catch (const db::EQueuedStatementError&) {
     throw;  // an earlier statement's failure, worded by its own query
+  } catch (const db::EDatabaseError& e) {
+    throw db::EDatabaseError(wording(e), e.Kind());
   } catch (const std::exception& e) {
-    throw db::EDatabaseError(wording(e.what()));
+    throw db::EDatabaseError(wording(db::EDatabaseError(e.what())));
   }
 }
 

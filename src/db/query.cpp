@@ -150,14 +150,14 @@ void TFDQuery::RaiseAfterQueuedWrites(TFDConnection& connection, std::exception_
   if (!writes.Empty()) {
     // With the link gone, every queued statement would fail for that reason only: this first failure is
     // the one the first of them would have met.
-    std::string message;
+    bool lost = false;
     try {
       std::rethrow_exception(failure);
-    } catch (const std::exception& e) {
-      message = e.what();
+    } catch (const EDatabaseError& e) {
+      lost = e.Kind() == TDatabaseErrorKind::LinkLost;
     } catch (...) {
     }
-    if (writes.Physical() != nullptr && writes.Physical()->Lost(message)) {
+    if (lost) {
       writes.Drop();
     } else {
       connection.FlushWrites();
@@ -233,7 +233,7 @@ void TFDQuery::ExecSQL() {
 }
 
 void TFDQuery::Execute(int times, int offset) {
-  std::function<std::string(const std::string&)> wording = std::move(errorWording_);
+  TErrorWording wording = std::move(errorWording_);
   errorWording_ = nullptr;
   TFDConnection& connection = RequireConnection();
   CloseInternal();

@@ -1,6 +1,7 @@
 #include "write_queue.h"
 
 #include <algorithm>
+#include <optional>
 
 #include "common/ascii.h"
 #include "db/errors.h"
@@ -157,6 +158,16 @@ int64_t WriteQueue::RunAlone(driver::Connection& physical, const QueuedWrite& wr
   return statement->RowsAffected();
 }
 
+namespace {
+
+// A statement's failure as its caller words it, keeping the failure's kind.
+EQueuedStatementError Worded(const QueuedWrite& write, const EDatabaseError& failure) {
+  return EQueuedStatementError(write.Wording ? write.Wording(failure) : std::string(failure.what()),
+                               failure.Kind());
+}
+
+}  // namespace
+
 void WriteQueue::Flush() {
   if (items_.empty()) {
     batch_.reset();
@@ -168,36 +179,50 @@ void WriteQueue::Flush() {
   items_.clear();
   tables_.clear();
   physical_ = nullptr;
+  const auto resolveFrom = [&](size_t first) {
+    for (size_t i = first; i < items.size(); ++i) Resolve(*items[i].Count, 0);
+  };
   // The batch runs under the tightest time-out of its statements; a batch that takes longer as a whole
   // than one of them may is run again statement by statement, each under its own time-out.
   uint32_t timeout = kNoTimeout;
   for (const QueuedWrite& item : items) timeout = std::min(timeout, item.Timeout);
   std::vector<int64_t> counts;
-  bool sent = false;
-  std::string failure;
+  std::optional<EDatabaseError> failure;
   try {
     counts = batch->Execute(timeout);
-    sent = counts.size() == items.size();
+  } catch (const EDatabaseError& e) {
+    failure = e;
   } catch (const std::exception& e) {
-    // Nothing of the batch remains: find the failing statement by running each alone.
-    failure = e.what();
+    failure = EDatabaseError(e.what());
   }
   batch.reset();
-  if (sent) {
-    for (size_t i = 0; i < items.size(); ++i) Resolve(*items[i].Count, counts[i]);
-    return;
+  if (!failure) {
+    if (counts.size() == items.size()) {
+      for (size_t i = 0; i < items.size(); ++i) Resolve(*items[i].Count, counts[i]);
+      return;
+    }
+    // The batch ran without an error, so its statements may well be applied: running them again could
+    // apply them twice.
+    resolveFrom(0);
+    throw EQueuedStatementError("The driver's batch returned " + std::to_string(counts.size()) +
+                                " row counts for " + std::to_string(items.size()) +
+                                " statements without reporting an error; its statements were not run again");
   }
-  if (!failure.empty() && physical.Lost(failure)) {
+  if (failure->Kind() == TDatabaseErrorKind::LinkLost) {
     // The link is gone: the first statement alone would have met this same first failure.
-    for (QueuedWrite& item : items) Resolve(*item.Count, 0);
-    throw EQueuedStatementError(items.front().Wording ? items.front().Wording(failure) : failure);
+    resolveFrom(0);
+    throw Worded(items.front(), *failure);
   }
+  // Nothing of the batch remains: find the failing statement by running each alone.
   for (size_t i = 0; i < items.size(); ++i) {
     try {
       Resolve(*items[i].Count, RunAlone(physical, items[i]));
+    } catch (const EDatabaseError& e) {
+      resolveFrom(i);
+      throw Worded(items[i], e);
     } catch (const std::exception& e) {
-      for (size_t j = i; j < items.size(); ++j) Resolve(*items[j].Count, 0);
-      throw EQueuedStatementError(items[i].Wording ? items[i].Wording(e.what()) : std::string(e.what()));
+      resolveFrom(i);
+      throw Worded(items[i], EDatabaseError(e.what()));
     }
   }
 }

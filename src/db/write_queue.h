@@ -13,13 +13,11 @@
 #include "db/data_types.h"
 #include "db/driver.h"
 #include "db/options.h"
+#include "db/query.h"
 #include "db/row_count.h"
 #include "db/value.h"
 
 namespace zr::db::detail {
-
-// How a statement's caller words its failure (the driver's message in, the caller's message out).
-using ErrorWording = std::function<std::string(const std::string& message)>;
 
 // The table a statement writes when it is plain DML a batch can take: INSERT INTO t, UPDATE t or
 // DELETE FROM t as one statement (no ";", no RETURNING), with no "?" markers unless it is an
@@ -36,7 +34,7 @@ struct QueuedWrite {
   int Times = 1;
   uint32_t Timeout = kNoTimeout;
   std::string Table;
-  ErrorWording Wording;  // empty: the driver's message as it is
+  TErrorWording Wording;  // empty: the driver's message as it is
   std::shared_ptr<RowCountCell> Count;
 };
 
@@ -55,7 +53,11 @@ class WriteQueue {
   bool Queue(QueuedWrite write, driver::Connection& physical, TFDRowCount& count);
   // Sends every queued statement. When the batch fails, runs them again one by one, each alone as it would
   // have run without the queue, and raises EQueuedStatementError with the first failure as its caller words
-  // it; the statements after it are dropped unsent (their counts read 0).
+  // it and that failure's kind; the statements after it are dropped unsent (their counts read 0). When the
+  // link is lost, the first statement alone would have met that same failure: it is raised without running
+  // anything again. A batch that returns a count for fewer statements than it took, without raising, is a
+  // fault of the driver: nothing is run again (the batch may have been applied) and EQueuedStatementError
+  // says so; every count reads 0.
   void Flush();
   // Forgets the queue unsent (the connection is going); counts read 0.
   void Drop() noexcept;

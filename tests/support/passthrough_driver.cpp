@@ -18,14 +18,19 @@ class JournalStatement final : public StatementWrapper {
     StatementWrapper::SetTimeout(milliseconds);
   }
   void Execute(const std::vector<db::driver::ParamColumn>& params, int times, int offset) override {
+    Record(journal_, sql_, params, times, offset);
+    StatementWrapper::Execute(params, times, offset);
+  }
+
+  static void Record(DriverJournal& journal, const std::string& sql,
+                     const std::vector<db::driver::ParamColumn>& params, int times, int offset) {
     JournalExecution e{times, offset, {}, {}};
     for (const db::driver::ParamColumn& p : params) {
       e.ParamTypes.push_back(p.DataType);
       e.ParamValues.push_back(p.Values != nullptr ? *p.Values : std::vector<db::TFDValue>{});
     }
-    journal_.Executions.push_back(std::move(e));
-    journal_.Executed.push_back(sql_);
-    StatementWrapper::Execute(params, times, offset);
+    journal.Executions.push_back(std::move(e));
+    journal.Executed.push_back(sql);
   }
 
  private:
@@ -33,10 +38,32 @@ class JournalStatement final : public StatementWrapper {
   std::string sql_;  // the text prepared last
 };
 
+// A statement a batch takes is written down as executed, in the order taken: the order the framework ran
+// the statements in, whether they went alone or together.
+class JournalBatch final : public BatchWrapper {
+ public:
+  JournalBatch(std::unique_ptr<db::driver::Batch> target, DriverJournal& journal)
+      : BatchWrapper(std::move(target)), journal_(journal) {}
+  bool Add(const db::driver::BatchStatement& statement) override {
+    if (!BatchWrapper::Add(statement)) return false;
+    JournalStatement::Record(journal_, statement.Sql, statement.Params, statement.Times, statement.Offset);
+    return true;
+  }
+
+ private:
+  DriverJournal& journal_;
+};
+
 }  // namespace
 
 std::unique_ptr<db::driver::Statement> JournalConnection::CreateStatement() {
   return std::make_unique<JournalStatement>(ConnectionWrapper::CreateStatement(), journal_);
+}
+
+std::unique_ptr<db::driver::Batch> JournalConnection::CreateBatch() {
+  std::unique_ptr<db::driver::Batch> batch = ConnectionWrapper::CreateBatch();
+  if (!batch) return nullptr;
+  return std::make_unique<JournalBatch>(std::move(batch), journal_);
 }
 
 void JournalConnection::StartTransaction() {

@@ -1,12 +1,13 @@
 #pragma once
-// The one pass-through driver for tests. StatementWrapper and ConnectionWrapper forward every call of the
-// framework's driver interface to a real driver's object; a test double derives from them and overrides only
-// the calls it cares about (a spy writes calls down, a fault injector fails one), the way a wrapped
-// environment works.
+// The one pass-through driver for tests. StatementWrapper, BatchWrapper and ConnectionWrapper forward every
+// call of the framework's driver interface to a real driver's object, batches included, so that a wrapped
+// connection takes the same paths (write-behind among them) as the real one; a test double derives from them
+// and overrides only the calls it cares about (a spy writes calls down, a fault injector fails one), the way
+// a wrapped environment works.
 //
 // DriverJournal and JournalConnection are the recorder built on them: every connect's entries, every
-// statement prepared, every time-out, every execution with its parameter arrays and every transaction call,
-// in the order the framework made them.
+// statement prepared, every time-out, every execution with its parameter arrays (a statement a batch took
+// counts as executed when it is taken) and every transaction call, in the order the framework made them.
 //
 //   RegisterJournalDriver("FBSPY", "FB", journal);  // "FBSPY" connects through "FB" and writes to journal
 
@@ -33,12 +34,27 @@ class StatementWrapper : public db::driver::Statement {
   bool Fetch(std::vector<db::TFDValue>& row) override { return target_->Fetch(row); }
   void CloseCursor() override { target_->CloseCursor(); }
   int64_t RowsAffected() const override { return target_->RowsAffected(); }
+  bool DescribeCostsRequest() const override { return target_->DescribeCostsRequest(); }
 
  protected:
   db::driver::Statement& Target() const { return *target_; }
 
  private:
   std::unique_ptr<db::driver::Statement> target_;
+};
+
+class BatchWrapper : public db::driver::Batch {
+ public:
+  explicit BatchWrapper(std::unique_ptr<db::driver::Batch> target) : target_(std::move(target)) {}
+  bool Add(const db::driver::BatchStatement& statement) override { return target_->Add(statement); }
+  int Count() const override { return target_->Count(); }
+  std::vector<int64_t> Execute(uint32_t timeout) override { return target_->Execute(timeout); }
+
+ protected:
+  db::driver::Batch& Target() const { return *target_; }
+
+ private:
+  std::unique_ptr<db::driver::Batch> target_;
 };
 
 class ConnectionWrapper : public db::driver::Connection {
@@ -51,6 +67,7 @@ class ConnectionWrapper : public db::driver::Connection {
   void Rollback() override { target_->Rollback(); }
   void CommitRetaining() override { target_->CommitRetaining(); }
   void RollbackRetaining() override { target_->RollbackRetaining(); }
+  std::unique_ptr<db::driver::Batch> CreateBatch() override { return target_->CreateBatch(); }
 
  protected:
   db::driver::Connection& Target() const { return *target_; }
@@ -85,6 +102,7 @@ class JournalConnection : public ConnectionWrapper {
   JournalConnection(std::unique_ptr<db::driver::Connection> target, DriverJournal& journal)
       : ConnectionWrapper(std::move(target)), journal_(journal) {}
   std::unique_ptr<db::driver::Statement> CreateStatement() override;
+  std::unique_ptr<db::driver::Batch> CreateBatch() override;
   void StartTransaction() override;
   void Commit() override;
   void Rollback() override;

@@ -5,7 +5,9 @@
 #include <algorithm>
 #include <atomic>
 #include <cctype>
+#include <chrono>
 #include <filesystem>
+#include <thread>
 
 #include "db/errors.h"
 #include "db/query.h"
@@ -34,6 +36,12 @@ std::unique_ptr<db::TFDConnection> TargetDatabase::Connect() const {
 
 std::unique_ptr<db::driver::Connection> TargetDatabase::Open() const {
   return db::driver::Connect(driverName_, params_);
+}
+
+std::unique_ptr<db::driver::Connection> TargetDatabase::OpenWithBatches() const {
+  db::TStringList params = params_;
+  for (const std::string& entry : batchEntries_) params.Add(entry);
+  return db::driver::Connect(driverName_, params);
 }
 
 void TargetDatabase::Exec(const std::vector<std::string>& statements) const {
@@ -84,6 +92,7 @@ class FirebirdDatabase final : public TargetDatabase {
     }
     params_.Add("Database=" + file);
     params_.Add("PageSize=" + std::to_string(pageSize));
+    batchEntries_.push_back("Batches=1");
     db::firebird::CreateDatabase(params_);
   }
 
@@ -103,6 +112,16 @@ class FirebirdDatabase final : public TargetDatabase {
   std::string TextLobType() const override { return "BLOB SUB_TYPE TEXT"; }
   std::string BinaryLobType() const override { return "BLOB SUB_TYPE BINARY"; }
   std::string DuplicateKeyPhrase() const override { return "violation of PRIMARY or UNIQUE KEY constraint"; }
+  std::string SessionIdQuery() const override { return "SELECT CURRENT_CONNECTION FROM RDB$DATABASE"; }
+  void EndSession(const std::string& id) const override {
+    Exec({"DELETE FROM MON$ATTACHMENTS WHERE MON$ATTACHMENT_ID = " + id});
+    // The server may end it on its own schedule.
+    for (int wait = 0; wait < 200; ++wait) {
+      if (Scalar("SELECT COUNT(*) FROM MON$ATTACHMENTS WHERE MON$ATTACHMENT_ID = " + id) == "0") return;
+      std::this_thread::sleep_for(std::chrono::milliseconds(50));
+    }
+    ADD_FAILURE() << "the server did not end attachment " << id << " in 10 s";
+  }
 
  private:
   std::string dir_;
@@ -146,6 +165,15 @@ class StandinDatabase final : public TargetDatabase {
   std::string TextLobType() const override { return "text"; }
   std::string BinaryLobType() const override { return "bytea"; }
   std::string DuplicateKeyPhrase() const override { return "duplicate key value violates unique constraint"; }
+  std::string SessionIdQuery() const override { return "SELECT pg_backend_pid()"; }
+  void EndSession(const std::string& id) const override {
+    Scalar("SELECT pg_terminate_backend(" + id + ")");
+    for (int wait = 0; wait < 200; ++wait) {
+      if (Scalar("SELECT COUNT(*) FROM pg_stat_activity WHERE pid = " + id) == "0") return;
+      std::this_thread::sleep_for(std::chrono::milliseconds(50));
+    }
+    ADD_FAILURE() << "the server did not end backend " << id << " in 10 s";
+  }
 
  private:
   static void Run(db::TFDConnection& connection, const std::string& sql) {

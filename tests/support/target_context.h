@@ -39,6 +39,8 @@ class TargetDatabase {
   std::unique_ptr<db::TFDConnection> Connect() const;
   // The driver's own connection, opened directly.
   std::unique_ptr<db::driver::Connection> Open() const;
+  // The same with write-behind batches, on every target (the embedded engine sends none by default).
+  std::unique_ptr<db::driver::Connection> OpenWithBatches() const;
   // Runs each statement through a framework connection of its own, committed.
   void Exec(const std::vector<std::string>& statements) const;
   // The first column of the first row of `sql` as text ("" for none or NULL), read through the framework.
@@ -53,11 +55,18 @@ class TargetDatabase {
   virtual std::string BinaryLobType() const = 0;  // a binary large object
   // A phrase of the native message for a duplicate primary key.
   virtual std::string DuplicateKeyPhrase() const = 0;
+  // A query whose one value names the session (attachment, backend) it runs in.
+  virtual std::string SessionIdQuery() const = 0;
+  // Ends the session `id` from another connection, as when the link to the server is cut, and returns once
+  // the server has ended it.
+  virtual void EndSession(const std::string& id) const = 0;
 
  protected:
   TargetDatabase(Target target, std::string driverName)
       : target_(target), driverName_(std::move(driverName)) {}
   db::TStringList params_;
+  // Entries added to params_ by OpenWithBatches.
+  std::vector<std::string> batchEntries_;
 
  private:
   Target target_;

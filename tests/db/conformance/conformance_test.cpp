@@ -1,7 +1,8 @@
 // What every driver of the framework promises, checked on every database target (support/targets.h): a
 // connection opened by driver name, transactions and their retaining forms, statements outside a
 // transaction, values of each kind through parameters, parameter arrays, the command time-out on a
-// statement blocked by another attachment's lock, and errors that carry the server's message.
+// statement blocked by another attachment's lock, errors that carry the server's message and their kind, and
+// the write-behind batch.
 
 #include <gmock/gmock.h>
 #include <gtest/gtest.h>
@@ -20,6 +21,13 @@ namespace {
 
 using ::testing::HasSubstr;
 
+// Prepares and runs `sql`, a statement without a result set, on the driver's connection.
+void RunOn(driver::Connection& connection, const std::string& sql) {
+  auto statement = connection.CreateStatement();
+  statement->Prepare(sql);
+  statement->Execute({}, 1, 0);
+}
+
 class DriverConformance : public testsupport::TargetTest {
  protected:
   void SetUp() override {
@@ -33,11 +41,7 @@ class DriverConformance : public testsupport::TargetTest {
   // Rows of T as another attachment sees them: committed work only.
   int Committed() { return std::stoi(db_->Scalar("SELECT COUNT(*) FROM " + t_)); }
 
-  static void Run(driver::Connection& connection, const std::string& sql) {
-    auto statement = connection.CreateStatement();
-    statement->Prepare(sql);
-    statement->Execute({}, 1, 0);
-  }
+  static void Run(driver::Connection& connection, const std::string& sql) { RunOn(connection, sql); }
 
   static void ExecSQL(TFDConnection& connection, const std::string& sql,
                       TFDTransaction* transaction = nullptr) {
@@ -160,6 +164,7 @@ TEST_F(DriverConformance, OutsideATransactionEachStatementCommitsAndAFailureLeav
     FAIL() << "a duplicate key went in";
   } catch (const EDatabaseError& e) {
     EXPECT_THAT(e.what(), HasSubstr(db_->DuplicateKeyPhrase()));
+    EXPECT_EQ(e.Kind(), TDatabaseErrorKind::StatementFailed);
   }
   EXPECT_FALSE(connection->InTransaction());
   EXPECT_EQ(Committed(), 2);
@@ -326,6 +331,7 @@ TEST_F(DriverConformance, AStatementBlockedByAnotherAttachmentsLockTimesOutAndTh
     FAIL() << "the delete did not wait for the locked row";
   } catch (const EDatabaseError& e) {
     EXPECT_THAT(e.what(), HasSubstr("Timeout expired"));
+    EXPECT_EQ(e.Kind(), TDatabaseErrorKind::NoAnswer);
   }
   holder->Rollback();
   query.ExecSQL();  // the lock is gone: the same statement now runs, and in time
@@ -334,6 +340,147 @@ TEST_F(DriverConformance, AStatementBlockedByAnotherAttachmentsLockTimesOutAndTh
   query.SQL().Add("SELECT COUNT(*) AS N FROM " + t_);
   query.Open();
   EXPECT_EQ(query.FieldByName("N").AsInteger(), 0);
+}
+
+// The batch contract of write-behind: one count per statement taken, in order; all or nothing; the time-out
+// over the whole batch; a lost link told by its kind. Every target sends batches here (the embedded engine
+// only when asked, as here).
+class BatchConformance : public DriverConformance {
+ protected:
+  // T holds rows 1 to 4, each with V 'a'; the connection sends batches and has a transaction open.
+  void SetUp() override {
+    DriverConformance::SetUp();
+    if (IsSkipped() || HasFatalFailure()) return;
+    db_->Exec({Insert(2, "a"), Insert(3, "a"), Insert(4, "a"), "UPDATE " + t_ + " SET V = 'a'"});
+    connection_ = db_->OpenWithBatches();
+    connection_->StartTransaction();
+  }
+  void TearDown() override {
+    connection_.reset();
+    DriverConformance::TearDown();
+  }
+
+  // A batch of the connection holding `statements` (without parameters).
+  std::unique_ptr<driver::Batch> NewBatch(const std::vector<std::string>& statements = {}) {
+    std::unique_ptr<driver::Batch> batch = connection_->CreateBatch();
+    if (!batch) {
+      ADD_FAILURE() << "the driver gives no batch in an open transaction";
+      return batch;
+    }
+    for (const std::string& sql : statements) Add(*batch, sql);
+    return batch;
+  }
+  static void Add(driver::Batch& batch, const std::string& sql) {
+    EXPECT_TRUE(batch.Add({sql, {}, 1, 0})) << sql;
+  }
+  // What the batch's own transaction sees of T.
+  std::string Seen(const std::string& what, const std::string& where = "1 = 1") {
+    auto statement = connection_->CreateStatement();
+    statement->Prepare("SELECT " + what + " FROM " + t_ + " WHERE " + where);
+    statement->Execute({}, 1, 0);
+    std::vector<TFDValue> row;
+    EXPECT_TRUE(statement->Fetch(row));
+    statement->CloseCursor();
+    return row.empty() ? std::string() : ValueAsString(row[0]);
+  }
+
+  std::unique_ptr<driver::Connection> connection_;
+};
+
+TEST_F(BatchConformance, EachStatementGetsItsOwnCountInOrderAndSeesTheOnesBeforeIt) {
+  auto batch = NewBatch();
+  ASSERT_TRUE(batch);
+  const std::vector<TFDValue> ids = {TFDValue(int64_t{10}), TFDValue(int64_t{11}), TFDValue(int64_t{12}),
+                                     TFDValue(int64_t{13}), TFDValue(int64_t{14})};
+  const std::vector<TFDValue> texts = {TFDValue(std::string("p")), TFDValue(std::string("q")),
+                                       TFDValue(std::string("r")), TFDValue(std::string("s")),
+                                       TFDValue(std::string("t"))};
+  Add(*batch, "UPDATE " + t_ + " SET V = 'x' WHERE ID <= 2");
+  Add(*batch, "DELETE FROM " + t_ + " WHERE ID = 99");
+  // Elements 1 to 3 of the arrays: one statement, one count for its three rows.
+  EXPECT_TRUE(batch->Add(
+      {"INSERT INTO " + t_ + " (ID, V) VALUES (?, ?)", {{ftInteger, &ids}, {ftString, &texts}}, 3, 1}));
+  Add(*batch, "DELETE FROM " + t_ + " WHERE V = 'x'");  // the rows the first statement changed
+  Add(*batch, "UPDATE " + t_ + " SET V = 'z'");
+  EXPECT_EQ(batch->Count(), 5);
+  EXPECT_EQ(Committed(), 4) << "nothing is sent before Execute";
+  EXPECT_EQ(batch->Execute(kNoTimeout), (std::vector<int64_t>{2, 0, 3, 2, 5}));
+  EXPECT_EQ(Seen("COUNT(*)", "V = 'z' AND ID IN (3, 4, 11, 12, 13)"), "5");
+  connection_->Commit();
+  EXPECT_EQ(Committed(), 5);
+}
+
+TEST_F(BatchConformance, AFailingStatementLeavesNothingOfTheBatchAndTheTransactionGoesOn) {
+  RunOn(*connection_, "INSERT INTO " + t_ + " VALUES (20, 'before')");
+  auto batch =
+      NewBatch({"UPDATE " + t_ + " SET V = 'b' WHERE ID = 1", "INSERT INTO " + t_ + " VALUES (30, 'new')",
+                "INSERT INTO " + t_ + " VALUES (2, 'dup')"});
+  ASSERT_TRUE(batch);
+  try {
+    batch->Execute(kNoTimeout);
+    FAIL() << "a duplicate key went in";
+  } catch (const EDatabaseError& e) {
+    EXPECT_THAT(e.what(), HasSubstr(db_->DuplicateKeyPhrase()));
+    EXPECT_EQ(e.Kind(), TDatabaseErrorKind::StatementFailed);
+  }
+  EXPECT_EQ(Seen("V", "ID = 1"), "a");
+  EXPECT_EQ(Seen("COUNT(*)", "ID = 30"), "0");
+  EXPECT_EQ(Seen("V", "ID = 20"), "before") << "work done before the batch stays";
+  connection_->Commit();
+  EXPECT_EQ(Committed(), 5);
+}
+
+TEST_F(BatchConformance, ABatchBlockedByAnotherSessionsLockTimesOutAsAWholeAndLeavesNothing) {
+  auto holder = db_->Open();
+  holder->StartTransaction();
+  RunOn(*holder, "UPDATE " + t_ + " SET V = 'held' WHERE ID = 1");
+
+  const std::vector<std::string> statements = {"INSERT INTO " + t_ + " VALUES (40, 'new')",
+                                               "UPDATE " + t_ + " SET V = 'w' WHERE ID = 1"};
+  auto batch = NewBatch(statements);
+  ASSERT_TRUE(batch);
+  try {
+    batch->Execute(1000);
+    FAIL() << "the batch did not wait for the locked row";
+  } catch (const EDatabaseError& e) {
+    EXPECT_EQ(e.Kind(), TDatabaseErrorKind::NoAnswer) << e.what();
+    EXPECT_THAT(e.what(), HasSubstr("Timeout expired"));
+  }
+  EXPECT_EQ(Seen("COUNT(*)", "ID = 40"), "0");
+  holder->Rollback();
+
+  auto again = NewBatch(statements);
+  ASSERT_TRUE(again);
+  EXPECT_EQ(again->Execute(1000), (std::vector<int64_t>{1, 1}));
+  connection_->Commit();
+  EXPECT_EQ(db_->Scalar("SELECT V FROM " + t_ + " WHERE ID = 1"), "w");
+}
+
+TEST_F(BatchConformance, ABatchOnALostLinkFailsAsLostAndNothingOfTheTransactionStays) {
+  RunOn(*connection_, "INSERT INTO " + t_ + " VALUES (50, 'before')");
+  auto statement = connection_->CreateStatement();
+  statement->Prepare(db_->SessionIdQuery());
+  statement->Execute({}, 1, 0);
+  std::vector<TFDValue> row;
+  ASSERT_TRUE(statement->Fetch(row));
+  statement->CloseCursor();
+  const std::string id = ValueAsString(row.at(0));
+  statement.reset();
+
+  auto batch =
+      NewBatch({"UPDATE " + t_ + " SET V = 'b' WHERE ID = 1", "INSERT INTO " + t_ + " VALUES (51, 'new')"});
+  ASSERT_TRUE(batch);
+  db_->EndSession(id);
+  try {
+    batch->Execute(kNoTimeout);
+    FAIL() << "a batch ran on a session that was ended";
+  } catch (const EDatabaseError& e) {
+    EXPECT_EQ(e.Kind(), TDatabaseErrorKind::LinkLost) << e.what();
+  }
+  batch.reset();
+  connection_.reset();
+  EXPECT_EQ(Committed(), 4);
+  EXPECT_EQ(db_->Scalar("SELECT V FROM " + t_ + " WHERE ID = 1"), "a");
 }
 
 }  // namespace

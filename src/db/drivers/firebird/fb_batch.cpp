@@ -8,7 +8,6 @@
 #include "fb_execute_block.h"
 #include "fb_input.h"
 #include "fb_literal_shape.h"
-#include "fb_watchdog.h"
 
 namespace zr::db::firebird {
 
@@ -18,27 +17,6 @@ constexpr unsigned kCountsLength = 8000;
 // Shaped blocks come in a few sizes, so that one transaction prepares few of them; smaller batches than the
 // first size go the literal way (one round trip either way).
 constexpr int kShapedSlots[] = {8, 32, 120, 240};
-
-// Runs one call that executes a batch under the watchdog with `timeout`: a cancel it caused becomes the
-// time-out error, and a cancel that came as the call ended is taken by a harmless round trip.
-template <typename Call>
-void Watched(Session& session, uint32_t timeout, Call&& call) {
-  WatchScope watch(session.Dog(), timeout);
-  try {
-    Status status;
-    call(status.get());
-  } catch (const Firebird::FbException& e) {
-    if (watch.Finish() && IsCancelled(e.getStatus())) throw TimeoutError(timeout, e.getStatus());
-    throw StatusError(e.getStatus());
-  }
-  if (watch.Finish()) {
-    try {
-      Status status;
-      session.Attachment()->ping(status.get());
-    } catch (...) {
-    }
-  }
-}
 
 // The counts a block returned ("3,0,1,"), one per statement.
 std::vector<int64_t> ReadCounts(Firebird::IMessageMetadata* output, const std::vector<int64_t>& buffer,
@@ -238,7 +216,7 @@ std::vector<int64_t> FbBatch::Execute(uint32_t timeout) {
     output.reset(BuildMetadata({{SQL_VARYING, kCountsLength}}));
     outBuffer.assign(output->getMessageLength(status.get()) / sizeof(int64_t) + 1, 0);
   });
-  Watched(*session_, timeout, [&](Firebird::ThrowStatusWrapper* status) {
+  session_->Watched(timeout, [&](Firebird::ThrowStatusWrapper* status) {
     session_->Attachment()->execute(status, tra, static_cast<unsigned>(text.size()), text.c_str(),
                                     SQL_DIALECT_V6, input.get(), input ? inBuffer.data() : nullptr,
                                     output.get(), outBuffer.data());
@@ -255,7 +233,7 @@ std::optional<std::vector<std::string>> FbBatch::MarkerDeclarations(uint32_t tim
   std::unique_ptr<PreparedShape> prepared = shapes.Take(shape_);
   if (!prepared) {
     try {
-      Watched(*session_, timeout, [&](Firebird::ThrowStatusWrapper* status) {
+      session_->Watched(timeout, [&](Firebird::ThrowStatusWrapper* status) {
         prepared = PrepareShapeRequest(session_->Attachment(), tra, shape_, status);
       });
     } catch (const EDatabaseError& e) {
@@ -300,7 +278,7 @@ ShapeBlock* FbBatch::ShapedBlock(int slots, const std::vector<std::string>& decl
   }
   ShapeBlock block;
   try {
-    Watched(*session_, timeout, [&](Firebird::ThrowStatusWrapper* status) {
+    session_->Watched(timeout, [&](Firebird::ThrowStatusWrapper* status) {
       block.Statement.reset(session_->Attachment()->prepare(status, tra, static_cast<unsigned>(text->size()),
                                                             text->c_str(), SQL_DIALECT_V6,
                                                             Firebird::IStatement::PREPARE_PREFETCH_METADATA));
@@ -349,7 +327,7 @@ std::optional<std::vector<int64_t>> FbBatch::ExecuteShaped(uint32_t timeout, Fir
     block->Message.Fill(block->Input.get(), params, 1, 0, session_->Attachment(), tra);
     outBuffer.assign(block->Output->getMessageLength(status.get()) / sizeof(int64_t) + 1, 0);
   });
-  Watched(*session_, timeout, [&](Firebird::ThrowStatusWrapper* status) {
+  session_->Watched(timeout, [&](Firebird::ThrowStatusWrapper* status) {
     block->Statement->execute(status, tra, block->Message.Metadata(), block->Message.Buffer(),
                               block->Output.get(), outBuffer.data());
   });

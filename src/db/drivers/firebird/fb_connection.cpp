@@ -15,16 +15,6 @@ std::unique_ptr<driver::Statement> FbConnection::CreateStatement() {
   return std::make_unique<FbStatement>(session_);
 }
 
-bool FbConnection::Lost(const std::string&) {
-  try {
-    Status status;
-    session_->Attachment()->ping(status.get());
-    return false;
-  } catch (...) {
-    return true;
-  }
-}
-
 std::unique_ptr<driver::Batch> FbConnection::CreateBatch() {
   if (!batches_ || !session_->InTransaction()) return nullptr;
   return std::make_unique<FbBatch>(session_);

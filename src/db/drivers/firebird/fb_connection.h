@@ -22,11 +22,9 @@ class FbConnection final : public driver::Connection {
   void Rollback() override { session_->Rollback(); }
   void CommitRetaining() override { session_->CommitRetaining(); }
   void RollbackRetaining() override { session_->RollbackRetaining(); }
-  // Batches need the open transaction and a server to talk to; otherwise there is none.
+  // Batches need the open transaction and, unless SetBatches says otherwise, a server to talk to.
   std::unique_ptr<driver::Batch> CreateBatch() override;
   void SetBatches(bool on) noexcept { batches_ = on; }
-  // Asks the server (one round trip): only after a failure.
-  bool Lost(const std::string& failure) override;
 
  private:
   std::shared_ptr<Session> session_;

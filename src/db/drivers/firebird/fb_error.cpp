@@ -60,11 +60,42 @@ bool IsCancelled(Firebird::IStatus* status) {
   return errors[0] == isc_arg_gds && errors[1] == isc_cancelled;
 }
 
-EDatabaseError StatusError(Firebird::IStatus* status) { return EDatabaseError(StatusMessage(status)); }
+TDatabaseErrorKind KindOf(Firebird::IStatus* status) {
+  // Any code of the vector may tell it: the engine puts the general code first ("connection shutdown",
+  // "deadlock") and the particular one after it.
+  for (const intptr_t* at = status->getErrors(); *at != isc_arg_end; at += *at == isc_arg_cstring ? 3 : 2) {
+    if (*at != isc_arg_gds) continue;
+    switch (at[1]) {
+      case isc_network_error:
+      case isc_net_read_err:
+      case isc_net_write_err:
+      case isc_conn_lost:
+      case isc_lost_db_connection:
+      case isc_att_shutdown:
+      case isc_shutdown:
+      case isc_bad_db_handle:
+        return TDatabaseErrorKind::LinkLost;
+      case isc_deadlock:
+      case isc_lock_conflict:
+      case isc_update_conflict:
+      case isc_lock_timeout:
+      case isc_concurrent_transaction:
+        return TDatabaseErrorKind::LockConflict;
+      default:
+        break;
+    }
+  }
+  return TDatabaseErrorKind::StatementFailed;
+}
+
+EDatabaseError StatusError(Firebird::IStatus* status) {
+  return EDatabaseError(StatusMessage(status), KindOf(status));
+}
 
 EDatabaseError TimeoutError(uint32_t milliseconds, Firebird::IStatus* status) {
   return EDatabaseError("Timeout expired: the statement was cancelled after " + std::to_string(milliseconds) +
-                        " ms (" + StatusTexts(status) + ")");
+                            " ms (" + StatusTexts(status) + ")",
+                        TDatabaseErrorKind::NoAnswer);
 }
 
 }  // namespace zr::db::firebird

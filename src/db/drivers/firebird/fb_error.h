@@ -1,5 +1,5 @@
 #pragma once
-// The one place where Firebird failures become EDatabaseError.
+// The one place where Firebird failures become EDatabaseError, with their kind.
 
 #include <cstdint>
 #include <string>
@@ -16,10 +16,13 @@ std::string StatusMessage(Firebird::IStatus* status);
 // True when the status says the operation was cancelled (isc_cancelled).
 bool IsCancelled(Firebird::IStatus* status);
 
-// The error for a failed call: EDatabaseError with the whole message.
+// What the status's codes say of the failure: a lost link, a lock conflict, or a statement that failed.
+TDatabaseErrorKind KindOf(Firebird::IStatus* status);
+
+// The error for a failed call: EDatabaseError with the whole message and the kind KindOf tells.
 EDatabaseError StatusError(Firebird::IStatus* status);
 
-// The error for a statement cancelled by the watchdog after `milliseconds`.
+// The error for a statement cancelled by the watchdog after `milliseconds` (kind NoAnswer).
 EDatabaseError TimeoutError(uint32_t milliseconds, Firebird::IStatus* status);
 
 // Runs `work`, turning a Firebird failure into StatusError.

@@ -2,7 +2,6 @@
 
 #include <algorithm>
 #include <array>
-#include <string_view>
 
 #include "db/options.h"
 #include "fb_error.h"
@@ -16,19 +15,22 @@ constexpr std::array<unsigned char, 5> kTransactionParameters = {
 
 }  // namespace
 
-// Runs a call that ends the transaction under the watchdog (no time-out: the server is probed while it waits).
-template <typename Work>
-void Session::Watched(Work&& work) {
-  WatchScope watch(*watchdog_, kNoTimeout);
+EDatabaseError Session::WatchedFailure(bool fired, uint32_t timeout, Firebird::IStatus* status) const {
+  // A cancel the server never answered ends in a closed attachment, not in isc_cancelled.
+  const bool aborted = watchdog_->Aborted();
+  if (fired && (IsCancelled(status) || aborted)) return TimeoutError(timeout, status);
+  if (aborted) return watchdog_->LostError();
+  return StatusError(status);
+}
+
+// The watchdog fired just as the call ended: the engine may hold the cancel for the next call, which a
+// harmless round trip takes instead.
+void Session::AbsorbLateCancel() noexcept {
   try {
     Status status;
-    work(status.get());
-  } catch (const Firebird::FbException& e) {
-    watch.Finish();
-    if (watchdog_->Aborted()) {
-      throw watchdog_->LostError();
-    }
-    throw StatusError(e.getStatus());
+    Attachment()->ping(status.get());
+  } catch (...) {
+    // isc_cancelled (expected) or a broken link, which the next real call reports.
   }
 }
 
@@ -74,8 +76,8 @@ Watchdog& Session::Dog() const {
 }
 
 bool Session::Unanswered(const EDatabaseError& failure) const {
-  return (watchdog_ && watchdog_->Aborted()) ||
-         std::string_view(failure.what()).find("Timeout expired") != std::string_view::npos;
+  return (watchdog_ && watchdog_->Aborted()) || failure.Kind() == TDatabaseErrorKind::NoAnswer ||
+         failure.Kind() == TDatabaseErrorKind::LinkLost;
 }
 
 Firebird::ITransaction* Session::StartOwnTransaction() const {
@@ -101,7 +103,7 @@ void Session::Commit() {
   }
   NotifyTransactionEnding();
   shapes_.Clear();
-  Watched([&](Firebird::ThrowStatusWrapper* status) {
+  Watched(kNoTimeout, [&](Firebird::ThrowStatusWrapper* status) {
     transaction_.Take([&](Firebird::ITransaction* t) { t->commit(status); });
   });
 }
@@ -112,7 +114,7 @@ void Session::Rollback() {
   }
   NotifyTransactionEnding();
   shapes_.Clear();
-  Watched([&](Firebird::ThrowStatusWrapper* status) {
+  Watched(kNoTimeout, [&](Firebird::ThrowStatusWrapper* status) {
     transaction_.Take([&](Firebird::ITransaction* t) { t->rollback(status); });
   });
 }
@@ -120,14 +122,15 @@ void Session::Rollback() {
 void Session::CommitRetaining() {
   if (transaction_) {
     shapes_.Clear();
-    Watched([&](Firebird::ThrowStatusWrapper* status) { transaction_->commitRetaining(status); });
+    Watched(kNoTimeout, [&](Firebird::ThrowStatusWrapper* status) { transaction_->commitRetaining(status); });
   }
 }
 
 void Session::RollbackRetaining() {
   if (transaction_) {
     shapes_.Clear();
-    Watched([&](Firebird::ThrowStatusWrapper* status) { transaction_->rollbackRetaining(status); });
+    Watched(kNoTimeout,
+            [&](Firebird::ThrowStatusWrapper* status) { transaction_->rollbackRetaining(status); });
   }
 }
 

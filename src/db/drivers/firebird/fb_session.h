@@ -2,6 +2,7 @@
 // One attachment and its one open transaction, shared by the connection and its statements. Statements
 // listen for the end of the transaction (their cursors close) and of the attachment (their handles go).
 
+#include <cstdint>
 #include <memory>
 #include <vector>
 
@@ -33,7 +34,15 @@ class Session {
   void Close() noexcept;
   // EDatabaseError when the session is closed.
   Firebird::IAttachment* Attachment() const;
+  // The attachment's watchdog; EDatabaseError when the session is closed.
   Watchdog& Dog() const;
+  // Runs `call(status)`, one client call, under the watchdog with `timeout` (kNoTimeout: no limit; the
+  // server is probed while it waits). A failure comes out as EDatabaseError: the time-out error when the
+  // watchdog cancelled the call for its time-out; the lost-server error when it closed the attachment because
+  // the server stopped answering; the client's status otherwise. A cancel that came just as the call ended
+  // is taken by a harmless round trip, so that the next call does not meet it. EDatabaseError when closed.
+  template <typename Call>
+  void Watched(uint32_t timeout, Call&& call);
   // True when `failure` came from a cut link or a time-out: any other request would fail the same way.
   bool Unanswered(const EDatabaseError& failure) const;
 
@@ -59,8 +68,8 @@ class Session {
 
  private:
   void NotifyTransactionEnding() noexcept;
-  template <typename Work>
-  void Watched(Work&& work);
+  EDatabaseError WatchedFailure(bool fired, uint32_t timeout, Firebird::IStatus* status) const;
+  void AbsorbLateCancel() noexcept;
 
   Ref<Firebird::IAttachment> attachment_;
   std::unique_ptr<Watchdog> watchdog_;
@@ -68,5 +77,17 @@ class Session {
   std::vector<SessionListener*> listeners_;
   ShapeCache shapes_;
 };
+
+template <typename Call>
+void Session::Watched(uint32_t timeout, Call&& call) {
+  WatchScope watch(Dog(), timeout);
+  try {
+    Status status;
+    call(status.get());
+  } catch (const Firebird::FbException& e) {
+    throw WatchedFailure(watch.Finish(), timeout, e.getStatus());
+  }
+  if (watch.Finish()) AbsorbLateCancel();
+}
 
 }  // namespace zr::db::firebird

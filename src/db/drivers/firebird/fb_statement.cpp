@@ -6,7 +6,6 @@
 #include "fb_error.h"
 #include "fb_execute_block.h"
 #include "fb_literal_shape.h"
-#include "fb_watchdog.h"
 
 namespace zr::db::firebird {
 
@@ -105,40 +104,6 @@ void FbStatement::EndOwnTransaction(bool commit) {
   }
 }
 
-// Runs one client call under the watchdog; a cancel it caused becomes the time-out error.
-template <typename Work>
-void FbStatement::Timed(Work&& work) {
-  WatchScope watch(session_->Dog(), timeout_);
-  try {
-    work();
-  } catch (const Firebird::FbException& e) {
-    // A cancel the server never answered ends in a closed attachment, not in isc_cancelled.
-    const bool fired = watch.Finish();
-    const bool aborted = session_->Dog().Aborted();
-    if (fired && (IsCancelled(e.getStatus()) || aborted)) {
-      throw TimeoutError(timeout_, e.getStatus());
-    }
-    if (aborted) {
-      throw session_->Dog().LostError();
-    }
-    throw StatusError(e.getStatus());
-  }
-  if (watch.Finish()) {
-    AbsorbLateCancel();
-  }
-}
-
-// The watchdog fired just as the call ended: the engine may hold the cancel for the next call, which a
-// harmless round trip takes instead.
-void FbStatement::AbsorbLateCancel() noexcept {
-  try {
-    Status status;
-    session_->Attachment()->ping(status.get());
-  } catch (...) {
-    // isc_cancelled (expected) or a broken link, which the next real call reports.
-  }
-}
-
 void FbStatement::Prepare(const std::string& sql) {
   FreeHandles();
   sql_.clear();
@@ -163,9 +128,8 @@ void FbStatement::Prepare(const std::string& sql) {
 void FbStatement::PrepareText(const std::string& sql, Firebird::IAttachment* attachment,
                               Firebird::ITransaction* tra) {
   // The time-out covers preparing too: a server that stopped answering leaves the call waiting just the same.
-  Timed([&] {
-    Status status;
-    statement_.reset(attachment->prepare(status.get(), tra, 0, sql.c_str(), SQL_DIALECT_V6,
+  session_->Watched(timeout_, [&](Firebird::ThrowStatusWrapper* status) {
+    statement_.reset(attachment->prepare(status, tra, 0, sql.c_str(), SQL_DIALECT_V6,
                                          Firebird::IStatement::PREPARE_PREFETCH_METADATA));
   });
   Guarded([&] {
@@ -198,9 +162,8 @@ bool FbStatement::PrepareShape(const std::string& sql, Firebird::IAttachment* at
   std::unique_ptr<PreparedShape> prepared = shapes.Take(shape->Text);
   if (!prepared) {
     try {
-      Timed([&] {
-        Status status;
-        prepared = PrepareShapeRequest(attachment, tra, shape->Text, status.get());
+      session_->Watched(timeout_, [&](Firebird::ThrowStatusWrapper* status) {
+        prepared = PrepareShapeRequest(attachment, tra, shape->Text, status);
       });
     } catch (const EDatabaseError& e) {
       // A cut link or a time-out would fail the statement as written just the same: that error stands.
@@ -308,21 +271,20 @@ void FbStatement::ExecuteSingle(const std::vector<driver::ParamColumn>& params, 
                                 Firebird::ITransaction* tra) {
   Firebird::IAttachment* attachment = session_->Attachment();
   Guarded([&] { message_.Fill(input_.get(), params, 1, offset, attachment, tra); });
-  Timed([&] {
-    Status status;
+  session_->Watched(timeout_, [&](Firebird::ThrowStatusWrapper* status) {
     if (statementType_ == isc_info_sql_stmt_select || statementType_ == isc_info_sql_stmt_select_for_upd) {
-      cursor_.reset(statement_->openCursor(status.get(), tra, message_.Metadata(), message_.Buffer(),
-                                           output_.get(), 0));
+      cursor_.reset(
+          statement_->openCursor(status, tra, message_.Metadata(), message_.Buffer(), output_.get(), 0));
       cursorTransaction_ = tra;
       return;
     }
-    statement_->execute(status.get(), tra, message_.Metadata(), message_.Buffer(), output_.get(),
+    statement_->execute(status, tra, message_.Metadata(), message_.Buffer(), output_.get(),
                         ReturnsRows() ? row_.data() : nullptr);
     singletonRow_ = ReturnsRows();
     if (singletonRow_) {
       cursorTransaction_ = tra;
     }
-    rowsAffected_ += static_cast<int64_t>(statement_->getAffectedRecords(status.get()));
+    rowsAffected_ += static_cast<int64_t>(statement_->getAffectedRecords(status));
   });
 }
 
@@ -337,18 +299,17 @@ void FbStatement::ExecuteBlocks(const std::vector<driver::ParamColumn>& params, 
       Guarded(
           [&] { block.Message.Fill(block.Input.get(), params, elements, offset + done, attachment, tra); });
       int64_t affected = 0;
-      Timed([&] {
-        Status status;
+      session_->Watched(timeout_, [&](Firebird::ThrowStatusWrapper* status) {
         if (oneRowPerElement_) {
-          block.Statement->execute(status.get(), tra, block.Message.Metadata(), block.Message.Buffer(),
-                                   nullptr, nullptr);
+          block.Statement->execute(status, tra, block.Message.Metadata(), block.Message.Buffer(), nullptr,
+                                   nullptr);
           affected = elements;
           return;
         }
         int64_t output[4] = {};
-        block.Statement->execute(status.get(), tra, block.Message.Metadata(), block.Message.Buffer(),
+        block.Statement->execute(status, tra, block.Message.Metadata(), block.Message.Buffer(),
                                  block.Output.get(), output);
-        const unsigned at = block.Output->getOffset(status.get(), 0);
+        const unsigned at = block.Output->getOffset(status, 0);
         std::memcpy(&affected, reinterpret_cast<const unsigned char*>(output) + at, sizeof affected);
       });
       rowsAffected_ += affected;
@@ -412,9 +373,8 @@ bool FbStatement::Fetch(std::vector<TFDValue>& row) {
       return false;
     }
     int result = 0;
-    Timed([&] {
-      Status status;
-      result = cursor_->fetchNext(status.get(), row_.data());
+    session_->Watched(timeout_, [&](Firebird::ThrowStatusWrapper* status) {
+      result = cursor_->fetchNext(status, row_.data());
     });
     if (result != Firebird::IStatus::RESULT_OK) {
       return false;

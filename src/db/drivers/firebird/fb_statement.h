@@ -53,8 +53,6 @@ class FbStatement final : public driver::Statement, private SessionListener {
 
   Firebird::ITransaction* WorkTransaction();
   void EndOwnTransaction(bool commit);
-  template <typename Work>
-  void Timed(Work&& work);
 
   bool ReturnsRows() const noexcept;
   bool FitsInBlock() const noexcept;
@@ -63,7 +61,6 @@ class FbStatement final : public driver::Statement, private SessionListener {
                      Firebird::ITransaction* tra);
   Block& BlockFor(int elements, Firebird::ITransaction* tra);
   void RunInSavepoint(Firebird::ITransaction* tra, const std::function<void()>& work);
-  void AbsorbLateCancel() noexcept;
 
   std::shared_ptr<Session> session_;
   std::string sql_;

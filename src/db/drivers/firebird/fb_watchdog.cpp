@@ -54,8 +54,9 @@ bool Watchdog::Aborted() {
 EDatabaseError Watchdog::LostError() const {
   return EDatabaseError(
       "O servidor " + settings_.Address +
-      " parou de responder e a conexão foi fechada; o que não estava confirmado é desfeito pelo "
-      "servidor.");
+          " parou de responder e a conexão foi fechada; o que não estava confirmado é desfeito pelo "
+          "servidor.",
+      TDatabaseErrorKind::LinkLost);
 }
 
 void Watchdog::Abort() {

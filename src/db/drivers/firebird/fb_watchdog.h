@@ -58,7 +58,8 @@ class Watchdog {
   bool Disarm();
   // True once the watchdog closed the attachment.
   bool Aborted();
-  // The error for calls on an attachment the watchdog closed because its server stopped answering.
+  // The error for calls on an attachment the watchdog closed because its server stopped answering (kind
+  // LinkLost).
   EDatabaseError LostError() const;
 
  private:

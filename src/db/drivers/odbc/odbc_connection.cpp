@@ -137,17 +137,6 @@ std::unique_ptr<driver::Statement> OdbcConnection::CreateStatement() {
   return std::make_unique<OdbcStatement>(session_);
 }
 
-bool OdbcConnection::Lost(const std::string& failure) {
-  if (failure.find("[SQLSTATE 08") != std::string::npos ||
-      failure.find("[SQLSTATE 57P0") != std::string::npos) {
-    return true;
-  }
-  SQLUINTEGER dead = SQL_CD_FALSE;
-  return Succeeded(
-             SQLGetConnectAttr(session_->Dbc(), SQL_ATTR_CONNECTION_DEAD, &dead, SQL_IS_UINTEGER, nullptr)) &&
-         dead == SQL_CD_TRUE;
-}
-
 std::unique_ptr<driver::Batch> OdbcConnection::CreateBatch() {
   if (!inTransaction_) return nullptr;
   if (dbmsName_.find("Oracle") != std::string::npos)

@@ -53,9 +53,6 @@ class OdbcConnection : public driver::Connection {
   void RollbackRetaining() override;
   // In an open transaction on PostgreSQL (the stand-in) or Oracle: statements sent together (odbc_batch.h).
   std::unique_ptr<driver::Batch> CreateBatch() override;
-  // A failure of SQLSTATE class 08 (connection exception) or 57P0x (the server shut the session down), or the
-  // driver's own knowledge of the link (SQL_ATTR_CONNECTION_DEAD).
-  bool Lost(const std::string& failure) override;
 
  private:
   void EndTransaction(SQLSMALLINT completion);

@@ -29,6 +29,24 @@ std::string FailureMessage(const std::vector<DiagnosticRecord>& records, std::st
   return message;
 }
 
+TDatabaseErrorKind KindOf(const std::vector<DiagnosticRecord>& records) {
+  for (const auto& r : records) {
+    if (IsTimeoutState(r.State)) return TDatabaseErrorKind::NoAnswer;
+  }
+  for (const auto& r : records) {
+    // Class 08: connection exception; 57P01 to 57P03: PostgreSQL ended the session (administrator, crash,
+    // shutdown).
+    if (r.State.rfind("08", 0) == 0 || r.State == "57P01" || r.State == "57P02" || r.State == "57P03") {
+      return TDatabaseErrorKind::LinkLost;
+    }
+    // 40001: serialization failure (Oracle's deadlock ORA-00060 too); 40P01: PostgreSQL's deadlock; 55P03:
+    // a lock not available.
+    if (r.State == "40001" || r.State == "40P01" || r.State == "55P03")
+      return TDatabaseErrorKind::LockConflict;
+  }
+  return TDatabaseErrorKind::StatementFailed;
+}
+
 std::vector<DiagnosticRecord> ReadDiagnostics(SQLSMALLINT handleType, SQLHANDLE handle) {
   std::vector<DiagnosticRecord> records;
   if (handle == SQL_NULL_HANDLE) return records;
@@ -55,7 +73,8 @@ std::vector<DiagnosticRecord> ReadDiagnostics(SQLSMALLINT handleType, SQLHANDLE 
 }
 
 void ThrowFailure(SQLSMALLINT handleType, SQLHANDLE handle, std::string_view action) {
-  throw EDatabaseError(FailureMessage(ReadDiagnostics(handleType, handle), action));
+  const std::vector<DiagnosticRecord> records = ReadDiagnostics(handleType, handle);
+  throw EDatabaseError(FailureMessage(records, action), KindOf(records));
 }
 
 }  // namespace zr::db::odbc

@@ -1,6 +1,7 @@
 #pragma once
 // The one place where ODBC failures become EDatabaseError: the message holds every diagnostic record of the
-// failing handle (SQLSTATE, native error code and text), one per line. A statement cancelled for its
+// failing handle (SQLSTATE, native error code and text), one per line, and the kind comes from their
+// SQLSTATEs. A statement cancelled for its
 // time-out (SQLSTATE HYT00 or HY008, or 57014 from PostgreSQL) fails with a message that begins with
 // "Timeout expired".
 
@@ -10,6 +11,8 @@
 #include <string>
 #include <string_view>
 #include <vector>
+
+#include "db/errors.h"
 
 namespace zr::db::odbc {
 
@@ -21,6 +24,10 @@ struct DiagnosticRecord {
 
 bool Succeeded(SQLRETURN ret) noexcept;
 bool IsTimeoutState(std::string_view state) noexcept;
+
+// What the records' SQLSTATEs say of the failure: a time-out, a lost link, a lock conflict, or a statement
+// that failed.
+TDatabaseErrorKind KindOf(const std::vector<DiagnosticRecord>& records);
 
 // The message for a failure of `action` with these records.
 std::string FailureMessage(const std::vector<DiagnosticRecord>& records, std::string_view action);

@@ -124,10 +124,11 @@ void OdbcStatement::ExecuteArray(const std::vector<driver::ParamColumn>& params,
     if (status[i] == SQL_PARAM_ERROR) {
       const auto records = ReadDiagnostics(SQL_HANDLE_STMT, stmt_);
       CloseCursor();
-      throw EDatabaseError(FailureMessage(records, "SQLExecute") +
-                           (records.empty()
-                                ? " at array element " + std::to_string(offset + static_cast<int>(i))
-                                : std::string()));
+      throw EDatabaseError(
+          FailureMessage(records, "SQLExecute") +
+              (records.empty() ? " at array element " + std::to_string(offset + static_cast<int>(i))
+                               : std::string()),
+          KindOf(records));
     }
   }
   AfterExecute(ret, times);

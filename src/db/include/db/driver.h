@@ -1,8 +1,9 @@
 #pragma once
 // The one driver interface of the framework. The framework knows no database: drivers register a connect
 // function under their driver name ("FB", "Ora"...). Every driver failure is an EDatabaseError carrying the
-// server's or client's whole message; a statement cancelled for its time-out fails with a message that
-// contains "Timeout expired".
+// server's or client's whole message and its kind (db/errors.h): a statement cancelled for its time-out fails
+// with kind NoAnswer and a message that contains "Timeout expired"; a failure after which every further
+// request would fail because the link to the server is gone has kind LinkLost.
 
 #include <cstdint>
 #include <functional>
@@ -74,8 +75,9 @@ class Batch {
   virtual bool Add(const BatchStatement& statement) = 0;
   virtual int Count() const = 0;
   // Runs every statement taken, all or nothing, the whole under `timeout` milliseconds (kNoTimeout: no
-  // limit), and returns the rows affected by each, in order. On failure nothing of the batch remains and the
-  // error is raised; which statement failed is not told (running them one by one finds it).
+  // limit), and returns the rows affected by each: one count per statement taken, in order. On failure
+  // nothing of the batch remains and the error is raised, with its kind (a time-out is NoAnswer, a lost link
+  // LinkLost); which statement failed is not told (running them one by one finds it).
   virtual std::vector<int64_t> Execute(uint32_t timeout) = 0;
 };
 
@@ -94,12 +96,6 @@ class Connection {
   // A batch for write-behind in the open transaction, or nullptr when the driver sends statements one at a
   // time only.
   virtual std::unique_ptr<Batch> CreateBatch() { return nullptr; }
-  // After a failure with message `failure`: true when the link to the server is gone, so that every further
-  // request fails for that reason alone (the first failure is the one to report).
-  virtual bool Lost(const std::string& failure) {
-    (void)failure;
-    return false;
-  }
 };
 
 // Opens a connection from the connection's parameter entries ("Database=...", "Server=..."...).

@@ -11,6 +11,7 @@
 #include <vector>
 
 #include "db/component.h"
+#include "db/errors.h"
 #include "db/fields.h"
 #include "db/options.h"
 #include "db/params.h"
@@ -27,6 +28,10 @@ struct ParamColumn;
 }  // namespace driver
 class TFDConnection;
 class TFDTransaction;
+
+// How a statement's caller words its failure: the driver's error (its message and kind) in, the caller's
+// message out.
+using TErrorWording = std::function<std::string(const EDatabaseError& failure)>;
 
 class TFDQuery : public TComponent {
  public:
@@ -66,11 +71,10 @@ class TFDQuery : public TComponent {
   void Execute(int times, int offset = 0);
   // Rows the last execution changed; a count still pending sends the connection's queue when read.
   TFDRowCount RowsAffected() const { return rowsAffected_; }
-  // How the caller words a failure of the next ExecSQL or Execute (the driver's message in, the caller's
-  // out), for a failure that comes to light later, when the statement waited in the write-behind queue.
-  void SetErrorWording(std::function<std::string(const std::string&)> wording) {
-    errorWording_ = std::move(wording);
-  }
+  // How the caller words a failure of the next ExecSQL or Execute (the driver's error in, the caller's
+  // message out), for a failure that comes to light later, when the statement waited in the write-behind
+  // queue.
+  void SetErrorWording(TErrorWording wording) { errorWording_ = std::move(wording); }
 
   // Result set navigation. RecordCount counts the rows fetched so far (FetchAll makes it exact).
   void FetchAll();
@@ -146,7 +150,7 @@ class TFDQuery : public TComponent {
   std::unique_ptr<driver::Statement> statement_;
   std::string preparedSql_;
   bool statementReturnsRows_ = false;  // it opened a cursor: worth keeping in the connection's cache
-  std::function<std::string(const std::string&)> errorWording_;
+  TErrorWording errorWording_;
   std::deque<std::vector<TFDValue>> ahead_;  // rows read from the driver, not yet fetched into rows_
   std::vector<TField*> fields_;
   std::vector<ColumnTarget> targets_;
