@@ -12,6 +12,8 @@
 #include "db/connection.h"
 #include "db/errors.h"
 #include "db/query.h"
+#include "db/firebird/driver.h"
+#include "support/passthrough_driver.h"
 #include "support/recording_driver.h"
 #include "support/scratch_database.h"
 
@@ -201,6 +203,40 @@ TEST_F(QueryTest, AStatementBlockedOnALockedRowEndsWithTheDeadlockMessageAndTheT
     EXPECT_EQ(std::string(e.what()), kBlockedMessage);
   }
   EXPECT_EQ(q.ResourceOptions().CmdExecTimeout, 300u) << "the time-out stays on the query";
+
+  holder.SetConnected(false);  // rolls the lock back
+  q.ExecSQL();
+  EXPECT_EQ(Count("NOME = 'esperando'"), 1);
+}
+
+// The same blocked statement with write-behind on, the embedded engine sending batches as a server
+// connection does: it waits in the queue, and its time-out comes to light when the next statement sends the
+// queue, with the same message, worded by the query it belongs to.
+TEST_F(QueryTest, AQueuedStatementBlockedOnALockedRowEndsWithTheSameDeadlockMessageWhereItComesToLight) {
+  db::firebird::RegisterDriver("FB real");
+  testsupport::RegisterWrappedDriver("FB", "FB real", {"Batches=1"});
+  struct RealDriverAgain {
+    ~RealDriverAgain() { db::firebird::RegisterDriver(); }
+  } realDriverAgain;
+  db_.SetConnected(false);
+  db_.SetConnected(true);
+  TZRDatabase holder;
+  LockRowOne(holder);
+
+  TestQuery q;
+  q.SetTemposLimite(300, 300);
+  q.SetDatabase(&db_);
+  q.SQL().Add("UPDATE T SET NOME = 'esperando'");
+  q.SQL().Add("WHERE ID = 1 AND udf_len(NOME) > 0");
+  q.ExecSQL();
+  ASSERT_TRUE(q.RowsAffected().Pending()) << "the statement waits in the queue";
+  try {
+    Count();
+    FAIL() << "the row is locked by the other connection";
+  } catch (const db::EDatabaseError& e) {
+    EXPECT_EQ(std::string(e.what()), kBlockedMessage);
+    EXPECT_EQ(e.Kind(), db::TDatabaseErrorKind::NoAnswer);
+  }
 
   holder.SetConnected(false);  // rolls the lock back
   q.ExecSQL();

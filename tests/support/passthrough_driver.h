@@ -113,6 +113,16 @@ class JournalConnection : public ConnectionWrapper {
   DriverJournal& journal_;
 };
 
+// The test double around each connection a wrapped driver opens (support of RegisterWrappedDriver).
+using ConnectionWrap =
+    std::function<std::unique_ptr<db::driver::Connection>(std::unique_ptr<db::driver::Connection> real)>;
+
+// Registers `name` as a driver that connects through the registered driver `target` with `extraEntries`
+// added to the connection's entries ("Batches=1" lets the embedded engine send write-behind batches too),
+// and hands out each connection wrapped by `wrap` (when given).
+void RegisterWrappedDriver(const std::string& name, const std::string& target,
+                           std::vector<std::string> extraEntries, ConnectionWrap wrap = {});
+
 // Called with the entries before the real driver connects; it may throw to refuse the connection.
 using ConnectCheck = std::function<void(const db::TStringList& params)>;
 

@@ -55,6 +55,25 @@ TEST_F(FbLiteralDmlTest, StatementsOfOneShapeEachUseTheirOwnValuesAndCounts) {
   EXPECT_EQ(Count("1 = 1"), 2);
 }
 
+// Statements of one shape share one prepared request: the server lists this attachment's request once,
+// under the shape's text, with the rows that every statement changed through it, and no statement as
+// written stays prepared.
+TEST_F(FbLiteralDmlTest, StatementsOfOneShapeRunThroughOneSharedRequest) {
+  connection_->StartTransaction();
+  for (const std::string key : {"000001", "000002", "000003"}) {
+    Run("UPDATE T SET S = 'B' WHERE K = '" + key + "'");
+  }
+  const Rows rows =
+      Query(*connection_,
+            "SELECT S.MON$SQL_TEXT, R.MON$RECORD_UPDATES FROM MON$STATEMENTS S "
+            "JOIN MON$RECORD_STATS R ON R.MON$STAT_ID = S.MON$STAT_ID "
+            "WHERE S.MON$ATTACHMENT_ID = CURRENT_CONNECTION AND S.MON$SQL_TEXT STARTING WITH 'UPDATE'");
+  ASSERT_EQ(rows.size(), 1u);
+  EXPECT_EQ(ValueAsString(rows[0][0]), "UPDATE T SET S = ? WHERE K = ?");
+  EXPECT_EQ(ValueAsInteger(rows[0][1]), 4);  // two rows of 000001, one each of the others
+  connection_->Commit();
+}
+
 TEST_F(FbLiteralDmlTest, LiteralsAMarkerCouldNotCarryRunAsWritten) {
   connection_->StartTransaction();
   // Longer than the column: as a literal it matches nothing; as a parameter it would be refused.

@@ -15,6 +15,7 @@
 #include <gtest/gtest.h>
 
 #include "db/errors.h"
+#include "db/options.h"
 #include "db/firebird/driver.h"
 #include "fb_test_support.h"
 #include "silent_listener.h"
@@ -158,6 +159,56 @@ TEST_F(FrozenServerTest, ACallWithoutATimeOutEndsWhenTheServerNoLongerAnswersANe
   EXPECT_LT(ended, std::chrono::seconds(30));
   auto again = driver::Connect("FB", params_);
   EXPECT_EQ(ValueAsInteger(Scalar(*again, "SELECT COUNT(*) FROM T")), 0);
+}
+
+// A batch on a server that freezes fails as one statement would: with a time-out, as timed out; without
+// one, once the server no longer answers a new connection, with the message that says so. Either way the
+// wait is bounded and the server drops the transaction's work.
+TEST_F(FrozenServerTest, ABatchOnAFrozenServerFailsAsAStatementWould) {
+  struct Case {
+    const char* name;
+    uint32_t timeout;
+    TDatabaseErrorKind kind;
+    std::string message;
+  };
+  const Case cases[] = {
+      {"a batch under a time-out", 1000, TDatabaseErrorKind::NoAnswer, "Timeout expired"},
+      {"a batch without a time-out", kNoTimeout, TDatabaseErrorKind::LinkLost,
+       "O servidor " + address_ + " parou de responder"},
+  };
+  TStringList params = params_;
+  params.Add("CancelGrace=500");
+  params.Add("ProbeAfter=500");
+  params.Add("ConnectTimeout=2");
+  Exec(*driver::Connect("FB", params), "CREATE TABLE T (N INTEGER)");
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.name);
+    auto connection = driver::Connect("FB", params);
+    connection->StartTransaction();
+    Exec(*connection, "INSERT INTO T VALUES (1)");
+    auto batch = connection->CreateBatch();
+    ASSERT_TRUE(batch);
+    ASSERT_TRUE(batch->Add({"UPDATE T SET N = 5", {}, 1, 0}));
+    ASSERT_TRUE(batch->Add({"INSERT INTO T VALUES (2)", {}, 1, 0}));
+
+    ASSERT_EQ(kill(pid_, SIGSTOP), 0);
+    const auto start = Clock::now();
+    try {
+      batch->Execute(c.timeout);
+      ADD_FAILURE() << "a frozen server ran the batch";
+    } catch (const EDatabaseError& e) {
+      EXPECT_THAT(e.what(), HasSubstr(c.message));
+      EXPECT_EQ(e.Kind(), c.kind) << e.what();
+    }
+    const auto waited = Clock::now() - start;
+    batch.reset();
+    connection.reset();
+    kill(pid_, SIGCONT);
+
+    EXPECT_LT(waited, std::chrono::seconds(30));
+    auto again = driver::Connect("FB", params_);
+    EXPECT_EQ(ValueAsInteger(Scalar(*again, "SELECT COUNT(*) FROM T")), 0);
+  }
 }
 
 TEST_F(FrozenServerTest, ALongWaitOnAServerThatAnswersIsLeftAlone) {
