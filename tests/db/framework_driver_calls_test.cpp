@@ -109,5 +109,28 @@ TEST_F(FrameworkDriverCalls, RetainingCallsReachTheDriverAndAutoStartBeginsTheTr
   EXPECT_EQ(CommittedRows("LOG_ROWS"), 2);
 }
 
+TEST_F(FrameworkDriverCalls, StatementsQueuedInATransactionReachTheDriverAsOneBatchInTheirOrder) {
+  // The embedded engine sends batches only when asked: the spy sits on a connection that does.
+  testsupport::RegisterWrappedDriver("FBBATCHES", "FB", {"Batches=1"});
+  testsupport::RegisterJournalDriver("FBSPYBATCHES", "FBBATCHES", Spy());
+  connection_->SetConnected(false);
+  connection_->SetDriverName("FBSPYBATCHES");
+  connection_->TxOptions().SetAutoCommit(false);
+  connection_->SetConnected(true);
+  Spy() = SpyJournal{};
+  const std::vector<std::string> statements = {"INSERT INTO LOG_ROWS (N) VALUES (1)\r\n",
+                                               "INSERT INTO LOG_ROWS (N) VALUES (2)\r\n",
+                                               "UPDATE LOG_ROWS SET TXT = 'x'\r\n"};
+  for (const std::string& sql : statements) {
+    auto query = Query(sql.substr(0, sql.size() - 2));
+    query->ExecSQL();
+  }
+  EXPECT_TRUE(Spy().BatchesSent.empty()) << "nothing is sent before it must be";
+  connection_->EndTransaction(true);
+  EXPECT_EQ(Spy().BatchesSent, (std::vector<int>{3}));
+  EXPECT_EQ(Spy().Executed, statements);
+  EXPECT_EQ(CommittedRows("LOG_ROWS"), 2);
+}
+
 }  // namespace
 }  // namespace zr::db::testing

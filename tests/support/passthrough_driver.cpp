@@ -49,6 +49,10 @@ class JournalBatch final : public BatchWrapper {
     JournalStatement::Record(journal_, statement.Sql, statement.Params, statement.Times, statement.Offset);
     return true;
   }
+  std::vector<int64_t> Execute(uint32_t timeout) override {
+    journal_.BatchesSent.push_back(Count());
+    return BatchWrapper::Execute(timeout);
+  }
 
  private:
   DriverJournal& journal_;
@@ -101,15 +105,15 @@ void RegisterJournalDriver(const std::string& name, const std::string& target, D
 
 void RegisterWrappedDriver(const std::string& name, const std::string& target,
                            std::vector<std::string> extraEntries, ConnectionWrap wrap) {
-  db::driver::RegisterDriver(
-      name,
-      [target, extraEntries = std::move(extraEntries),
-       wrap = std::move(wrap)](const db::TStringList& params) -> std::unique_ptr<db::driver::Connection> {
-        db::TStringList entries = params;
-        for (const std::string& entry : extraEntries) entries.Add(entry);
-        std::unique_ptr<db::driver::Connection> real = db::driver::Connect(target, entries);
-        return wrap ? wrap(std::move(real)) : std::move(real);
-      });
+  db::driver::RegisterDriver(name,
+                             [target, extraEntries = std::move(extraEntries), wrap = std::move(wrap)](
+                                 const db::TStringList& params) -> std::unique_ptr<db::driver::Connection> {
+                               db::TStringList entries = params;
+                               for (const std::string& entry : extraEntries) entries.Add(entry);
+                               std::unique_ptr<db::driver::Connection> real =
+                                   db::driver::Connect(target, entries);
+                               return wrap ? wrap(std::move(real)) : std::move(real);
+                             });
 }
 
 }  // namespace zr::testsupport

@@ -94,6 +94,7 @@ struct DriverJournal {
   std::vector<uint32_t> Timeouts;
   std::vector<JournalExecution> Executions;
   std::vector<std::string> TransactionCalls;  // "Start", "Commit", "Rollback", "CommitRetaining"...
+  std::vector<int> BatchesSent;               // the number of statements of each batch executed, in order
 };
 
 // A connection that writes every call down in `journal` (which must outlive it) and passes it on.
