@@ -3,6 +3,8 @@
 
 #include <gtest/gtest.h>
 
+#include <vector>
+
 #include "odbc_error.h"
 
 namespace zr::db::odbc {
@@ -30,6 +32,39 @@ TEST(Diagnostics, EveryRecordIsKeptWithStateAndNativeCode) {
 TEST(Diagnostics, OtherStatesAreNotTimeouts) {
   EXPECT_EQ(FailureMessage({{"40001", 60, "ORA-00060: deadlock detected"}}, "SQLExecute").find("Timeout"),
             std::string::npos);
+}
+
+TEST(Diagnostics, TheKindComesFromTheStatesOfTheRecords) {
+  struct Case {
+    const char* name;
+    std::vector<DiagnosticRecord> records;
+    TDatabaseErrorKind kind;
+  };
+  const Case cases[] = {
+      {"Oracle's cancel for the time-out",
+       {{"HY008", 1013, "ORA-01013: user requested cancel"}},
+       TDatabaseErrorKind::NoAnswer},
+      {"PostgreSQL's cancel, after a record of another state",
+       {{"01000", 0, "note"}, {"57014", 7, "canceling"}},
+       TDatabaseErrorKind::NoAnswer},
+      {"a connection exception", {{"08S01", 35, "The connection is down"}}, TDatabaseErrorKind::LinkLost},
+      {"a session the administrator ended",
+       {{"57P01", 7, "terminating connection"}},
+       TDatabaseErrorKind::LinkLost},
+      {"Oracle's deadlock",
+       {{"40001", 60, "ORA-00060: deadlock detected"}},
+       TDatabaseErrorKind::LockConflict},
+      {"PostgreSQL's deadlock", {{"40P01", 7, "deadlock detected"}}, TDatabaseErrorKind::LockConflict},
+      {"a lock not available", {{"55P03", 7, "could not obtain lock"}}, TDatabaseErrorKind::LockConflict},
+      {"a duplicate key",
+       {{"23000", 1, "ORA-00001: unique constraint"}},
+       TDatabaseErrorKind::StatementFailed},
+      {"no record at all", {}, TDatabaseErrorKind::StatementFailed},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.name);
+    EXPECT_EQ(KindOf(c.records), c.kind);
+  }
 }
 
 TEST(Diagnostics, AFailureWithoutRecordsNamesTheCall) {
