@@ -106,8 +106,11 @@ WriteQueue::~WriteQueue() { Drop(); }
 bool WriteQueue::Touches(std::string_view sql) const {
   if (items_.empty()) return false;
   const std::string upper = common::UpperAscii(sql);
-  return std::any_of(tables_.begin(), tables_.end(),
-                     [&](const std::string& table) { return upper.find(table) != std::string::npos; });
+  if (std::any_of(tables_.begin(), tables_.end(),
+                  [&](const std::string& table) { return upper.find(table) != std::string::npos; })) {
+    return true;
+  }
+  return changes_.Every || catalog_.Reads(*physical_, sql).Meets(changes_);
 }
 
 driver::BatchStatement WriteQueue::AsBatchStatement(const QueuedWrite& write) {
@@ -128,11 +131,14 @@ bool WriteQueue::Queue(QueuedWrite write, driver::Connection& physical, TFDRowCo
       if (!batch_) return false;
       physical_ = &physical;
     }
+    // Asked before the statement joins the batch (a catalog read is a statement of its own).
+    const catalog::TableSet& changes = catalog_.Writes(physical, write.Table);
     if (batch_->Add(AsBatchStatement(write))) {
       write.Count = std::make_shared<RowCountCell>();
       write.Count->Queue = this;
       count = TFDRowCount(write.Count);
       tables_.insert(write.Table);
+      changes_.Add(changes);
       items_.push_back(std::move(write));
       return true;
     }
@@ -167,6 +173,7 @@ void WriteQueue::Flush() {
   driver::Connection& physical = *physical_;
   items_.clear();
   tables_.clear();
+  changes_ = {};
   physical_ = nullptr;
   // The batch runs under the tightest time-out of its statements; a batch that takes longer as a whole
   // than one of them may is run again statement by statement, each under its own time-out.
@@ -206,6 +213,7 @@ void WriteQueue::Drop() noexcept {
   for (QueuedWrite& item : items_) Resolve(*item.Count, 0);
   items_.clear();
   tables_.clear();
+  changes_ = {};
   batch_.reset();
   physical_ = nullptr;
 }

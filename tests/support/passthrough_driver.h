@@ -51,6 +51,13 @@ class ConnectionWrapper : public db::driver::Connection {
   void Rollback() override { target_->Rollback(); }
   void CommitRetaining() override { target_->CommitRetaining(); }
   void RollbackRetaining() override { target_->RollbackRetaining(); }
+  db::catalog::TableSet WriteReach(const std::string& table) override { return target_->WriteReach(table); }
+  std::vector<db::catalog::TableSet> ReadReach(const std::vector<std::string>& names) override {
+    return target_->ReadReach(names);
+  }
+  std::string LockingSelect(const std::string& select) const override {
+    return target_->LockingSelect(select);
+  }
 
  protected:
   db::driver::Connection& Target() const { return *target_; }

@@ -27,6 +27,11 @@ class FbConnection final : public driver::Connection {
   void SetBatches(bool on) noexcept { batches_ = on; }
   // Asks the server (one round trip): only after a failure.
   bool Lost(const std::string& failure) override;
+  // From RDB$TRIGGERS, RDB$DEPENDENCIES and the foreign keys (fb_catalog.h).
+  catalog::TableSet WriteReach(const std::string& table) override;
+  std::vector<catalog::TableSet> ReadReach(const std::vector<std::string>& names) override;
+  // SELECT ... WITH LOCK: each row fetched is locked as an update would lock it.
+  std::string LockingSelect(const std::string& select) const override { return select + "WITH LOCK\r\n"; }
 
  private:
   std::shared_ptr<Session> session_;

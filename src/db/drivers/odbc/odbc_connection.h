@@ -56,8 +56,15 @@ class OdbcConnection : public driver::Connection {
   // A failure of SQLSTATE class 08 (connection exception) or 57P0x (the server shut the session down), or the
   // driver's own knowledge of the link (SQL_ATTR_CONNECTION_DEAD).
   bool Lost(const std::string& failure) override;
+  // From PostgreSQL's or Oracle's catalog, by the server's DBMS name (odbc_catalog.h); another data source
+  // answers every table.
+  catalog::TableSet WriteReach(const std::string& table) override;
+  std::vector<catalog::TableSet> ReadReach(const std::vector<std::string>& names) override;
+  // SELECT ... FOR UPDATE, on Oracle and PostgreSQL alike.
+  std::string LockingSelect(const std::string& select) const override { return select + "FOR UPDATE\r\n"; }
 
  private:
+  std::unique_ptr<catalog::Facts> Catalog();
   void EndTransaction(SQLSMALLINT completion);
   void SetAutoCommit(bool on);
   void PrepareOracleSession();

@@ -21,8 +21,9 @@ class Connection;
 class Statement;
 }  // namespace driver
 namespace detail {
+class CatalogCache;
 class WriteQueue;
-}
+}  // namespace detail
 class TFDTransaction;
 class TFDQuery;
 
@@ -71,6 +72,14 @@ class TFDConnection : public TComponent {
   void SetWriteBehind(bool on);
   // Sends the queue now (see above); does nothing when it is empty.
   void FlushWrites();
+  // What the queue knows of the catalog (triggers, referential actions, views, routines), read once per name;
+  // a statement that changes metadata makes it read again.
+  void ForgetCatalog() noexcept;
+
+  // `select`, the text of a SELECT of one table's rows, in the driver's form that also locks the rows it
+  // reads until the transaction ends, changing nothing and firing no trigger (driver::Connection::
+  // LockingSelect). EDatabaseError when not connected.
+  std::string LockingSelect(const std::string& select) const;
 
   // Framework internals ------------------------------------------------------------------------------
   // The driver's connection; EDatabaseError when not connected.
@@ -125,6 +134,7 @@ class TFDConnection : public TComponent {
   bool writeBehind_ = true;
   // After physical_: statements and batches go before the driver's connection.
   std::list<std::pair<std::string, std::unique_ptr<driver::Statement>>> statementCache_;
+  std::unique_ptr<detail::CatalogCache> catalog_;
   std::unique_ptr<detail::WriteQueue> writes_;
   std::vector<TFDQuery*> queries_;
   std::vector<TFDTransaction*> transactions_;

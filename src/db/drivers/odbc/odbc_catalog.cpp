@@ -1,0 +1,361 @@
+#include "odbc_catalog.h"
+
+#include <map>
+
+#include "common/ascii.h"
+#include "db/driver.h"
+
+namespace zr::db::odbc {
+
+namespace {
+
+std::string Text(const TFDValue& value) { return ValueAsString(value); }
+
+std::string Lower(std::string_view name) {
+  std::string out(name);
+  for (char& c : out) {
+    if (c >= 'A' && c <= 'Z') c = static_cast<char>(c - 'A' + 'a');
+  }
+  return out;
+}
+
+std::string Upper(std::string_view name) { return common::UpperAscii(name); }
+
+constexpr size_t kNamesPerQuery = 100;
+
+template <class Each>
+void InChunks(const std::vector<std::string>& names, Each each) {
+  for (size_t from = 0; from < names.size(); from += kNamesPerQuery) {
+    each(std::vector<std::string>(
+        names.begin() + static_cast<std::ptrdiff_t>(from),
+        names.begin() + static_cast<std::ptrdiff_t>(std::min(names.size(), from + kNamesPerQuery))));
+  }
+}
+
+// PostgreSQL ------------------------------------------------------------------------------------------------
+
+// Routines of the application: neither the system's nor an extension's (orafce's NVL, TO_CHAR...), which read
+// none of its tables. `p` is the pg_proc row, `pn` its schema.
+constexpr const char* kPgUserRoutine =
+    " AND pn.nspname NOT IN ('pg_catalog', 'information_schema') AND NOT EXISTS (SELECT 1 FROM "
+    "pg_catalog.pg_depend e WHERE e.classid = 'pg_catalog.pg_proc'::pg_catalog.regclass AND e.objid = p.oid "
+    "AND e.deptype = 'e')";
+
+catalog::Kind PgRelationKind(const std::string& relkind) {
+  if (relkind == "r" || relkind == "p" || relkind == "f") return catalog::Kind::Table;
+  if (relkind == "v" || relkind == "m") return catalog::Kind::View;
+  return catalog::Kind::None;  // sequences, indexes, composite types
+}
+
+}  // namespace
+
+std::vector<catalog::Object> PgCatalog::Resolve(const std::vector<std::string>& names) {
+  std::vector<catalog::Object> objects;
+  objects.reserve(names.size());
+  InChunks(names, [&](const std::vector<std::string>& chunk) {
+    const auto rows = catalog::QueryRows(
+        connection_,
+        "SELECT x.i, c.relkind::text, pg_catalog.quote_ident(n.nspname) || '.' || "
+        "pg_catalog.quote_ident(c.relname), c.relname, x.n, CASE WHEN EXISTS (SELECT 1 FROM pg_catalog.pg_proc p "
+        "JOIN pg_catalog.pg_namespace pn ON pn.oid = p.pronamespace WHERE p.proname = x.n AND pn.nspname = "
+        "ANY (pg_catalog.current_schemas(false))" +
+            std::string(kPgUserRoutine) + ") THEN 1 ELSE 0 END FROM pg_catalog.unnest(ARRAY[" +
+            catalog::LiteralList(chunk, Lower) +
+            "]::text[]) WITH ORDINALITY AS x(n, i) LEFT JOIN pg_catalog.pg_class c ON c.oid = "
+            "pg_catalog.to_regclass(pg_catalog.quote_ident(x.n)) LEFT JOIN pg_catalog.pg_namespace n ON n.oid = "
+            "c.relnamespace ORDER BY x.i");
+    std::vector<catalog::Object> part(chunk.size());
+    for (const auto& row : rows) {
+      const int64_t i = ValueAsInteger(row.at(0)) - 1;
+      if (i < 0 || static_cast<size_t>(i) >= part.size()) continue;
+      catalog::Object& object = part[static_cast<size_t>(i)];
+      const catalog::Kind relation =
+          IsNullValue(row.at(1)) ? catalog::Kind::None : PgRelationKind(Text(row.at(1)));
+      if (relation != catalog::Kind::None) {
+        object = {relation, Upper(Text(row.at(3))), Text(row.at(2))};
+      } else if (ValueAsInteger(row.at(5)) == 1) {
+        object = {catalog::Kind::Routine, Upper(Text(row.at(4))), "name:" + Text(row.at(4))};
+      }
+    }
+    objects.insert(objects.end(), part.begin(), part.end());
+  });
+  return objects;
+}
+
+catalog::Uses PgCatalog::BodyUses(const std::string& language, const std::string& source) {
+  if ((language != "plpgsql" && language != "sql") || common::TrimBlanks(source).empty() ||
+      catalog::RunsDynamicSql(source)) {
+    return {true, {}};
+  }
+  catalog::Uses uses;
+  for (catalog::Object& object : Resolve(catalog::NamesIn(source))) {
+    if (object.Type != catalog::Kind::None) uses.Objects.push_back(std::move(object));
+  }
+  return uses;
+}
+
+catalog::Uses PgCatalog::UsesOf(const catalog::Object& object) {
+  catalog::Uses uses;
+  if (object.Type == catalog::Kind::View) {
+    // The relations and the application's routines the view's rule depends on.
+    const std::string view = "pg_catalog.to_regclass(" + common::QuotedStr(object.Key) + ")";
+    const auto rows = catalog::QueryRows(
+        connection_,
+        "SELECT DISTINCT c.relkind::text, pg_catalog.quote_ident(n.nspname) || '.' || "
+        "pg_catalog.quote_ident(c.relname), c.relname FROM pg_catalog.pg_rewrite r JOIN pg_catalog.pg_depend d "
+        "ON d.classid = 'pg_catalog.pg_rewrite'::pg_catalog.regclass AND d.objid = r.oid AND d.refclassid = "
+        "'pg_catalog.pg_class'::pg_catalog.regclass JOIN pg_catalog.pg_class c ON c.oid = d.refobjid JOIN "
+        "pg_catalog.pg_namespace n ON n.oid = c.relnamespace WHERE r.ev_class = " +
+            view +
+            " AND d.refobjid <> r.ev_class UNION ALL SELECT DISTINCT 'routine', 'oid:' || p.oid::text, p.proname "
+            "FROM pg_catalog.pg_rewrite r JOIN pg_catalog.pg_depend d ON d.classid = "
+            "'pg_catalog.pg_rewrite'::pg_catalog.regclass AND d.objid = r.oid AND d.refclassid = "
+            "'pg_catalog.pg_proc'::pg_catalog.regclass JOIN pg_catalog.pg_proc p ON p.oid = d.refobjid JOIN "
+            "pg_catalog.pg_namespace pn ON pn.oid = p.pronamespace WHERE r.ev_class = " +
+            view + kPgUserRoutine);
+    for (const auto& row : rows) {
+      const std::string kind = Text(row.at(0));
+      const catalog::Kind type = kind == "routine" ? catalog::Kind::Routine : PgRelationKind(kind);
+      if (type != catalog::Kind::None)
+        uses.Objects.push_back({type, Upper(Text(row.at(2))), Text(row.at(1))});
+    }
+    return uses;
+  }
+  if (object.Type != catalog::Kind::Routine) return uses;
+  const bool byOid = object.Key.rfind("oid:", 0) == 0;
+  const std::string which = byOid
+                                ? "p.oid = " + std::to_string(ValueAsInteger(TFDValue(object.Key.substr(4))))
+                                : "p.proname = " + common::QuotedStr(object.Key.substr(5)) +
+                                      " AND pn.nspname = ANY (pg_catalog.current_schemas(false))";
+  // Every overload of the name: which one a statement calls is not told by its name.
+  const auto rows = catalog::QueryRows(
+      connection_,
+      "SELECT l.lanname, p.prosrc FROM pg_catalog.pg_proc p JOIN pg_catalog.pg_namespace pn ON pn.oid = "
+      "p.pronamespace JOIN pg_catalog.pg_language l ON l.oid = p.prolang WHERE " +
+          which + kPgUserRoutine);
+  if (rows.empty()) return {true, {}};
+  for (const auto& row : rows) {
+    const catalog::Uses body = BodyUses(Text(row.at(0)), Text(row.at(1)));
+    if (body.Opaque) return body;
+    uses.Objects.insert(uses.Objects.end(), body.Objects.begin(), body.Objects.end());
+  }
+  return uses;
+}
+
+std::vector<catalog::Uses> PgCatalog::TriggersOf(const catalog::Object& table) {
+  // Internal triggers are those of foreign keys, read as the referential actions they are.
+  const auto rows = catalog::QueryRows(
+      connection_,
+      "SELECT l.lanname, p.prosrc FROM pg_catalog.pg_trigger t JOIN pg_catalog.pg_proc p ON p.oid = t.tgfoid "
+      "JOIN pg_catalog.pg_language l ON l.oid = p.prolang WHERE t.tgrelid = pg_catalog.to_regclass(" +
+          common::QuotedStr(table.Key) + ") AND NOT t.tgisinternal AND t.tgenabled <> 'D'");
+  std::vector<catalog::Uses> triggers;
+  for (const auto& row : rows) triggers.push_back(BodyUses(Text(row.at(0)), Text(row.at(1))));
+  return triggers;
+}
+
+std::vector<catalog::Object> PgCatalog::CascadesOf(const catalog::Object& table) {
+  const auto rows = catalog::QueryRows(
+      connection_,
+      "SELECT DISTINCT pg_catalog.quote_ident(n.nspname) || '.' || pg_catalog.quote_ident(c.relname), c.relname "
+      "FROM pg_catalog.pg_constraint k JOIN pg_catalog.pg_class c ON c.oid = k.conrelid JOIN "
+      "pg_catalog.pg_namespace n ON n.oid = c.relnamespace WHERE k.contype = 'f' AND k.confrelid = "
+      "pg_catalog.to_regclass(" +
+          common::QuotedStr(table.Key) +
+          ") AND (k.confupdtype IN ('c', 'n', 'd') OR k.confdeltype IN ('c', 'n', 'd'))");
+  std::vector<catalog::Object> children;
+  for (const auto& row : rows)
+    children.push_back({catalog::Kind::Table, Upper(Text(row.at(1))), Text(row.at(0))});
+  return children;
+}
+
+// Oracle ----------------------------------------------------------------------------------------------------
+
+namespace {
+
+constexpr const char* kOracleKinds =
+    "('TABLE', 'VIEW', 'MATERIALIZED VIEW', 'PROCEDURE', 'FUNCTION', 'PACKAGE')";
+
+// An object of ALL_OBJECTS (OBJECT_TYPE, OWNER, OBJECT_NAME) as write-behind follows it. Routines of the
+// schemas Oracle maintains (SYS's DBMS_LOB, DBMS_OUTPUT...) read none of the application's tables.
+catalog::Object OracleObject(const std::string& type, const std::string& owner, const std::string& name,
+                             bool oracleMaintained) {
+  catalog::Object object{catalog::Kind::None, name, owner + "\n" + name + "\n" + type};
+  if (type == "TABLE" || type == "MATERIALIZED VIEW") {
+    object.Type = catalog::Kind::Table;
+  } else if (type == "VIEW") {
+    object.Type = catalog::Kind::View;
+  } else if (!oracleMaintained && (type == "PROCEDURE" || type == "FUNCTION" || type == "PACKAGE")) {
+    object.Type = catalog::Kind::Routine;
+  }
+  return object;
+}
+
+struct OracleKey {
+  std::string Owner;
+  std::string Name;
+  std::string Type;
+};
+
+OracleKey SplitKey(const std::string& key) {
+  const size_t first = key.find('\n');
+  const size_t second = key.find('\n', first + 1);
+  return {key.substr(0, first), key.substr(first + 1, second - first - 1), key.substr(second + 1)};
+}
+
+}  // namespace
+
+std::vector<catalog::Object> OracleCatalog::Resolve(const std::vector<std::string>& names) {
+  // A name is the current schema's object, else its private synonym, else a public synonym.
+  std::map<std::string, std::pair<int, catalog::Object>> found;
+  InChunks(names, [&](const std::vector<std::string>& chunk) {
+    const std::string list = catalog::LiteralList(chunk, Upper);
+    const std::string maintained =
+        "(SELECT MAX(u.ORACLE_MAINTAINED) FROM ALL_USERS u WHERE u.USERNAME = o.OWNER)";
+    const auto rows = catalog::QueryRows(
+        connection_,
+        "SELECT o.OBJECT_NAME AS N, 1 AS P, o.OBJECT_TYPE, o.OWNER, o.OBJECT_NAME, " + maintained +
+            " FROM ALL_OBJECTS o WHERE o.OWNER = SYS_CONTEXT('USERENV', 'CURRENT_SCHEMA') AND o.OBJECT_NAME "
+            "IN (" +
+            list + ") AND o.OBJECT_TYPE IN " + kOracleKinds +
+            " UNION ALL SELECT s.SYNONYM_NAME, CASE WHEN s.OWNER = 'PUBLIC' THEN 3 ELSE 2 END, o.OBJECT_TYPE, "
+            "o.OWNER, o.OBJECT_NAME, " +
+            maintained +
+            " FROM ALL_SYNONYMS s JOIN ALL_OBJECTS o ON o.OWNER = s.TABLE_OWNER AND o.OBJECT_NAME = s.TABLE_NAME "
+            "WHERE s.OWNER IN (SYS_CONTEXT('USERENV', 'CURRENT_SCHEMA'), 'PUBLIC') AND s.DB_LINK IS NULL AND "
+            "s.SYNONYM_NAME IN (" +
+            list + ") AND o.OBJECT_TYPE IN " + kOracleKinds);
+    for (const auto& row : rows) {
+      const std::string name = Text(row.at(0));
+      const int priority = static_cast<int>(ValueAsInteger(row.at(1)));
+      catalog::Object object =
+          OracleObject(Text(row.at(2)), Text(row.at(3)), Text(row.at(4)), Text(row.at(5)) == "Y");
+      // A materialized view is also listed as its table: the table is what a statement reads.
+      auto it = found.find(name);
+      if (it == found.end() || priority < it->second.first ||
+          (priority == it->second.first && object.Type == catalog::Kind::Table)) {
+        found[name] = {priority, std::move(object)};
+      }
+    }
+  });
+  std::vector<catalog::Object> objects;
+  objects.reserve(names.size());
+  for (const std::string& name : names) {
+    const auto it = found.find(catalog::Spelling(name, Upper));
+    objects.push_back(it == found.end() ? catalog::Object{} : it->second.second);
+  }
+  return objects;
+}
+
+catalog::Uses OracleCatalog::Dependencies(const std::string& owner, const std::string& name,
+                                          const std::string& type) {
+  // The body must be stored readably: no source (none kept, or not ours to read) and wrapped source cannot
+  // be followed, nor can SQL built at run time.
+  const auto source = catalog::QueryRows(
+      connection_, "SELECT TEXT FROM ALL_SOURCE WHERE OWNER = " + common::QuotedStr(owner) + " AND NAME = " +
+                       common::QuotedStr(name) + " AND TYPE = " + common::QuotedStr(type) + " ORDER BY LINE");
+  std::string body;
+  for (const auto& row : source) body += Text(row.at(0)) + "\n";
+  const std::string head = Upper(body.substr(0, body.find('\n')));
+  if (source.empty() || head.find(" WRAPPED") != std::string::npos || catalog::RunsDynamicSql(body)) {
+    return {true, {}};
+  }
+  // Through a synonym, the object it stands for; objects in other databases (REFERENCED_LINK_NAME) see
+  // nothing of this transaction.
+  const auto rows = catalog::QueryRows(
+      connection_,
+      "SELECT d.REFERENCED_TYPE, d.REFERENCED_OWNER, d.REFERENCED_NAME, o.OBJECT_TYPE, o.OWNER, o.OBJECT_NAME, "
+      "(SELECT MAX(u.ORACLE_MAINTAINED) FROM ALL_USERS u WHERE u.USERNAME = NVL(o.OWNER, d.REFERENCED_OWNER)) "
+      "FROM ALL_DEPENDENCIES d LEFT JOIN ALL_SYNONYMS s ON d.REFERENCED_TYPE = 'SYNONYM' AND s.OWNER = "
+      "d.REFERENCED_OWNER AND s.SYNONYM_NAME = d.REFERENCED_NAME AND s.DB_LINK IS NULL LEFT JOIN ALL_OBJECTS o "
+      "ON o.OWNER = s.TABLE_OWNER AND o.OBJECT_NAME = s.TABLE_NAME AND o.OBJECT_TYPE IN " +
+          std::string(kOracleKinds) + " WHERE d.OWNER = " + common::QuotedStr(owner) +
+          " AND d.NAME = " + common::QuotedStr(name) + " AND d.TYPE = " + common::QuotedStr(type) +
+          " AND d.REFERENCED_LINK_NAME IS NULL");
+  catalog::Uses uses;
+  for (const auto& row : rows) {
+    const std::string referencedType = Text(row.at(0));
+    const bool maintained = Text(row.at(6)) == "Y";
+    if (referencedType == "SYNONYM") {
+      if (IsNullValue(row.at(3))) {
+        if (!maintained) return {true, {}};  // a synonym the catalog cannot follow
+        continue;
+      }
+      catalog::Object object = OracleObject(Text(row.at(3)), Text(row.at(4)), Text(row.at(5)), maintained);
+      if (object.Type != catalog::Kind::None) uses.Objects.push_back(std::move(object));
+      continue;
+    }
+    catalog::Object object = OracleObject(referencedType, Text(row.at(1)), Text(row.at(2)), maintained);
+    if (object.Type != catalog::Kind::None) uses.Objects.push_back(std::move(object));
+  }
+  return uses;
+}
+
+catalog::Uses OracleCatalog::UsesOf(const catalog::Object& object) {
+  if (object.Type != catalog::Kind::View && object.Type != catalog::Kind::Routine) return {};
+  const OracleKey key = SplitKey(object.Key);
+  if (object.Type == catalog::Kind::View) {
+    // A view's text is not PL/SQL: only its dependencies matter.
+    const auto rows = catalog::QueryRows(
+        connection_,
+        "SELECT d.REFERENCED_TYPE, d.REFERENCED_OWNER, d.REFERENCED_NAME, (SELECT "
+        "MAX(u.ORACLE_MAINTAINED) FROM ALL_USERS u WHERE u.USERNAME = d.REFERENCED_OWNER) FROM "
+        "ALL_DEPENDENCIES d WHERE d.OWNER = " +
+            common::QuotedStr(key.Owner) + " AND d.NAME = " + common::QuotedStr(key.Name) +
+            " AND d.TYPE = 'VIEW' AND d.REFERENCED_LINK_NAME IS NULL");
+    catalog::Uses uses;
+    for (const auto& row : rows) {
+      if (Text(row.at(0)) == "SYNONYM") {
+        const std::vector<catalog::Object> target = Resolve({"\"" + Text(row.at(2)) + "\""});
+        if (target.empty() || target.front().Type == catalog::Kind::None) {
+          if (Text(row.at(3)) != "Y") return {true, {}};
+          continue;
+        }
+        uses.Objects.push_back(target.front());
+        continue;
+      }
+      catalog::Object used =
+          OracleObject(Text(row.at(0)), Text(row.at(1)), Text(row.at(2)), Text(row.at(3)) == "Y");
+      if (used.Type != catalog::Kind::None) uses.Objects.push_back(std::move(used));
+    }
+    return uses;
+  }
+  if (key.Type == "PACKAGE") {
+    // A package's routines live in its body.
+    catalog::Uses uses = Dependencies(key.Owner, key.Name, "PACKAGE BODY");
+    if (uses.Opaque) return uses;
+    const catalog::Uses spec = Dependencies(key.Owner, key.Name, "PACKAGE");
+    if (spec.Opaque) return spec;
+    uses.Objects.insert(uses.Objects.end(), spec.Objects.begin(), spec.Objects.end());
+    return uses;
+  }
+  return Dependencies(key.Owner, key.Name, key.Type);
+}
+
+std::vector<catalog::Uses> OracleCatalog::TriggersOf(const catalog::Object& table) {
+  const OracleKey key = SplitKey(table.Key);
+  const auto rows = catalog::QueryRows(
+      connection_, "SELECT OWNER, TRIGGER_NAME FROM ALL_TRIGGERS WHERE TABLE_OWNER = " +
+                       common::QuotedStr(key.Owner) + " AND TABLE_NAME = " + common::QuotedStr(key.Name) +
+                       " AND STATUS = 'ENABLED' AND BASE_OBJECT_TYPE IN ('TABLE', 'VIEW')");
+  std::vector<catalog::Uses> triggers;
+  for (const auto& row : rows) triggers.push_back(Dependencies(Text(row.at(0)), Text(row.at(1)), "TRIGGER"));
+  return triggers;
+}
+
+std::vector<catalog::Object> OracleCatalog::CascadesOf(const catalog::Object& table) {
+  // Oracle's referential actions are ON DELETE only (DELETE_RULE CASCADE or SET NULL).
+  const OracleKey key = SplitKey(table.Key);
+  const auto rows = catalog::QueryRows(
+      connection_,
+      "SELECT DISTINCT c.OWNER, c.TABLE_NAME FROM ALL_CONSTRAINTS c JOIN ALL_CONSTRAINTS p ON p.OWNER = c.R_OWNER "
+      "AND p.CONSTRAINT_NAME = c.R_CONSTRAINT_NAME WHERE c.CONSTRAINT_TYPE = 'R' AND c.STATUS = 'ENABLED' AND "
+      "NVL(c.DELETE_RULE, 'NO ACTION') <> 'NO ACTION' AND p.OWNER = " +
+          common::QuotedStr(key.Owner) + " AND p.TABLE_NAME = " + common::QuotedStr(key.Name));
+  std::vector<catalog::Object> children;
+  for (const auto& row : rows)
+    children.push_back(OracleObject("TABLE", Text(row.at(0)), Text(row.at(1)), false));
+  return children;
+}
+
+}  // namespace zr::db::odbc
