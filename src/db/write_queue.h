@@ -51,6 +51,7 @@ class WriteQueue {
   WriteQueue& operator=(const WriteQueue&) = delete;
 
   bool Empty() const noexcept { return items_.empty(); }
+  size_t Size() const noexcept { return items_.size(); }
   // True when `sql` could read what a queued statement changes: it names a table a queued statement writes,
   // or what it reads through views, procedures and functions (as the catalog tells) meets what the queued
   // statements change with their triggers and referential actions. Asks the catalog only when the queue

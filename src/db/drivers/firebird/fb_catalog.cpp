@@ -13,6 +13,7 @@ namespace {
 constexpr int kRelation = 0;
 constexpr int kView = 1;
 constexpr int kTrigger = 2;
+constexpr int kComputedField = 3;
 constexpr int kProcedure = 5;
 constexpr int kFunction = 15;
 constexpr int kPackageHeader = 18;
@@ -29,6 +30,18 @@ constexpr size_t kNamesPerQuery = 100;
 // built at run time.
 bool Followable(const TFDValue& source, const TFDValue& engine) {
   return !IsNullValue(source) && IsNullValue(engine) && !catalog::RunsDynamicSql(Text(source));
+}
+
+// A relation's computed columns (a view's expressions, a table's COMPUTED BY) keep their dependencies under
+// their own field names, with type 3; a table with such columns reads itself too.
+std::string ComputedFields(const std::string& relation) {
+  return " OR (D.RDB$DEPENDENT_TYPE = " + std::to_string(kComputedField) +
+         " AND D.RDB$DEPENDENT_NAME IN (SELECT RF.RDB$FIELD_SOURCE FROM RDB$RELATION_FIELDS RF WHERE "
+         "RF.RDB$RELATION_NAME = " +
+         common::QuotedStr(relation) +
+         ")) UNION ALL SELECT TRIM(RDB$RELATION_NAME), 0, NULL, NULL FROM RDB$RELATIONS WHERE "
+         "RDB$VIEW_BLR IS NULL AND RDB$RELATION_NAME = " +
+         common::QuotedStr(relation);
 }
 
 }  // namespace
@@ -90,7 +103,8 @@ catalog::Uses FbCatalog::Dependencies(const std::string& name, int type) {
           std::to_string(kFunction) +
           " AND F.RDB$FUNCTION_NAME = D.RDB$DEPENDED_ON_NAME AND F.RDB$PACKAGE_NAME IS NULL "
           "WHERE D.RDB$DEPENDENT_NAME = " +
-          common::QuotedStr(name) + " AND D.RDB$DEPENDENT_TYPE = " + std::to_string(type));
+          common::QuotedStr(name) + " AND D.RDB$DEPENDENT_TYPE = " + std::to_string(type) +
+          (type == kView ? ComputedFields(name) : std::string()));
   for (const auto& row : rows) {
     const std::string used = Text(row.at(0));
     const int usedType = static_cast<int>(ValueAsInteger(row.at(1)));
