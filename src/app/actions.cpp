@@ -43,6 +43,7 @@ class TQryTrava : public db::TFDQuery {
     Close();
     SQL().Clear();
     for (const std::string& line : select) SQL().Add(line);
+    if (!Connection()->Connected()) Connection()->Open();  // the driver gives the statement's form
     SQL().SetText(Connection()->LockingSelect(SQL().Text()));
     Open();
     FetchAll();  // a row is locked once fetched
