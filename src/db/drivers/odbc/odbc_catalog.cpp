@@ -123,10 +123,9 @@ catalog::Uses PgCatalog::UsesOf(const catalog::Object& object) {
   }
   if (object.Type != catalog::Kind::Routine) return uses;
   const bool byOid = object.Key.rfind("oid:", 0) == 0;
-  const std::string which = byOid
-                                ? "p.oid = " + std::to_string(ValueAsInteger(TFDValue(object.Key.substr(4))))
-                                : "p.proname = " + common::QuotedStr(object.Key.substr(5)) +
-                                      " AND pn.nspname = ANY (pg_catalog.current_schemas(false))";
+  const std::string which = byOid ? "p.oid = " + common::QuotedStr(object.Key.substr(4)) + "::pg_catalog.oid"
+                                  : "p.proname = " + common::QuotedStr(object.Key.substr(5)) +
+                                        " AND pn.nspname = ANY (pg_catalog.current_schemas(false))";
   // Every overload of the name: which one a statement calls is not told by its name.
   const auto rows = catalog::QueryRows(
       connection_,

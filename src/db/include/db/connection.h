@@ -63,9 +63,11 @@ class TFDConnection : public TComponent {
   // Write-behind, on by default: INSERT, UPDATE and DELETE statements without parameters, and parameter-array
   // INSERT ... VALUES, run by a query in an open transaction that the statement does not end itself, wait in
   // a queue and go to the server together, in order, as few requests as the driver allows. The queue is sent
-  // before anything that could observe or depend on it: opening a statement that names a table written by a
-  // queued statement or that is not a SELECT, fetching more rows of such a statement, reading a pending
-  // count, any other statement run, commit, rollback and disconnect. A queued statement that fails is
+  // before anything that could observe or depend on it: opening a statement that is not a SELECT, or one that
+  // could read what a queued statement changes (a table it names, or, as the driver's catalog tells, what
+  // its views and routines read meets what the queued statements' triggers and referential actions change;
+  // what the catalog cannot tell counts as everything), fetching more rows of such a statement, reading a
+  // pending count, any other statement run, commit, rollback and disconnect. A queued statement that fails is
   // reported as it would have been alone (EQueuedStatementError), wherever its failure comes to light.
   bool WriteBehind() const noexcept { return writeBehind_; }
   // Switching it off sends what waits first.
