@@ -368,7 +368,7 @@ TEST_F(DriverConformance, TheCatalogTellsWhatAWriteMayChangeAndWhatAReadReads) {
   // The child first: on the stand-in the tables go in the order named, and the key holds the parent.
   const std::string child = db_->Table("ZC_FILHO"), parent = db_->Table("ZC_PAI");
   const std::string log = db_->Table("ZC_LOG"), dynamic = db_->Table("ZC_DINAMICA");
-  const std::string view = parent + "_V";
+  const std::string view = parent + "_V", counting = parent + "_W", counter = log + "_N";
   auto upper = [](std::string name) {
     for (char& c : name) c = static_cast<char>(std::toupper(static_cast<unsigned char>(c)));
     return name;
@@ -400,7 +400,13 @@ TEST_F(DriverConformance, TheCatalogTellsWhatAWriteMayChangeAndWhatAReadReads) {
                "CREATE TRIGGER TR_DYN FOR " + dynamic +
                    " AFTER INSERT AS BEGIN EXECUTE STATEMENT 'DELETE FROM " + log + "'; END"});
   }
-  // The view (and the stand-in's trigger functions) go before the tables do.
+  // A view whose column calls a function that reads the log.
+  db_->Exec({pg ? "CREATE OR REPLACE FUNCTION " + counter + "() RETURNS bigint AS $$ SELECT count(*) FROM " +
+                      log + " $$ LANGUAGE sql"
+                : "CREATE FUNCTION " + counter + " RETURNS BIGINT AS BEGIN RETURN (SELECT COUNT(*) FROM " +
+                      log + "); END",
+             "CREATE VIEW " + counting + " AS SELECT ID, " + counter + "() AS N FROM " + parent});
+  // The views (and the stand-in's functions) go before the tables do.
   struct Cleanup {
     testsupport::TargetDatabase& db;
     std::vector<std::string> statements;
@@ -412,7 +418,8 @@ TEST_F(DriverConformance, TheCatalogTellsWhatAWriteMayChangeAndWhatAReadReads) {
         }
       }
     }
-  } cleanup{*db_, {"DROP VIEW " + view}};
+  } cleanup{*db_,
+            {"DROP VIEW " + counting, "DROP VIEW " + view, "DROP FUNCTION " + counter + (pg ? "()" : "")}};
   if (pg) {
     for (const std::string& table : {log, parent, dynamic}) {
       cleanup.statements.push_back("DROP FUNCTION IF EXISTS " + table + "_f() CASCADE");
@@ -427,8 +434,12 @@ TEST_F(DriverConformance, TheCatalogTellsWhatAWriteMayChangeAndWhatAReadReads) {
   EXPECT_TRUE(raw->WriteReach(upper(dynamic)).Every) << "a trigger running dynamic SQL";
   EXPECT_TRUE(raw->WriteReach("ZC_NAO_EXISTE").Every) << "a table the catalog does not know";
 
-  const std::vector<catalog::TableSet> reads = raw->ReadReach({upper(view), upper(log), "V", "SELECT"});
-  ASSERT_EQ(reads.size(), 4u);
+  const std::vector<catalog::TableSet> reads =
+      raw->ReadReach({upper(view), upper(log), "V", "SELECT", upper(counting), upper(counter)});
+  ASSERT_EQ(reads.size(), 6u);
+  EXPECT_EQ(reads[4].Tables, (std::set<std::string>{upper(parent), upper(log)}))
+      << "a view calling a function";
+  EXPECT_EQ(reads[5].Tables, std::set<std::string>{upper(log)}) << "a function";
   EXPECT_EQ(reads[0].Tables, std::set<std::string>{upper(parent)});
   EXPECT_EQ(reads[1].Tables, std::set<std::string>{upper(log)});
   EXPECT_TRUE(reads[2].Tables.empty() && !reads[2].Every);
