@@ -447,5 +447,46 @@ TEST_F(DriverConformance, TheCatalogTellsWhatAWriteMayChangeAndWhatAReadReads) {
   raw->Rollback();
 }
 
+// Write-behind reads the catalog once per name, and again after a statement of its own connection changes
+// metadata: a trigger created between two transactions is seen by the second one. (Embedded Firebird sends
+// no batches: there every statement runs at once.)
+TEST_F(DriverConformance, WriteBehindSeesATriggerCreatedOnItsOwnConnection) {
+  // Names that hold no other: the queue also sends what waits before a text that names a written table.
+  const std::string counted = db_->Table("ZC_CONTADOR"), orders = db_->Table("ZC_PEDIDOS");
+  db_->Exec({"CREATE TABLE " + counted + " (N INTEGER)", "INSERT INTO " + counted + " VALUES (0)",
+             "CREATE TABLE " + orders + " (ID INTEGER)"});
+  auto connection = db_->Connect();
+  auto count = [&] {
+    TFDQuery q;
+    q.SetConnection(connection.get());
+    q.SQL().Add("SELECT N FROM " + counted);
+    q.Open();
+    return q.Fields(0).AsInteger();
+  };
+  // One insert waits in the queue while the count is read: nothing connects the two yet.
+  connection->StartTransactionFor(nullptr);
+  ExecSQL(*connection, "INSERT INTO " + orders + " VALUES (2)");
+  EXPECT_EQ(count(), 0);
+  connection->EndTransaction(true);
+
+  if (db_->Which() == testsupport::Target::Standin) {
+    ExecSQL(*connection, "CREATE OR REPLACE FUNCTION " + counted +
+                             "_f() RETURNS trigger AS $$ BEGIN UPDATE " + counted +
+                             " SET N = N + 1; RETURN NULL; END $$ LANGUAGE plpgsql");
+    ExecSQL(*connection, "CREATE TRIGGER tr_conta AFTER INSERT ON " + orders +
+                             " FOR EACH ROW EXECUTE FUNCTION " + counted + "_f()");
+  } else {
+    ExecSQL(*connection, "CREATE TRIGGER TR_CONTA FOR " + orders + " AFTER INSERT AS BEGIN UPDATE " +
+                             counted + " SET N = N + 1; END");
+  }
+  connection->StartTransactionFor(nullptr);
+  ExecSQL(*connection, "INSERT INTO " + orders + " VALUES (3)");
+  EXPECT_EQ(count(), 1) << "the count was read before the insert that raises it";
+  connection->EndTransaction(true);
+  if (db_->Which() == testsupport::Target::Standin) {
+    db_->Exec({"DROP TRIGGER tr_conta ON " + orders, "DROP FUNCTION " + counted + "_f()"});
+  }
+}
+
 }  // namespace
 }  // namespace zr::db
