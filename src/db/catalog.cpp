@@ -255,6 +255,17 @@ std::vector<std::vector<TFDValue>> QueryRows(driver::Connection& connection, con
   return rows;
 }
 
+std::vector<std::vector<std::string>> InGroups(const std::vector<std::string>& names) {
+  constexpr size_t kNamesPerQuery = 100;
+  std::vector<std::vector<std::string>> groups;
+  for (size_t from = 0; from < names.size(); from += kNamesPerQuery) {
+    const size_t to = std::min(names.size(), from + kNamesPerQuery);
+    groups.emplace_back(names.begin() + static_cast<std::ptrdiff_t>(from),
+                        names.begin() + static_cast<std::ptrdiff_t>(to));
+  }
+  return groups;
+}
+
 std::string Spelling(const std::string& name, std::string (*fold)(std::string_view)) {
   if (name.size() >= 2 && name.front() == '"' && name.back() == '"') {
     std::string inner;

@@ -23,9 +23,6 @@ std::string Fold(std::string_view name) { return common::UpperAscii(name); }
 
 std::string Text(const TFDValue& value) { return ValueAsString(value); }
 
-// Names go to the catalog as literals, a hundred at a time.
-constexpr size_t kNamesPerQuery = 100;
-
 // A routine's or trigger's body as stored: none (or an external engine's) cannot be followed, nor can SQL
 // built at run time.
 bool Followable(const TFDValue& source, const TFDValue& engine) {
@@ -48,11 +45,8 @@ std::string ComputedFields(const std::string& relation) {
 
 std::vector<catalog::Object> FbCatalog::Resolve(const std::vector<std::string>& names) {
   std::map<std::string, catalog::Object> found;  // by the catalog's spelling
-  for (size_t from = 0; from < names.size(); from += kNamesPerQuery) {
-    const std::vector<std::string> chunk(
-        names.begin() + static_cast<std::ptrdiff_t>(from),
-        names.begin() + static_cast<std::ptrdiff_t>(std::min(names.size(), from + kNamesPerQuery)));
-    const std::string list = catalog::LiteralList(chunk, Fold);
+  for (const std::vector<std::string>& group : catalog::InGroups(names)) {
+    const std::string list = catalog::LiteralList(group, Fold);
     const auto rows = catalog::QueryRows(
         connection_,
         "SELECT TRIM(RDB$RELATION_NAME), CASE WHEN RDB$VIEW_BLR IS NULL THEN 'T' ELSE 'V' END "

@@ -1,10 +1,10 @@
 #pragma once
-// The catalogs write-behind reads over ODBC (db/catalog.h).
-//   PostgreSQL (the stand-in): pg_class, pg_proc, pg_trigger, pg_depend (views), pg_constraint; a trigger
-//     function's or routine's tables are read from its source (PL/pgSQL and SQL), which PostgreSQL does not
-//     track.
-//   Oracle: ALL_OBJECTS and ALL_SYNONYMS, ALL_DEPENDENCIES, ALL_SOURCE, ALL_TRIGGERS, ALL_CONSTRAINTS.
-//     (Not yet run against a real Oracle server.)
+// The catalogs write-behind reads over ODBC (db/catalog.h), by the server the data source reaches.
+//   PostgreSQL (the stand-in, pg_catalog.cpp): pg_class, pg_proc, pg_trigger, pg_depend (views),
+//     pg_constraint; a trigger function's or routine's tables are read from its source (PL/pgSQL and SQL),
+//     which PostgreSQL does not track.
+//   Oracle (oracle_catalog.cpp): ALL_OBJECTS and ALL_SYNONYMS, ALL_DEPENDENCIES, ALL_SOURCE, ALL_TRIGGERS,
+//     ALL_CONSTRAINTS. (Not yet run against a real Oracle server.)
 
 #include "db/catalog.h"
 

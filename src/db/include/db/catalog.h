@@ -89,6 +89,9 @@ bool RunsDynamicSql(std::string_view body);
 // Every row of a catalog query without parameters, run on `connection` (in its open transaction, if any).
 std::vector<std::vector<TFDValue>> QueryRows(driver::Connection& connection, const std::string& sql);
 
+// `names` in groups of at most a hundred, each for one IN (...) list of a catalog query.
+std::vector<std::vector<std::string>> InGroups(const std::vector<std::string>& names);
+
 // `names` as a list of quoted literals for an IN (...) list, each with `fold` applied (the spelling under which
 // the catalog stores an unquoted name) unless the name was quoted.
 std::string LiteralList(const std::vector<std::string>& names, std::string (*fold)(std::string_view));
