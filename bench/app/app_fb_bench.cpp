@@ -15,7 +15,8 @@
 // file, "rt_per_unit" is the round trips per order and part (import) or per status row (status).
 // ZR_BENCH_MATERIALS sets the sheet materials per part (default 25) and ZR_BENCH_PARTS the parts per order
 // (default 2), for the shape of many small order parts. ZR_BENCH_WRITE_BEHIND=0 runs the application with
-// every statement sent alone.
+// every statement sent alone. ZR_BENCH_AUDIT=1 gives PCPFTOF an audit trigger that writes every inserted or
+// deleted row to a log table nothing reads (the round trips count the catalog reads write-behind makes).
 
 #include <benchmark/benchmark.h>
 
@@ -118,6 +119,12 @@ struct Target {
     size.WithdrawnShare = 0.5;
     size.Seed = 11;
     t->session->LoadCompany(kCompany.Code, fixtures::GenerateCompany(size));
+    if (Env("ZR_BENCH_AUDIT", "0") == "1") {
+      t->session->Exec("CREATE TABLE ZR_AUDITORIA (NUMERO VARCHAR(10), INSUMO VARCHAR(20), QUANDO TIMESTAMP)");
+      t->session->Exec("CREATE TRIGGER TR_AUDITORIA FOR PCPFTOF" + kCompany.Code +
+                       " AFTER INSERT OR DELETE AS BEGIN INSERT INTO ZR_AUDITORIA VALUES (COALESCE(NEW.NUMERO, "
+                       "OLD.NUMERO), COALESCE(NEW.INSUMO, OLD.INSUMO), CURRENT_TIMESTAMP); END");
+    }
     return t;
   }
 

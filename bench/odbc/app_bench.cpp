@@ -8,7 +8,8 @@
 // A generated company is loaded into the stand-in database ZR_BENCH_DB (default zembra_bench; create it with
 // scripts/pg-standin.sh database zembra_bench). ZR_BENCH_ORDERS sets the number of orders (default 400),
 // ZR_BENCH_PARTS the parts per order (default 2) and ZR_BENCH_MATERIALS the sheet materials per part
-// (default 5); ZR_BENCH_WRITE_BEHIND=0 runs the application with every statement sent alone.
+// (default 5); ZR_BENCH_WRITE_BEHIND=0 runs the application with every statement sent alone. ZR_BENCH_AUDIT=1
+// gives PCPFTOF an audit trigger that writes every inserted or deleted row to a log table nothing reads.
 // Each case runs once; the ratios app/set_based are printed at the end.
 // Latency: ZR_BENCH_APP_SERVER names the host the application's connection uses instead of the data source's
 // (a scripts/latency-proxy.py in front of the stand-in, on the stand-in's port); with ZR_BENCH_PROXY_STATS
@@ -68,6 +69,16 @@ struct Setup {
       size.PartsPerOrder = std::stoi(Env("ZR_BENCH_PARTS", "2"));
       size.MaterialsPerPart = std::stoi(Env("ZR_BENCH_MATERIALS", "5"));
       s.company = std::make_unique<StandinCompany>(connection, kCompany, size);
+      if (Env("ZR_BENCH_AUDIT", "0") == "1") {
+        s.company->Exec("DROP TABLE IF EXISTS zr_auditoria");
+        s.company->Exec("CREATE TABLE zr_auditoria (numero varchar(10), insumo varchar(20), quando timestamp)");
+        s.company->Exec(
+            "CREATE OR REPLACE FUNCTION zr_auditoria() RETURNS trigger AS $$ BEGIN INSERT INTO zr_auditoria "
+            "VALUES (COALESCE(NEW.numero, OLD.numero), COALESCE(NEW.insumo, OLD.insumo), now()); RETURN NULL; "
+            "END $$ LANGUAGE plpgsql");
+        s.company->Exec("CREATE TRIGGER tr_auditoria AFTER INSERT OR DELETE ON " + s.company->Table("PCPFTOF") +
+                        " FOR EACH ROW EXECUTE FUNCTION zr_auditoria()");
+      }
       s.ini = (std::filesystem::temp_directory_path() / "zr-odbc-app-bench.ini").string();
       std::string appConnection = connection;
       if (const std::string host = Env("ZR_BENCH_APP_SERVER", ""); !host.empty()) {

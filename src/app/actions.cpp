@@ -4,7 +4,9 @@
 
 #include "app/company.h"
 #include "app/sql_text.h"
+#include "db/connection.h"
 #include "db/errors.h"
+#include "db/query.h"
 
 namespace zr::app {
 
@@ -26,44 +28,57 @@ std::string ErrorMessage(std::exception_ptr error) {
   }
 }
 
-// The query that takes the company's lock: the same component as every other statement, with a short wait.
-class TQryTrava : public data::TZRQuery {
+// The query that takes the company's lock: a framework query on the action's connection and transaction, with
+// a short wait. Its statement is the driver's own locking form of a SELECT, sent as the driver gives it: it
+// is no statement of the application for the translator to rewrite.
+class TQryTrava : public db::TFDQuery {
  public:
   explicit TQryTrava(data::TZRDatabase* Database) {
-    SetTemposLimite(kEsperaTravaEmpresa, kEsperaTravaEmpresa);
-    SetDatabase(Database);
+    ResourceOptions().CmdExecTimeout = kEsperaTravaEmpresa;
+    SetConnection(Database);
+  }
+
+  // Locks the rows of `select` (one table's rows) until the transaction ends; true when there was one.
+  bool Trava(std::initializer_list<std::string> select) {
+    Close();
+    SQL().Clear();
+    for (const std::string& line : select) SQL().Add(line);
+    if (!Connection()->Connected()) Connection()->Open();  // the driver gives the statement's form
+    SQL().SetText(Connection()->LockingSelect(SQL().Text()));
+    Open();
+    FetchAll();  // a row is locked once fetched
+    const bool found = !IsEmpty();
+    Close();
+    return found;
   }
 };
 
-// True for the ways a server reports a row that another transaction holds: the wait ran out (the query
-// component's deadlock message), the holder committed meanwhile (Firebird's update conflict), or a lock that
-// could not be had.
+// True for the ways a server reports a row that another transaction holds: the wait ran out (the statement's
+// time-out), the holder committed meanwhile (Firebird's update conflict), or a lock that could not be had.
 bool EhConflitoDeTrava(const std::string& message) {
   std::string upper = message;
   for (char& c : upper) {
     if (c >= 'a' && c <= 'z') c = static_cast<char>(c - 'a' + 'A');
   }
-  for (const char* sign :
-       {"DEADLOCK", "UPDATE CONFLICTS", "LOCK CONFLICT", "COULD NOT OBTAIN LOCK", "COULD NOT SERIALIZE"}) {
+  for (const char* sign : {"TIMEOUT EXPIRED", "DEADLOCK", "UPDATE CONFLICTS", "LOCK CONFLICT",
+                           "COULD NOT OBTAIN LOCK", "COULD NOT SERIALIZE"}) {
     if (upper.find(sign) != std::string::npos) return true;
   }
   return false;
 }
 
-// Locks the company for this action until its commit or rollback. Every action of the company updates the
-// same row to itself first, so a second action stops here: it waits for the row at most kEsperaTravaEmpresa
-// and then fails with kMsgOutraAcao before it reads or writes anything. The row is the company's PCPFTOF
-// entry of ARQLOCAL (the table both actions write), else its EMPRESA row; a company listed in neither runs
-// without a lock.
+// Locks the company for this action until its commit or rollback. Every action of the company locks the same
+// row first, as an update would but changing nothing and firing no trigger, so a second action stops here: it
+// waits for the row at most kEsperaTravaEmpresa and then fails with kMsgOutraAcao before it reads or writes
+// anything. The row is the company's PCPFTOF entry of ARQLOCAL (the table both actions write), else its
+// EMPRESA row; a company listed in neither runs without a lock.
 void TravaEmpresa(const TFormComponents& C, const std::string& Empresa) {
   const std::string code = CompanyCode(Empresa);
   TQryTrava trava(C.ZRDatabase1);
   try {
-    Lines(trava, {"UPDATE ARQLOCAL SET ARQUIVO = ARQUIVO", "WHERE ARQUIVO = " + QuotedStr("PCPFTOF" + code)});
-    trava.ExecSQL();
-    if (trava.RowsAffected() > 0) return;
-    Lines(trava, {"UPDATE EMPRESA SET EMP_PAT = EMP_PAT", "WHERE EMP_PAT = " + QuotedStr(code)});
-    trava.ExecSQL();
+    if (trava.Trava({"SELECT ARQUIVO FROM ARQLOCAL", "WHERE ARQUIVO = " + QuotedStr("PCPFTOF" + code)}))
+      return;
+    trava.Trava({"SELECT EMP_PAT FROM EMPRESA", "WHERE EMP_PAT = " + QuotedStr(code)});
   } catch (const std::exception& e) {
     if (EhConflitoDeTrava(e.what())) throw db::EDatabaseError(kMsgOutraAcao);
     throw;

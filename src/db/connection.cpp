@@ -7,6 +7,7 @@
 #include "db/errors.h"
 #include "db/query.h"
 #include "db/transaction.h"
+#include "catalog_cache.h"
 #include "write_queue.h"
 
 namespace zr::db {
@@ -21,7 +22,9 @@ void EraseValue(std::vector<T*>& items, const T* item) {
 }  // namespace
 
 TFDConnection::TFDConnection(TComponent* owner)
-    : TComponent(owner), writes_(std::make_unique<detail::WriteQueue>()) {}
+    : TComponent(owner),
+      catalog_(std::make_unique<detail::CatalogCache>()),
+      writes_(std::make_unique<detail::WriteQueue>(*catalog_)) {}
 
 TFDConnection::~TFDConnection() {
   try {
@@ -73,6 +76,7 @@ void TFDConnection::SetConnected(bool value) {
   }
   for (TFDQuery* q : queries_) q->DropStatement();
   statementCache_.clear();
+  catalog_->Forget();
   physical_.reset();
   openTxSource_ = nullptr;
   autoTxOwner_ = nullptr;
@@ -206,6 +210,12 @@ void TFDConnection::SetWriteBehind(bool on) {
 }
 
 void TFDConnection::FlushWrites() { writes_->Flush(); }
+
+void TFDConnection::ForgetCatalog() noexcept { catalog_->Forget(); }
+
+std::string TFDConnection::LockingSelect(const std::string& select) const {
+  return Physical().LockingSelect(select);
+}
 
 std::unique_ptr<driver::Statement> TFDConnection::TakeCachedStatement(const std::string& sql) {
   for (auto it = statementCache_.begin(); it != statementCache_.end(); ++it) {

@@ -280,7 +280,10 @@ void TFDQuery::Execute(int times, int offset) {
     connection.EndAutoTransaction(this, false);
     throw;
   }
-  if (ChangesMetadata(parsed.Sql)) connection.ClearStatementCache();
+  if (ChangesMetadata(parsed.Sql)) {
+    connection.ClearStatementCache();
+    connection.ForgetCatalog();
+  }
   connection.EndAutoTransaction(this, true);
 }
 

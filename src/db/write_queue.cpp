@@ -107,8 +107,11 @@ WriteQueue::~WriteQueue() { Drop(); }
 bool WriteQueue::Touches(std::string_view sql) const {
   if (items_.empty()) return false;
   const std::string upper = common::UpperAscii(sql);
-  return std::any_of(tables_.begin(), tables_.end(),
-                     [&](const std::string& table) { return upper.find(table) != std::string::npos; });
+  if (std::any_of(tables_.begin(), tables_.end(),
+                  [&](const std::string& table) { return upper.find(table) != std::string::npos; })) {
+    return true;
+  }
+  return changes_.Every || catalog_.Reads(*physical_, sql).Meets(changes_);
 }
 
 driver::BatchStatement WriteQueue::AsBatchStatement(const QueuedWrite& write) {
@@ -129,11 +132,14 @@ bool WriteQueue::Queue(QueuedWrite write, driver::Connection& physical, TFDRowCo
       if (!batch_) return false;
       physical_ = &physical;
     }
+    // Asked before the statement joins the batch (a catalog read is a statement of its own).
+    const catalog::TableSet& changes = catalog_.Writes(physical, write.Table);
     if (batch_->Add(AsBatchStatement(write))) {
       write.Count = std::make_shared<RowCountCell>();
       write.Count->Queue = this;
       count = TFDRowCount(write.Count);
       tables_.insert(write.Table);
+      changes_.Add(changes);
       items_.push_back(std::move(write));
       return true;
     }
@@ -178,6 +184,7 @@ void WriteQueue::Flush() {
   driver::Connection& physical = *physical_;
   items_.clear();
   tables_.clear();
+  changes_ = {};
   physical_ = nullptr;
   const auto resolveFrom = [&](size_t first) {
     for (size_t i = first; i < items.size(); ++i) Resolve(*items[i].Count, 0);
@@ -231,6 +238,7 @@ void WriteQueue::Drop() noexcept {
   for (QueuedWrite& item : items_) Resolve(*item.Count, 0);
   items_.clear();
   tables_.clear();
+  changes_ = {};
   batch_.reset();
   physical_ = nullptr;
 }

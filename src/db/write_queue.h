@@ -10,6 +10,8 @@
 #include <string_view>
 #include <vector>
 
+#include "catalog_cache.h"
+#include "db/catalog.h"
 #include "db/data_types.h"
 #include "db/driver.h"
 #include "db/options.h"
@@ -40,13 +42,18 @@ struct QueuedWrite {
 
 class WriteQueue {
  public:
-  WriteQueue() = default;
+  // `catalog` tells what the server does behind a statement's text; it outlives the queue.
+  explicit WriteQueue(CatalogCache& catalog) : catalog_(catalog) {}
   ~WriteQueue();
   WriteQueue(const WriteQueue&) = delete;
   WriteQueue& operator=(const WriteQueue&) = delete;
 
   bool Empty() const noexcept { return items_.empty(); }
-  // True when `sql` names a table that a queued statement writes.
+  size_t Size() const noexcept { return items_.size(); }
+  // True when `sql` could read what a queued statement changes: it names a table a queued statement writes,
+  // or what it reads through views, procedures and functions (as the catalog tells) meets what the queued
+  // statements change with their triggers and referential actions. Asks the catalog only when the queue
+  // holds statements.
   bool Touches(std::string_view sql) const;
   // Queues the statement on `physical`; its count comes back pending. Nothing is queued (and the caller runs
   // the statement itself, after Flush) when the driver has no batches or the statement fits in none.
@@ -72,7 +79,9 @@ class WriteQueue {
   std::vector<QueuedWrite> items_;
   std::unique_ptr<driver::Batch> batch_;
   driver::Connection* physical_ = nullptr;
-  std::set<std::string> tables_;
+  CatalogCache& catalog_;
+  std::set<std::string> tables_;  // the tables the queued statements name as written
+  catalog::TableSet changes_;     // what they may change, triggers and referential actions included
 };
 
 }  // namespace zr::db::detail

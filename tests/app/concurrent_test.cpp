@@ -95,6 +95,40 @@ TEST_P(ConcurrentRunsTest, AnotherCompanyIsNotHeldUp) {
   EXPECT_EQ(other.Exit, 0) << other.Out << other.Err;
 }
 
+TEST_P(ConcurrentRunsTest, TheLockFiresNoUpdateTriggerOfArqlocalOrEmpresa) {
+  // A site's audit of ARQLOCAL and EMPRESA writes every update of them down; the lock only reads their rows.
+  auto exec = [&](const std::string& sql) { fb_ ? fb_->Exec(sql) : ora_->Exec(sql); };
+  if (ora_) {
+    exec("DROP TABLE IF EXISTS ZR_ALTERACOES");
+    exec("CREATE TABLE ZR_ALTERACOES (TABELA VARCHAR(31))");
+    exec(
+        "CREATE OR REPLACE FUNCTION zr_anota() RETURNS trigger AS $$ BEGIN INSERT INTO ZR_ALTERACOES VALUES "
+        "(TG_TABLE_NAME); RETURN NULL; END $$ LANGUAGE plpgsql");
+    for (const char* table : {"ARQLOCAL", "EMPRESA"}) {
+      exec(std::string("CREATE TRIGGER TR_ANOTA AFTER UPDATE ON ") + table +
+           " FOR EACH ROW EXECUTE FUNCTION zr_anota()");
+    }
+  } else {
+    exec("CREATE TABLE ZR_ALTERACOES (TABELA VARCHAR(31))");
+    for (const char* table : {"ARQLOCAL", "EMPRESA"}) {
+      exec(std::string("CREATE TRIGGER TR_ANOTA_") + table + " FOR " + table +
+           " AFTER UPDATE AS BEGIN INSERT INTO ZR_ALTERACOES VALUES ('" + table + "'); END");
+    }
+  }
+  // Company 01 is locked through ARQLOCAL; company 02, once ARQLOCAL no longer lists its PCPFTOF, through
+  // EMPRESA.
+  exec("DELETE FROM ARQLOCAL WHERE ARQUIVO = 'PCPFTOF02'");
+  for (const char* empresa : {"01", "02"}) {
+    for (const char* action : {"importar", "situacao"}) {
+      SCOPED_TRACE(std::string(action) + " " + empresa);
+      const Outcome run = RunProgram(
+          ZEMBRA_CLI, {action, "--empresa", empresa, "--desde", "01/01/2000", "--ini", ini_}, dir_);
+      EXPECT_EQ(run.Exit, 0) << run.Out << run.Err;
+    }
+  }
+  EXPECT_EQ(Scalar("SELECT COUNT(*) FROM ZR_ALTERACOES"), "0");
+}
+
 INSTANTIATE_TEST_SUITE_P(OnEachServer, ConcurrentRunsTest,
                          ::testing::Values(Server::Firebird, Server::Standin), ServerName);
 

@@ -324,5 +324,31 @@ TEST_F(ImportTest, ACompanyCodeWithAQuoteIsLookedUpAndTheServerErrorRollsBack) {
   EXPECT_EQ(ui.Closes, 0);
 }
 
+TEST_F(ImportTest, TheCompanyLockFiresNoUpdateTriggerOfArqlocalOrEmpresa) {
+  // A site that refuses every update of ARQLOCAL and EMPRESA: the lock only reads their rows.
+  db_->Exec("CREATE EXCEPTION E_SEM_ALTERACAO 'tabela de cadastro alterada'");
+  db_->Exec("CREATE TRIGGER TR_ARQLOCAL FOR ARQLOCAL BEFORE UPDATE AS BEGIN EXCEPTION E_SEM_ALTERACAO; END");
+  db_->Exec("CREATE TRIGGER TR_EMPRESA FOR EMPRESA BEFORE UPDATE AS BEGIN EXCEPTION E_SEM_ALTERACAO; END");
+  SimpleOrder("000001", "FRENTE");
+  data_->Sheet("PRD1", 1, "MAT1", "FRENTE", "1", "S", "001", "AZUL");
+
+  struct Case {
+    const char* name;
+    const char* setup;
+  };
+  const Case cases[] = {
+      {"the company's PCPFTOF entry of ARQLOCAL", nullptr},
+      {"its EMPRESA row, when ARQLOCAL does not list it", "DELETE FROM ARQLOCAL WHERE ARQUIVO = 'PCPFTOF01'"},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.name);
+    if (c.setup != nullptr) db_->Exec(c.setup);
+    RecordingUi ui;
+    EXPECT_TRUE(Import(Date(2018, 1, 1), true, ui).Ok);
+    ExpectSuccess(ui);
+    EXPECT_EQ(data_->Pcpftof().size(), 1u);
+  }
+}
+
 }  // namespace
 }  // namespace zr::app::testing

@@ -1,6 +1,8 @@
 // Write-behind changes nothing the user can see: both actions, run on random companies with faults injected
 // at random orders, end with the same PCPFTOF, the same outcome (the command line's exit code) and the same
-// messages whether the connection sends each statement alone or queues them.
+// messages whether the connection sends each statement alone or queues them. Also where the server does more
+// than a statement's text says: triggers, referential actions and views that make one order's rows change
+// what the next order's technical sheet reads.
 //
 // Registered for two targets: embedded Firebird beside the Oracle stand-in, and the Firebird server.
 
@@ -21,6 +23,7 @@
 #include "data/query.h"
 #include "fixtures/generator.h"
 #include "standin_pair.h"
+#include "write_queue.h"
 
 namespace zr::app::testing {
 namespace {
@@ -34,12 +37,23 @@ enum class Fault {
   AttachmentCut,       // the application's attachment is cut while it handles an order
 };
 
+// What the company's database does behind the import's statements.
+enum class Site {
+  Plain,
+  PriceTrigger,    // a trigger on PCPFTOF raises the price in MAT_ITEN of every material written
+  AuditTrigger,    // a trigger on PCPFTOF writes each change to a log table that nothing reads
+  Cascade,         // deleting an order's rows deletes MAT_ITEN's rows through a foreign key ON DELETE CASCADE
+  ViewOverOrders,  // MAT_ITEN is a view whose price counts the open PCPFTOF rows of the material
+  DynamicTrigger,  // the price trigger, its UPDATE built at run time
+};
+
 struct Case {
   const char* name;
   Target target;
   Action action;
   Fault fault;
   uint32_t seed;
+  Site site = Site::Plain;
 };
 
 // What the user sees of one run.
@@ -47,8 +61,7 @@ struct Outcome {
   bool Ok = false;  // exit code 0, else 1
   std::vector<std::string> Messages;
   std::vector<std::vector<std::string>> Pcpftof;
-
-  bool operator==(const Outcome&) const = default;
+  size_t MostQueued = 0;  // the most statements waiting in the queue after an order or status row
 };
 
 std::string Q(const std::string& text) { return "'" + text + "'"; }
@@ -61,6 +74,22 @@ class Company {
     fb_ = TestDatabase::Create(name, companies);
     if (target == Target::Standin) ora_ = std::make_unique<StandinDatabase>(fb_->Dir + "ora/", companies);
   }
+
+  // The stand-in's database outlives the company: what a site added to its tables goes with it.
+  ~Company() {
+    if (!ora_) return;
+    for (const char* sql : {"DROP VIEW IF EXISTS mat_iten01", "DROP TABLE IF EXISTS mat_base01",
+                            "DROP TABLE IF EXISTS zr_auditoria",
+                            "ALTER TABLE mat_iten01 DROP CONSTRAINT IF EXISTS fk_mat_iten01_chave"}) {
+      try {
+        ora_->Exec(sql);
+      } catch (const std::exception&) {
+        // Not there, or not of that kind: nothing to take away.
+      }
+    }
+  }
+  Company(const Company&) = delete;
+  Company& operator=(const Company&) = delete;
 
   const std::string& Ini() const { return ora_ ? ora_->Ini : fb_->Ini; }
   void Exec(const std::string& sql) { ora_ ? ora_->Exec(sql) : fb_->Exec(sql); }
@@ -86,6 +115,75 @@ class Company {
     }
   }
 
+  // Makes the database do `site` behind the import. `first` is an order and part the import replaces rows of
+  // before any other order's technical sheet is read again.
+  void Install(Site site, const OrdemTratada& first) {
+    const bool pg = ora_ != nullptr;
+    const std::string raise =
+        "UPDATE MAT_ITEN01 SET PRECO_MED = PRECO_MED + 1 WHERE CODIGO = NEW.INSUMO AND COR = NEW.COR_I";
+    switch (site) {
+      case Site::Plain:
+        return;
+      case Site::PriceTrigger:
+        if (pg) {
+          PgTrigger("zr_preco", "AFTER INSERT", raise + "; RETURN NULL;");
+        } else {
+          Exec("CREATE TRIGGER TR_PRECO FOR PCPFTOF01 AFTER INSERT AS BEGIN " + raise + "; END");
+        }
+        return;
+      case Site::DynamicTrigger:
+        if (pg) {
+          PgTrigger(
+              "zr_preco", "AFTER INSERT",
+              "EXECUTE 'UPDATE MAT_ITEN01 SET PRECO_MED = PRECO_MED + 1 WHERE CODIGO = $1 AND COR = $2' "
+              "USING NEW.INSUMO, NEW.COR_I; RETURN NULL;");
+        } else {
+          Exec(
+              "CREATE TRIGGER TR_PRECO FOR PCPFTOF01 AFTER INSERT AS BEGIN EXECUTE STATEMENT ('UPDATE MAT_ITEN01 "
+              "SET PRECO_MED = PRECO_MED + 1 WHERE CODIGO = ? AND COR = ?') (NEW.INSUMO, NEW.COR_I); END");
+        }
+        return;
+      case Site::AuditTrigger:
+        Exec("CREATE TABLE ZR_AUDITORIA (NUMERO VARCHAR(10), INSUMO VARCHAR(20), QUANDO TIMESTAMP)");
+        if (pg) {
+          PgTrigger("zr_auditoria", "AFTER INSERT OR DELETE",
+                    "INSERT INTO ZR_AUDITORIA VALUES (COALESCE(NEW.NUMERO, OLD.NUMERO), COALESCE(NEW.INSUMO, "
+                    "OLD.INSUMO), now()); RETURN NULL;");
+        } else {
+          Exec(
+              "CREATE TRIGGER TR_AUDITORIA FOR PCPFTOF01 AFTER INSERT OR DELETE AS BEGIN INSERT INTO "
+              "ZR_AUDITORIA VALUES (COALESCE(NEW.NUMERO, OLD.NUMERO), COALESCE(NEW.INSUMO, OLD.INSUMO), "
+              "CURRENT_TIMESTAMP); END");
+        }
+        return;
+      case Site::Cascade: {
+        // One row of the first order handled holds the key every MAT_ITEN row refers to.
+        Exec("ALTER TABLE PCPFTOF01 ADD CHAVE INTEGER");
+        Exec("ALTER TABLE PCPFTOF01 ADD CONSTRAINT UQ_PCPFTOF01_CHAVE UNIQUE (CHAVE)");
+        Exec("ALTER TABLE MAT_ITEN01 ADD CHAVE INTEGER");
+        Exec(
+            "ALTER TABLE MAT_ITEN01 ADD CONSTRAINT FK_MAT_ITEN01_CHAVE FOREIGN KEY (CHAVE) REFERENCES "
+            "PCPFTOF01 (CHAVE) ON DELETE CASCADE");
+        const std::string row = "NUMERO = " + Q(first.Numero) + " AND PARTE = " + Q(first.Parte);
+        Exec(pg ? "UPDATE PCPFTOF01 SET CHAVE = 1 WHERE ctid = (SELECT ctid FROM PCPFTOF01 WHERE " + row +
+                      " LIMIT 1)"
+                : "UPDATE PCPFTOF01 SET CHAVE = 1 WHERE " + row + " ROWS 1");
+        Exec("UPDATE MAT_ITEN01 SET CHAVE = 1");
+        return;
+      }
+      case Site::ViewOverOrders:
+        Exec("CREATE TABLE MAT_BASE01 (CODIGO VARCHAR(20), COR VARCHAR(10), PRECO_MED NUMERIC(15,4))");
+        Exec("INSERT INTO MAT_BASE01 SELECT CODIGO, COR, PRECO_MED FROM MAT_ITEN01");
+        Exec("DROP TABLE MAT_ITEN01");
+        Exec(
+            "CREATE VIEW MAT_ITEN01 (CODIGO, COR, PRECO_MED) AS SELECT B.CODIGO, B.COR, B.PRECO_MED + (SELECT "
+            "COUNT(*) FROM PCPFTOF01 P WHERE P.INSUMO = B.CODIGO AND P.SITUACAO = 'A') FROM MAT_BASE01 B");
+        // Every row is open again only once the import writes it anew.
+        Exec("UPDATE PCPFTOF01 SET SITUACAO = 'B'");
+        return;
+    }
+  }
+
   // The id of the application's attachment (Firebird) or server process (the stand-in).
   std::string AttachmentOf(data::TZRQuery& query) {
     query.Close();
@@ -108,6 +206,14 @@ class Company {
   }
 
  private:
+  // A row trigger on PCPFTOF01 of the stand-in running the PL/pgSQL `body`.
+  void PgTrigger(const std::string& name, const std::string& when, const std::string& body) {
+    Exec("CREATE OR REPLACE FUNCTION " + name + "() RETURNS trigger AS $$ BEGIN " + body +
+         " END $$ LANGUAGE plpgsql");
+    Exec("CREATE TRIGGER tr_" + name + " " + when + " ON pcpftof01 FOR EACH ROW EXECUTE FUNCTION " + name +
+         "()");
+  }
+
   Target target_;
   std::unique_ptr<TestDatabase> fb_;
   std::unique_ptr<StandinDatabase> ora_;
@@ -149,14 +255,23 @@ Outcome RunCase(const Case& c, bool writeBehind) {
   company.Load(fixtures::GenerateCompany(size));
 
   // A filled PCPFTOF first, statement by statement: the import then replaces rows, the update marks them.
+  OrdemTratada first;
   {
     AppComponents setup(company.Ini());
     setup.C.ZRDatabase1->SetWriteBehind(false);
     RecordingUi ui;
-    if (!BitBtn1Click(setup.C, ActionInput{kEmpresa01, kSince, false}, ui).Ok) {
-      ADD_FAILURE() << "the first import failed: " << ui.Messages.back().Text;
+    ActionInput input{kEmpresa01, kSince, false};
+    input.Relatorio = true;
+    const ActionResult result = BitBtn1Click(setup.C, input, ui);
+    if (!result.Ok) ADD_FAILURE() << "the first import failed: " << ui.Messages.back().Text;
+    for (const OrdemTratada& ordem : result.Ordens) {
+      if (ordem.Gravadas > 0 && !ordem.Numero.empty() && !ordem.Parte.empty()) {
+        first = ordem;
+        break;
+      }
     }
   }
+  company.Install(c.site, first);
   const auto orders = company.Select("SELECT DISTINCT NUMERO FROM PCPFTOF01 ORDER BY NUMERO");
   const std::string numero = orders.empty() ? "000001" : orders[random() % orders.size()][0];
   const int cutAt =
@@ -171,12 +286,11 @@ Outcome RunCase(const Case& c, bool writeBehind) {
     AppComponents app(company.Ini());
     app.C.ZRDatabase1->SetWriteBehind(writeBehind);
     RecordingUi ui;
-    if (c.fault == Fault::AttachmentCut) {
-      const std::string id = company.AttachmentOf(*app.C.QryGrava);
-      ui.OnProcess = [&, id](int processed) {
-        if (processed == cutAt) company.Cut(id);
-      };
-    }
+    const std::string id = c.fault == Fault::AttachmentCut ? company.AttachmentOf(*app.C.QryGrava) : "";
+    ui.OnProcess = [&, id](int processed) {
+      outcome.MostQueued = std::max(outcome.MostQueued, app.C.ZRDatabase1->Writes().Size());
+      if (!id.empty() && processed == cutAt) company.Cut(id);
+    };
     // The other connection lets go while the action waits for it (bounded: about a second).
     std::thread release;
     if (holder) {
@@ -226,6 +340,26 @@ TEST(WriteBehindEquivalence, BothActionsEndTheSameWithTheQueueOnAndOff) {
        Fault::AttachmentCut, 27},
       {"a status update on the stand-in whose connection is cut", Target::Standin, Action::Status,
        Fault::AttachmentCut, 28},
+      {"an import on Firebird whose trigger raises the prices the next orders read", Target::Firebird,
+       Action::Import, Fault::None, 31, Site::PriceTrigger},
+      {"an import on Firebird whose audit trigger writes a log nothing reads", Target::Firebird,
+       Action::Import, Fault::None, 32, Site::AuditTrigger},
+      {"an import on Firebird whose deletes cascade to the prices", Target::Firebird, Action::Import,
+       Fault::None, 33, Site::Cascade},
+      {"an import on Firebird reading prices through a view over PCPFTOF", Target::Firebird, Action::Import,
+       Fault::None, 34, Site::ViewOverOrders},
+      {"an import on Firebird whose trigger raises the prices with dynamic SQL", Target::Firebird,
+       Action::Import, Fault::None, 35, Site::DynamicTrigger},
+      {"an import on the stand-in whose trigger raises the prices the next orders read", Target::Standin,
+       Action::Import, Fault::None, 41, Site::PriceTrigger},
+      {"an import on the stand-in whose audit trigger writes a log nothing reads", Target::Standin,
+       Action::Import, Fault::None, 42, Site::AuditTrigger},
+      {"an import on the stand-in whose deletes cascade to the prices", Target::Standin, Action::Import,
+       Fault::None, 43, Site::Cascade},
+      {"an import on the stand-in reading prices through a view over PCPFTOF", Target::Standin,
+       Action::Import, Fault::None, 44, Site::ViewOverOrders},
+      {"an import on the stand-in whose trigger raises the prices with dynamic SQL", Target::Standin,
+       Action::Import, Fault::None, 45, Site::DynamicTrigger},
   };
   for (const Case& c : cases) {
     SCOPED_TRACE(c.name);
@@ -253,6 +387,14 @@ TEST(WriteBehindEquivalence, BothActionsEndTheSameWithTheQueueOnAndOff) {
       EXPECT_EQ(queued.Messages, alone.Messages);
     }
     EXPECT_EQ(queued.Pcpftof, alone.Pcpftof);
+    // Where the server sends batches, statements of several orders wait together: a technical sheet that
+    // reads nothing they change does not send them (the stand-in's own '' to NULL triggers and an audit
+    // trigger included).
+    const bool batches = UseServer() || c.target == Target::Standin;
+    if (batches && c.fault == Fault::None && c.action == Action::Import &&
+        (c.site == Site::Plain || c.site == Site::AuditTrigger)) {
+      EXPECT_GT(queued.MostQueued, 2u);
+    }
     if (c.fault == Fault::TriggerRefusesARow && c.action == Action::Import && !alone.Messages.empty()) {
       EXPECT_NE(alone.Messages.back().find("recusada"), std::string::npos) << alone.Messages.back();
     }

@@ -68,6 +68,13 @@ class ConnectionWrapper : public db::driver::Connection {
   void CommitRetaining() override { target_->CommitRetaining(); }
   void RollbackRetaining() override { target_->RollbackRetaining(); }
   std::unique_ptr<db::driver::Batch> CreateBatch() override { return target_->CreateBatch(); }
+  db::catalog::TableSet WriteReach(const std::string& table) override { return target_->WriteReach(table); }
+  std::vector<db::catalog::TableSet> ReadReach(const std::vector<std::string>& names) override {
+    return target_->ReadReach(names);
+  }
+  std::string LockingSelect(const std::string& select) const override {
+    return target_->LockingSelect(select);
+  }
 
  protected:
   db::driver::Connection& Target() const { return *target_; }

@@ -7,7 +7,10 @@
 #include <gmock/gmock.h>
 #include <gtest/gtest.h>
 
+#include <cctype>
+#include <set>
 #include <string>
+#include <vector>
 
 #include "db/datetime.h"
 #include "db/errors.h"
@@ -481,6 +484,154 @@ TEST_F(BatchConformance, ABatchOnALostLinkFailsAsLostAndNothingOfTheTransactionS
   connection_.reset();
   EXPECT_EQ(Committed(), 4);
   EXPECT_EQ(db_->Scalar("SELECT V FROM " + t_ + " WHERE ID = 1"), "a");
+
+TEST_F(DriverConformance, TheLockingSelectHoldsTheRowsItReadsUntilTheTransactionEnds) {
+  auto holder = db_->Open();
+  holder->StartTransaction();
+  auto lock = holder->CreateStatement();
+  lock->Prepare(holder->LockingSelect("SELECT ID FROM " + t_ + "\r\nWHERE ID = 1\r\n"));
+  lock->Execute({}, 1, 0);
+  std::vector<TFDValue> row;
+  ASSERT_TRUE(lock->Fetch(row));  // the row is locked once fetched
+  lock->CloseCursor();
+
+  auto connection = db_->Connect();
+  TFDQuery query;
+  query.SetConnection(connection.get());
+  query.ResourceOptions().CmdExecTimeout = 1000;
+  query.SQL().Add("UPDATE " + t_ + " SET V = 'other' WHERE ID = 1");
+  EXPECT_THROW(query.ExecSQL(), EDatabaseError);
+  holder->Commit();
+  query.ExecSQL();
+  EXPECT_EQ(query.RowsAffected(), 1);
+}
+
+// What the catalog tells the write-behind queue, on each server's own catalog: a write reaches the tables of
+// its triggers and cascades, a read through a view reaches the view's tables, and what cannot be followed
+// is every table.
+TEST_F(DriverConformance, TheCatalogTellsWhatAWriteMayChangeAndWhatAReadReads) {
+  const bool pg = db_->Which() == testsupport::Target::Standin;
+  // The child first: on the stand-in the tables go in the order named, and the key holds the parent.
+  const std::string child = db_->Table("ZC_FILHO"), parent = db_->Table("ZC_PAI");
+  const std::string log = db_->Table("ZC_LOG"), dynamic = db_->Table("ZC_DINAMICA");
+  const std::string view = parent + "_V", counting = parent + "_W", counter = log + "_N";
+  auto upper = [](std::string name) {
+    for (char& c : name) c = static_cast<char>(std::toupper(static_cast<unsigned char>(c)));
+    return name;
+  };
+  db_->Exec({"CREATE TABLE " + parent + " (ID INTEGER NOT NULL PRIMARY KEY, V VARCHAR(10))",
+             "CREATE TABLE " + log + " (ID INTEGER)",
+             "CREATE TABLE " + child + " (ID INTEGER, PAI INTEGER REFERENCES " + parent +
+                 " (ID) ON DELETE CASCADE)",
+             "CREATE TABLE " + dynamic + " (ID INTEGER)",
+             "CREATE VIEW " + view + " AS SELECT ID, V FROM " + parent});
+  if (pg) {
+    db_->Exec(
+        {"CREATE OR REPLACE FUNCTION " + log + "_f() RETURNS trigger AS $$ BEGIN INSERT INTO " + log +
+             " VALUES (NEW.id); RETURN NULL; END $$ LANGUAGE plpgsql",
+         "CREATE TRIGGER tr_log AFTER INSERT ON " + parent + " FOR EACH ROW EXECUTE FUNCTION " + log + "_f()",
+         "CREATE OR REPLACE FUNCTION " + parent +
+             "_f() RETURNS trigger AS $$ BEGIN NEW.v := upper(NEW.v); "
+             "RETURN NEW; END $$ LANGUAGE plpgsql",
+         "CREATE TRIGGER tr_upper BEFORE INSERT ON " + parent + " FOR EACH ROW EXECUTE FUNCTION " + parent +
+             "_f()",
+         "CREATE OR REPLACE FUNCTION " + dynamic + "_f() RETURNS trigger AS $$ BEGIN EXECUTE 'DELETE FROM " +
+             log + "'; RETURN NULL; END $$ LANGUAGE plpgsql",
+         "CREATE TRIGGER tr_dyn AFTER INSERT ON " + dynamic + " FOR EACH ROW EXECUTE FUNCTION " + dynamic +
+             "_f()"});
+  } else {
+    db_->Exec({"CREATE TRIGGER TR_LOG FOR " + parent + " AFTER INSERT AS BEGIN INSERT INTO " + log +
+                   " VALUES (NEW.ID); END",
+               "CREATE TRIGGER TR_UPPER FOR " + parent + " BEFORE INSERT AS BEGIN NEW.V = UPPER(NEW.V); END",
+               "CREATE TRIGGER TR_DYN FOR " + dynamic +
+                   " AFTER INSERT AS BEGIN EXECUTE STATEMENT 'DELETE FROM " + log + "'; END"});
+  }
+  // A view whose column calls a function that reads the log.
+  db_->Exec({pg ? "CREATE OR REPLACE FUNCTION " + counter + "() RETURNS bigint AS $$ SELECT count(*) FROM " +
+                      log + " $$ LANGUAGE sql"
+                : "CREATE FUNCTION " + counter + " RETURNS BIGINT AS BEGIN RETURN (SELECT COUNT(*) FROM " +
+                      log + "); END",
+             "CREATE VIEW " + counting + " AS SELECT ID, " + counter + "() AS N FROM " + parent});
+  // The views (and the stand-in's functions) go before the tables do.
+  struct Cleanup {
+    testsupport::TargetDatabase& db;
+    std::vector<std::string> statements;
+    ~Cleanup() {
+      for (const std::string& sql : statements) {
+        try {
+          db.Exec({sql});
+        } catch (...) {
+        }
+      }
+    }
+  } cleanup{*db_,
+            {"DROP VIEW " + counting, "DROP VIEW " + view, "DROP FUNCTION " + counter + (pg ? "()" : "")}};
+  if (pg) {
+    for (const std::string& table : {log, parent, dynamic}) {
+      cleanup.statements.push_back("DROP FUNCTION IF EXISTS " + table + "_f() CASCADE");
+    }
+  }
+
+  auto raw = db_->Open();
+  raw->StartTransaction();  // as write-behind asks: inside the action's transaction
+  const catalog::TableSet writes = raw->WriteReach(upper(parent));
+  EXPECT_FALSE(writes.Every);
+  EXPECT_EQ(writes.Tables, (std::set<std::string>{upper(parent), upper(log), upper(child)}));
+  EXPECT_TRUE(raw->WriteReach(upper(dynamic)).Every) << "a trigger running dynamic SQL";
+  EXPECT_TRUE(raw->WriteReach("ZC_NAO_EXISTE").Every) << "a table the catalog does not know";
+
+  const std::vector<catalog::TableSet> reads =
+      raw->ReadReach({upper(view), upper(log), "V", "SELECT", upper(counting), upper(counter)});
+  ASSERT_EQ(reads.size(), 6u);
+  EXPECT_EQ(reads[4].Tables, (std::set<std::string>{upper(parent), upper(log)}))
+      << "a view calling a function";
+  EXPECT_EQ(reads[5].Tables, std::set<std::string>{upper(log)}) << "a function";
+  EXPECT_EQ(reads[0].Tables, std::set<std::string>{upper(parent)});
+  EXPECT_EQ(reads[1].Tables, std::set<std::string>{upper(log)});
+  EXPECT_TRUE(reads[2].Tables.empty() && !reads[2].Every);
+  EXPECT_TRUE(reads[3].Tables.empty() && !reads[3].Every);
+  raw->Rollback();
+}
+
+// Write-behind reads the catalog once per name, and again after a statement of its own connection changes
+// metadata: a trigger created between two transactions is seen by the second one. (Embedded Firebird sends
+// no batches: there every statement runs at once.)
+TEST_F(DriverConformance, WriteBehindSeesATriggerCreatedOnItsOwnConnection) {
+  // Names that hold no other: the queue also sends what waits before a text that names a written table.
+  const std::string counted = db_->Table("ZC_CONTADOR"), orders = db_->Table("ZC_PEDIDOS");
+  db_->Exec({"CREATE TABLE " + counted + " (N INTEGER)", "INSERT INTO " + counted + " VALUES (0)",
+             "CREATE TABLE " + orders + " (ID INTEGER)"});
+  auto connection = db_->Connect();
+  auto count = [&] {
+    TFDQuery q;
+    q.SetConnection(connection.get());
+    q.SQL().Add("SELECT N FROM " + counted);
+    q.Open();
+    return q.Fields(0).AsInteger();
+  };
+  // One insert waits in the queue while the count is read: nothing connects the two yet.
+  connection->StartTransactionFor(nullptr);
+  ExecSQL(*connection, "INSERT INTO " + orders + " VALUES (2)");
+  EXPECT_EQ(count(), 0);
+  connection->EndTransaction(true);
+
+  if (db_->Which() == testsupport::Target::Standin) {
+    ExecSQL(*connection, "CREATE OR REPLACE FUNCTION " + counted +
+                             "_f() RETURNS trigger AS $$ BEGIN UPDATE " + counted +
+                             " SET N = N + 1; RETURN NULL; END $$ LANGUAGE plpgsql");
+    ExecSQL(*connection, "CREATE TRIGGER tr_conta AFTER INSERT ON " + orders +
+                             " FOR EACH ROW EXECUTE FUNCTION " + counted + "_f()");
+  } else {
+    ExecSQL(*connection, "CREATE TRIGGER TR_CONTA FOR " + orders + " AFTER INSERT AS BEGIN UPDATE " +
+                             counted + " SET N = N + 1; END");
+  }
+  connection->StartTransactionFor(nullptr);
+  ExecSQL(*connection, "INSERT INTO " + orders + " VALUES (3)");
+  EXPECT_EQ(count(), 1) << "the count was read before the insert that raises it";
+  connection->EndTransaction(true);
+  if (db_->Which() == testsupport::Target::Standin) {
+    db_->Exec({"DROP TRIGGER tr_conta ON " + orders, "DROP FUNCTION " + counted + "_f()"});
+  }
 }
 
 }  // namespace

@@ -72,10 +72,11 @@ struct ActionResult {
   std::vector<BaixaFeita> Baixas;    // status update: every update run (those that marked no row included)
 };
 
-// Both actions first lock the company: they update its PCPFTOF entry of ARQLOCAL to itself (its EMPRESA row
-// when ARQLOCAL does not list it) in the action's transaction, so a second action of the same company, from
-// any program, waits at most kEsperaTravaEmpresa for the first one's commit or rollback and then fails with
-// kMsgOutraAcao, having written nothing.
+// Both actions first lock the company: they lock its PCPFTOF entry of ARQLOCAL (its EMPRESA row when ARQLOCAL
+// does not list it) with the driver's locking SELECT (SELECT ... WITH LOCK on Firebird, SELECT ... FOR UPDATE
+// on Oracle) in the action's transaction, changing nothing and firing no trigger, so a second action of the
+// same company, from any program, waits at most kEsperaTravaEmpresa for the first one's commit or rollback
+// and then fails with kMsgOutraAcao, having written nothing.
 
 // "Importar": replaces each listed order's PCPFTOF rows per part from the technical sheets, in one
 // transaction committed at the end (rolled back instead under Input.Simular); on any error rolls back and

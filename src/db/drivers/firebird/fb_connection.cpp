@@ -1,6 +1,7 @@
 #include "fb_connection.h"
 
 #include "fb_batch.h"
+#include "fb_catalog.h"
 #include "fb_statement.h"
 
 namespace zr::db::firebird {
@@ -18,6 +19,16 @@ std::unique_ptr<driver::Statement> FbConnection::CreateStatement() {
 std::unique_ptr<driver::Batch> FbConnection::CreateBatch() {
   if (!batches_ || !session_->InTransaction()) return nullptr;
   return std::make_unique<FbBatch>(session_);
+}
+
+catalog::TableSet FbConnection::WriteReach(const std::string& table) {
+  FbCatalog facts(*this);
+  return catalog::WriteReach(facts, table);
+}
+
+std::vector<catalog::TableSet> FbConnection::ReadReach(const std::vector<std::string>& names) {
+  FbCatalog facts(*this);
+  return catalog::ReadReach(facts, names);
 }
 
 }  // namespace zr::db::firebird

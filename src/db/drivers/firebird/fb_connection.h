@@ -25,6 +25,11 @@ class FbConnection final : public driver::Connection {
   // Batches need the open transaction and, unless SetBatches says otherwise, a server to talk to.
   std::unique_ptr<driver::Batch> CreateBatch() override;
   void SetBatches(bool on) noexcept { batches_ = on; }
+  // From RDB$TRIGGERS, RDB$DEPENDENCIES and the foreign keys (fb_catalog.h).
+  catalog::TableSet WriteReach(const std::string& table) override;
+  std::vector<catalog::TableSet> ReadReach(const std::vector<std::string>& names) override;
+  // SELECT ... WITH LOCK: each row fetched is locked as an update would lock it.
+  std::string LockingSelect(const std::string& select) const override { return select + "WITH LOCK\r\n"; }
 
  private:
   std::shared_ptr<Session> session_;

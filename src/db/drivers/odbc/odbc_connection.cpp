@@ -7,6 +7,7 @@
 #include "connection_string.h"
 #include "db/errors.h"
 #include "odbc_batch.h"
+#include "odbc_catalog.h"
 #include "odbc_error.h"
 #include "odbc_statement.h"
 #include "utf16.h"
@@ -143,6 +144,23 @@ std::unique_ptr<driver::Batch> OdbcConnection::CreateBatch() {
     return std::make_unique<OdbcBatch>(session_, BatchDialect::Oracle);
   if (dbmsName_ == "PostgreSQL") return std::make_unique<OdbcBatch>(session_, BatchDialect::PostgreSql);
   return nullptr;
+}
+
+std::unique_ptr<catalog::Facts> OdbcConnection::Catalog() {
+  if (dbmsName_.find("Oracle") != std::string::npos) return std::make_unique<OracleCatalog>(*this);
+  if (dbmsName_ == "PostgreSQL") return std::make_unique<PgCatalog>(*this);
+  return nullptr;
+}
+
+catalog::TableSet OdbcConnection::WriteReach(const std::string& table) {
+  const std::unique_ptr<catalog::Facts> facts = Catalog();
+  return facts ? catalog::WriteReach(*facts, table) : catalog::TableSet::All();
+}
+
+std::vector<catalog::TableSet> OdbcConnection::ReadReach(const std::vector<std::string>& names) {
+  const std::unique_ptr<catalog::Facts> facts = Catalog();
+  return facts ? catalog::ReadReach(*facts, names)
+               : std::vector<catalog::TableSet>(names.size(), catalog::TableSet::All());
 }
 
 void OdbcConnection::SetAutoCommit(bool on) {

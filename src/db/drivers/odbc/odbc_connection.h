@@ -53,8 +53,15 @@ class OdbcConnection : public driver::Connection {
   void RollbackRetaining() override;
   // In an open transaction on PostgreSQL (the stand-in) or Oracle: statements sent together (odbc_batch.h).
   std::unique_ptr<driver::Batch> CreateBatch() override;
+  // From PostgreSQL's or Oracle's catalog, by the server's DBMS name (odbc_catalog.h); another data source
+  // answers every table.
+  catalog::TableSet WriteReach(const std::string& table) override;
+  std::vector<catalog::TableSet> ReadReach(const std::vector<std::string>& names) override;
+  // SELECT ... FOR UPDATE, on Oracle and PostgreSQL alike.
+  std::string LockingSelect(const std::string& select) const override { return select + "FOR UPDATE\r\n"; }
 
  private:
+  std::unique_ptr<catalog::Facts> Catalog();
   void EndTransaction(SQLSMALLINT completion);
   void SetAutoCommit(bool on);
   void PrepareOracleSession();

@@ -21,8 +21,9 @@ class Connection;
 class Statement;
 }  // namespace driver
 namespace detail {
+class CatalogCache;
 class WriteQueue;
-}
+}  // namespace detail
 class TFDTransaction;
 class TFDQuery;
 
@@ -62,15 +63,25 @@ class TFDConnection : public TComponent {
   // Write-behind, on by default: INSERT, UPDATE and DELETE statements without parameters, and parameter-array
   // INSERT ... VALUES, run by a query in an open transaction that the statement does not end itself, wait in
   // a queue and go to the server together, in order, as few requests as the driver allows. The queue is sent
-  // before anything that could observe or depend on it: opening a statement that names a table written by a
-  // queued statement or that is not a SELECT, fetching more rows of such a statement, reading a pending
-  // count, any other statement run, commit, rollback and disconnect. A queued statement that fails is
+  // before anything that could observe or depend on it: opening a statement that is not a SELECT, or one that
+  // could read what a queued statement changes (a table it names, or, as the driver's catalog tells, what
+  // its views and routines read meets what the queued statements' triggers and referential actions change;
+  // what the catalog cannot tell counts as everything), fetching more rows of such a statement, reading a
+  // pending count, any other statement run, commit, rollback and disconnect. A queued statement that fails is
   // reported as it would have been alone (EQueuedStatementError), wherever its failure comes to light.
   bool WriteBehind() const noexcept { return writeBehind_; }
   // Switching it off sends what waits first.
   void SetWriteBehind(bool on);
   // Sends the queue now (see above); does nothing when it is empty.
   void FlushWrites();
+  // What the queue knows of the catalog (triggers, referential actions, views, routines), read once per name;
+  // a statement that changes metadata makes it read again.
+  void ForgetCatalog() noexcept;
+
+  // `select`, the text of a SELECT of one table's rows, in the driver's form that also locks the rows it
+  // reads until the transaction ends, changing nothing and firing no trigger (driver::Connection::
+  // LockingSelect). EDatabaseError when not connected.
+  std::string LockingSelect(const std::string& select) const;
 
   // Framework internals ------------------------------------------------------------------------------
   // The driver's connection; EDatabaseError when not connected.
@@ -125,6 +136,7 @@ class TFDConnection : public TComponent {
   bool writeBehind_ = true;
   // After physical_: statements and batches go before the driver's connection.
   std::list<std::pair<std::string, std::unique_ptr<driver::Statement>>> statementCache_;
+  std::unique_ptr<detail::CatalogCache> catalog_;
   std::unique_ptr<detail::WriteQueue> writes_;
   std::vector<TFDQuery*> queries_;
   std::vector<TFDTransaction*> transactions_;

@@ -11,6 +11,7 @@
 #include <string>
 #include <vector>
 
+#include "db/catalog.h"
 #include "db/data_types.h"
 #include "db/string_list.h"
 #include "db/value.h"
@@ -96,6 +97,20 @@ class Connection {
   // A batch for write-behind in the open transaction, or nullptr when the driver sends statements one at a
   // time only.
   virtual std::unique_ptr<Batch> CreateBatch() { return nullptr; }
+  // From the catalog (db/catalog.h), for write-behind: the tables a row written to `table` may change, and per
+  // name the tables a statement naming it reads. A driver that cannot tell answers every table, so that
+  // write-behind sends what waits before every statement.
+  virtual catalog::TableSet WriteReach(const std::string& table) {
+    (void)table;
+    return catalog::TableSet::All();
+  }
+  virtual std::vector<catalog::TableSet> ReadReach(const std::vector<std::string>& names) {
+    return std::vector<catalog::TableSet>(names.size(), catalog::TableSet::All());
+  }
+  // `select`, the text of a SELECT of one table's rows whose lines end in CR LF, in the form that also locks
+  // the rows it reads until the transaction ends, as an update of them would, without changing them or
+  // firing a trigger: one more line with the dialect's locking clause. The rows are locked once fetched.
+  virtual std::string LockingSelect(const std::string& select) const { return select + "FOR UPDATE\r\n"; }
 };
 
 // Opens a connection from the connection's parameter entries ("Database=...", "Server=..."...).
