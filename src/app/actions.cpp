@@ -55,16 +55,8 @@ class TQryTrava : public db::TFDQuery {
 
 // True for the ways a server reports a row that another transaction holds: the wait ran out (the statement's
 // time-out), the holder committed meanwhile (Firebird's update conflict), or a lock that could not be had.
-bool EhConflitoDeTrava(const std::string& message) {
-  std::string upper = message;
-  for (char& c : upper) {
-    if (c >= 'a' && c <= 'z') c = static_cast<char>(c - 'a' + 'A');
-  }
-  for (const char* sign : {"TIMEOUT EXPIRED", "DEADLOCK", "UPDATE CONFLICTS", "LOCK CONFLICT",
-                           "COULD NOT OBTAIN LOCK", "COULD NOT SERIALIZE"}) {
-    if (upper.find(sign) != std::string::npos) return true;
-  }
-  return false;
+bool EhConflitoDeTrava(const db::EDatabaseError& e) {
+  return e.Kind() == db::TDatabaseErrorKind::LockConflict || e.Kind() == db::TDatabaseErrorKind::NoAnswer;
 }
 
 // Locks the company for this action until its commit or rollback. Every action of the company locks the same
@@ -79,8 +71,8 @@ void TravaEmpresa(const TFormComponents& C, const std::string& Empresa) {
     if (trava.Trava({"SELECT ARQUIVO FROM ARQLOCAL", "WHERE ARQUIVO = " + QuotedStr("PCPFTOF" + code)}))
       return;
     trava.Trava({"SELECT EMP_PAT FROM EMPRESA", "WHERE EMP_PAT = " + QuotedStr(code)});
-  } catch (const std::exception& e) {
-    if (EhConflitoDeTrava(e.what())) throw db::EDatabaseError(kMsgOutraAcao);
+  } catch (const db::EDatabaseError& e) {
+    if (EhConflitoDeTrava(e)) throw db::EDatabaseError(kMsgOutraAcao);
     throw;
   }
 }

@@ -484,6 +484,7 @@ TEST_F(BatchConformance, ABatchOnALostLinkFailsAsLostAndNothingOfTheTransactionS
   connection_.reset();
   EXPECT_EQ(Committed(), 4);
   EXPECT_EQ(db_->Scalar("SELECT V FROM " + t_ + " WHERE ID = 1"), "a");
+}
 
 TEST_F(DriverConformance, TheLockingSelectHoldsTheRowsItReadsUntilTheTransactionEnds) {
   auto holder = db_->Open();
