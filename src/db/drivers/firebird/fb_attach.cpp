@@ -2,6 +2,8 @@
 
 #include <charconv>
 #include <chrono>
+#include <cstring>
+#include <vector>
 
 #include "fb_error.h"
 
@@ -45,7 +47,7 @@ std::optional<bool> SwitchEntry(const TStringList& params, const char* name) {
                        "\" for the connection parameter " + name);
 }
 
-// The parameter block every attachment gets: the credentials and the UTF8 connection character set.
+// The parameter block every attachment gets: the credentials and the connection character set.
 Ref<Firebird::IXpbBuilder> ParameterBlock(Firebird::ThrowStatusWrapper* status, const AttachTarget& target) {
   Ref<Firebird::IXpbBuilder> dpb(Util()->getXpbBuilder(status, Firebird::IXpbBuilder::DPB, nullptr, 0));
   if (!target.User.empty()) {
@@ -54,7 +56,7 @@ Ref<Firebird::IXpbBuilder> ParameterBlock(Firebird::ThrowStatusWrapper* status, 
   if (!target.Password.empty()) {
     dpb->insertString(status, isc_dpb_password, target.Password.c_str());
   }
-  dpb->insertString(status, isc_dpb_lc_ctype, "UTF8");
+  dpb->insertString(status, isc_dpb_lc_ctype, target.CharSet.c_str());
   if (!target.Address.empty()) {
     // Bounds the wait for a server that accepts the connection and never answers (the client's own default
     // is three minutes).
@@ -81,8 +83,10 @@ AttachTarget TargetFrom(const TStringList& params) {
   if (server.empty()) {
     target.Name = database;
   } else {
-    target.Name = server + (port != 0 ? std::string("/") + std::to_string(port) : std::string()) + ":" + database;
-    target.Service = server + (port != 0 ? std::string("/") + std::to_string(port) : std::string()) + ":service_mgr";
+    target.Name =
+        server + (port != 0 ? std::string("/") + std::to_string(port) : std::string()) + ":" + database;
+    target.Service =
+        server + (port != 0 ? std::string("/") + std::to_string(port) : std::string()) + ":service_mgr";
     target.Address = server + (port != 0 ? std::string(":") + std::to_string(port) : std::string());
   }
   if (!Trimmed(params.Values("CancelGrace")).empty()) {
@@ -98,6 +102,16 @@ AttachTarget TargetFrom(const TStringList& params) {
   target.Password = params.Values("Password");
   target.PageSize = NumberEntry(params, "PageSize");
   target.ForcedWrites = SwitchEntry(params, "ForcedWrites");
+  const std::string legacy = Trimmed(params.Values("CharsetLegado"));
+  target.LegacyPage = FindCodePage(legacy.empty() ? kDefaultLegacyCodePage : std::string_view(legacy));
+  if (target.LegacyPage == nullptr) {
+    throw EDatabaseError("CharsetLegado=" + legacy +
+                         " não é um conjunto de caracteres conhecido; use um destes: " + CodePageNames() +
+                         ".");
+  }
+  if (const std::string charSet = Trimmed(params.Values("DefaultCharSet")); !charSet.empty()) {
+    target.DefaultCharSet = charSet;
+  }
   return target;
 }
 
@@ -123,6 +137,63 @@ Firebird::IAttachment* Attach(const AttachTarget& target) {
     }
     throw StatusError(e.getStatus());
   }
+}
+
+namespace {
+
+// The database's default character set, "NONE" also for a database that names none (created before
+// default character sets existed).
+std::string DefaultCharSetOf(Firebird::IAttachment* attachment) {
+  static constexpr unsigned char kReadOnly[] = {isc_tpb_version3, isc_tpb_read, isc_tpb_read_committed,
+                                                isc_tpb_rec_version};
+  static constexpr const char* kQuery = "SELECT RDB$CHARACTER_SET_NAME FROM RDB$DATABASE";
+  return Guarded([&] {
+    Status status;
+    Ref<Firebird::ITransaction> tra(attachment->startTransaction(status.get(), sizeof kReadOnly, kReadOnly));
+    Ref<Firebird::IStatement> statement(
+        attachment->prepare(status.get(), tra.get(), 0, kQuery, SQL_DIALECT_V6, 0));
+    Ref<Firebird::IMessageMetadata> output(statement->getOutputMetadata(status.get()));
+    std::vector<char> row(output->getMessageLength(status.get()));
+    Ref<Firebird::IResultSet> cursor(
+        statement->openCursor(status.get(), tra.get(), nullptr, nullptr, output.get(), 0));
+    std::string name;
+    if (cursor->fetchNext(status.get(), row.data()) == Firebird::IStatus::RESULT_OK) {
+      short null = 0;
+      std::memcpy(&null, row.data() + output->getNullOffset(status.get(), 0), sizeof null);
+      const unsigned type = output->getType(status.get(), 0) & ~1u;
+      const char* at = row.data() + output->getOffset(status.get(), 0);
+      if (null == 0 && type == SQL_TEXT) {
+        name.assign(at, output->getLength(status.get(), 0));
+      } else if (null == 0 && type == SQL_VARYING) {
+        uint16_t length = 0;
+        std::memcpy(&length, at, sizeof length);
+        name.assign(at + sizeof length, length);
+      }
+    }
+    cursor.Take([&](Firebird::IResultSet* c) { c->close(status.get()); });
+    statement.Take([&](Firebird::IStatement* s) { s->free(status.get()); });
+    tra.Take([&](Firebird::ITransaction* t) { t->commit(status.get()); });
+    name = Trimmed(name);
+    return name.empty() ? std::string("NONE") : name;
+  });
+}
+
+}  // namespace
+
+TextAttachment AttachForText(const AttachTarget& target) {
+  Ref<Firebird::IAttachment> attachment(Attach(target));
+  if (DefaultCharSetOf(attachment.get()) != "NONE") {
+    return {attachment.release(), ConnectionText()};
+  }
+  Guarded([&] {
+    Status status;
+    attachment.Take([&](Firebird::IAttachment* a) { a->detach(status.get()); });
+  });
+  const CodePage& page =
+      target.LegacyPage != nullptr ? *target.LegacyPage : *FindCodePage(kDefaultLegacyCodePage);
+  AttachTarget legacy = target;
+  legacy.CharSet = std::string(page.Name);
+  return {Attach(legacy), ConnectionText(page)};
 }
 
 bool ServerAnswers(const AttachTarget& target) {
@@ -169,7 +240,7 @@ Firebird::IAttachment* Create(const AttachTarget& target) {
   return Guarded([&] {
     Status status;
     Ref<Firebird::IXpbBuilder> dpb = ParameterBlock(status.get(), target);
-    dpb->insertString(status.get(), isc_dpb_set_db_charset, "UTF8");
+    dpb->insertString(status.get(), isc_dpb_set_db_charset, target.DefaultCharSet.c_str());
     dpb->insertInt(status.get(), isc_dpb_sql_dialect, SQL_DIALECT_V6);
     if (target.PageSize != 0) {
       dpb->insertInt(status.get(), isc_dpb_page_size, target.PageSize);

@@ -10,7 +10,9 @@ namespace zr::db::firebird {
 void RegisterDriver(const std::string& driverName) {
   driver::RegisterDriver(driverName, [](const TStringList& params) -> std::unique_ptr<driver::Connection> {
     const AttachTarget target = TargetFrom(params);
-    auto connection = std::make_unique<FbConnection>(Attach(target), WatchSettingsFor(target));
+    TextAttachment attached = AttachForText(target);
+    auto connection =
+        std::make_unique<FbConnection>(attached.Attachment, WatchSettingsFor(target), attached.Text);
     // The embedded engine has no round trips to save: its statements stay prepared and run one by one.
     connection->SetBatches(!params.Values("Server").empty());
     return connection;

@@ -32,8 +32,10 @@ void Session::Watched(Work&& work) {
   }
 }
 
-Session::Session(Firebird::IAttachment* attachment, WatchSettings watch)
-    : attachment_(attachment), watchdog_(std::make_unique<Watchdog>(attachment, std::move(watch))) {}
+Session::Session(Firebird::IAttachment* attachment, WatchSettings watch, ConnectionText text)
+    : attachment_(attachment),
+      watchdog_(std::make_unique<Watchdog>(attachment, std::move(watch))),
+      text_(text) {}
 
 Session::~Session() { Close(); }
 
