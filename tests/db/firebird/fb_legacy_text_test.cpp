@@ -18,7 +18,9 @@ namespace {
 // Text as the Windows programs stored it: "MADREPÉROLA", "VERDE D'ÁGUA" and "Confecções" in Windows-1252.
 const std::string kMadreperola1252 = "MADREP\xC9ROLA";
 const std::string kVerdeDagua1252 = "VERDE D'\xC1GUA";
-const std::string kConfeccoes1252 = "Confec\xE7\xF5es";
+const std::string kConfeccoes1252 =
+    "Confec\xE7\xF5"
+    "es";
 
 // The hexadecimal literal that stores `bytes` as they are (no character set conversion).
 std::string Hex(const std::string& bytes) {
@@ -53,10 +55,10 @@ class LegacyDatabase : public ::testing::Test {
                            Hex(kVerdeDagua1252) + ", " + Hex(kConfeccoes1252) + ")");
   }
 
-  // The bytes stored in a column, read without any conversion.
+  // The bytes stored in a column (trailing blanks of a CHAR left out), read without any conversion.
   std::string Stored(const std::string& column, const std::string& key) {
     const TFDValue value =
-        Scalar(*connection_, "SELECT CAST(" + column +
+        Scalar(*connection_, "SELECT CAST(TRIM(TRAILING FROM " + column + ")" +
                                  " AS VARCHAR(40) CHARACTER SET OCTETS) FROM COR WHERE K = '" + key + "'");
     return Text(value);
   }

@@ -217,8 +217,9 @@ std::vector<int64_t> FbBatch::Execute(uint32_t timeout) {
     if (std::optional<std::vector<int64_t>> counts = ExecuteShaped(timeout, tra)) return *counts;
   }
   // The values written into the block's text are converted with it, as the statements' own literals are.
+  const std::string block = BatchBlockText(body_, doubles_.size());
   std::string scratch;
-  const std::string& text = session_->Text().Statement(BatchBlockText(body_, doubles_.size()), scratch);
+  const std::string& text = session_->Text().Statement(block, scratch);
 
   Ref<Firebird::IMessageMetadata> input;
   std::vector<int64_t> inBuffer;

@@ -38,21 +38,18 @@ std::string Shown(std::string_view text) {
 }
 
 // What failed to convert, in words: the character and its code point, or the byte that is not UTF-8.
-std::string Offender(std::string_view text, const EncodeFailure& failure) {
-  char buffer[32];
-  if (failure.CodePoint == 0) {
-    std::snprintf(buffer, sizeof buffer, "0x%02X", static_cast<unsigned char>(text[failure.At]));
-    return std::string("o byte ") + buffer + ", que não é texto UTF-8,";
-  }
-  std::snprintf(buffer, sizeof buffer, "U+%04X", static_cast<unsigned>(failure.CodePoint));
-  return "o caractere \"" + std::string(text.substr(failure.At, failure.Length)) + "\" (" + buffer + "),";
-}
-
 EDatabaseError NotInCodePage(const CodePage& page, const std::string& what, std::string_view whole,
                              const EncodeFailure& failure) {
-  return EDatabaseError(what + " \"" + Shown(whole) + "\" tem " + Offender(whole, failure) +
-                        " que não existe no conjunto de caracteres " + std::string(page.Name) +
-                        " em que a base guarda seus textos.");
+  char number[16];
+  const std::string named = what + " \"" + Shown(whole) + "\" tem ";
+  if (failure.CodePoint == 0) {
+    std::snprintf(number, sizeof number, "0x%02X", static_cast<unsigned char>(whole[failure.At]));
+    return EDatabaseError(named + "o byte " + number + ", que não é texto UTF-8.");
+  }
+  std::snprintf(number, sizeof number, "U+%04X", static_cast<unsigned>(failure.CodePoint));
+  return EDatabaseError(named + "o caractere \"" + std::string(whole.substr(failure.At, failure.Length)) +
+                        "\" (" + number + "), que não existe no conjunto de caracteres " +
+                        std::string(page.Name) + " em que a base guarda seus textos.");
 }
 
 // The value of the quoted literal of `sql` that holds the byte at `at` (quotes undoubled); nothing when that

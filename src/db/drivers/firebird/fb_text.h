@@ -28,9 +28,11 @@ class ConnectionText {
   // A value as the server must receive it: `utf8` itself on a UTF8 connection, else its bytes in the code
   // page, written into `scratch`. EDatabaseError naming the value when a character is not in the code page.
   const std::string& Value(const std::string& utf8, std::string& scratch) const;
+  const std::string& Value(std::string&&, std::string&) const = delete;  // the result may be the argument
   // A statement's text as the server must receive it, every literal in it converted: the same as Value, but
   // the error names the literal that holds the character (or the statement, when it stands outside one).
   const std::string& Statement(const std::string& sql, std::string& scratch) const;
+  const std::string& Statement(std::string&&, std::string&) const = delete;
   // Text the server sent (values, names) as UTF-8.
   std::string FromServer(std::string_view bytes) const;
 
