@@ -149,5 +149,21 @@ TEST_F(LegacyTextTest, CharsetLegadoInTheSettingsNamesTheCodePage) {
   EXPECT_EQ(items, std::vector<std::string>{"01 | Ąą"});
 }
 
+TEST_F(LegacyTextTest, AnUnknownCharsetLegadoFailsTheConnectionNamingTheKey) {
+  db_->Release();
+  std::ofstream(db_->Ini, std::ios::app | std::ios::binary) << "CharsetLegado=LATIN9\r\n";
+  try {
+    AppComponents app(db_->Ini);
+    ADD_FAILURE() << "connected";
+  } catch (const db::EDatabaseError& e) {
+    EXPECT_EQ(
+        std::string(e.what()).rfind("CharsetLegado=LATIN9 não é um conjunto de caracteres conhecido; use um "
+                                    "destes: WIN1250, ",
+                                    0),
+        0u)
+        << e.what();
+  }
+}
+
 }  // namespace
 }  // namespace zr::app::testing

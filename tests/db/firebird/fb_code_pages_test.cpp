@@ -141,7 +141,8 @@ TEST(ConnectionText, TheErrorNamesTheValueThatHoldsTheCharacter) {
     }
   }
   std::string scratch;
-  EXPECT_EQ(text.Statement("UPDATE T SET C = 'AÇÃO'", scratch), "UPDATE T SET C = 'A\xC7\xC3O'");
+  const std::string update = "UPDATE T SET C = 'AÇÃO'";
+  EXPECT_EQ(text.Statement(update, scratch), "UPDATE T SET C = 'A\xC7\xC3O'");
 }
 
 TEST(ConnectionText, MessagesAreReadInTheCharacterSetOfTheConnectionThatRaisedThem) {
