@@ -44,8 +44,6 @@ class Ref {
   ~Ref() { reset(); }
 
   T* get() const noexcept { return object_; }
-  // Hands the reference over to the caller.
-  T* release() noexcept { return std::exchange(object_, nullptr); }
   T* operator->() const noexcept { return object_; }
   explicit operator bool() const noexcept { return object_ != nullptr; }
   void reset(T* object = nullptr) noexcept {

@@ -2,8 +2,6 @@
 
 #include <charconv>
 #include <chrono>
-#include <cstring>
-#include <vector>
 
 #include "fb_error.h"
 
@@ -137,63 +135,6 @@ Firebird::IAttachment* Attach(const AttachTarget& target) {
     }
     throw StatusError(e.getStatus());
   }
-}
-
-namespace {
-
-// The database's default character set, "NONE" also for a database that names none (created before
-// default character sets existed).
-std::string DefaultCharSetOf(Firebird::IAttachment* attachment) {
-  static constexpr unsigned char kReadOnly[] = {isc_tpb_version3, isc_tpb_read, isc_tpb_read_committed,
-                                                isc_tpb_rec_version};
-  static constexpr const char* kQuery = "SELECT RDB$CHARACTER_SET_NAME FROM RDB$DATABASE";
-  return Guarded([&] {
-    Status status;
-    Ref<Firebird::ITransaction> tra(attachment->startTransaction(status.get(), sizeof kReadOnly, kReadOnly));
-    Ref<Firebird::IStatement> statement(
-        attachment->prepare(status.get(), tra.get(), 0, kQuery, SQL_DIALECT_V6, 0));
-    Ref<Firebird::IMessageMetadata> output(statement->getOutputMetadata(status.get()));
-    std::vector<char> row(output->getMessageLength(status.get()));
-    Ref<Firebird::IResultSet> cursor(
-        statement->openCursor(status.get(), tra.get(), nullptr, nullptr, output.get(), 0));
-    std::string name;
-    if (cursor->fetchNext(status.get(), row.data()) == Firebird::IStatus::RESULT_OK) {
-      short null = 0;
-      std::memcpy(&null, row.data() + output->getNullOffset(status.get(), 0), sizeof null);
-      const unsigned type = output->getType(status.get(), 0) & ~1u;
-      const char* at = row.data() + output->getOffset(status.get(), 0);
-      if (null == 0 && type == SQL_TEXT) {
-        name.assign(at, output->getLength(status.get(), 0));
-      } else if (null == 0 && type == SQL_VARYING) {
-        uint16_t length = 0;
-        std::memcpy(&length, at, sizeof length);
-        name.assign(at + sizeof length, length);
-      }
-    }
-    cursor.Take([&](Firebird::IResultSet* c) { c->close(status.get()); });
-    statement.Take([&](Firebird::IStatement* s) { s->free(status.get()); });
-    tra.Take([&](Firebird::ITransaction* t) { t->commit(status.get()); });
-    name = Trimmed(name);
-    return name.empty() ? std::string("NONE") : name;
-  });
-}
-
-}  // namespace
-
-TextAttachment AttachForText(const AttachTarget& target) {
-  Ref<Firebird::IAttachment> attachment(Attach(target));
-  if (DefaultCharSetOf(attachment.get()) != "NONE") {
-    return {attachment.release(), ConnectionText()};
-  }
-  Guarded([&] {
-    Status status;
-    attachment.Take([&](Firebird::IAttachment* a) { a->detach(status.get()); });
-  });
-  const CodePage& page =
-      target.LegacyPage != nullptr ? *target.LegacyPage : *FindCodePage(kDefaultLegacyCodePage);
-  AttachTarget legacy = target;
-  legacy.CharSet = std::string(page.Name);
-  return {Attach(legacy), ConnectionText(page)};
 }
 
 bool ServerAnswers(const AttachTarget& target) {

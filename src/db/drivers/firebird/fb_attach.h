@@ -6,7 +6,7 @@
 
 #include "db/string_list.h"
 #include "fb_api.h"
-#include "fb_text.h"
+#include "fb_code_pages.h"
 #include "fb_watchdog.h"
 
 namespace zr::db::firebird {
@@ -52,16 +52,6 @@ AttachTarget TargetFrom(const TStringList& params);
 // A new attachment talking target.CharSet; the caller owns it. EDatabaseError with the client's message on failure;
 // when a server did not answer within ConnectTimeout, with a message that says so and names its address.
 Firebird::IAttachment* Attach(const AttachTarget& target);
-
-// An attachment whose text reads right, and how its text is converted. A database whose default character
-// set is a real one is attached in UTF8 (the server converts its text). A legacy database, created with
-// the default character set NONE, holds text as bytes of the code page its programs wrote in, which the
-// server hands over unconverted: it is attached again in target.LegacyPage, and the driver converts.
-struct TextAttachment {
-  Firebird::IAttachment* Attachment = nullptr;  // the caller owns it
-  ConnectionText Text;
-};
-TextAttachment AttachForText(const AttachTarget& target);
 
 // True when the target's server answers a new connection (to its service manager) within ConnectTimeout,
 // whatever the answer; true also for an embedded target.
