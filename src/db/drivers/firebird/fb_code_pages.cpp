@@ -273,14 +273,15 @@ void AppendUtf8(std::string& out, char32_t c) {
   }
 }
 
-// The code point of the UTF-8 character at `at` and its length in bytes; length 0 when the bytes there are
-// not UTF-8 (a stray continuation byte, a cut or overlong sequence, a surrogate, beyond U+10FFFF).
-std::pair<char32_t, size_t> NextUtf8(std::string_view text, size_t at) {
+}  // namespace
+
+std::pair<char32_t, size_t> Utf8CharacterAt(std::string_view text, size_t at) {
   const auto byte = [&](size_t i) { return static_cast<unsigned char>(text[i]); };
   const unsigned char lead = byte(at);
   size_t length = 0;
   char32_t c = 0;
   char32_t least = 0;
+  if (lead < 0x80) return {lead, 1};
   if (lead >= 0xC2 && lead <= 0xDF) {
     length = 2;
     c = lead & 0x1Fu;
@@ -304,8 +305,6 @@ std::pair<char32_t, size_t> NextUtf8(std::string_view text, size_t at) {
   if (c < least || c > 0x10FFFF || (c >= 0xD800 && c <= 0xDFFF)) return {0, 0};
   return {c, length};
 }
-
-}  // namespace
 
 const CodePage* FindCodePage(std::string_view name) {
   for (const CodePage& page : kCodePages) {
@@ -356,7 +355,7 @@ std::optional<EncodeFailure> EncodeCodePage(const CodePage& page, std::string_vi
       out += utf8[at++];
       continue;
     }
-    const auto [c, length] = NextUtf8(utf8, at);
+    const auto [c, length] = Utf8CharacterAt(utf8, at);
     if (length == 0) return EncodeFailure{at, 1, 0};
     const std::array<char16_t, 128>& high = *page.High;
     size_t found = high.size();

@@ -18,18 +18,13 @@ thread_local const ConnectionText* currentMessages = nullptr;
 std::string Shown(std::string_view text) {
   std::string out;
   for (size_t at = 0; at < text.size();) {
-    const auto lead = static_cast<unsigned char>(text[at]);
-    size_t length = lead < 0x80 ? 1 : lead >= 0xF0 ? 4 : lead >= 0xE0 ? 3 : lead >= 0xC2 ? 2 : 0;
-    bool whole = length > 0 && at + length <= text.size();
-    for (size_t i = 1; whole && i < length; ++i) {
-      whole = (static_cast<unsigned char>(text[at + i]) & 0xC0) == 0x80;
-    }
-    if (whole) {
+    const size_t length = Utf8CharacterAt(text, at).second;
+    if (length > 0) {
       out.append(text, at, length);
       at += length;
     } else {
       char escaped[8];
-      std::snprintf(escaped, sizeof escaped, "\\x%02X", lead);
+      std::snprintf(escaped, sizeof escaped, "\\x%02X", static_cast<unsigned char>(text[at]));
       out += escaped;
       ++at;
     }
