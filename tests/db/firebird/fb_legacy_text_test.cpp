@@ -227,25 +227,30 @@ TEST_F(LegacyDatabase, AUtf8ColumnKeepsItsText) {
 
 // The same bytes read in the code page the settings name.
 TEST_F(LegacyDatabase, CharsetLegadoNamesTheCodePage) {
+  // The bytes A5 80 E7 81; 0x81 is undefined in the Windows code pages and reads as U+0081.
+  const std::string bytes = "\xA5\x80\xE7\x81";
   struct Case {
     const char* entry;
-    std::string expected;  // the bytes A5 80 E7
+    std::string expected;
   };
   const Case cases[] = {
-      {"CharsetLegado=WIN1250", "Ą€ç"},
-      {"CharsetLegado=iso8859_1", "¥\xC2\x80ç"},
-      {"CharsetLegado=WIN1252", "¥€ç"},
+      {"CharsetLegado=WIN1250", "Ą€ç\xC2\x81"},
+      {"CharsetLegado=iso8859_1", "¥\xC2\x80ç\xC2\x81"},
+      {"CharsetLegado=WIN1252", "¥€ç\xC2\x81"},
   };
   for (const Case& c : cases) {
     SCOPED_TRACE(c.entry);
     Make({c.entry});
-    Exec(*connection_, "UPDATE COR SET C = " + Hex("\xA5\x80\xE7"));
+    Exec(*connection_, "UPDATE COR SET C = " + Hex(bytes));
     EXPECT_EQ(Text(Scalar(*connection_, "SELECT C FROM COR")), c.expected);
-    // Written back through a parameter, the same bytes.
+    // Written back, as a parameter and as a literal, the same bytes.
     ParamSet params;
     params.Add(ftString, {c.expected});
     Exec(*connection_, "UPDATE COR SET C = ?", params);
-    EXPECT_EQ(Stored("C", "MADREPÉROLA").substr(0, 3), "\xA5\x80\xE7");
+    EXPECT_EQ(Stored("C", "MADREPÉROLA"), bytes);
+    Exec(*connection_, "UPDATE COR SET C = NULL");
+    Exec(*connection_, "UPDATE COR SET C = '" + c.expected + "'");
+    EXPECT_EQ(Stored("C", "MADREPÉROLA"), bytes);
   }
 }
 
