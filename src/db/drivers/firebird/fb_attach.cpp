@@ -81,10 +81,8 @@ AttachTarget TargetFrom(const TStringList& params) {
   if (server.empty()) {
     target.Name = database;
   } else {
-    target.Name =
-        server + (port != 0 ? std::string("/") + std::to_string(port) : std::string()) + ":" + database;
-    target.Service =
-        server + (port != 0 ? std::string("/") + std::to_string(port) : std::string()) + ":service_mgr";
+    target.Name = server + (port != 0 ? std::string("/") + std::to_string(port) : std::string()) + ":" + database;
+    target.Service = server + (port != 0 ? std::string("/") + std::to_string(port) : std::string()) + ":service_mgr";
     target.Address = server + (port != 0 ? std::string(":") + std::to_string(port) : std::string());
   }
   if (!Trimmed(params.Values("CancelGrace")).empty()) {

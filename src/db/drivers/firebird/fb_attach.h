@@ -49,8 +49,9 @@ inline constexpr std::string_view kDefaultLegacyCodePage = "WIN1252";
 // CharsetLegado names a code page not known here.
 AttachTarget TargetFrom(const TStringList& params);
 
-// A new attachment talking target.CharSet; the caller owns it. EDatabaseError with the client's message on failure;
-// when a server did not answer within ConnectTimeout, with a message that says so and names its address.
+// A new attachment talking target.CharSet; the caller owns it. EDatabaseError with the client's message on
+// failure; when a server did not answer within ConnectTimeout, with a message that says so and names its
+// address.
 Firebird::IAttachment* Attach(const AttachTarget& target);
 
 // True when the target's server answers a new connection (to its service manager) within ConnectTimeout,
@@ -61,7 +62,8 @@ bool ServerAnswers(const AttachTarget& target);
 // has one.
 WatchSettings WatchSettingsFor(const AttachTarget& target);
 
-// Creates the database (target.DefaultCharSet as its default character set, dialect 3) and returns the attachment to it.
+// Creates the database (target.DefaultCharSet as its default character set, dialect 3) and returns the
+// attachment to it.
 Firebird::IAttachment* Create(const AttachTarget& target);
 
 }  // namespace zr::db::firebird

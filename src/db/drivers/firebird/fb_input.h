@@ -1,8 +1,9 @@
 #pragma once
 // The input message of one execution. Each parameter is sent as the type of the values bound to it (text
-// as VARCHAR in the connection's character set, UTF8 or a legacy code page (fb_text.h), floats as DOUBLE PRECISION, integers as BIGINT, dates as DATE or TIMESTAMP...) and the
-// server converts it to the type it described, with its own rules and messages; a parameter whose values
-// are all null keeps the described type. Values for BLOB parameters are written as BLOBs first.
+// as VARCHAR in the connection's character set, UTF8 or a legacy code page (fb_text.h), floats as DOUBLE
+// PRECISION, integers as BIGINT, dates as DATE or TIMESTAMP...) and the server converts it to the type it
+// described, with its own rules and messages; a parameter whose values are all null keeps the described
+// type. Values for BLOB parameters are written as BLOBs first.
 
 #include <cstdint>
 #include <optional>
