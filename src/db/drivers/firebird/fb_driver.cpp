@@ -12,15 +12,18 @@ namespace zr::db::firebird {
 namespace {
 
 // True when the database's default character set is NONE, also for a database that names none (created
-// before default character sets existed). Asked through the connection, under its watchdog.
+// before default character sets existed). Asked through the connection, under its watchdog, in one
+// transaction of its own (a statement outside one would take one to prepare and another to run).
 bool DefaultCharSetIsNone(FbConnection& connection) {
+  connection.StartTransaction();
   std::unique_ptr<driver::Statement> statement = connection.CreateStatement();
   statement->Prepare("SELECT TRIM(RDB$CHARACTER_SET_NAME) FROM RDB$DATABASE");
   statement->Execute({}, 1, 0);
   std::vector<TFDValue> row;
   const bool none = !statement->Fetch(row) || row.empty() || IsNullValue(row[0]) ||
                     ValueAsString(row[0]).empty() || ValueAsString(row[0]) == "NONE";
-  statement->CloseCursor();
+  statement.reset();
+  connection.Rollback();  // it read only
   return none;
 }
 
