@@ -47,13 +47,15 @@ void ConectaBanco(data::TZRDatabase& Database, const std::string& SettingsPath) 
   const std::string usuario = LeIni("banco", "usuario", SettingsPath);
   const std::string senha = LeIni("banco", "senha", SettingsPath);
   const std::string banco = LeIni("banco", "banco", SettingsPath);
+  const std::string charsetLegado = LeIni("banco", "CharsetLegado", SettingsPath);
   // The clients fail on such values with messages of their own ("Clumplet buffer size limit reached") that
   // do not say which setting is wrong.
   for (const auto& [key, value] : {std::pair<const char*, const std::string&>{"Servidor", servidor},
                                    {"base", base},
                                    {"usuario", usuario},
                                    {"senha", senha},
-                                   {"banco", banco}}) {
+                                   {"banco", banco},
+                                   {"CharsetLegado", charsetLegado}}) {
     if (value.size() > kMaxSettingLength) {
       throw db::EDatabaseError("O valor de \"" + std::string(key) + "\" na seção [banco] de " +
                                kSettingsFileName + " é longo demais: " + std::to_string(value.size()) +
@@ -65,6 +67,8 @@ void ConectaBanco(data::TZRDatabase& Database, const std::string& SettingsPath) 
   Database.SetHostName(HostPart(servidor));
   Database.SetUser(usuario);
   Database.SetPassword(senha);
+  // Optional: the code page of a legacy Firebird database (default character set NONE); WIN1252 without it.
+  Database.SetCharsetLegado(charsetLegado);
   Database.SetDriverName(std::string(common::kDriverFirebird));
   if (common::UpperAscii(banco) == "ORACLE") {
     Database.SetDriverName(std::string(common::kDriverOracle));

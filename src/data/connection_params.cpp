@@ -23,6 +23,8 @@ void AddConnectionEntries(const ConnectionSettings& settings, db::TStringList& p
   } else if (settings.DriverName == common::kDriverFirebird) {
     if (!host.empty()) params.Add("Protocol=TCPIP");
     params.Add("PageSize=4096");
+    const std::string legado = std::string(common::TrimBlanks(settings.CharsetLegado));
+    if (!legado.empty()) params.Add("CharsetLegado=" + legado);
   }
 }
 

@@ -41,7 +41,8 @@ void TZRCustomDatabase::SetConnected(bool Value) {
   const std::string driverName = DriverName();
   Params().Clear();
   SetDriverName(driverName);
-  detail::AddConnectionEntries({driverName, FHostName, FDatabase, FUser, FPassword, FPort}, Params());
+  detail::AddConnectionEntries({driverName, FHostName, FDatabase, FUser, FPassword, FPort, FCharsetLegado},
+                               Params());
 
   if (driverName == common::kDriverOracle) {
     detail::InstallOracleRules(FormatOptions());
@@ -79,6 +80,8 @@ void TZRCustomDatabase::GetDatabase(TZRDatabase* ADatabase) {
   FPort = ADatabase->Port();
   FUser = ADatabase->User();
   FPassword = ADatabase->Password();
+  // The same database read in the same code page.
+  FCharsetLegado = ADatabase->CharsetLegado();
 
   try {
     SetConnected(true);

@@ -35,11 +35,13 @@ std::string FreshDir(const std::string& name) {
 }
 
 std::unique_ptr<TestDatabase> TestDatabase::Create(const std::string& name,
-                                                   const std::vector<fixtures::CompanyInfo>& companies) {
+                                                   const std::vector<fixtures::CompanyInfo>& companies,
+                                                   const std::string& defaultCharSet) {
   RegisterDrivers();
   auto t = std::make_unique<TestDatabase>();
   t->Dir = FreshDir(name);
   t->Target.Database = t->Dir + "zembra.fdb";
+  t->Target.DefaultCharSet = defaultCharSet;
   if (UseServer()) {
     t->Target.Server = "127.0.0.1";
     t->Target.Password = fixtures::FbServerSettings().Password;

@@ -35,8 +35,10 @@ struct TestDatabase {
   // Detaches and removes the test's directory with the database.
   ~TestDatabase();
 
+  // `defaultCharSet` "NONE" makes a legacy database (fixtures::FbTarget).
   static std::unique_ptr<TestDatabase> Create(const std::string& name,
-                                              const std::vector<fixtures::CompanyInfo>& companies);
+                                              const std::vector<fixtures::CompanyInfo>& companies,
+                                              const std::string& defaultCharSet = "");
   void Exec(const std::string& sql) { Session().Exec(sql); }
   std::vector<std::vector<std::string>> Select(const std::string& sql) { return Session().Select(sql); }
   std::string Scalar(const std::string& sql) { return Session().Scalar(sql); }

@@ -625,5 +625,43 @@ TEST_F(CliTest, LogSqlWritesEveryStatementSentIntoTheFolderGivenOrLogsNextToTheP
   EXPECT_EQ(fs::file_size(file), size) << "without the option nothing is logged";
 }
 
+// A legacy company (default character set NONE, Windows-1252 bytes): zembra-cli's messages, its summary and
+// its SQL log are UTF-8, and its actions match the accented values.
+TEST(CliLegacyTest, ALegacyCompanyRunsAndItsNamesReadRight) {
+  auto db = TestDatabase::Create("CliLegacyTest", {{"01", "Confecções"}}, "NONE");
+  db->Exec("INSERT INTO EMPRESA (EMP_PAT, EMP_NOME) VALUES ('Ç9', 'Tecelagem Ação')");
+  CompanyData data(*db, "01");
+  data.Order("000001", "CAMISA", "2018-02-01");
+  data.Item("000001", 1, "5");
+  data.Part("000001", "FRENTE ÚNICA");
+  data.Sheet("CAMISA", 1, "BOTÃO", "FRENTE ÚNICA", "1", "S", "VERDE D'ÁGUA", "MADREPÉROLA");
+  data.Movement("000001", "BOTÃO", "MADREPÉROLA", "S", "BC", "1");
+  db->Release();
+  const auto cli = [&](std::vector<std::string> args) {
+    args.insert(args.end(), {"--ini", db->Ini});
+    return RunProgram(ZEMBRA_CLI, args, db->Dir);
+  };
+
+  const Outcome unknown = cli({"importar", "--empresa", "99", "--desde", "01/01/2018"});
+  EXPECT_EQ(unknown.Exit, 2);
+  EXPECT_TRUE(Contains(unknown.Err, "empresas existentes: \"01\", \"Ç9\".")) << unknown.Err;
+
+  const Outcome imported =
+      cli({"importar", "--empresa", "01", "--desde", "01/01/2018", "--log-sql", db->Dir + "sql"});
+  EXPECT_EQ(imported.Exit, 0) << imported.Err;
+  EXPECT_TRUE(Contains(imported.Out, "Importação concluída.")) << imported.Out;
+  std::string log;
+  for (const auto& entry : fs::directory_iterator(db->Dir + "sql")) log += ReadFile(entry.path());
+  EXPECT_TRUE(
+      Contains(log, "DELETE FROM PCPFTOF01 WHERE NUMERO = '000001' AND PARTE IN ('FRENTE ÚNICA')|\r\n"))
+      << log;
+
+  const Outcome status = cli({"situacao", "--empresa", "01", "--desde", "01/01/2018"});
+  EXPECT_EQ(status.Exit, 0) << status.Err;
+  EXPECT_EQ(db->Scalar("SELECT SITUACAO || '|' || CAST(COR_I AS VARCHAR(20) CHARACTER SET OCTETS) FROM "
+                       "PCPFTOF01 WHERE INSUMO = 'BOTÃO'"),
+            "B|MADREP\xC9ROLA");
+}
+
 }  // namespace
 }  // namespace zr::app::testing

@@ -95,6 +95,17 @@ TEST_F(GuiTest, AGoodSettingsFileOpensTheWindowWithTheCompaniesInTheServersOrder
   EXPECT_TRUE(form_->Components().ZRDatabase1->Connected());
 }
 
+// A legacy database (default character set NONE) holds the company's name in Windows-1252 bytes.
+TEST_F(GuiTest, TheCompanyListOfALegacyDatabaseShowsItsAccents) {
+  db_ = TestDatabase::Create("GuiLegacy", {{"01", "Confecções"}}, "NONE");
+  db_->Release();
+  Open(db_->Ini);
+  EXPECT_TRUE(shown_.empty());
+  auto* cb = Child<QComboBox>("CbEmp");
+  ASSERT_EQ(cb->count(), 1);
+  EXPECT_EQ(cb->itemText(0).toStdString(), "01 | Confecções");
+}
+
 TEST_F(GuiTest, TheWindowHasItsControlsCaptionsPlacesAndDefaults) {
   Open(db_->Ini);
   EXPECT_EQ(form_->windowTitle().toStdString(), "Zembra");

@@ -197,6 +197,43 @@ TEST_F(ConnectionParamsTest, FirebirdWithAHostGetsProtocolTcpipBeforePageSize) {
   ExpectRules(db.FormatOptions(), kFirebirdRules);
 }
 
+// The code page of a legacy Firebird database goes to the Firebird driver only, and only when it is set.
+TEST_F(ConnectionParamsTest, CharsetLegadoIsAFirebirdEntryAfterPageSizeWhenSet) {
+  struct Case {
+    const char* name;
+    const char* driver;
+    const char* charsetLegado;
+    Entries expected;
+  };
+  const Case cases[] = {
+      {"Firebird: trimmed, last",
+       "FB",
+       " WIN1250\t",
+       {"DriverID=FB", "Server=127.0.0.1", "Database=/tmp/nao_existe.fdb", "Port=1", "Protocol=TCPIP",
+        "PageSize=4096", "CharsetLegado=WIN1250"}},
+      {"Firebird without it: no entry (the driver's default)",
+       "FB",
+       " ",
+       {"DriverID=FB", "Server=127.0.0.1", "Database=/tmp/nao_existe.fdb", "Port=1", "Protocol=TCPIP",
+        "PageSize=4096"}},
+      {"Oracle converts by its own driver's settings",
+       "Ora",
+       "WIN1250",
+       {"DriverID=Ora", "Server=127.0.0.1", "Database=/tmp/nao_existe.fdb", "Port=1", "AuthMode=NORMAL"}},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.name);
+    TZRDatabase db;
+    db.SetDriverName(c.driver);
+    db.SetHostName("127.0.0.1");
+    db.SetDatabase("/tmp/nao_existe.fdb");
+    db.SetPort(1);  // nothing listens there: the connect fails at once
+    db.SetCharsetLegado(c.charsetLegado);
+    EXPECT_THROW(db.SetConnected(true), db::EDatabaseError);
+    EXPECT_EQ(db.Params().Lines(), c.expected);
+  }
+}
+
 TEST_F(ConnectionParamsTest, AFailedConnectReachesTheCallerWithTheDriversMessage) {
   TZRDatabase db;
   db.SetDriverName("Ora");

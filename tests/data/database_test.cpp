@@ -138,6 +138,20 @@ TEST_F(GetDatabaseTest, AFailedConnectBecomesErroAoAbrirABaseWithTheConnectMessa
                                       "Password=pw", "Port=1521", "AuthMode=NORMAL"}));
 }
 
+// The child reads the same legacy database in the same code page as its parent.
+TEST_F(GetDatabaseTest, TheCodePageOfALegacyDatabaseIsCopiedWithTheSettings) {
+  TZRDatabase parent;
+  parent.SetDriverName("FB");
+  parent.SetHostName("127.0.0.1");
+  parent.SetDatabase("/tmp/nao_existe.fdb");
+  parent.SetPort(1);  // nothing listens there: the connect fails at once
+  parent.SetCharsetLegado("WIN1250");
+  TZRDatabase child;
+  EXPECT_THROW(child.GetDatabase(&parent), db::EDatabaseError);
+  EXPECT_EQ(child.CharsetLegado(), "WIN1250");
+  EXPECT_EQ(child.Params().Values("CharsetLegado"), "WIN1250");
+}
+
 TEST_F(GetDatabaseTest, AConnectedConnectionIsDisconnectedWithItsLogOffAndConnectedWithTheParentsSettings) {
   testing::ScratchDatabase scratch;
   scratch.Run({"CREATE TABLE T (ID INTEGER)"});

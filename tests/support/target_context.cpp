@@ -70,7 +70,8 @@ namespace {
 // may create files. Dropped at the end.
 class FirebirdDatabase final : public TargetDatabase {
  public:
-  FirebirdDatabase(Target target, int pageSize) : TargetDatabase(target, "FB") {
+  FirebirdDatabase(Target target, int pageSize, const std::vector<std::string>& entries)
+      : TargetDatabase(target, "FB") {
     db::firebird::RegisterDriver();
     static std::atomic<int> counter{0};
     const std::string unique = "zr-test-" + std::to_string(getpid()) + "-" + std::to_string(counter++);
@@ -93,6 +94,7 @@ class FirebirdDatabase final : public TargetDatabase {
     params_.Add("Database=" + file);
     params_.Add("PageSize=" + std::to_string(pageSize));
     batchEntries_.push_back("Batches=1");
+    for (const std::string& entry : entries) params_.Add(entry);
     db::firebird::CreateDatabase(params_);
   }
 
@@ -205,11 +207,13 @@ std::unique_ptr<TargetDatabase> CreateTargetDatabase() {
   throw db::EDatabaseError(std::string("the driver for target ") + TargetName(target) + " was not built");
 }
 
-std::unique_ptr<TargetDatabase> CreateFirebirdDatabase(Target target, int pageSize) {
+std::unique_ptr<TargetDatabase> CreateFirebirdDatabase(Target target, int pageSize,
+                                                       const std::vector<std::string>& entries) {
 #if ZR_TEST_SUPPORT_FIREBIRD
-  if (target != Target::Standin) return std::make_unique<FirebirdDatabase>(target, pageSize);
+  if (target != Target::Standin) return std::make_unique<FirebirdDatabase>(target, pageSize, entries);
 #else
   (void)pageSize;
+  (void)entries;
 #endif
   throw db::EDatabaseError(std::string("no Firebird database on target ") + TargetName(target));
 }

@@ -78,8 +78,10 @@ class TargetDatabase {
 // that cannot be reached.
 std::unique_ptr<TargetDatabase> CreateTargetDatabase();
 // A fresh Firebird database on `target` (EmbeddedFirebird or FirebirdServer) with the given page size,
-// whatever the current target; for tests of the Firebird driver itself.
-std::unique_ptr<TargetDatabase> CreateFirebirdDatabase(Target target, int pageSize = 4096);
+// whatever the current target; for tests of the Firebird driver itself. `entries` are added to its driver
+// entries before it is created ("DefaultCharSet=NONE" makes a legacy database).
+std::unique_ptr<TargetDatabase> CreateFirebirdDatabase(Target target, int pageSize = 4096,
+                                                       const std::vector<std::string>& entries = {});
 
 // A test on a fresh database of the current target, skipped when the target is switched off.
 class TargetTest : public ::testing::Test {

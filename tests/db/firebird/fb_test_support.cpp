@@ -16,8 +16,8 @@ TStringList ServerEntries() {
   return entries;
 }
 
-TestDatabase::TestDatabase(int pageSize)
-    : db_(testsupport::CreateFirebirdDatabase(CurrentTarget(), pageSize)) {}
+TestDatabase::TestDatabase(int pageSize, const std::vector<std::string>& entries)
+    : db_(testsupport::CreateFirebirdDatabase(CurrentTarget(), pageSize, entries)) {}
 
 TestDatabase::~TestDatabase() = default;
 

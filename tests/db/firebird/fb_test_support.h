@@ -30,8 +30,9 @@ TStringList ServerEntries();
 
 class TestDatabase {
  public:
-  // Creates a new database (UTF8, page size `pageSize`) on the current target.
-  explicit TestDatabase(int pageSize = 4096);
+  // Creates a new database (UTF8, page size `pageSize`) on the current target; `entries` are added to its
+  // driver entries first ("DefaultCharSet=NONE" makes a legacy database).
+  explicit TestDatabase(int pageSize = 4096, const std::vector<std::string>& entries = {});
   ~TestDatabase();
   TestDatabase(const TestDatabase&) = delete;
   TestDatabase& operator=(const TestDatabase&) = delete;

@@ -34,7 +34,8 @@ std::string HostPart(const std::string& Servidor);
 // SettingsPath names something other than a regular file (a folder, a pipe, a device); a missing file reads
 // as empty values. A value longer than kMaxSettingLength is refused before connecting, naming its key.
 // The optional key "GravacaoAgrupada" set to 0, N, NAO, NO, FALSE or OFF (any letter case) switches the
-// connection's write-behind off.
+// connection's write-behind off. The optional key "CharsetLegado" names the code page in which a Firebird
+// database whose default character set is NONE holds its text (WIN1252 without it).
 void ConectaBanco(data::TZRDatabase& Database, const std::string& SettingsPath);
 
 }  // namespace zr::app

@@ -39,6 +39,11 @@ class TZRCustomDatabase : public db::TFDConnection {
   const std::string& NrIP() const noexcept { return FNrIP; }
   int32_t Port() const noexcept { return FPort; }
   void SetPort(int32_t Value) noexcept { FPort = Value; }
+  // Firebird only: the code page ("WIN1252", "WIN1250", "ISO8859_1"...) in which a legacy database, one whose
+  // default character set is NONE, holds its text; empty leaves the driver's default, WIN1252. Passed as the
+  // entry "CharsetLegado" when set.
+  const std::string& CharsetLegado() const noexcept { return FCharsetLegado; }
+  void SetCharsetLegado(std::string Value) { FCharsetLegado = std::move(Value); }
 
   // The log switch as a property: reading and writing touch the field only.
   bool GravaLog() const noexcept { return FGravaLog; }
@@ -62,6 +67,7 @@ class TZRCustomDatabase : public db::TFDConnection {
   bool FGravaLog = false;
   int32_t FPort = 0;
   std::unique_ptr<TZRGravaLog> FDadosGravaLog;
+  std::string FCharsetLegado;
 };
 
 class TZRDatabase : public TZRCustomDatabase {

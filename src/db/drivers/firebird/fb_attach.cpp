@@ -45,7 +45,7 @@ std::optional<bool> SwitchEntry(const TStringList& params, const char* name) {
                        "\" for the connection parameter " + name);
 }
 
-// The parameter block every attachment gets: the credentials and the UTF8 connection character set.
+// The parameter block every attachment gets: the credentials and the connection character set.
 Ref<Firebird::IXpbBuilder> ParameterBlock(Firebird::ThrowStatusWrapper* status, const AttachTarget& target) {
   Ref<Firebird::IXpbBuilder> dpb(Util()->getXpbBuilder(status, Firebird::IXpbBuilder::DPB, nullptr, 0));
   if (!target.User.empty()) {
@@ -54,7 +54,7 @@ Ref<Firebird::IXpbBuilder> ParameterBlock(Firebird::ThrowStatusWrapper* status, 
   if (!target.Password.empty()) {
     dpb->insertString(status, isc_dpb_password, target.Password.c_str());
   }
-  dpb->insertString(status, isc_dpb_lc_ctype, "UTF8");
+  dpb->insertString(status, isc_dpb_lc_ctype, target.CharSet.c_str());
   if (!target.Address.empty()) {
     // Bounds the wait for a server that accepts the connection and never answers (the client's own default
     // is three minutes).
@@ -98,6 +98,16 @@ AttachTarget TargetFrom(const TStringList& params) {
   target.Password = params.Values("Password");
   target.PageSize = NumberEntry(params, "PageSize");
   target.ForcedWrites = SwitchEntry(params, "ForcedWrites");
+  const std::string legacy = Trimmed(params.Values("CharsetLegado"));
+  target.LegacyPage = FindCodePage(legacy.empty() ? kDefaultLegacyCodePage : std::string_view(legacy));
+  if (target.LegacyPage == nullptr) {
+    throw EDatabaseError("CharsetLegado=" + legacy +
+                         " não é um conjunto de caracteres conhecido; use um destes: " + CodePageNames() +
+                         ".");
+  }
+  if (const std::string charSet = Trimmed(params.Values("DefaultCharSet")); !charSet.empty()) {
+    target.DefaultCharSet = charSet;
+  }
   return target;
 }
 
@@ -169,7 +179,7 @@ Firebird::IAttachment* Create(const AttachTarget& target) {
   return Guarded([&] {
     Status status;
     Ref<Firebird::IXpbBuilder> dpb = ParameterBlock(status.get(), target);
-    dpb->insertString(status.get(), isc_dpb_set_db_charset, "UTF8");
+    dpb->insertString(status.get(), isc_dpb_set_db_charset, target.DefaultCharSet.c_str());
     dpb->insertInt(status.get(), isc_dpb_sql_dialect, SQL_DIALECT_V6);
     if (target.PageSize != 0) {
       dpb->insertInt(status.get(), isc_dpb_page_size, target.PageSize);

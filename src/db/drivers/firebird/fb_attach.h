@@ -6,6 +6,7 @@
 
 #include "db/string_list.h"
 #include "fb_api.h"
+#include "fb_code_pages.h"
 #include "fb_watchdog.h"
 
 namespace zr::db::firebird {
@@ -32,13 +33,25 @@ struct AttachTarget {
   // Creation only: ForcedWrites=False makes the engine leave page writes to the system's cache (no fsync per
   // page), True forces them; absent, the engine's default (forced) stays.
   std::optional<bool> ForcedWrites;
+  // The connection character set (lc_ctype) of the attachment.
+  std::string CharSet = "UTF8";
+  // The code page a database whose default character set is NONE holds its text in (entry "CharsetLegado",
+  // the key of zr.ini; WIN1252 when absent).
+  const CodePage* LegacyPage = nullptr;
+  // Creation only: the new database's default character set (entry "DefaultCharSet"; UTF8 when absent).
+  std::string DefaultCharSet = "UTF8";
 };
 
-// EDatabaseError when Database is empty, Port/PageSize are not numbers or ForcedWrites is not True/False.
+// The code page a legacy database is read in when the entries name none.
+inline constexpr std::string_view kDefaultLegacyCodePage = "WIN1252";
+
+// EDatabaseError when Database is empty, Port/PageSize are not numbers, ForcedWrites is not True/False or
+// CharsetLegado names a code page not known here.
 AttachTarget TargetFrom(const TStringList& params);
 
-// A new attachment talking UTF8; the caller owns it. EDatabaseError with the client's message on failure;
-// when a server did not answer within ConnectTimeout, with a message that says so and names its address.
+// A new attachment talking target.CharSet; the caller owns it. EDatabaseError with the client's message on
+// failure; when a server did not answer within ConnectTimeout, with a message that says so and names its
+// address.
 Firebird::IAttachment* Attach(const AttachTarget& target);
 
 // True when the target's server answers a new connection (to its service manager) within ConnectTimeout,
@@ -49,7 +62,8 @@ bool ServerAnswers(const AttachTarget& target);
 // has one.
 WatchSettings WatchSettingsFor(const AttachTarget& target);
 
-// Creates the database (UTF8 default character set, dialect 3) and returns the attachment to it.
+// Creates the database (target.DefaultCharSet as its default character set, dialect 3) and returns the
+// attachment to it.
 Firebird::IAttachment* Create(const AttachTarget& target);
 
 }  // namespace zr::db::firebird

@@ -188,12 +188,16 @@ bool FbBatch::Add(const driver::BatchStatement& statement) {
 
 std::vector<int64_t> FbBatch::Execute(uint32_t timeout) {
   if (count_ == 0) return {};
+  const MessagesIn messages(session_->Text());
   Firebird::ITransaction* tra = session_->Transaction();
   if (tra == nullptr) throw EDatabaseError("A batch runs only in an open transaction");
   if (uniform_ && count_ >= kShapedSlots[0]) {
     if (std::optional<std::vector<int64_t>> counts = ExecuteShaped(timeout, tra)) return *counts;
   }
-  const std::string text = BatchBlockText(body_, doubles_.size());
+  // The values written into the block's text are converted with it, as the statements' own literals are.
+  const std::string block = BatchBlockText(body_, doubles_.size());
+  std::string scratch;
+  const std::string& text = session_->Text().Statement(block, scratch);
 
   Ref<Firebird::IMessageMetadata> input;
   std::vector<int64_t> inBuffer;
@@ -233,8 +237,10 @@ std::optional<std::vector<std::string>> FbBatch::MarkerDeclarations(uint32_t tim
   std::unique_ptr<PreparedShape> prepared = shapes.Take(shape_);
   if (!prepared) {
     try {
+      std::string scratch;
+      const std::string& text = session_->Text().Statement(shape_, scratch);
       session_->Watched(timeout, [&](Firebird::ThrowStatusWrapper* status) {
-        prepared = PrepareShapeRequest(session_->Attachment(), tra, shape_, status);
+        prepared = PrepareShapeRequest(session_->Attachment(), tra, text, status);
       });
     } catch (const EDatabaseError& e) {
       if (session_->Unanswered(e)) throw;
@@ -271,13 +277,15 @@ ShapeBlock* FbBatch::ShapedBlock(int slots, const std::vector<std::string>& decl
   for (const std::string& declaration : declarations) key += "\n" + declaration;
   if (ShapeBlock* block = shapes.FindBlock(key)) return block;
   if (shapes.Refused(key)) return nullptr;
-  const std::optional<std::string> text = ShapeBlockText(shape_, markers_, declarations, slots);
-  if (!text) {
+  const std::optional<std::string> utf8 = ShapeBlockText(shape_, markers_, declarations, slots);
+  if (!utf8) {
     shapes.Refuse(key);
     return nullptr;
   }
   ShapeBlock block;
   try {
+    std::string scratch;
+    const std::string* text = &session_->Text().Statement(*utf8, scratch);
     session_->Watched(timeout, [&](Firebird::ThrowStatusWrapper* status) {
       block.Statement.reset(session_->Attachment()->prepare(status, tra, static_cast<unsigned>(text->size()),
                                                             text->c_str(), SQL_DIALECT_V6,
@@ -324,7 +332,7 @@ std::optional<std::vector<int64_t>> FbBatch::ExecuteShaped(uint32_t timeout, Fir
   std::vector<int64_t> outBuffer;
   Guarded([&] {
     Status status;
-    block->Message.Fill(block->Input.get(), params, 1, 0, session_->Attachment(), tra);
+    block->Message.Fill(block->Input.get(), params, 1, 0, session_->Attachment(), tra, session_->Text());
     outBuffer.assign(block->Output->getMessageLength(status.get()) / sizeof(int64_t) + 1, 0);
   });
   session_->Watched(timeout, [&](Firebird::ThrowStatusWrapper* status) {

@@ -102,14 +102,15 @@ std::string ReadBlob(const unsigned char* at, Firebird::IAttachment* attachment,
 
 }  // namespace
 
-std::vector<OutputColumn> DescribeColumns(Firebird::IMessageMetadata* metadata) {
+std::vector<OutputColumn> DescribeColumns(Firebird::IMessageMetadata* metadata, const ConnectionText& text) {
   Status status;
   const unsigned count = metadata->getCount(status.get());
   std::vector<OutputColumn> columns(count);
   for (unsigned i = 0; i < count; ++i) {
     OutputColumn& column = columns[i];
     const char* alias = metadata->getAlias(status.get(), i);
-    column.Info.Name = alias != nullptr && *alias != '\0' ? alias : metadata->getField(status.get(), i);
+    column.Info.Name =
+        text.FromServer(alias != nullptr && *alias != '\0' ? alias : metadata->getField(status.get(), i));
     column.SqlType = metadata->getType(status.get(), i) & ~1u;
     column.SubType = metadata->getSubType(status.get(), i);
     column.SqlScale = metadata->getScale(status.get(), i);
@@ -123,10 +124,15 @@ std::vector<OutputColumn> DescribeColumns(Firebird::IMessageMetadata* metadata) 
 }
 
 TFDValue ReadValue(const OutputColumn& column, const unsigned char* row, Firebird::IAttachment* attachment,
-                   Firebird::ITransaction* transaction) {
+                   Firebird::ITransaction* transaction, const ConnectionText& text) {
   if (Load<short>(row + column.NullOffset) != 0) {
     return std::monostate{};
   }
+  // Text the server converted to UTF8 needs nothing; NONE text comes as the bytes stored, and text of any
+  // other character set comes converted to the connection's.
+  const bool converted = text.Converts() && column.CharSet != kCharSetOctets &&
+                         column.CharSet != kCharSetUtf8 && column.CharSet != kCharSetUnicodeFss;
+  const auto read = [&](std::string bytes) { return converted ? text.FromServer(bytes) : bytes; };
   const unsigned char* at = row + column.Offset;
   const auto integer = [&](int64_t unscaled) -> TFDValue {
     if (column.SqlScale == 0) {
@@ -147,14 +153,14 @@ TFDValue ReadValue(const OutputColumn& column, const unsigned char* row, Firebir
     case SQL_D_FLOAT:
       return Load<double>(at);
     case SQL_TEXT: {
-      const char* text = reinterpret_cast<const char*>(at);
+      const char* chars = reinterpret_cast<const char*>(at);
       if (column.CharSet == kCharSetOctets) {
-        return std::string(text, column.Length);
+        return std::string(chars, column.Length);
       }
-      return TrimTrailingBlanks(text, column.Length);
+      return read(TrimTrailingBlanks(chars, column.Length));
     }
     case SQL_VARYING:
-      return std::string(reinterpret_cast<const char*>(at + sizeof(uint16_t)), Load<uint16_t>(at));
+      return read(std::string(reinterpret_cast<const char*>(at + sizeof(uint16_t)), Load<uint16_t>(at)));
     case SQL_TYPE_DATE:
       return TFDTimeStamp{FromIscDate(Load<ISC_DATE>(at))};
     case SQL_TYPE_TIME:
@@ -166,7 +172,7 @@ TFDValue ReadValue(const OutputColumn& column, const unsigned char* row, Firebir
     case SQL_BLOB: {
       std::string contents = ReadBlob(at, attachment, transaction);
       if (column.SubType == kBlobSubTypeText) {
-        return contents;
+        return read(std::move(contents));
       }
       return TFDBytes{std::vector<unsigned char>(contents.begin(), contents.end())};
     }

@@ -7,6 +7,7 @@
 
 #include "db/driver.h"
 #include "fb_api.h"
+#include "fb_text.h"
 
 namespace zr::db::firebird {
 
@@ -21,11 +22,13 @@ struct OutputColumn {
   unsigned NullOffset = 0;
 };
 
-std::vector<OutputColumn> DescribeColumns(Firebird::IMessageMetadata* metadata);
+// Column names arrive in the connection's character set, read through `text`.
+std::vector<OutputColumn> DescribeColumns(Firebird::IMessageMetadata* metadata, const ConnectionText& text);
 
 // Reads the value of `column` from a fetched row. BLOB contents are read through the attachment within
-// the transaction of the cursor.
+// the transaction of the cursor. Text of the connection's code page (or of NONE) is read through `text`;
+// UTF8 text and octets stay as they came.
 TFDValue ReadValue(const OutputColumn& column, const unsigned char* row, Firebird::IAttachment* attachment,
-                   Firebird::ITransaction* transaction);
+                   Firebird::ITransaction* transaction, const ConnectionText& text);
 
 }  // namespace zr::db::firebird

@@ -6,8 +6,8 @@
 
 namespace zr::db::firebird {
 
-FbConnection::FbConnection(Firebird::IAttachment* attachment, WatchSettings watch)
-    : session_(std::make_shared<Session>(attachment, std::move(watch))) {}
+FbConnection::FbConnection(Firebird::IAttachment* attachment, WatchSettings watch, ConnectionText text)
+    : session_(std::make_shared<Session>(attachment, std::move(watch), text)) {}
 
 FbConnection::~FbConnection() { session_->Close(); }
 

@@ -10,18 +10,19 @@ namespace zr::db::firebird {
 
 class FbConnection final : public driver::Connection {
  public:
-  // Takes the attachment over; `watch` configures the watchdog of its calls.
-  FbConnection(Firebird::IAttachment* attachment, WatchSettings watch);
+  // Takes the attachment over; `watch` configures the watchdog of its calls, `text` how its text is converted.
+  FbConnection(Firebird::IAttachment* attachment, WatchSettings watch, ConnectionText text = {});
   // Rolls back an open transaction, frees the statements' handles and detaches.
   ~FbConnection() override;
 
   std::unique_ptr<driver::Statement> CreateStatement() override;
   bool InTransaction() const override { return session_->InTransaction(); }
-  void StartTransaction() override { session_->StartTransaction(); }
-  void Commit() override { session_->Commit(); }
-  void Rollback() override { session_->Rollback(); }
-  void CommitRetaining() override { session_->CommitRetaining(); }
-  void RollbackRetaining() override { session_->RollbackRetaining(); }
+  // The server's messages read in the connection's character set (fb_text.h).
+  void StartTransaction() override { Run(&Session::StartTransaction); }
+  void Commit() override { Run(&Session::Commit); }
+  void Rollback() override { Run(&Session::Rollback); }
+  void CommitRetaining() override { Run(&Session::CommitRetaining); }
+  void RollbackRetaining() override { Run(&Session::RollbackRetaining); }
   // Batches need the open transaction and, unless SetBatches says otherwise, a server to talk to.
   std::unique_ptr<driver::Batch> CreateBatch() override;
   void SetBatches(bool on) noexcept { batches_ = on; }
@@ -32,6 +33,11 @@ class FbConnection final : public driver::Connection {
   std::string LockingSelect(const std::string& select) const override { return select + "WITH LOCK\r\n"; }
 
  private:
+  void Run(void (Session::*call)()) {
+    const MessagesIn messages(session_->Text());
+    (session_.get()->*call)();
+  }
+
   std::shared_ptr<Session> session_;
   bool batches_ = true;
 };

@@ -1,6 +1,9 @@
 #include "fb_error.h"
 
 #include <array>
+#include <string_view>
+
+#include "fb_text.h"
 
 namespace zr::db::firebird {
 
@@ -32,8 +35,9 @@ std::string WithoutCutCharacters(const std::string& text) {
 std::string StatusTexts(Firebird::IStatus* status) {
   std::array<char, 16384> buffer{};
   const unsigned length = Util()->formatStatus(buffer.data(), static_cast<unsigned>(buffer.size()), status);
-  std::string text =
-      WithoutCutCharacters(std::string(buffer.data(), length < buffer.size() ? length : buffer.size() - 1));
+  // A connection in a legacy code page receives the messages' values and names in that code page.
+  std::string text = WithoutCutCharacters(MessageFromServer(
+      std::string_view(buffer.data(), length < buffer.size() ? length : buffer.size() - 1)));
   while (!text.empty() && (text.back() == '\n' || text.back() == '\r' || text.back() == ' ')) {
     text.pop_back();
   }

@@ -4,6 +4,7 @@
 #include <vector>
 
 #include "fb_charsets.h"
+#include "fb_code_pages.h"
 #include "fb_sql_scan.h"
 
 namespace zr::db::firebird {
@@ -23,7 +24,9 @@ const char* CharSetName(unsigned charSet) {
     case kCharSetUtf8:
       return "UTF8";
     default:
-      return nullptr;
+      // A legacy code page, as a connection in one describes its own literals.
+      const CodePage* page = CodePageOf(charSet);
+      return page != nullptr ? page->Name.data() : nullptr;
   }
 }
 

@@ -157,21 +157,33 @@ std::string BytesOf(const TFDValue& value) {
   return ValueAsString(value);
 }
 
-ISC_QUAD WriteBlob(const std::string& contents, bool text, Firebird::IAttachment* attachment,
-                   Firebird::ITransaction* transaction) {
+// `charSet`: for text, the connection's character set, in which `contents` is written.
+ISC_QUAD WriteBlob(const std::string& contents, bool text, unsigned charSet,
+                   Firebird::IAttachment* attachment, Firebird::ITransaction* transaction) {
   if (transaction == nullptr) {
     throw EDatabaseError("A BLOB parameter needs a transaction");
   }
-  // Text is written as UTF8 text so the engine stores it as the column's text without conversion surprises.
-  static constexpr std::array<unsigned char, 13> kTextBlob = {
-      isc_bpb_version1, isc_bpb_source_type,   1, kBlobSubTypeText, isc_bpb_target_type,   1,
-      kBlobSubTypeText, isc_bpb_source_interp, 1, kCharSetUtf8,     isc_bpb_target_interp, 1,
-      kCharSetUtf8};
+  // Text is written in the connection's character set so the engine stores it as the column's text without
+  // conversion surprises.
+  const auto interp = static_cast<unsigned char>(charSet);
+  const std::array<unsigned char, 13> textBlob = {isc_bpb_version1,
+                                                  isc_bpb_source_type,
+                                                  1,
+                                                  kBlobSubTypeText,
+                                                  isc_bpb_target_type,
+                                                  1,
+                                                  kBlobSubTypeText,
+                                                  isc_bpb_source_interp,
+                                                  1,
+                                                  interp,
+                                                  isc_bpb_target_interp,
+                                                  1,
+                                                  interp};
   Status status;
   ISC_QUAD id{};
   Ref<Firebird::IBlob> blob(attachment->createBlob(status.get(), transaction, &id,
-                                                   text ? static_cast<unsigned>(kTextBlob.size()) : 0,
-                                                   text ? kTextBlob.data() : nullptr));
+                                                   text ? static_cast<unsigned>(textBlob.size()) : 0,
+                                                   text ? textBlob.data() : nullptr));
   constexpr size_t kSegment = 32768;
   for (size_t at = 0; at < contents.size(); at += kSegment) {
     const size_t length = std::min(kSegment, contents.size() - at);
@@ -221,7 +233,7 @@ std::optional<BlockValue> BlockValueOf(TFieldType type, const TFDValue& value) {
 
 void InputMessage::Fill(Firebird::IMessageMetadata* described, const std::vector<driver::ParamColumn>& params,
                         int elements, int offset, Firebird::IAttachment* attachment,
-                        Firebird::ITransaction* transaction) {
+                        Firebird::ITransaction* transaction, const ConnectionText& text) {
   Status status;
   const unsigned count = described->getCount(status.get());
   const size_t width = params.size();
@@ -274,10 +286,13 @@ void InputMessage::Fill(Firebird::IMessageMetadata* described, const std::vector
     }
     // Values that already fit the described type travel in it, so the server has nothing to convert: the
     // bulk of an array execution's cost on the server otherwise.
-    const bool describedText = (type.SqlType == SQL_VARYING || type.SqlType == SQL_TEXT) &&
-                               type.CharSet == kCharSetUtf8 && longest <= type.Length;
+    // (A value's bytes in a legacy code page are never more than its UTF-8 bytes.)
+    const bool describedText =
+        (type.SqlType == SQL_VARYING || type.SqlType == SQL_TEXT) &&
+        (type.CharSet == text.CharSet() || (text.Converts() && type.CharSet == kCharSetNone)) &&
+        longest <= type.Length;
     if (kind == Kind::Text && describedText) {
-      type = {SQL_VARYING, 0, type.Length, 0, kCharSetUtf8};
+      type = {SQL_VARYING, 0, type.Length, 0, text.CharSet()};
       kinds[j] = kind;
       for (int e = 0; e < elements; ++e) {
         types[static_cast<size_t>(e) * width + j] = type;
@@ -303,7 +318,7 @@ void InputMessage::Fill(Firebird::IMessageMetadata* described, const std::vector
         type = {SQL_VARYING, 0,
                 static_cast<unsigned>(
                     std::min(kMaxVarcharBytes, (longest / kTextLengthStep + 1) * kTextLengthStep)),
-                0, kind == Kind::Text ? kCharSetUtf8 : kCharSetOctets};
+                0, kind == Kind::Text ? text.CharSet() : kCharSetOctets};
         break;
       case Kind::Double:
         type = {SQL_DOUBLE, 0, sizeof(double), 0, 0};
@@ -337,6 +352,8 @@ void InputMessage::Fill(Firebird::IMessageMetadata* described, const std::vector
 
   unsigned char* message = Buffer();
   std::memset(message, 0, buffer_.size() * sizeof(int64_t));
+  std::string converted;  // a value that is not text, written as text
+  std::string scratch;    // a value in the connection's code page
   for (int e = 0; e < elements; ++e) {
     for (size_t j = 0; j < width; ++j) {
       const size_t field = static_cast<size_t>(e) * width + j;
@@ -352,12 +369,12 @@ void InputMessage::Fill(Firebird::IMessageMetadata* described, const std::vector
           break;
         case Kind::Text:
         case Kind::Bytes: {
-          // Text values are copied straight from the parameter; other values are converted first.
-          const std::string* text = std::get_if<std::string>(&value);
-          const std::string converted = text != nullptr          ? std::string()
-                                        : kinds[j] == Kind::Text ? ValueAsString(value)
-                                                                 : BytesOf(value);
-          const std::string& bytes = text != nullptr ? *text : converted;
+          // Text values are copied straight from the parameter (on a UTF8 connection); other values are
+          // converted first.
+          const std::string* string = std::get_if<std::string>(&value);
+          if (string == nullptr) converted = kinds[j] == Kind::Text ? ValueAsString(value) : BytesOf(value);
+          const std::string& raw = string != nullptr ? *string : converted;
+          const std::string& bytes = kinds[j] == Kind::Text ? text.Value(raw, scratch) : raw;
           if (bytes.size() > types[field].Length) {
             throw EDatabaseError("A text parameter of " + std::to_string(bytes.size()) +
                                  " bytes does not fit the message");  // a number longer than expected
@@ -391,8 +408,13 @@ void InputMessage::Fill(Firebird::IMessageMetadata* described, const std::vector
           *at = std::holds_alternative<bool>(value) ? std::get<bool>(value) : ValueAsInteger(value) != 0;
           break;
         case Kind::Blob:
-          Store<ISC_QUAD>(at, WriteBlob(BytesOf(value), types[field].SubType == kBlobSubTypeText, attachment,
-                                        transaction));
+          if (types[field].SubType == kBlobSubTypeText) {
+            const std::string contents = BytesOf(value);
+            Store<ISC_QUAD>(
+                at, WriteBlob(text.Value(contents, scratch), true, text.CharSet(), attachment, transaction));
+          } else {
+            Store<ISC_QUAD>(at, WriteBlob(BytesOf(value), false, 0, attachment, transaction));
+          }
           break;
       }
     }

@@ -1,8 +1,9 @@
 #pragma once
 // The input message of one execution. Each parameter is sent as the type of the values bound to it (text
-// as UTF8 VARCHAR, floats as DOUBLE PRECISION, integers as BIGINT, dates as DATE or TIMESTAMP...) and the
-// server converts it to the type it described, with its own rules and messages; a parameter whose values
-// are all null keeps the described type. Values for BLOB parameters are written as BLOBs first.
+// as VARCHAR in the connection's character set, UTF8 or a legacy code page (fb_text.h), floats as DOUBLE
+// PRECISION, integers as BIGINT, dates as DATE or TIMESTAMP...) and the server converts it to the type it
+// described, with its own rules and messages; a parameter whose values are all null keeps the described
+// type. Values for BLOB parameters are written as BLOBs first.
 
 #include <cstdint>
 #include <optional>
@@ -11,6 +12,7 @@
 
 #include "db/driver.h"
 #include "fb_api.h"
+#include "fb_text.h"
 
 namespace zr::db::firebird {
 
@@ -29,10 +31,12 @@ std::optional<BlockValue> BlockValueOf(TFieldType type, const TFDValue& value);
 class InputMessage {
  public:
   // Fills the message for `elements` elements from `offset`: input `e * params.size() + j` receives
-  // element offset+e of params[j]. `described` is the request's input metadata. EDatabaseError when the
-  // counts disagree or a value cannot be sent.
+  // element offset+e of params[j]. `described` is the request's input metadata; text goes through `text`,
+  // as the same value would as a literal of the statement. EDatabaseError when the counts disagree or a
+  // value cannot be sent (a character not in the connection's code page among them).
   void Fill(Firebird::IMessageMetadata* described, const std::vector<driver::ParamColumn>& params,
-            int elements, int offset, Firebird::IAttachment* attachment, Firebird::ITransaction* transaction);
+            int elements, int offset, Firebird::IAttachment* attachment, Firebird::ITransaction* transaction,
+            const ConnectionText& text);
 
   Firebird::IMessageMetadata* Metadata() const noexcept { return metadata_.get(); }
   unsigned char* Buffer() noexcept { return reinterpret_cast<unsigned char*>(buffer_.data()); }

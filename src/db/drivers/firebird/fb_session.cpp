@@ -34,8 +34,10 @@ void Session::AbsorbLateCancel() noexcept {
   }
 }
 
-Session::Session(Firebird::IAttachment* attachment, WatchSettings watch)
-    : attachment_(attachment), watchdog_(std::make_unique<Watchdog>(attachment, std::move(watch))) {}
+Session::Session(Firebird::IAttachment* attachment, WatchSettings watch, ConnectionText text)
+    : attachment_(attachment),
+      watchdog_(std::make_unique<Watchdog>(attachment, std::move(watch))),
+      text_(text) {}
 
 Session::~Session() { Close(); }
 

@@ -9,6 +9,7 @@
 #include "db/errors.h"
 #include "fb_api.h"
 #include "fb_shape_cache.h"
+#include "fb_text.h"
 #include "fb_watchdog.h"
 
 namespace zr::db::firebird {
@@ -24,8 +25,8 @@ class SessionListener {
 
 class Session {
  public:
-  // Takes the attachment over; `watch` configures its watchdog.
-  Session(Firebird::IAttachment* attachment, WatchSettings watch);
+  // Takes the attachment over; `watch` configures its watchdog; `text` says how its text is converted.
+  Session(Firebird::IAttachment* attachment, WatchSettings watch, ConnectionText text = {});
   ~Session();
   Session(const Session&) = delete;
   Session& operator=(const Session&) = delete;
@@ -43,6 +44,8 @@ class Session {
   // is taken by a harmless round trip, so that the next call does not meet it. EDatabaseError when closed.
   template <typename Call>
   void Watched(uint32_t timeout, Call&& call);
+  // How text crosses between the program (UTF-8) and this attachment.
+  const ConnectionText& Text() const noexcept { return text_; }
   // True when `failure` came from a cut link or a time-out: any other request would fail the same way.
   bool Unanswered(const EDatabaseError& failure) const;
 
@@ -76,6 +79,7 @@ class Session {
   Ref<Firebird::ITransaction> transaction_;
   std::vector<SessionListener*> listeners_;
   ShapeCache shapes_;
+  ConnectionText text_;
 };
 
 template <typename Call>

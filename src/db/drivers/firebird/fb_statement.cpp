@@ -105,6 +105,7 @@ void FbStatement::EndOwnTransaction(bool commit) {
 }
 
 void FbStatement::Prepare(const std::string& sql) {
+  const MessagesIn messages(session_->Text());
   FreeHandles();
   sql_.clear();
   Firebird::IAttachment* attachment = session_->Attachment();
@@ -127,10 +128,12 @@ void FbStatement::Prepare(const std::string& sql) {
 
 void FbStatement::PrepareText(const std::string& sql, Firebird::IAttachment* attachment,
                               Firebird::ITransaction* tra) {
+  std::string scratch;
+  const std::string& text = session_->Text().Statement(sql, scratch);
   // The time-out covers preparing too: a server that stopped answering leaves the call waiting just the same.
   session_->Watched(timeout_, [&](Firebird::ThrowStatusWrapper* status) {
-    statement_.reset(attachment->prepare(status, tra, 0, sql.c_str(), SQL_DIALECT_V6,
-                                         Firebird::IStatement::PREPARE_PREFETCH_METADATA));
+    statement_.reset(attachment->prepare(status, tra, static_cast<unsigned>(text.size()), text.c_str(),
+                                         SQL_DIALECT_V6, Firebird::IStatement::PREPARE_PREFETCH_METADATA));
   });
   Guarded([&] {
     Status status;
@@ -162,8 +165,10 @@ bool FbStatement::PrepareShape(const std::string& sql, Firebird::IAttachment* at
   std::unique_ptr<PreparedShape> prepared = shapes.Take(shape->Text);
   if (!prepared) {
     try {
+      std::string scratch;
+      const std::string& text = session_->Text().Statement(shape->Text, scratch);
       session_->Watched(timeout_, [&](Firebird::ThrowStatusWrapper* status) {
-        prepared = PrepareShapeRequest(attachment, tra, shape->Text, status);
+        prepared = PrepareShapeRequest(attachment, tra, text, status);
       });
     } catch (const EDatabaseError& e) {
       // A cut link or a time-out would fail the statement as written just the same: that error stands.
@@ -195,7 +200,7 @@ bool FbStatement::PrepareShape(const std::string& sql, Firebird::IAttachment* at
 void FbStatement::Describe(const std::string& sql) {
   Guarded([&] {
     Status status;
-    columns_ = DescribeColumns(output_.get());
+    columns_ = DescribeColumns(output_.get(), session_->Text());
     // A block takes DML without results whose every input PSQL can declare (not an untyped "? IS NULL").
     fitsInBlock_ = IsPlainDml(statementType_) && columns_.empty() && literals_.empty();
     oneRowPerElement_ = statementType_ == isc_info_sql_stmt_insert && !HasSelect(sql);
@@ -230,6 +235,7 @@ bool FbStatement::ReturnsRows() const noexcept { return !columns_.empty(); }
 bool FbStatement::FitsInBlock() const noexcept { return fitsInBlock_; }
 
 void FbStatement::Execute(const std::vector<driver::ParamColumn>& params, int times, int offset) {
+  const MessagesIn messages(session_->Text());
   if (!statement_) {
     throw EDatabaseError("The statement is not prepared");
   }
@@ -270,7 +276,7 @@ void FbStatement::Execute(const std::vector<driver::ParamColumn>& params, int ti
 void FbStatement::ExecuteSingle(const std::vector<driver::ParamColumn>& params, int offset,
                                 Firebird::ITransaction* tra) {
   Firebird::IAttachment* attachment = session_->Attachment();
-  Guarded([&] { message_.Fill(input_.get(), params, 1, offset, attachment, tra); });
+  Guarded([&] { message_.Fill(input_.get(), params, 1, offset, attachment, tra, session_->Text()); });
   session_->Watched(timeout_, [&](Firebird::ThrowStatusWrapper* status) {
     if (statementType_ == isc_info_sql_stmt_select || statementType_ == isc_info_sql_stmt_select_for_upd) {
       cursor_.reset(
@@ -296,8 +302,10 @@ void FbStatement::ExecuteBlocks(const std::vector<driver::ParamColumn>& params, 
       const int elements = std::min(perBlock, times - done);
       Block& block = BlockFor(elements, tra);
       Firebird::IAttachment* attachment = session_->Attachment();
-      Guarded(
-          [&] { block.Message.Fill(block.Input.get(), params, elements, offset + done, attachment, tra); });
+      Guarded([&] {
+        block.Message.Fill(block.Input.get(), params, elements, offset + done, attachment, tra,
+                           session_->Text());
+      });
       int64_t affected = 0;
       session_->Watched(timeout_, [&](Firebird::ThrowStatusWrapper* status) {
         if (oneRowPerElement_) {
@@ -331,10 +339,12 @@ FbStatement::Block& FbStatement::BlockFor(int elements, Firebird::ITransaction* 
     if (!text) {
       throw EDatabaseError("A parameter of this statement has a type that an array execution cannot declare");
     }
+    std::string scratch;
+    const std::string& converted = session_->Text().Statement(*text, scratch);
     Status status;
     Block block;
-    block.Statement.reset(attachment->prepare(status.get(), tra, static_cast<unsigned>(text->size()),
-                                              text->c_str(), SQL_DIALECT_V6,
+    block.Statement.reset(attachment->prepare(status.get(), tra, static_cast<unsigned>(converted.size()),
+                                              converted.c_str(), SQL_DIALECT_V6,
                                               Firebird::IStatement::PREPARE_PREFETCH_METADATA));
     block.Input.reset(block.Statement->getInputMetadata(status.get()));
     block.Output.reset(block.Statement->getOutputMetadata(status.get()));
@@ -366,6 +376,7 @@ void FbStatement::RunInSavepoint(Firebird::ITransaction* tra, const std::functio
 }
 
 bool FbStatement::Fetch(std::vector<TFDValue>& row) {
+  const MessagesIn messages(session_->Text());
   if (singletonRow_) {
     singletonRow_ = false;
   } else {
@@ -385,13 +396,14 @@ bool FbStatement::Fetch(std::vector<TFDValue>& row) {
   row.resize(columns_.size());
   Guarded([&] {
     for (size_t i = 0; i < columns_.size(); ++i) {
-      row[i] = ReadValue(columns_[i], message, attachment, cursorTransaction_);
+      row[i] = ReadValue(columns_[i], message, attachment, cursorTransaction_, session_->Text());
     }
   });
   return true;
 }
 
 void FbStatement::CloseCursor() {
+  const MessagesIn messages(session_->Text());
   DropCursor();
   EndOwnTransaction(true);
 }

@@ -1,0 +1,122 @@
+#include "fb_text.h"
+
+#include <cstdio>
+#include <optional>
+
+#include "db/errors.h"
+#include "fb_charsets.h"
+#include "fb_sql_scan.h"
+
+namespace zr::db::firebird {
+
+namespace {
+
+thread_local const ConnectionText* currentMessages = nullptr;
+
+// `text` with each byte that is not part of a UTF-8 character written as "\xNN", so that a message naming it
+// stays UTF-8 itself.
+std::string Shown(std::string_view text) {
+  std::string out;
+  for (size_t at = 0; at < text.size();) {
+    const size_t length = Utf8CharacterAt(text, at).second;
+    if (length > 0) {
+      out.append(text, at, length);
+      at += length;
+    } else {
+      char escaped[8];
+      std::snprintf(escaped, sizeof escaped, "\\x%02X", static_cast<unsigned char>(text[at]));
+      out += escaped;
+      ++at;
+    }
+  }
+  return out;
+}
+
+// What failed to convert, in words: the character and its code point, or the byte that is not UTF-8.
+EDatabaseError NotInCodePage(const CodePage& page, const std::string& what, std::string_view whole,
+                             const EncodeFailure& failure) {
+  char number[16];
+  const std::string named = what + " \"" + Shown(whole) + "\" tem ";
+  if (failure.CodePoint == 0) {
+    std::snprintf(number, sizeof number, "0x%02X", static_cast<unsigned char>(whole[failure.At]));
+    return EDatabaseError(named + "o byte " + number + ", que não é texto UTF-8.");
+  }
+  std::snprintf(number, sizeof number, "U+%04X", static_cast<unsigned>(failure.CodePoint));
+  return EDatabaseError(named + "o caractere \"" + std::string(whole.substr(failure.At, failure.Length)) +
+                        "\" (" + number + "), que não existe no conjunto de caracteres " +
+                        std::string(page.Name) + " em que a base guarda seus textos.");
+}
+
+// The value of the quoted literal of `sql` that holds the byte at `at` (quotes undoubled); nothing when that
+// byte stands outside a literal.
+std::optional<std::string> LiteralAt(std::string_view sql, size_t at) {
+  std::optional<std::string> found;
+  std::string value;
+  bool open = false;      // the pieces seen last were a literal (a doubled quote splits one into several)
+  bool holds = false;     // the literal being read holds `at`
+  bool previous = false;  // the piece before was a literal piece
+  ScanSql(sql, [&](Piece piece, std::string_view text) {
+    if (found) return;
+    const size_t start = static_cast<size_t>(text.data() - sql.data());
+    const bool literal = piece == Piece::Quoted && text.front() == '\'';
+    if (!literal) {
+      if (open && holds) found = value;
+      open = holds = previous = false;
+      return;
+    }
+    if (previous)
+      value += '\'';
+    else
+      value.clear();
+    const bool closed = text.size() >= 2 && text.back() == '\'';
+    value.append(text.substr(1, text.size() - (closed ? 2 : 1)));
+    holds = holds || (at >= start && at < start + text.size());
+    open = previous = true;
+  });
+  if (!found && open && holds) found = value;
+  return found;
+}
+
+}  // namespace
+
+unsigned ConnectionText::CharSet() const noexcept { return page_ != nullptr ? page_->CharSet : kCharSetUtf8; }
+
+std::string_view ConnectionText::Name() const noexcept { return page_ != nullptr ? page_->Name : "UTF8"; }
+
+const std::string& ConnectionText::Value(const std::string& utf8, std::string& scratch) const {
+  if (page_ == nullptr) return utf8;
+  if (const std::optional<EncodeFailure> failure = EncodeCodePage(*page_, utf8, scratch)) {
+    throw NotInCodePage(*page_, "O valor", utf8, *failure);
+  }
+  return scratch;
+}
+
+const std::string& ConnectionText::Statement(const std::string& sql, std::string& scratch) const {
+  if (page_ == nullptr) return sql;
+  const std::optional<EncodeFailure> failure = EncodeCodePage(*page_, sql, scratch);
+  if (!failure) return scratch;
+  if (const std::optional<std::string> literal = LiteralAt(sql, failure->At)) {
+    EncodeFailure inLiteral = *failure;
+    // The same character, found again in the literal's own text.
+    std::string ignored;
+    if (const std::optional<EncodeFailure> own = EncodeCodePage(*page_, *literal, ignored)) inLiteral = *own;
+    throw NotInCodePage(*page_, "O valor", *literal, inLiteral);
+  }
+  throw NotInCodePage(*page_, "O comando SQL", sql, *failure);
+}
+
+std::string ConnectionText::FromServer(std::string_view bytes) const {
+  return page_ == nullptr ? std::string(bytes) : DecodeCodePage(*page_, bytes);
+}
+
+MessagesIn::MessagesIn(const ConnectionText& text) noexcept : previous_(currentMessages) {
+  currentMessages = &text;
+}
+
+MessagesIn::~MessagesIn() { currentMessages = previous_; }
+
+std::string MessageFromServer(std::string_view bytes) {
+  return currentMessages != nullptr ? currentMessages->FromServer(bytes) : std::string(bytes);
+}
+
+}  // namespace zr::db::firebird
