@@ -52,7 +52,11 @@ TypedDate ReadTypedDate(const std::string& text, int currentYear) {
   while (first < last && (text[first] == ' ' || text[first] == '\t')) ++first;
   while (last > first && (text[last - 1] == ' ' || text[last - 1] == '\t')) --last;
   const std::string t = text.substr(first, last - first);
-  if (t.empty()) return {TypedDate::Empty};
+  if (t.empty()) {
+    TypedDate empty;
+    empty.kind = TypedDate::Empty;
+    return empty;
+  }
   bool separated = false;
   for (size_t i = 0; i < t.size(); ++i) {
     if (IsSeparator(t[i])) {
@@ -61,7 +65,8 @@ TypedDate ReadTypedDate(const std::string& text, int currentYear) {
       // The whole character, not one byte of it.
       size_t length = 1;
       while (i + length < t.size() && (static_cast<unsigned char>(t[i + length]) & 0xC0) == 0x80) ++length;
-      return Refused("\"" + t.substr(i, length) + "\" não vale numa data: use só números e \"/\", \".\" ou \"-\"");
+      return Refused("\"" + t.substr(i, length) +
+                     "\" não vale numa data: use só números e \"/\", \".\" ou \"-\"");
     }
   }
   int day = 0, month = 0, year = 0;

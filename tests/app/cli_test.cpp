@@ -540,11 +540,14 @@ TEST_F(CliTest, OptionsMayComeBeforeTheActionAndDatesAreTypedAsInTheWindow) {
   localtime_r(&now, &local);
   const std::string year = std::to_string(local.tm_year + 1900);
   const Case cases[] = {
-      {"every option before the action", {"--empresa", "01", "--desde", "01/01/2024", "situacao"}, "2024-01-01"},
+      {"every option before the action",
+       {"--empresa", "01", "--desde", "01/01/2024", "situacao"},
+       "2024-01-01"},
       {"the action between options", {"--empresa", "01", "situacao", "--desde", "1.6.2017"}, "2017-06-01"},
       {"dashes", {"situacao", "--empresa", "01", "--desde", "1-6-2017"}, "2017-06-01"},
       {"digits only, two-digit year", {"situacao", "--empresa", "01", "--desde", "010617"}, "2017-06-01"},
-      {"one-digit day and month, two-digit year", {"situacao", "--empresa", "01", "--desde", "1/6/17"},
+      {"one-digit day and month, two-digit year",
+       {"situacao", "--empresa", "01", "--desde", "1/6/17"},
        "2017-06-01"},
   };
   for (const Case& c : cases) {
@@ -560,9 +563,10 @@ TEST_F(CliTest, OptionsMayComeBeforeTheActionAndDatesAreTypedAsInTheWindow) {
 
   const Outcome bad = Cli(WithIni({"--desde", "31.06.2017", "--empresa", "01", "situacao"}));
   EXPECT_EQ(bad.Exit, 2);
-  EXPECT_TRUE(Contains(bad.Err,
-                       "zembra-cli: data inválida \"31.06.2017\": junho de 2017 não tem dia 31. Use DD/MM/AAAA, "
-                       "por exemplo 31/01/2018.\n"))
+  EXPECT_TRUE(
+      Contains(bad.Err,
+               "zembra-cli: data inválida \"31.06.2017\": junho de 2017 não tem dia 31. Use DD/MM/AAAA, "
+               "por exemplo 31/01/2018.\n"))
       << bad.Err;
   const Outcome twoActions = Cli(WithIni({"situacao", "--empresa", "01", "--desde", "", "importar"}));
   EXPECT_EQ(twoActions.Exit, 2);
@@ -582,8 +586,8 @@ TEST_F(CliTest, ProgressGoesToALogOneLinePerTenthOfTheWork) {
   ASSERT_EQ(o.Exit, 0) << o.Err;
   std::string expected;
   for (int tenth = 1; tenth <= 10; ++tenth) {
-    expected += "ordens e partes: " + std::to_string((tenth * 22 + 9) / 10) + " de 22 (" + std::to_string(tenth * 10) +
-                "%)\n";
+    expected += "ordens e partes: " + std::to_string((tenth * 22 + 9) / 10) + " de 22 (" +
+                std::to_string(tenth * 10) + "%)\n";
   }
   EXPECT_EQ(o.Err, expected);
   EXPECT_FALSE(Contains(o.Err, "\r"));
@@ -683,11 +687,14 @@ TEST_F(CliTest, APartialReportIsRemovedWhenItsWriteFails) {
   // The program may write files of 512 bytes (dash counts blocks of 512 bytes, bash of 1024); its report
   // is longer than either. The kernel's signal for the
   // write past the limit is ignored, so the write fails as on a full disk.
-  std::string command = "trap '' XFSZ; ulimit -f 1; exec " + ShellQuoted(ZEMBRA_CLI);
+  // Its messages and progress lines go through a pipe to a reader outside the limit, which writes them on.
+  const std::string code = db_->Dir + "exit-code";
+  std::string command = "(trap '' XFSZ; ulimit -f 1; " + ShellQuoted(ZEMBRA_CLI);
   for (const std::string& a :
        WithIni({"importar", "--empresa", "01", "--desde", "01/01/2018", "--relatorio", report})) {
     command += " " + ShellQuoted(a);
   }
+  command += "; echo $? >" + ShellQuoted(code) + ") 2>&1 | cat >&2; exit $(cat " + ShellQuoted(code) + ")";
   const Outcome o = Run("/bin/sh", {"-c", command});
   EXPECT_EQ(o.Exit, 3) << o.Err;
   EXPECT_TRUE(Contains(o.Err, "; o arquivo parcial foi removido.\n")) << o.Err;

@@ -57,8 +57,8 @@ TEST(InterruptTest, EndsWhileWaitingForAServerThatNeverAnswers) {
     SCOPED_TRACE("with a report and the JSON object");
     const std::string report = dir + "r.csv";
     Started run = StartProgram(ZEMBRA_CLI,
-                               {"importar", "--empresa", "01", "--desde", "01/01/2000", "--ini", dir + "zr.ini",
-                                "--relatorio", report, "--json"},
+                               {"importar", "--empresa", "01", "--desde", "01/01/2000", "--ini",
+                                dir + "zr.ini", "--relatorio", report, "--json"},
                                dir, "connect-json");
     std::this_thread::sleep_for(1s);
     EXPECT_TRUE(std::filesystem::exists(report + ".parcial"));
@@ -67,8 +67,9 @@ TEST(InterruptTest, EndsWhileWaitingForAServerThatNeverAnswers) {
     EXPECT_EQ(o.Exit, 1) << o.Out << o.Err;
     EXPECT_FALSE(std::filesystem::exists(report + ".parcial"));
     EXPECT_FALSE(std::filesystem::exists(report));
-    EXPECT_TRUE(Contains(o.Out, "\"contagens\":{\"ordens_partes\":0,\"processadas\":0,\"excluidas\":0,"
-                                "\"gravadas\":0}"))
+    EXPECT_TRUE(Contains(o.Out,
+                         "\"contagens\":{\"ordens_partes\":0,\"processadas\":0,\"excluidas\":0,"
+                         "\"gravadas\":0}"))
         << o.Out;
     EXPECT_TRUE(Contains(o.Out, "\"resultado\":\"interrompido\",\"codigo_saida\":1,")) << o.Out;
   }
@@ -126,10 +127,14 @@ TEST_P(InterruptActionTest, EndsInTheMiddleOfAnImportAndLeavesPcpftofAsItWas) {
     EXPECT_EQ(Select(kPcpftofSql), before);
     EXPECT_FALSE(std::filesystem::exists(report + ".parcial"));
     EXPECT_FALSE(std::filesystem::exists(report));
-    EXPECT_EQ(o.Out.rfind("{\"acao\":\"importar\",\"empresa\":\"01\",\"desde\":\"2000-01-01\",", 0), 0u) << o.Out;
-    EXPECT_TRUE(Contains(o.Out, "\"resultado\":\"interrompido\",\"codigo_saida\":1,\"mensagem\":\"zembra-cli: " +
-                                    std::string(c.says) + "; o que não estava confirmado foi desfeito.\\n"
-                                    "Relatório não gravado: \\\"" + report + "\\\".\"}\n"))
+    EXPECT_EQ(o.Out.rfind("{\"acao\":\"importar\",\"empresa\":\"01\",\"desde\":\"2000-01-01\",", 0), 0u)
+        << o.Out;
+    EXPECT_TRUE(
+        Contains(o.Out, "\"resultado\":\"interrompido\",\"codigo_saida\":1,\"mensagem\":\"zembra-cli: " +
+                            std::string(c.says) +
+                            "; o que não estava confirmado foi desfeito.\\n"
+                            "Relatório não gravado: \\\"" +
+                            report + "\\\".\"}\n"))
         << o.Out;
     EXPECT_EQ(std::count(o.Out.begin(), o.Out.end(), '\n'), 1) << o.Out;
   }

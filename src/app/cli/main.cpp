@@ -265,8 +265,9 @@ class CliRun {
     if (settled_) {
       // The action was committed (or its simulation ended); only the report is missing.
       exit = kExitReportFailed;
-      message = std::string(o_.Simular ? "A simulação terminou" : "A ação foi concluída") + ", mas o relatório \"" +
-                report_.Path() + "\" não pôde ser gravado: interrompido (" + signalName + ").";
+      message = std::string(o_.Simular ? "A simulação terminou" : "A ação foi concluída") +
+                ", mas o relatório \"" + report_.Path() + "\" não pôde ser gravado: interrompido (" +
+                signalName + ").";
       std::fprintf(stderr, "\n%s", message.c_str());
     } else if (report_.Wanted()) {
       message += "\nRelatório não gravado: \"" + report_.Path() + "\".";
@@ -301,10 +302,10 @@ class CliRun {
   double seconds_ = -1;  // the action's time, once it ran; the JSON object gives the time until failure else
   int64_t marcasDesfeitas_ = -1;  // a simulated import's "B" marks that would go back to "A"; -1: not known
   // Read by an interrupt; changed under the interrupt lock.
-  std::string partial_;                   // the partial report file while it exists
-  std::optional<ActionResult> settled_;   // the action's outcome and counts, once it returned
-  bool reportWritten_ = false;            // the report is in place
-  bool finished_ = false;                 // the outcome is being told; an interrupt changes nothing
+  std::string partial_;                  // the partial report file while it exists
+  std::optional<ActionResult> settled_;  // the action's outcome and counts, once it returned
+  bool reportWritten_ = false;           // the report is in place
+  bool finished_ = false;                // the outcome is being told; an interrupt changes nothing
 };
 
 }  // namespace

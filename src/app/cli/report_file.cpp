@@ -78,7 +78,8 @@ std::string ReportFile::Create() {
     descriptor_ = OwnDescriptor(path_);
 #ifndef _WIN32
     // Opening a pipe to check it would wait for its reader; the right to write is enough here.
-    if (descriptor_ < 0 && access(path_.c_str(), W_OK) != 0 && errno != ENOENT) return host::SystemErrorText(errno);
+    if (descriptor_ < 0 && access(path_.c_str(), W_OK) != 0 && errno != ENOENT)
+      return host::SystemErrorText(errno);
 #endif
     return {};
   }

@@ -41,7 +41,8 @@ struct TypedDate {
 TypedDate ReadTypedDate(const QString& text) {
   const app::TypedDate typed = app::ReadTypedDate(text.toStdString(), QDate::currentDate().year());
   if (typed.kind == app::TypedDate::Empty) return {TypedDate::Empty, {}, {}};
-  if (typed.kind == app::TypedDate::Invalid) return {TypedDate::Invalid, {}, QString::fromStdString(typed.Problem)};
+  if (typed.kind == app::TypedDate::Invalid)
+    return {TypedDate::Invalid, {}, QString::fromStdString(typed.Problem)};
   return {TypedDate::Date, QDate(typed.Year, typed.Month, typed.Day), {}};
 }
 
