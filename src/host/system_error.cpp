@@ -21,18 +21,24 @@ constexpr Wording kWordings[] = {
     {ENOTDIR, "parte do caminho não é uma pasta"},
     {EISDIR, "é uma pasta"},
     {ENOSPC, "não há espaço livre no disco"},
+#ifdef EDQUOT
     {EDQUOT, "a cota de disco do usuário acabou"},
+#endif
     {EFBIG, "o arquivo ficou grande demais"},
     {EROFS, "o disco só permite leitura"},
     {ENAMETOOLONG, "nome de arquivo longo demais"},
+#ifdef ELOOP
     {ELOOP, "links simbólicos demais no caminho"},
+#endif
     {EMFILE, "arquivos abertos demais neste programa"},
     {ENFILE, "arquivos abertos demais no sistema"},
     {EIO, "erro de entrada e saída no disco"},
     {ENXIO, "o dispositivo não existe ou não está pronto"},
     {ENODEV, "o dispositivo não existe"},
     {EBUSY, "o arquivo ou dispositivo está em uso"},
+#ifdef ETXTBSY
     {ETXTBSY, "o arquivo está em uso por um programa"},
+#endif
     {EPIPE, "quem lia a saída já fechou"},
     {EXDEV, "o destino está em outro disco"},
     {EINVAL, "argumento inválido"},

@@ -644,7 +644,8 @@ TEST_F(CliTest, AReportThatCannotBeCreatedStopsTheRunBeforeAnythingIsDone) {
   };
   const Case cases[] = {
       {"a folder that does not exist", db_->Dir + "no/such/folder/r.csv",
-       "zembra-cli: o relatório \"" + db_->Dir + "no/such/folder/r.csv\" não pode ser criado: "},
+       "zembra-cli: o relatório \"" + db_->Dir +
+           "no/such/folder/r.csv\" não pode ser criado: arquivo ou pasta não encontrado.\n"},
       {"the settings file itself", db_->Ini,
        "zembra-cli: o relatório não pode ser o arquivo de configuração \"" + db_->Ini + "\"."},
   };

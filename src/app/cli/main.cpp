@@ -278,10 +278,10 @@ class CliRun {
                               o_.Desde,
                               o_.Simular,
                               settled_ ? &*settled_ : nullptr,
-                              seconds_ >= 0 ? seconds_ : Seconds(start_),
+                              settled_ ? seconds_ : Seconds(start_),
                               exit,
                               message,
-                              marcasDesfeitas_,
+                              settled_ ? marcasDesfeitas_ : -1,
                               true};
       std::printf("%s\n", cli::JsonSummary(summary).c_str());
       std::fflush(stdout);
