@@ -91,7 +91,7 @@ TypedDate ReadTypedDate(const std::string& text, int currentYear) {
     if (parts[0].empty()) return Refused("falta o dia");
     if (parts[1].empty()) return Refused("falta o mês");
     if (parts.size() == 3 && parts[2].empty()) return Refused("falta o ano");
-    if (parts[0].size() == 4) return Refused("o dia vem primeiro: DD/MM/AAAA");
+    if (parts[0].size() == 4) return Refused("o dia vem primeiro, depois o mês e o ano");
     if (parts[0].size() > 2) return Refused("o dia \"" + parts[0] + "\" tem dígitos demais");
     if (parts[1].size() > 2) return Refused("o mês \"" + parts[1] + "\" tem dígitos demais");
     day = Number(parts[0]);

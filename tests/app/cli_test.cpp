@@ -593,6 +593,22 @@ TEST_F(CliTest, ProgressGoesToALogOneLinePerTenthOfTheWork) {
   EXPECT_FALSE(Contains(o.Err, "\r"));
 }
 
+TEST_F(CliTest, TheStatusUpdateTellsALogEveryThousandRowsRead) {
+  ZR_EMBEDDED_ONLY();
+  // 2048 rows of a material never withdrawn: read, none marked. One row, doubled eleven times.
+  CompanyData(*db_, "01").Existing("000001", "MAT7", "FRENTE", 0, "CRU", "A", "2018-01-05");
+  for (int rows = 1; rows < 2048; rows *= 2) {
+    db_->Exec(
+        "INSERT INTO PCPFTOF01 (NUMERO, TIPO, INSUMO, SETOR, APLICACAO, PARTE, FAIXA, CONSUMO, COR, COR_I, ID, "
+        "CUSTO, SITUACAO, DATA) SELECT NUMERO, TIPO, INSUMO, SETOR, APLICACAO, PARTE, FAIXA, CONSUMO, COR, COR_I, "
+        "ID + " +
+        std::to_string(rows) + ", CUSTO, SITUACAO, DATA FROM PCPFTOF01");
+  }
+  const Outcome o = Cli(WithIni({"situacao", "--empresa", "01", "--desde", "01/01/2018"}));
+  ASSERT_EQ(o.Exit, 0) << o.Err;
+  EXPECT_EQ(o.Err, "linhas de situação lidas: 1000\nlinhas de situação lidas: 2000\n");
+}
+
 TEST_F(CliTest, AFailureLeavesNoReportAndSaysSo) {
   const std::string report = db_->Dir + "relatorio.csv";
   struct Case {
