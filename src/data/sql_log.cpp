@@ -12,6 +12,7 @@
 
 #include "data/detail/log_location.h"
 #include "host/host.h"
+#include "host/system_error.h"
 #include "log_line.h"
 
 namespace zr::data {
@@ -76,7 +77,7 @@ fs::path LogFolder() {
 
 [[noreturn]] void RaiseInOutError(const std::string& what, const fs::path& file, int error) {
   throw EInOutError("Erro de E/S ao " + what + " o log SQL \"" + PathToUtf8(file) +
-                    "\": " + std::strerror(error));
+                    "\": " + host::SystemErrorText(error));
 }
 
 }  // namespace

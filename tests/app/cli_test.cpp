@@ -4,12 +4,16 @@
 
 #include <gtest/gtest.h>
 
+#include <fcntl.h>
 #include <sys/stat.h>
+#include <unistd.h>
 
 #include <algorithm>
+#include <ctime>
 #include <filesystem>
 #include <fstream>
 #include <regex>
+#include <thread>
 
 #include "app_test_support.h"
 #include "company_data.h"
@@ -57,6 +61,11 @@ class CliTest : public ::testing::Test {
 
   std::unique_ptr<TestDatabase> db_;
 };
+
+// Standard error without the progress lines written to a log before the messages.
+std::string WithoutProgress(const std::string& err) {
+  return std::regex_replace(err, std::regex("ordens e partes: [0-9]+ de [0-9]+ \\([0-9]+%\\)\n"), "");
+}
 
 TEST_F(CliTest, BadArgumentsExitWithTwoAndSayWhatIsWrong) {
   ZR_EMBEDDED_ONLY();
@@ -245,7 +254,7 @@ TEST_F(CliTest, AFailedActionIsRolledBackAndExitsWithOne) {
   std::ofstream(db_->Ini, std::ios::app | std::ios::binary) << "GravacaoAgrupada=0\r\n";
   const Outcome o = Cli(WithIni({"importar", "--empresa", "01", "--desde", "01/01/2018"}));
   EXPECT_EQ(o.Exit, 1);
-  EXPECT_EQ(o.Err.rfind("Erro na importação.\n", 0), 0u) << o.Err;
+  EXPECT_EQ(WithoutProgress(o.Err).rfind("Erro na importação.\n", 0), 0u) << o.Err;
   EXPECT_TRUE(Contains(o.Err, "pedido recusado")) << o.Err;
   EXPECT_FALSE(Contains(o.Out, "Erro")) << "errors go to stderr only: " << o.Out;
   EXPECT_TRUE(Contains(o.Out, "importar: 1 de 2 ordens e partes processadas")) << o.Out;
@@ -410,7 +419,7 @@ TEST_F(CliTest, AFailingSimulationExitsWithOneAndTheMessage) {
       "E_RECUSA; END");
   const Outcome o = Cli(WithIni({"importar", "--empresa", "01", "--desde", "01/01/2018", "--simular"}));
   EXPECT_EQ(o.Exit, 1);
-  EXPECT_EQ(o.Err.rfind("Erro na importação.\n", 0), 0u) << o.Err;
+  EXPECT_EQ(WithoutProgress(o.Err).rfind("Erro na importação.\n", 0), 0u) << o.Err;
   EXPECT_TRUE(Contains(o.Err, "pedido recusado")) << o.Err;
   EXPECT_TRUE(Contains(o.Out, " s (tudo desfeito; simulação: nada foi gravado)\n")) << o.Out;
   EXPECT_EQ(db_->Scalar("SELECT COUNT(*) FROM PCPFTOF01"), "0");
@@ -453,6 +462,151 @@ TEST_F(CliTest, TheReportListsEachOrderAndPartImportedAndEachUpdateThatMarkedRow
   const std::string csv2 = ReadFile(marks);
   EXPECT_EQ(csv2.substr(0, csv2.find("\r\n") + 2), "numero;insumo;cor;marcadas\r\n");
   EXPECT_EQ(SortedBody(csv2), (std::vector<std::string>{"000001;MAT1;AZUL;1", "000002;MAT2;PRETO;2"}));
+}
+
+TEST_F(CliTest, TheReportIsWrittenWhereALinkPipeOrDeviceLeadsAndNeverReplacesThem) {
+  ZR_EMBEDDED_ONLY();
+  const std::string header = "numero;insumo;cor;marcadas\r\n";
+  const std::vector<std::string> run = WithIni({"situacao", "--empresa", "01", "--desde", "01/01/2018"});
+  const auto withReport = [&](const std::string& report) {
+    std::vector<std::string> args = run;
+    args.insert(args.end(), {"--relatorio", report});
+    return args;
+  };
+
+  {
+    SCOPED_TRACE("a link to a file: the file gets the report, the link stays");
+    const std::string file = db_->Dir + "dia.csv", link = db_->Dir + "ultimo.csv";
+    std::ofstream(file) << "an earlier run's report\r\n";
+    fs::create_symlink(file, link);
+    const Outcome o = Cli(withReport(link));
+    EXPECT_EQ(o.Exit, 0) << o.Err;
+    EXPECT_TRUE(fs::is_symlink(link));
+    EXPECT_EQ(ReadFile(file), header);
+    EXPECT_FALSE(fs::exists(link + ".parcial"));
+  }
+  for (const std::string& stdoutPath : {std::string("/dev/stdout"), std::string("/proc/self/fd/1")}) {
+    SCOPED_TRACE("a link to the descriptor of a redirected output: " + stdoutPath);
+    const std::string link = db_->Dir + "saida.csv";
+    fs::remove(link);
+    fs::create_symlink(stdoutPath, link);
+    for (const std::string& report : {link, stdoutPath}) {
+      const Outcome o = Cli(withReport(report));
+      EXPECT_EQ(o.Exit, 0) << o.Err;
+      EXPECT_TRUE(fs::is_symlink(link));
+      // The report follows what the program printed there, in the same file.
+      EXPECT_EQ(o.Out.rfind("Importação concluída.\nsituacao: ", 0), 0u) << o.Out;
+      EXPECT_TRUE(Contains(o.Out, "s\n" + header)) << o.Out;
+    }
+  }
+  EXPECT_TRUE(fs::is_symlink("/dev/stdout"));
+  {
+    SCOPED_TRACE("a pipe: its reader gets the report");
+    const std::string pipe = db_->Dir + "relatorio.fifo";
+    ASSERT_EQ(mkfifo(pipe.c_str(), 0600), 0);
+    std::string read;
+    std::thread reader([&] { read = ReadFile(pipe); });
+    const Outcome o = Cli(withReport(pipe));
+    // A run that never opened the pipe would leave the reader waiting: open and close it once.
+    const int unblock = open(pipe.c_str(), O_WRONLY | O_NONBLOCK);
+    if (unblock >= 0) close(unblock);
+    reader.join();
+    EXPECT_EQ(o.Exit, 0) << o.Err;
+    EXPECT_EQ(read, header);
+    EXPECT_EQ(fs::status(pipe).type(), fs::file_type::fifo);
+    EXPECT_FALSE(fs::exists(pipe + ".parcial"));
+  }
+  {
+    SCOPED_TRACE("a link to a device");
+    const std::string link = db_->Dir + "nada.csv";
+    fs::create_symlink("/dev/null", link);
+    const Outcome o = Cli(withReport(link));
+    EXPECT_EQ(o.Exit, 0) << o.Err;
+    EXPECT_TRUE(fs::is_symlink(link));
+    EXPECT_EQ(fs::status("/dev/null").type(), fs::file_type::character);
+    EXPECT_FALSE(fs::exists(link + ".parcial"));
+  }
+}
+
+TEST_F(CliTest, OptionsMayComeBeforeTheActionAndDatesAreTypedAsInTheWindow) {
+  ZR_EMBEDDED_ONLY();
+  struct Case {
+    const char* name;
+    std::vector<std::string> args;
+    const char* desde;  // as the JSON object gives it
+  };
+  const std::time_t now = std::time(nullptr);
+  std::tm local{};
+  localtime_r(&now, &local);
+  const std::string year = std::to_string(local.tm_year + 1900);
+  const Case cases[] = {
+      {"every option before the action",
+       {"--empresa", "01", "--desde", "01/01/2024", "situacao"},
+       "2024-01-01"},
+      {"the action between options", {"--empresa", "01", "situacao", "--desde", "1.6.2017"}, "2017-06-01"},
+      {"dashes", {"situacao", "--empresa", "01", "--desde", "1-6-2017"}, "2017-06-01"},
+      {"digits only, two-digit year", {"situacao", "--empresa", "01", "--desde", "010617"}, "2017-06-01"},
+      {"one-digit day and month, two-digit year",
+       {"situacao", "--empresa", "01", "--desde", "1/6/17"},
+       "2017-06-01"},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.name);
+    std::vector<std::string> args = WithIni(c.args);
+    args.push_back("--json");
+    const Outcome o = Cli(args);
+    EXPECT_EQ(o.Exit, 0) << o.Err;
+    EXPECT_TRUE(Contains(o.Out, std::string("\"desde\":\"") + c.desde + "\"")) << o.Out;
+  }
+  const Outcome dayAndMonth = Cli(WithIni({"situacao", "--empresa", "01", "--desde", "15.6", "--json"}));
+  EXPECT_TRUE(Contains(dayAndMonth.Out, "\"desde\":\"" + year + "-06-15\"")) << dayAndMonth.Out;
+
+  const Outcome bad = Cli(WithIni({"--desde", "31.06.2017", "--empresa", "01", "situacao"}));
+  EXPECT_EQ(bad.Exit, 2);
+  EXPECT_TRUE(
+      Contains(bad.Err,
+               "zembra-cli: data inválida \"31.06.2017\": junho de 2017 não tem dia 31. Use DD/MM/AAAA, "
+               "por exemplo 31/01/2018.\n"))
+      << bad.Err;
+  const Outcome twoActions = Cli(WithIni({"situacao", "--empresa", "01", "--desde", "", "importar"}));
+  EXPECT_EQ(twoActions.Exit, 2);
+  EXPECT_TRUE(Contains(twoActions.Err, "argumento desconhecido \"importar\"")) << twoActions.Err;
+}
+
+TEST_F(CliTest, ProgressGoesToALogOneLinePerTenthOfTheWork) {
+  ZR_EMBEDDED_ONLY();
+  CompanyData data(*db_, "01");
+  for (int n = 10; n < 30; ++n) {
+    const std::string numero = "0000" + std::to_string(n);
+    data.Order(numero, "PRD1", "2018-02-01");
+    data.Item(numero, 1, "5");
+    data.Part(numero, "FRENTE");
+  }
+  const Outcome o = Cli(WithIni({"importar", "--empresa", "01", "--desde", "01/01/2018"}));
+  ASSERT_EQ(o.Exit, 0) << o.Err;
+  std::string expected;
+  for (int tenth = 1; tenth <= 10; ++tenth) {
+    expected += "ordens e partes: " + std::to_string((tenth * 22 + 9) / 10) + " de 22 (" +
+                std::to_string(tenth * 10) + "%)\n";
+  }
+  EXPECT_EQ(o.Err, expected);
+  EXPECT_FALSE(Contains(o.Err, "\r"));
+}
+
+TEST_F(CliTest, TheStatusUpdateTellsALogEveryThousandRowsRead) {
+  ZR_EMBEDDED_ONLY();
+  // 2048 rows of a material never withdrawn: read, none marked. One row, doubled eleven times.
+  CompanyData(*db_, "01").Existing("000001", "MAT7", "FRENTE", 0, "CRU", "A", "2018-01-05");
+  for (int rows = 1; rows < 2048; rows *= 2) {
+    db_->Exec(
+        "INSERT INTO PCPFTOF01 (NUMERO, TIPO, INSUMO, SETOR, APLICACAO, PARTE, FAIXA, CONSUMO, COR, COR_I, ID, "
+        "CUSTO, SITUACAO, DATA) SELECT NUMERO, TIPO, INSUMO, SETOR, APLICACAO, PARTE, FAIXA, CONSUMO, COR, COR_I, "
+        "ID + " +
+        std::to_string(rows) + ", CUSTO, SITUACAO, DATA FROM PCPFTOF01");
+  }
+  const Outcome o = Cli(WithIni({"situacao", "--empresa", "01", "--desde", "01/01/2018"}));
+  ASSERT_EQ(o.Exit, 0) << o.Err;
+  EXPECT_EQ(o.Err, "linhas de situação lidas: 1000\nlinhas de situação lidas: 2000\n");
 }
 
 TEST_F(CliTest, AFailureLeavesNoReportAndSaysSo) {
@@ -506,7 +660,8 @@ TEST_F(CliTest, AReportThatCannotBeCreatedStopsTheRunBeforeAnythingIsDone) {
   };
   const Case cases[] = {
       {"a folder that does not exist", db_->Dir + "no/such/folder/r.csv",
-       "zembra-cli: o relatório \"" + db_->Dir + "no/such/folder/r.csv\" não pode ser criado: "},
+       "zembra-cli: o relatório \"" + db_->Dir +
+           "no/such/folder/r.csv\" não pode ser criado: arquivo ou pasta não encontrado.\n"},
       {"the settings file itself", db_->Ini,
        "zembra-cli: o relatório não pode ser o arquivo de configuração \"" + db_->Ini + "\"."},
   };
@@ -549,11 +704,14 @@ TEST_F(CliTest, APartialReportIsRemovedWhenItsWriteFails) {
   // The program may write files of 512 bytes (dash counts blocks of 512 bytes, bash of 1024); its report
   // is longer than either. The kernel's signal for the
   // write past the limit is ignored, so the write fails as on a full disk.
-  std::string command = "trap '' XFSZ; ulimit -f 1; exec " + ShellQuoted(ZEMBRA_CLI);
+  // Its messages and progress lines go through a pipe to a reader outside the limit, which writes them on.
+  const std::string code = db_->Dir + "exit-code";
+  std::string command = "(trap '' XFSZ; ulimit -f 1; " + ShellQuoted(ZEMBRA_CLI);
   for (const std::string& a :
        WithIni({"importar", "--empresa", "01", "--desde", "01/01/2018", "--relatorio", report})) {
     command += " " + ShellQuoted(a);
   }
+  command += "; echo $? >" + ShellQuoted(code) + ") 2>&1 | cat >&2; exit $(cat " + ShellQuoted(code) + ")";
   const Outcome o = Run("/bin/sh", {"-c", command});
   EXPECT_EQ(o.Exit, 3) << o.Err;
   EXPECT_TRUE(Contains(o.Err, "; o arquivo parcial foi removido.\n")) << o.Err;

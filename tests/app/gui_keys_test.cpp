@@ -71,6 +71,12 @@ class WindowKeysTest : public WindowTest {
       }
     }
   }
+  // Types `steps` after Tab brought the focus into the field showing 01/01/2000.
+  void TypeFromTheFirstOf2000(const std::vector<Step>& steps) {
+    Date()->setDate(QDate(2000, 1, 1));
+    TabIntoDate();
+    Type(steps);
+  }
   // The field's text as shown; the empty field shows a blank.
   std::string Text() { return Date()->text().trimmed().toStdString(); }
   static double Day(int year, int month, int day) {
@@ -113,6 +119,9 @@ TEST_F(WindowKeysTest, ADateTypedTheWayPeopleTypeItIsTheDateTheActionsRead) {
       {"a two-digit year below 50 is of this century", {T("15/06/17")}, "15/06/2017", Day(2017, 6, 15)},
       {"a two-digit year from 50 is of the last century", {T("150699")}, "15/06/1999", Day(1999, 6, 15)},
       {"other characters are refused as they are typed", {T("15.06-2017x")}, "15/06/2017", Day(2017, 6, 15)},
+      {"dots between day, month and year", {T("1.6.2017")}, "01/06/2017", Day(2017, 6, 1)},
+      {"dashes between day, month and year", {T("1-6-2017")}, "01/06/2017", Day(2017, 6, 1)},
+      {"dots with a two-digit year", {T("15.06.17")}, "15/06/2017", Day(2017, 6, 15)},
       {"erasing the year and typing another",
        {K(Qt::Key_End), K(Qt::Key_Backspace), K(Qt::Key_Backspace), T("17")},
        "01/01/2017",
@@ -136,9 +145,7 @@ TEST_F(WindowKeysTest, ADateTypedTheWayPeopleTypeItIsTheDateTheActionsRead) {
   OpenActive();
   for (const Case& c : cases) {
     SCOPED_TRACE(c.name);
-    Date()->setDate(QDate(2000, 1, 1));
-    TabIntoDate();
-    Type(c.keys);
+    TypeFromTheFirstOf2000(c.keys);
     EXPECT_EQ(form_->DataInicial(), c.read) << "while the field has the focus";
     QTest::keyClick(Date(), Qt::Key_Tab);
     EXPECT_EQ(QApplication::focusWidget(), Child<QWidget>("CbOFPend")) << "Tab leaves the field";
@@ -150,6 +157,36 @@ TEST_F(WindowKeysTest, ADateTypedTheWayPeopleTypeItIsTheDateTheActionsRead) {
                 c.read);
     }
   }
+}
+
+TEST_F(WindowKeysTest, ATextThatTurnsBackSaysWhatWasNotUnderstood) {
+  struct Case {
+    const char* name;
+    std::vector<Step> keys;
+    std::string note;  // the field's tool tip and status text once it is left
+  };
+  const Case cases[] = {
+      {"a day the month does not have",
+       {T("31.06.2017")},
+       "Data não entendida: \"31.06.2017\": junho de 2017 não tem dia 31. O campo voltou para 01/01/2000."},
+      {"an unfinished date",
+       {T("1506")},
+       "Data não entendida: \"1506\": sem separadores, a data tem 8 dígitos (DDMMAAAA) ou 6 (DDMMAA), não 4. O "
+       "campo voltou para 01/01/2000."},
+      {"a date that is taken clears the note", {T("1-6-2017")}, ""},
+      {"an unfinished date into the empty field",
+       {K(Qt::Key_Delete), K(Qt::Key_Tab), K(Qt::Key_Backtab), T("15/13")},
+       "Data não entendida: \"15/13\": não existe o mês 13. O campo voltou a ficar vazio."},
+  };
+  OpenActive();
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.name);
+    TypeFromTheFirstOf2000(c.keys);
+    QTest::keyClick(Date(), Qt::Key_Tab);
+    EXPECT_EQ(Date()->toolTip().toStdString(), c.note);
+    EXPECT_EQ(Date()->statusTip().toStdString(), c.note);
+  }
+  EXPECT_EQ(shown_.size(), 0u) << "no message box: the field itself says it";
 }
 
 TEST_F(WindowKeysTest, ReturnTakesTheTypedDateAndEscapeGivesBackTheOldOne) {

@@ -5,6 +5,7 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <filesystem>
 #include <fstream>
 #include <memory>
@@ -52,6 +53,26 @@ TEST(InterruptTest, EndsWhileWaitingForAServerThatNeverAnswers) {
     EXPECT_EQ(o.Exit, 1) << o.Out << o.Err;
     EXPECT_TRUE(Contains(o.Err, c.says)) << o.Err;
   }
+  {
+    SCOPED_TRACE("with a report and the JSON object");
+    const std::string report = dir + "r.csv";
+    Started run = StartProgram(ZEMBRA_CLI,
+                               {"importar", "--empresa", "01", "--desde", "01/01/2000", "--ini",
+                                dir + "zr.ini", "--relatorio", report, "--json"},
+                               dir, "connect-json");
+    std::this_thread::sleep_for(1s);
+    EXPECT_TRUE(std::filesystem::exists(report + ".parcial"));
+    kill(run.Pid, SIGTERM);
+    const Outcome o = WaitProgram(run, 10s);
+    EXPECT_EQ(o.Exit, 1) << o.Out << o.Err;
+    EXPECT_FALSE(std::filesystem::exists(report + ".parcial"));
+    EXPECT_FALSE(std::filesystem::exists(report));
+    EXPECT_TRUE(Contains(o.Out,
+                         "\"contagens\":{\"ordens_partes\":0,\"processadas\":0,\"excluidas\":0,"
+                         "\"gravadas\":0}"))
+        << o.Out;
+    EXPECT_TRUE(Contains(o.Out, "\"resultado\":\"interrompido\",\"codigo_saida\":1,")) << o.Out;
+  }
   std::filesystem::remove_all(dir);
 }
 
@@ -89,8 +110,13 @@ TEST_P(InterruptActionTest, EndsInTheMiddleOfAnImportAndLeavesPcpftofAsItWas) {
     user.C.QryAux->ExecSQL();
     user.C.ZRDatabase1->FlushWrites();  // the update reaches the server now and holds its rows
 
-    Started run = StartProgram(ZEMBRA_CLI, Import(), dir_, "import");
+    // With a report and the JSON object asked for: the partial report goes, the object tells the interrupt.
+    const std::string report = dir_ + "relatorio.csv";
+    std::vector<std::string> args = Import();
+    args.insert(args.end(), {"--relatorio", report, "--json"});
+    Started run = StartProgram(ZEMBRA_CLI, args, dir_, "import");
     const bool waits = WaitUntil([&] { return DeleteWaits(); }, 30s);
+    EXPECT_TRUE(std::filesystem::exists(report + ".parcial")) << "written into while the import runs";
     kill(run.Pid, c.signal);
     const Outcome o = WaitProgram(run, 10s);
     user.C.ZRTransaction1->RollbackRetaining();
@@ -99,6 +125,18 @@ TEST_P(InterruptActionTest, EndsInTheMiddleOfAnImportAndLeavesPcpftofAsItWas) {
     EXPECT_EQ(o.Exit, 1) << o.Out << o.Err;
     EXPECT_TRUE(Contains(o.Err, c.says)) << o.Err;
     EXPECT_EQ(Select(kPcpftofSql), before);
+    EXPECT_FALSE(std::filesystem::exists(report + ".parcial"));
+    EXPECT_FALSE(std::filesystem::exists(report));
+    EXPECT_EQ(o.Out.rfind("{\"acao\":\"importar\",\"empresa\":\"01\",\"desde\":\"2000-01-01\",", 0), 0u)
+        << o.Out;
+    EXPECT_TRUE(
+        Contains(o.Out, "\"resultado\":\"interrompido\",\"codigo_saida\":1,\"mensagem\":\"zembra-cli: " +
+                            std::string(c.says) +
+                            "; o que não estava confirmado foi desfeito.\\n"
+                            "Relatório não gravado: \\\"" +
+                            report + "\\\".\"}\n"))
+        << o.Out;
+    EXPECT_EQ(std::count(o.Out.begin(), o.Out.end(), '\n'), 1) << o.Out;
   }
 }
 

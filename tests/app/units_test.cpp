@@ -2,6 +2,7 @@
 
 #include <gtest/gtest.h>
 
+#include <cerrno>
 #include <filesystem>
 #include <fstream>
 
@@ -10,10 +11,68 @@
 #include "app/settings.h"
 #include "app/sql_text.h"
 #include "app/startup.h"
+#include "app/typed_date.h"
 #include "db/datetime.h"
+#include "host/system_error.h"
 
 namespace zr::app {
 namespace {
+
+TEST(TypedDate, DatesReadAsPeopleTypeThem) {
+  struct Case {
+    const char* name;
+    const char* text;
+    TypedDate::Kind kind;
+    int year, month, day;
+    const char* problem;  // for Invalid
+  };
+  const Case cases[] = {
+      {"slashes", "15/06/2017", TypedDate::Date, 2017, 6, 15, ""},
+      {"dots", "1.6.2017", TypedDate::Date, 2017, 6, 1, ""},
+      {"dashes", "1-6-2017", TypedDate::Date, 2017, 6, 1, ""},
+      {"separators mixed", "01.06-2017", TypedDate::Date, 2017, 6, 1, ""},
+      {"eight digits", "15062017", TypedDate::Date, 2017, 6, 15, ""},
+      {"six digits", "150617", TypedDate::Date, 2017, 6, 15, ""},
+      {"a two-digit year from 50 is of the last century", "1.6.50", TypedDate::Date, 1950, 6, 1, ""},
+      {"a two-digit year below 50 is of this century", "1/6/49", TypedDate::Date, 2049, 6, 1, ""},
+      {"day and month in the current year", "15-6", TypedDate::Date, 2031, 6, 15, ""},
+      {"blanks around", "  29/02/2024 ", TypedDate::Date, 2024, 2, 29, ""},
+      {"nothing", "   ", TypedDate::Empty, 0, 0, 0, ""},
+      {"a day the month does not have", "31/06/2017", TypedDate::Invalid, 0, 0, 0,
+       "junho de 2017 não tem dia 31"},
+      {"29 February out of a leap year", "29.02.2023", TypedDate::Invalid, 0, 0, 0,
+       "fevereiro de 2023 não tem dia 29"},
+      {"a thirteenth month", "01-13-2017", TypedDate::Invalid, 0, 0, 0, "não existe o mês 13"},
+      {"the year first", "2017-06-15", TypedDate::Invalid, 0, 0, 0,
+       "o dia vem primeiro, depois o mês e o ano"},
+      {"no year after the separator", "15/06/", TypedDate::Invalid, 0, 0, 0, "falta o ano"},
+      {"three-digit year", "15/06/201", TypedDate::Invalid, 0, 0, 0, "o ano \"201\" deve ter 2 ou 4 dígitos"},
+      {"too few digits", "1506", TypedDate::Invalid, 0, 0, 0,
+       "sem separadores, a data tem 8 dígitos (DDMMAAAA) ou 6 (DDMMAA), não 4"},
+      {"a letter", "15/06/2017x", TypedDate::Invalid, 0, 0, 0,
+       "\"x\" não vale numa data: use só números e \"/\", \".\" ou \"-\""},
+      {"an accented letter is named whole", "1é/06/2017", TypedDate::Invalid, 0, 0, 0,
+       "\"é\" não vale numa data: use só números e \"/\", \".\" ou \"-\""},
+      {"four parts", "1/2/3/4", TypedDate::Invalid, 0, 0, 0, "há partes demais: a data é dia, mês e ano"},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.name);
+    const TypedDate t = ReadTypedDate(c.text, 2031);
+    EXPECT_EQ(t.kind, c.kind);
+    if (c.kind == TypedDate::Date) {
+      EXPECT_EQ(t.Year, c.year);
+      EXPECT_EQ(t.Month, c.month);
+      EXPECT_EQ(t.Day, c.day);
+    }
+    EXPECT_EQ(t.Problem, c.problem);
+  }
+}
+
+TEST(SystemError, CommonErrorsReadInPortuguese) {
+  EXPECT_EQ(host::SystemErrorText(ENOENT), "arquivo ou pasta não encontrado");
+  EXPECT_EQ(host::SystemErrorText(EACCES), "sem permissão de acesso");
+  EXPECT_EQ(host::SystemErrorText(ENOSPC), "não há espaço livre no disco");
+}
 
 TEST(SqlText, QuotedLiteralsDoubleEveryInnerQuote) {
   EXPECT_EQ(QuotedStr(""), "''");

@@ -1,18 +1,13 @@
 #include "arguments.h"
 
-#include <cctype>
+#include <ctime>
 #include <set>
+
+#include "app/typed_date.h"
 
 namespace zr::app::cli {
 
 namespace {
-
-bool AllDigits(const std::string& text) {
-  for (unsigned char ch : text) {
-    if (!std::isdigit(ch)) return false;
-  }
-  return !text.empty();
-}
 
 const std::string& ValueOf(const std::vector<std::string>& args, size_t& i) {
   if (i + 1 >= args.size() || args[i + 1].rfind("--", 0) == 0)
@@ -23,48 +18,49 @@ const std::string& ValueOf(const std::vector<std::string>& args, size_t& i) {
 }  // namespace
 
 db::TDateTime ParseDate(const std::string& text) {
-  if (text.empty()) return 0.0;  // like the window's emptied date field: the zero date, every order
-  const std::string bad = "data inválida \"" + text + "\": use DD/MM/AAAA, por exemplo 31/01/2018.";
-  if (text.size() != 10 || text[2] != '/' || text[5] != '/') throw UsageError(bad);
-  const std::string dd = text.substr(0, 2), mm = text.substr(3, 2), yyyy = text.substr(6, 4);
-  if (!AllDigits(dd) || !AllDigits(mm) || !AllDigits(yyyy)) throw UsageError(bad);
-  db::TDateParts parts;
-  parts.Day = std::stoi(dd);
-  parts.Month = std::stoi(mm);
-  parts.Year = std::stoi(yyyy);
-  if (parts.Year < 1 || parts.Month < 1 || parts.Month > 12 || parts.Day < 1) throw UsageError(bad);
-  try {
-    const db::TDateTime value = db::EncodeDateTime(parts);
-    const db::TDateParts back = db::DecodeDateTime(value);
-    if (back.Day == parts.Day && back.Month == parts.Month && back.Year == parts.Year) return value;
-  } catch (const std::exception&) {
-    // a day the month does not have
+  const std::time_t now = std::time(nullptr);
+  std::tm local{};
+#ifdef _WIN32
+  localtime_s(&local, &now);
+#else
+  localtime_r(&now, &local);
+#endif
+  const TypedDate typed = ReadTypedDate(text, local.tm_year + 1900);
+  // Like the window's emptied date field: the zero date, every order.
+  if (typed.kind == TypedDate::Empty) return 0.0;
+  if (typed.kind == TypedDate::Invalid) {
+    throw UsageError("data inválida \"" + text + "\": " + typed.Problem +
+                     ". Use DD/MM/AAAA, por exemplo 31/01/2018.");
   }
-  throw UsageError(bad);
+  db::TDateParts parts;
+  parts.Day = typed.Day;
+  parts.Month = typed.Month;
+  parts.Year = typed.Year;
+  return db::EncodeDateTime(parts);
 }
 
 Options ParseArguments(const std::vector<std::string>& args) {
   Options o;
-  if (args.empty()) throw UsageError("falta a ação: importar ou situacao.");
-  bool haveEmpresa = false, haveDesde = false;
+  bool haveAcao = false, haveEmpresa = false, haveDesde = false, pendente = false;
   std::set<std::string> seen;
   for (size_t i = 0; i < args.size(); ++i) {
     const std::string& a = args[i];
     if (a == "--help" || a == "-h") return Options{};
     // An option given twice is refused rather than letting the last one win unnoticed.
-    if (i > 0 && a.rfind("--", 0) == 0 && !seen.insert(a).second) {
+    if (a.rfind("--", 0) == 0 && !seen.insert(a).second) {
       throw UsageError("a opção " + a + " foi dada mais de uma vez.");
     }
-    if (i == 0) {
-      if (a.rfind("--", 0) == 0) {
-        throw UsageError("falta a ação: importar ou situacao.");
-      } else if (a == "importar") {
+    if (a.rfind("--", 0) != 0) {
+      // The action, before or after the options: the one word that is not an option or an option's value.
+      if (haveAcao) throw UsageError("argumento desconhecido \"" + a + "\".");
+      if (a == "importar") {
         o.Acao = Command::Importar;
       } else if (a == "situacao") {
         o.Acao = Command::Situacao;
       } else {
         throw UsageError("ação desconhecida \"" + a + "\": use importar ou situacao.");
       }
+      haveAcao = true;
     } else if (a == "--empresa") {
       o.Empresa = ValueOf(args, i);
       haveEmpresa = true;
@@ -72,8 +68,7 @@ Options ParseArguments(const std::vector<std::string>& args) {
       o.Desde = ParseDate(ValueOf(args, i));
       haveDesde = true;
     } else if (a == "--pendente") {
-      if (o.Acao != Command::Importar) throw UsageError("--pendente vale só para importar.");
-      o.Pendente = true;
+      pendente = true;
     } else if (a == "--ini") {
       o.Ini = ValueOf(args, i);
       if (o.Ini.empty()) throw UsageError("--ini pede o caminho de um arquivo.");
@@ -95,6 +90,9 @@ Options ParseArguments(const std::vector<std::string>& args) {
       throw UsageError("argumento desconhecido \"" + a + "\".");
     }
   }
+  if (!haveAcao) throw UsageError("falta a ação: importar ou situacao.");
+  if (pendente && o.Acao != Command::Importar) throw UsageError("--pendente vale só para importar.");
+  o.Pendente = pendente;
   if (!haveEmpresa) throw UsageError("falta --empresa CODIGO.");
   if (!haveDesde) throw UsageError("falta --desde DD/MM/AAAA.");
   return o;
@@ -115,8 +113,10 @@ std::string HelpText() {
          "Opções:\n"
          "  --empresa CODIGO  a empresa cujo EMP_PAT é CODIGO (um código desconhecido é erro, com a lista\n"
          "                    dos códigos existentes).\n"
-         "  --desde DATA      a data inicial, DD/MM/AAAA (31/01/2018); vazia (--desde \"\") vale a data zero,\n"
-         "                    30/12/1899, como o campo de data deixado em branco na janela.\n"
+         "  --desde DATA      a data inicial, como no campo de data da janela: DD/MM/AAAA (31/01/2018), com\n"
+         "                    \"/\", \".\" ou \"-\" (31.01.2018, 1-6-2018), ano de dois dígitos (31/01/18), só\n"
+         "                    dígitos (31012018, 310118) ou dia e mês do ano corrente (31/01); vazia\n"
+         "                    (--desde \"\") vale a data zero, 30/12/1899, como o campo deixado em branco.\n"
          "  --pendente        importar só ordens com algum item de quantidade maior que zero (\"OF Pendente\").\n"
          "  --ini ARQUIVO     o arquivo de configuração; sem esta opção, zr.ini ao lado do executável.\n"
          "  --simular         roda a ação inteira, com o mesmo progresso e o mesmo resumo, e desfaz tudo no fim:\n"
@@ -126,15 +126,19 @@ std::string HelpText() {
          "                    só depois da confirmação (ou de desfazer, com --simular). importar: uma linha por\n"
          "                    ordem e parte (numero;parte;produto;excluidas;gravadas); situacao: uma linha por\n"
          "                    UPDATE que marcou linhas (numero;insumo;cor;marcadas). Se algo falhar, ARQ não fica.\n"
+         "                    Um link, pipe ou dispositivo (/dev/stdout) é gravado onde aponta, nunca substituído.\n"
          "  --json            no fim, um objeto JSON na saída padrão (ação, empresa, data, contagens, segundos,\n"
-         "                    resultado e, na falha, a mensagem); nada mais vai para a saída padrão.\n"
+         "                    resultado - ok, erro ou interrompido - e, na falha, a mensagem); nada mais vai para a\n"
+         "                    saída padrão.\n"
          "  --log-sql [PASTA] grava cada comando SQL enviado ao banco no log SQL do dia: em PASTA, ou em Logs ao\n"
          "                    lado do executável.\n"
          "  --help            mostra este texto.\n"
          "\n"
-         "Cada opção vale uma vez só. Cada ação roda numa só transação: confirmada no fim, desfeita inteira em\n"
-         "caso de erro. O progresso aparece no terminal (saída de erros); a mensagem final e a linha de resumo\n"
-         "com as contagens e o tempo vão para a saída padrão, os erros para a saída de erros. Nada é perguntado.\n"
+         "Cada opção vale uma vez só; as opções podem vir antes ou depois da ação. Cada ação roda numa só\n"
+         "transação: confirmada no fim, desfeita inteira em caso de erro ou interrupção (Ctrl+C, SIGTERM).\n"
+         "O progresso vai para a saída de erros: no terminal, uma linha redesenhada; num arquivo (cron), uma\n"
+         "linha a cada décimo das ordens e partes. A mensagem final e a linha de resumo com as contagens e o\n"
+         "tempo vão para a saída padrão, os erros para a saída de erros. Nada é perguntado.\n"
          "\n"
          "Código de saída: 0 ação concluída (ou simulada sem erro); 1 falha de conexão ou ação desfeita por erro;\n"
          "2 argumentos inválidos ou empresa desconhecida; 3 ação concluída, mas o relatório não pôde ser gravado.\n";

@@ -1,5 +1,8 @@
 #include "interrupt.h"
 
+#include <cstdio>
+#include <mutex>
+
 #ifdef _WIN32
 #include <windows.h>
 #else
@@ -7,47 +10,74 @@
 #include <signal.h>
 #include <unistd.h>
 
-#include <cstring>
 #include <thread>
 #endif
 
 namespace zr::app::cli {
 
-#ifdef _WIN32
-
 namespace {
+
+std::recursive_mutex& Lock() {
+  static std::recursive_mutex lock;
+  return lock;
+}
+
+InterruptHandler& Handler() {
+  static InterruptHandler handler;
+  return handler;
+}
+
+// Runs on the interrupt's own thread: the handler's work, the line, and the end of the process. No destructor
+// runs: the main thread may be inside a client call. Closing the process closes its connections, and the
+// servers roll back what was not committed.
+void Interrupted(const std::string& signalName) {
+  std::lock_guard<std::recursive_mutex> held(Lock());
+  int exit = 1;
+  if (Handler()) {
+    const std::optional<int> code = Handler()(signalName);
+    if (!code) return;
+    exit = *code;
+  }
+  std::fflush(stdout);
+  std::fprintf(stderr, "\n%s\n", InterruptLine(signalName).c_str());
+  std::fflush(stderr);
+#ifdef _WIN32
+  ExitProcess(static_cast<UINT>(exit));
+#else
+  _exit(exit);
+#endif
+}
+
+#ifdef _WIN32
 
 // Ctrl+C, Ctrl+Break and closing the console window arrive on a thread of their own; the process ends there
 // at once, as on the other systems, whatever the main thread is waiting for.
 BOOL WINAPI OnConsoleControl(DWORD event) {
-  const char* text =
-      event == CTRL_C_EVENT || event == CTRL_BREAK_EVENT
-          ? "\r\nzembra-cli: interrompido (Ctrl+C); o que não estava confirmado foi desfeito.\r\n"
-          : "\r\nzembra-cli: interrompido; o que não estava confirmado foi desfeito.\r\n";
-  DWORD written = 0;
-  WriteFile(GetStdHandle(STD_ERROR_HANDLE), text, static_cast<DWORD>(lstrlenA(text)), &written, nullptr);
-  ExitProcess(1);
+  Interrupted(event == CTRL_C_EVENT || event == CTRL_BREAK_EVENT ? "Ctrl+C" : "console fechado");
+  return TRUE;
 }
 
+#endif
+
 }  // namespace
+
+std::string InterruptLine(const std::string& signalName) {
+  return "zembra-cli: interrompido (" + signalName + "); o que não estava confirmado foi desfeito.";
+}
+
+void SetInterruptHandler(InterruptHandler handler) {
+  std::lock_guard<std::recursive_mutex> held(Lock());
+  Handler() = std::move(handler);
+}
+
+InterruptLock::InterruptLock() { Lock().lock(); }
+InterruptLock::~InterruptLock() { Lock().unlock(); }
+
+#ifdef _WIN32
 
 void EndOnInterrupt() { SetConsoleCtrlHandler(OnConsoleControl, TRUE); }
 
 #else
-
-namespace {
-
-void WriteAll(const char* text) {
-  size_t left = std::strlen(text);
-  while (left > 0) {
-    const ssize_t written = write(STDERR_FILENO, text, left);
-    if (written <= 0) return;
-    text += written;
-    left -= static_cast<size_t>(written);
-  }
-}
-
-}  // namespace
 
 void EndOnInterrupt() {
   sigset_t signals;
@@ -56,15 +86,11 @@ void EndOnInterrupt() {
   sigaddset(&signals, SIGTERM);
   pthread_sigmask(SIG_BLOCK, &signals, nullptr);
   std::thread([signals] {
-    int received = 0;
-    while (sigwait(&signals, &received) != 0) {
+    for (;;) {
+      int received = 0;
+      if (sigwait(&signals, &received) != 0) continue;
+      Interrupted(received == SIGINT ? "SIGINT" : "SIGTERM");
     }
-    WriteAll(received == SIGINT
-                 ? "\nzembra-cli: interrompido (SIGINT); o que não estava confirmado foi desfeito.\n"
-                 : "\nzembra-cli: interrompido (SIGTERM); o que não estava confirmado foi desfeito.\n");
-    // No destructor runs: the main thread may be inside a client call. Closing the process closes its
-    // connections, and the servers roll back what was not committed.
-    _exit(1);
   }).detach();
 }
 

@@ -4,13 +4,10 @@
 // with --json, to stderr, leaving stdout to the one JSON object written at the end.
 
 #include <algorithm>
-#include <cerrno>
 #include <chrono>
 #include <cstdio>
 #include <cstdint>
-#include <cstring>
 #include <filesystem>
-#include <fstream>
 #include <optional>
 #include <string>
 #include <vector>
@@ -27,6 +24,7 @@
 #include "interrupt.h"
 #include "data/database.h"
 #include "data/sql_log.h"
+#include "report_file.h"
 #include "run_report.h"
 #include "terminal_ui.h"
 
@@ -88,78 +86,17 @@ std::string Summary(const cli::Options& o, const ActionResult& r, double seconds
   return text;
 }
 
-// The report file named by --relatorio. It is written into "FILE.parcial" beside FILE, created before the
-// action so that a folder that cannot be written is refused before anything runs, filled only after the
-// action ended as it should, and then renamed to FILE. On any failure the partial file is removed and FILE
-// is not touched: no report describes work that did not happen, and no file of the user's is lost. A FILE
-// that exists and is not a regular file (a device such as /dev/stdout, a pipe) is written directly.
-class ReportFile {
- public:
-  explicit ReportFile(std::string path) : path_(std::move(path)) {}
-  ReportFile(const ReportFile&) = delete;
-  ReportFile& operator=(const ReportFile&) = delete;
-  ~ReportFile() { Discard(); }
-
-  bool Wanted() const { return !path_.empty(); }
-  const std::string& Path() const { return path_; }
-
-  // Creates the file written into; the reason on failure, empty on success.
-  std::string Create() {
-    std::error_code error;
-    const fs::path target = PathFromUtf8(path_);
-    direct_ = fs::exists(target, error) && !fs::is_regular_file(target, error);
-    writing_ = direct_ ? target : PathFromUtf8(path_ + ".parcial");
-    errno = 0;
-    out_.open(writing_, std::ios::binary | std::ios::trunc);
-    if (!out_.is_open()) return std::strerror(errno != 0 ? errno : EIO);
-    created_ = true;
-    return {};
-  }
-
-  // Writes the whole report and puts it in place; the reason on failure (the partial file is then gone).
-  std::string Write(const std::string& text) {
-    errno = 0;
-    out_.write(text.data(), static_cast<std::streamsize>(text.size()));
-    out_.flush();
-    const bool written = out_.good();
-    int error = errno;
-    out_.close();
-    if (written && !out_.fail()) {
-      std::error_code renamed;
-      if (!direct_) fs::rename(writing_, PathFromUtf8(path_), renamed);
-      if (!renamed) {
-        created_ = false;
-        return {};
-      }
-      error = renamed.value();
-    }
-    const std::string why = std::strerror(error != 0 ? error : EIO);
-    return Discard() ? why + "; o arquivo parcial foi removido" : why;
-  }
-
-  // Closes and removes the partial file; true when there was one to remove.
-  bool Discard() {
-    if (out_.is_open()) out_.close();
-    if (!created_ || direct_) return false;
-    created_ = false;
-    std::error_code ignored;
-    return fs::remove(writing_, ignored);
-  }
-
- private:
-  std::string path_;
-  fs::path writing_;
-  std::ofstream out_;
-  bool direct_ = false;
-  bool created_ = false;
-};
-
 class CliRun {
  public:
-  explicit CliRun(const cli::Options& o) : o_(o), report_(o.Relatorio) {}
+  explicit CliRun(const cli::Options& o) : o_(o), report_(o.Relatorio) {
+    cli::SetInterruptHandler([this](const std::string& signalName) { return Interrupted(signalName); });
+  }
+  ~CliRun() { cli::SetInterruptHandler(nullptr); }
 
   int Run() {
     const int exit = Steps();
+    const cli::InterruptLock held;
+    finished_ = true;
     if (o_.Json) {
       cli::RunSummary summary{o_.Acao,
                               o_.Empresa,
@@ -192,6 +129,8 @@ class CliRun {
                     "zembra-cli: o relatório \"" + report_.Path() + "\" não pode ser criado: " + why + ".",
                     false);
       }
+      const cli::InterruptLock held;
+      partial_ = report_.PartialPath();
     }
     if (o_.LogSql && !o_.PastaLogSql.empty()) {
       std::error_code error;
@@ -264,6 +203,17 @@ class CliRun {
     seconds_ = Seconds(actionStart);
     if (r.Ok && marcasAntes >= 0 && marcasDepois >= 0) marcasDesfeitas_ = marcasAntes - marcasDepois;
     const std::string summary = Summary(o_, r, seconds_, marcasDesfeitas_);
+    {
+      // From here on the action's outcome is settled: an interrupt no longer undoes anything.
+      const cli::InterruptLock held;
+      settled_.emplace();
+      settled_->Ok = r.Ok;
+      settled_->OrdensPartes = r.OrdensPartes;
+      settled_->Processadas = r.Processadas;
+      settled_->Excluidas = r.Excluidas.Value();
+      settled_->Gravadas = r.Gravadas.Value();
+      settled_->Baixadas = r.Baixadas.Value();
+    }
     if (!r.Ok) {
       const int exit = Fail(kExitFailed, cli::TerminalText(r.Message));
       std::fprintf(Out(), "%s\n", summary.c_str());
@@ -272,7 +222,13 @@ class CliRun {
     std::fprintf(Out(), "%s\n%s\n", cli::TerminalText(r.Message).c_str(), summary.c_str());
     std::fflush(Out());
     if (report_.Wanted()) {
-      if (const std::string why = report_.Write(cli::CsvReport(o_.Acao, r)); !why.empty()) {
+      const std::string why = report_.Write(cli::CsvReport(o_.Acao, r));
+      {
+        const cli::InterruptLock held;
+        partial_.clear();
+        reportWritten_ = why.empty();
+      }
+      if (!why.empty()) {
         return Fail(kExitReportFailed,
                     std::string(o_.Simular ? "A simulação terminou" : "A ação foi concluída") +
                         ", mas o relatório \"" + report_.Path() + "\" não pôde ser gravado: " + why + ".",
@@ -293,18 +249,63 @@ class CliRun {
     return exit;
   }
 
+  // What an interrupt leaves (called on the interrupt thread, under the interrupt lock): no partial report,
+  // its line on stderr and, with --json, the object with "resultado":"interrompido"; the exit code, or
+  // nothing once the outcome is settled and only told here.
+  std::optional<int> Interrupted(const std::string& signalName) {
+    if (finished_) return std::nullopt;
+    const bool reportPending = report_.Wanted() && !reportWritten_;
+    if (settled_ && (!settled_->Ok || !reportPending)) return std::nullopt;
+    if (!partial_.empty()) {
+      std::error_code ignored;
+      fs::remove(PathFromUtf8(partial_), ignored);
+    }
+    int exit = kExitFailed;
+    std::string message = cli::InterruptLine(signalName);
+    if (settled_) {
+      // The action was committed (or its simulation ended); only the report is missing.
+      exit = kExitReportFailed;
+      message = std::string(o_.Simular ? "A simulação terminou" : "A ação foi concluída") +
+                ", mas o relatório \"" + report_.Path() + "\" não pôde ser gravado: interrompido (" +
+                signalName + ").";
+      std::fprintf(stderr, "\n%s", message.c_str());
+    } else if (report_.Wanted()) {
+      message += "\nRelatório não gravado: \"" + report_.Path() + "\".";
+    }
+    if (o_.Json) {
+      cli::RunSummary summary{o_.Acao,
+                              o_.Empresa,
+                              o_.Desde,
+                              o_.Simular,
+                              settled_ ? &*settled_ : nullptr,
+                              settled_ ? seconds_ : Seconds(start_),
+                              exit,
+                              message,
+                              settled_ ? marcasDesfeitas_ : -1,
+                              true};
+      std::printf("%s\n", cli::JsonSummary(summary).c_str());
+      std::fflush(stdout);
+    }
+    return exit;
+  }
+
   std::FILE* Out() const { return o_.Json ? stderr : stdout; }
   static double Seconds(std::chrono::steady_clock::time_point since) {
     return std::chrono::duration<double>(std::chrono::steady_clock::now() - since).count();
   }
 
   const cli::Options& o_;
-  ReportFile report_;
+  cli::ReportFile report_;
   std::optional<ActionResult> result_;
   std::string message_;
   const std::chrono::steady_clock::time_point start_ = std::chrono::steady_clock::now();
   double seconds_ = -1;  // the action's time, once it ran; the JSON object gives the time until failure else
   int64_t marcasDesfeitas_ = -1;  // a simulated import's "B" marks that would go back to "A"; -1: not known
+  // Read by an interrupt; changed under the interrupt lock.
+  std::string partial_;                  // the partial report file while it exists
+  std::optional<ActionResult> settled_;  // the action's outcome and counts, once it returned
+  bool reportWritten_ = false;           // the report is in place
+  bool finished_ = false;                // the outcome is being told; an interrupt changes nothing
 };
 
 }  // namespace

@@ -136,12 +136,15 @@ std::string JsonSummary(const RunSummary& run) {
   }
   char seconds[32];
   std::snprintf(seconds, sizeof seconds, "%.3f", run.Seconds);
-  std::string json =
-      "{\"acao\":" + JsonString(import ? "importar" : "situacao") +
-      ",\"empresa\":" + JsonString(run.Empresa) + ",\"desde\":" + JsonString(IsoDate(run.Desde)) +
-      ",\"simulacao\":" + (run.Simular ? "true" : "false") + ",\"contagens\":" + counts +
-      ",\"segundos\":" + seconds + ",\"resultado\":" + JsonString(run.Exit == 0 ? "ok" : "erro") +
-      ",\"codigo_saida\":" + std::to_string(run.Exit);
+  std::string json = "{\"acao\":" + JsonString(import ? "importar" : "situacao") +
+                     ",\"empresa\":" + JsonString(run.Empresa) +
+                     ",\"desde\":" + JsonString(IsoDate(run.Desde)) +
+                     ",\"simulacao\":" + (run.Simular ? "true" : "false") + ",\"contagens\":" + counts +
+                     ",\"segundos\":" + seconds + ",\"resultado\":" +
+                     JsonString(run.Interrompido ? "interrompido"
+                                : run.Exit == 0  ? "ok"
+                                                 : "erro") +
+                     ",\"codigo_saida\":" + std::to_string(run.Exit);
   if (run.MarcasDesfeitas >= 0) json += ",\"marcas_b_voltariam_a_a\":" + std::to_string(run.MarcasDesfeitas);
   if (run.Exit != 0) json += ",\"mensagem\":" + JsonString(run.Message);
   return json + "}";

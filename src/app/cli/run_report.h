@@ -30,10 +30,11 @@ struct RunSummary {
   int Exit = 0;
   std::string Message;           // on failure: what went wrong, as printed
   int64_t MarcasDesfeitas = -1;  // a simulated import's "B" marks that would go back to "A"; -1: not known
+  bool Interrompido = false;     // ended by SIGINT or SIGTERM
 };
 
 // One JSON object on one line: "acao", "empresa", "desde" (YYYY-MM-DD), "simulacao", "contagens",
-// "segundos", "resultado" ("ok" or "erro"), "codigo_saida", for a simulated import "marcas_b_voltariam_a_a"
+// "segundos", "resultado" ("ok", "erro" or "interrompido"), "codigo_saida", for a simulated import "marcas_b_voltariam_a_a"
 // and, on failure, "mensagem". Text that is not
 // valid UTF-8 has each bad byte replaced by U+FFFD, so the object always parses.
 std::string JsonSummary(const RunSummary& run);

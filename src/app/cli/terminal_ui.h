@@ -8,7 +8,8 @@
 
 namespace zr::app::cli {
 
-// Progress goes to `progress` (redrawn in place when it is a terminal, else left out). The action's final
+// Progress goes to `progress`: redrawn in place on one line when it is a terminal; else (a log file under cron)
+// one line per tenth of the import's orders and parts, and one per thousand status rows. The action's final
 // message only ends the progress line here: the caller prints it from the action's result, on the stream
 // that suits it.
 class TerminalUi : public ActionUi {
@@ -31,6 +32,7 @@ class TerminalUi : public ActionUi {
   bool lineOpen_ = false;
   int max_ = 0;
   int rows_ = 0;
+  int tenthsWritten_ = 0;  // tenths of the import already told, when progress is not a terminal
 };
 
 }  // namespace zr::app::cli

@@ -9,6 +9,8 @@
 #include <QSignalBlocker>
 #include <QStringList>
 
+#include "app/typed_date.h"
+
 namespace zr::gui {
 
 namespace {
@@ -20,68 +22,28 @@ constexpr int kMaxTyped = 10;
 
 bool IsAsciiDigit(QChar c) { return c >= u'0' && c <= u'9'; }
 
-// A year of four digits as written, one of two digits in 1950 to 2049.
-bool ReadYear(const QString& digits, int& year) {
-  if (digits.size() == 4) {
-    year = digits.toInt();
-    return true;
-  }
-  if (digits.size() == 2) {
-    const int yy = digits.toInt();
-    year = yy < 50 ? 2000 + yy : 1900 + yy;
-    return true;
-  }
-  return false;
-}
-
 // Characters a date can be typed with; anything else is refused as it is typed.
 bool IsTypedText(const QString& text) {
   if (text.size() > kMaxTyped) return false;
   for (QChar c : text) {
-    if (!IsAsciiDigit(c) && c != u'/' && c != u' ') return false;
+    if (!IsAsciiDigit(c) && c != u'/' && c != u'.' && c != u'-' && c != u' ') return false;
   }
   return true;
 }
 
-// How a typed text reads.
+// How a typed text reads: the reading of the command line's dates, in the current year for a day and month.
 struct TypedDate {
   enum Kind { Empty, Date, Invalid } kind = Invalid;
-  QDate date;  // set for Date
+  QDate date;       // set for Date
+  QString problem;  // for Invalid: what was not understood
 };
 
-// Reads a typed text as day, month and year: blanks around it are ignored; digits only are ddmmyyyy or ddmmyy;
-// with slashes, d/m/y with one or two digits for day and month and two or four for the year, or d/m in the
-// current year. A two-digit year is 2000 to 2049 below 50 and 1950 to 1999 from 50 on.
 TypedDate ReadTypedDate(const QString& text) {
-  const QString t = text.trimmed();
-  if (t.isEmpty()) return {TypedDate::Empty, {}};
-  for (QChar c : t) {
-    if (!IsAsciiDigit(c) && c != u'/') return {};
-  }
-  int day = 0, month = 0, year = 0;
-  if (!t.contains(u'/')) {
-    if (t.size() != 8 && t.size() != 6) return {};
-    day = t.left(2).toInt();
-    month = t.mid(2, 2).toInt();
-    if (!ReadYear(t.mid(4), year)) return {};
-  } else {
-    const QStringList parts = t.split(u'/');
-    if (parts.size() < 2 || parts.size() > 3) return {};
-    for (const QString& part : parts) {
-      if (part.isEmpty()) return {};
-    }
-    if (parts[0].size() > 2 || parts[1].size() > 2) return {};
-    day = parts[0].toInt();
-    month = parts[1].toInt();
-    if (parts.size() == 3) {
-      if (!ReadYear(parts[2], year)) return {};
-    } else {
-      year = QDate::currentDate().year();
-    }
-  }
-  const QDate date(year, month, day);
-  if (!date.isValid()) return {};
-  return {TypedDate::Date, date};
+  const app::TypedDate typed = app::ReadTypedDate(text.toStdString(), QDate::currentDate().year());
+  if (typed.kind == app::TypedDate::Empty) return {TypedDate::Empty, {}, {}};
+  if (typed.kind == app::TypedDate::Invalid)
+    return {TypedDate::Invalid, {}, QString::fromStdString(typed.Problem)};
+  return {TypedDate::Date, QDate(typed.Year, typed.Month, typed.Day), {}};
 }
 
 }  // namespace
@@ -100,7 +62,9 @@ namespace {
 // A typed text as the field reads it: a date at or before the empty marker is no date.
 TypedDate ReadField(const QString& text) {
   TypedDate typed = ReadTypedDate(text);
-  if (typed.kind == TypedDate::Date && typed.date <= kEmpty) return {};
+  if (typed.kind == TypedDate::Date && typed.date <= kEmpty) {
+    return {TypedDate::Invalid, {}, QStringLiteral("a data é antiga demais")};
+  }
   return typed;
 }
 
@@ -133,7 +97,8 @@ void TDateField::BeginTyping() {
 
 void TDateField::EndTyping() {
   if (!typing_) return;
-  const TypedDate typed = ReadField(lineEdit()->text());
+  const QString text = lineEdit()->text().trimmed();
+  const TypedDate typed = ReadField(text);
   typing_ = false;
   lineEdit()->blockSignals(false);
   if (typed.kind == TypedDate::Empty) {
@@ -146,6 +111,15 @@ void TDateField::EndTyping() {
   }
   // Setting the date it already holds leaves the text alone: show the date in the field's format.
   ShowHeldDate();
+  // A text that turned back says why, until the next date is taken.
+  QString note;
+  if (typed.kind == TypedDate::Invalid) {
+    const QString back = date() == kEmpty ? QStringLiteral("O campo voltou a ficar vazio.")
+                                          : QStringLiteral("O campo voltou para %1.").arg(lineEdit()->text());
+    note = QStringLiteral("Data não entendida: \"%1\": %2. %3").arg(text, typed.problem, back);
+  }
+  setToolTip(note);
+  setStatusTip(note);
 }
 
 void TDateField::CancelTyping() {
@@ -192,7 +166,7 @@ void TDateField::keyPressEvent(QKeyEvent* event) {
     return;
   }
   if (!command && !text.isEmpty() && text.at(0).isPrint()) {
-    // Digits and slashes start or go on typing; any other character is refused.
+    // Digits and separators start or go on typing; any other character is refused.
     if (!IsTypedText(text) || text.contains(u' ')) {
       event->accept();
       return;

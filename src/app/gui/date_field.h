@@ -2,10 +2,11 @@
 // A date field in the Brazilian short format with a calendar pop-up that can also be left empty.
 //
 // The user types a date as free text, the way it is usually typed: 15062017, 15/06/2017, 1/6/2017, 15/06/17,
-// or 15/6 for a day of the current year.
+// 1.6.2017, 1-6-2017, or 15/6 for a day of the current year (the command line reads its dates the same way).
 // The text is read when the field is left, on Enter or Return, and before the calendar opens: a date shows in
 // the field's format from then on, an emptied field stays empty (the zero date for the actions), and a text
-// that is no date gives back the date the field held before typing began.
+// that is no date gives back the date the field held before typing began, the field's tool tip and status
+// text then saying what was not understood.
 
 #include <QDate>
 #include <QDateEdit>
