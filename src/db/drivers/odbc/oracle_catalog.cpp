@@ -163,9 +163,9 @@ catalog::Uses OracleCatalog::UsesOf(const catalog::Object& object) {
     // A package's routines live in its body.
     catalog::Uses uses = Dependencies(key.Owner, key.Name, "PACKAGE BODY");
     if (uses.Opaque) return uses;
-    const catalog::Uses spec = Dependencies(key.Owner, key.Name, "PACKAGE");
-    if (spec.Opaque) return spec;
-    uses.Objects.insert(uses.Objects.end(), spec.Objects.begin(), spec.Objects.end());
+    const catalog::Uses header = Dependencies(key.Owner, key.Name, "PACKAGE");
+    if (header.Opaque) return header;
+    uses.Objects.insert(uses.Objects.end(), header.Objects.begin(), header.Objects.end());
     return uses;
   }
   return Dependencies(key.Owner, key.Name, key.Type);
