@@ -51,11 +51,13 @@ class GuiTest : public WindowTest {
 };
 
 // The real modal box, read while it is open and closed with its OK button: CR LF pairs and lone CRs are
-// single line ends, and the detail sits behind the box's details button.
-TEST(MessageBoxTest, ShowsEachLineEndOnceAndTheDetailBehindItsButton) {
+// single line ends, and the box has its one OK button and no details button.
+TEST(MessageBoxTest, ShowsEachLineEndOnceWithOneOkButton) {
   App();
   gui::SetMessageHook(nullptr);
-  QString text, detail;
+  QString text;
+  std::vector<QMessageBox::StandardButton> buttons;
+  bool detailsButton = true;
   bool seen = false;
   // Looks for the open box every 10 ms; the box's own event loop runs the timer, so the wait ends with it.
   QTimer poll;
@@ -65,7 +67,8 @@ TEST(MessageBoxTest, ShowsEachLineEndOnceAndTheDetailBehindItsButton) {
       if (box == nullptr || !box->isVisible()) continue;
       seen = true;
       text = box->text();
-      detail = box->detailedText();
+      for (QAbstractButton* button : box->buttons()) buttons.push_back(box->standardButton(button));
+      detailsButton = !box->detailedText().isEmpty();
       box->button(QMessageBox::Ok)->click();
       poll.stop();
       return;
@@ -74,13 +77,13 @@ TEST(MessageBoxTest, ShowsEachLineEndOnceAndTheDetailBehindItsButton) {
   poll.start(10);
   gui::ShowMessageBox(
       nullptr, MessageKind::Information, "Zembra",
-      "Erro na importação.\rERRO PROVÁVEL DE DEADLOCK :\r\rDELETE FROM PCPFTOF01\r\nWHERE NUMERO = '1'\r\n",
-      "Arquivo de configuração lido: /x/zr.ini");
+      "Erro na importação.\rERRO PROVÁVEL DE DEADLOCK :\r\rDELETE FROM PCPFTOF01\r\nWHERE NUMERO = '1'\r\n");
   ASSERT_TRUE(seen) << "the box was open";
   EXPECT_EQ(
       text.toStdString(),
       "Erro na importação.\nERRO PROVÁVEL DE DEADLOCK :\n\nDELETE FROM PCPFTOF01\nWHERE NUMERO = '1'\n");
-  EXPECT_EQ(detail.toStdString(), "Arquivo de configuração lido: /x/zr.ini");
+  EXPECT_EQ(buttons, std::vector<QMessageBox::StandardButton>{QMessageBox::Ok});
+  EXPECT_FALSE(detailsButton);
 }
 
 TEST_F(GuiTest, AGoodSettingsFileOpensTheWindowWithTheCompaniesInTheServersOrder) {
@@ -147,22 +150,40 @@ TEST_F(GuiTest, TabOrderRunsFromImportarThroughTheFieldsToAtualizarSituacao) {
   EXPECT_EQ(order, (std::vector<std::string>{"BitBtn1", "CbEmp", "EdtOFEmi", "CbOFPend", "BitBtn2"}));
 }
 
-TEST_F(GuiTest, AMissingSettingsFileShowsOneConnectionMessageAndTheWindowStillOpens) {
-  std::vector<std::string> details;
-  gui::SetMessageDetailHook([&](const std::string& detail) { details.push_back(detail); });
+TEST_F(GuiTest, AMissingSettingsFileShowsOneConnectionMessageNamingItAndTheWindowStillOpens) {
   Open(db_->Dir + "absent/zr.ini");
-  gui::SetMessageDetailHook(nullptr);
   ASSERT_EQ(shown_.size(), 1u);
   EXPECT_EQ(shown_[0].Kind, MessageKind::Standard);
   EXPECT_EQ(shown_[0].Caption, ApplicationTitle(host::ExecutablePath()));
+  // The connection's own message stays between the first line and the one that names the file.
   EXPECT_EQ(shown_[0].Text.rfind("Falha na conexão com o banco.\r", 0), 0u) << shown_[0].Text;
-  EXPECT_GT(shown_[0].Text.size(), std::string("Falha na conexão com o banco.\r").size());
-  EXPECT_EQ(shown_[0].Text.find("absent"), std::string::npos) << "the box's text stays as it was";
-  EXPECT_EQ(details, (std::vector<std::string>{"Arquivo de configuração não encontrado: " + db_->Dir +
-                                               "absent/zr.ini"}))
-      << "the file read is named in the box's detail";
+  const std::string named = "\rArquivo de configuração não encontrado: " + db_->Dir + "absent/zr.ini";
+  ASSERT_GT(shown_[0].Text.size(), named.size());
+  EXPECT_EQ(shown_[0].Text.substr(shown_[0].Text.size() - named.size()), named) << shown_[0].Text;
+  EXPECT_GT(shown_[0].Text.size(), std::string("Falha na conexão com o banco.\r").size() + named.size());
   EXPECT_TRUE(form_->isVisible());
   EXPECT_EQ(Child<QComboBox>("CbEmp")->count(), 0);
+}
+
+TEST_F(GuiTest, ACommonRefusalGetsAPortugueseLineAfterTheServersWholeMessage) {
+  for (const RefusalCase& c : RefusalCases(*db_)) {
+    // The window runs in this process, so no other program can hold the database for it.
+    if (c.HeldElsewhere) continue;
+    SCOPED_TRACE(c.Name);
+    shown_.clear();
+    db_->Release();
+    Open(c.Ini);
+    ASSERT_EQ(shown_.size(), 1u);
+    const std::string& text = shown_[0].Text;
+    EXPECT_EQ(text.rfind("Falha na conexão com o banco.\r", 0), 0u) << text;
+    const size_t server = text.find(c.Server);
+    ASSERT_NE(server, std::string::npos) << text;
+    const std::string advice = "\r" + c.Advice;
+    ASSERT_GT(text.size(), advice.size());
+    EXPECT_EQ(text.substr(text.size() - advice.size()), advice) << text;
+    EXPECT_LT(server, text.size() - advice.size()) << "the server's words come first";
+    delete form_.data();
+  }
 }
 
 TEST_F(GuiTest, AWrongPasswordShowsOneConnectionMessage) {

@@ -17,6 +17,7 @@
 
 #include "app/actions.h"
 #include "app/company.h"
+#include "app/connection_refusal.h"
 #include "app/drivers.h"
 #include "app/settings.h"
 #include "app/startup.h"
@@ -30,11 +31,6 @@ namespace {
 
 MessageHook& Hook() {
   static MessageHook hook;
-  return hook;
-}
-
-MessageDetailHook& DetailHook() {
-  static MessageDetailHook hook;
   return hook;
 }
 
@@ -106,11 +102,7 @@ W* Place(W* widget, const char* name, int left, int top, int width, int height) 
 
 void SetMessageHook(MessageHook hook) { Hook() = std::move(hook); }
 
-void SetMessageDetailHook(MessageDetailHook hook) { DetailHook() = std::move(hook); }
-
-void ShowMessageBox(QWidget* parent, MessageKind kind, const std::string& caption, const std::string& text,
-                    const std::string& detail) {
-  if (!detail.empty() && DetailHook()) DetailHook()(detail);
+void ShowMessageBox(QWidget* parent, MessageKind kind, const std::string& caption, const std::string& text) {
   if (Hook()) {
     Hook()(kind, caption, text);
     return;
@@ -123,7 +115,6 @@ void ShowMessageBox(QWidget* parent, MessageKind kind, const std::string& captio
                                  : kind == MessageKind::Error     ? QMessageBox::Critical
                                                                   : QMessageBox::NoIcon;
   TCentredMessageBox box(icon, Q(caption), shown, QMessageBox::Ok, parent);
-  if (!detail.empty()) box.setDetailedText(Q(detail));
   box.exec();
 }
 
@@ -214,8 +205,14 @@ void TForm1::FormCreate() {
   } catch (const db::EAbort&) {
     return;
   } catch (const std::exception& e) {
-    ShowMessageBox(this, MessageKind::Standard, title_, std::string(app::kMsgFalhaConexao) + "\r" + e.what(),
-                   app::SettingsFileNote(settingsPath_));
+    // The error's own message, then what the user can act on: what a common refusal means, and the settings
+    // file that was missing or unreadable.
+    std::string text = std::string(app::kMsgFalhaConexao) + "\r" + e.what();
+    for (const std::string& line :
+         {app::ConnectionRefusalAdvice(e.what()), app::SettingsFileProblem(settingsPath_)}) {
+      if (!line.empty()) text += "\r" + line;
+    }
+    ShowMessageBox(this, MessageKind::Standard, title_, text);
     return;  // the rest of the start-up is abandoned silently
   }
   try {

@@ -34,14 +34,8 @@ enum class MessageKind {
 using MessageHook =
     std::function<void(MessageKind kind, const std::string& caption, const std::string& text)>;
 void SetMessageHook(MessageHook hook);
-// Receives the detail of a box that has one (shown behind the box's "Show Details..." button), just before the
-// message hook receives its text. Tests set it beside the message hook.
-using MessageDetailHook = std::function<void(const std::string& detail)>;
-void SetMessageDetailHook(MessageDetailHook hook);
-// Shows a message through the hook (or the default modal box when none is set); a non-empty `detail` goes
-// into the box's detailed text.
-void ShowMessageBox(QWidget* parent, MessageKind kind, const std::string& caption, const std::string& text,
-                    const std::string& detail = {});
+// Shows a message through the hook, or, when none is set, as a modal box with one OK button.
+void ShowMessageBox(QWidget* parent, MessageKind kind, const std::string& caption, const std::string& text);
 
 class TForm1 : public QWidget, private app::ActionUi {
   Q_OBJECT
