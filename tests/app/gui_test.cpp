@@ -14,7 +14,10 @@
 #include <QPushButton>
 #include <QTest>
 #include <QTimer>
+#include <cstdio>
+#include <cstdlib>
 #include <fstream>
+#include <functional>
 
 #include "app/actions.h"
 #include "app/startup.h"
@@ -22,6 +25,7 @@
 #include "company_data.h"
 #include "gui/form1.h"
 #include "host/host.h"
+#include "program_run.h"
 #include "window_test_support.h"
 
 namespace zr::app::testing {
@@ -44,6 +48,14 @@ class GuiTest : public WindowTest {
     data.Item("000001", 1, "5");
     data.Part("000001", "FRENTE");
     data.Sheet("PRD1", 1, "MAT1", "FRENTE", "1", "S", "001", "AZUL");
+  }
+  // Two such orders, so that the import runs on after its first order.
+  void TwoOrders() {
+    OneOrder();
+    CompanyData data(*db_, "01");
+    data.Order("000002", "PRD1", "2018-02-01");
+    data.Item("000002", 1, "5");
+    data.Part("000002", "FRENTE");
   }
   void ChooseCompany01() { Child<QComboBox>("CbEmp")->setCurrentIndex(1); }
 
@@ -294,31 +306,92 @@ TEST_F(GuiTest, AnotherActionOfTheCompanyRunningMakesImportarStopWithAMessageAnd
   EXPECT_EQ(db_->Scalar("SELECT COUNT(*) FROM PCPFTOF01"), "1");
 }
 
-TEST_F(GuiTest, ClosingTheWindowWhileAnActionRunsIsRefused) {
-  OneOrder();
-  CompanyData data(*db_, "01");
-  data.Order("000002", "PRD1", "2018-02-01");
-  data.Item("000002", 1, "5");
-  data.Part("000002", "FRENTE");
-  db_->Exec("CREATE EXCEPTION E_RECUSA 'pedido recusado'");
-  db_->Exec(
-      "CREATE TRIGGER TR_RECUSA FOR PCPFTOF01 BEFORE INSERT AS BEGIN IF (NEW.NUMERO = '000002') THEN EXCEPTION "
-      "E_RECUSA; END");
-  Open(db_->Ini);
-  ChooseCompany01();
-  bool closeRequested = false;
-  QTimer::singleShot(0, [&] {
-    closeRequested = true;
-    form_->close();
-  });
-  QTest::mouseClick(Child<QPushButton>("BitBtn1"), Qt::LeftButton);
+TEST_F(GuiTest, ClosingTheWindowWhileAnActionRunsAsksAndNoLetsTheActionGoOn) {
+  TwoOrders();
+  struct Case {
+    const char* name;
+    std::function<void(gui::TForm1*)> close;
+  };
+  const Case cases[] = {
+      {"the title bar's close button or Alt+F4", [](gui::TForm1* form) { form->close(); }},
+      {"Escape", [](gui::TForm1* form) { QTest::keyClick(form, Qt::Key_Escape); }},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.name);
+    shown_.clear();
+    asked_.clear();
+    db_->Exec("DELETE FROM PCPFTOF01");
+    db_->Release();
+    Open(db_->Ini);
+    ChooseCompany01();
+    // A second request while the question is open asks nothing more.
+    gui::SetQuestionHook([&](const std::string& caption, const std::string& text) {
+      asked_.push_back({MessageKind::Standard, caption, text});
+      if (asked_.size() == 1) c.close(form_.data());
+      return false;
+    });
+    QTimer::singleShot(0, [&] { c.close(form_.data()); });
+    QTest::mouseClick(Child<QPushButton>("BitBtn1"), Qt::LeftButton);
 
-  EXPECT_TRUE(closeRequested);
-  ASSERT_EQ(shown_.size(), 1u);
-  EXPECT_EQ(shown_[0].Text.rfind("Erro na importação.\r", 0), 0u) << shown_[0].Text;
+    ASSERT_EQ(asked_.size(), 1u);
+    EXPECT_EQ(asked_[0].Caption, ApplicationTitle(host::ExecutablePath()));
+    EXPECT_EQ(asked_[0].Text, "Interromper a ação em andamento? Nada será gravado.");
+    ASSERT_EQ(shown_.size(), 1u);
+    EXPECT_EQ(shown_[0].Text, "Importação concluída.");
+    DeletePending();
+    EXPECT_TRUE(form_.isNull()) << "the window closes after the action, as always";
+    EXPECT_EQ(db_->Scalar("SELECT COUNT(*) FROM PCPFTOF01"), "2");
+  }
+}
+
+TEST_F(GuiTest, EscapeWithoutARunningActionAsksNothing) {
+  Open(db_->Ini);
+  QTest::keyClick(form_.data(), Qt::Key_Escape);
+  EXPECT_TRUE(asked_.empty());
   DeletePending();
   ASSERT_FALSE(form_.isNull());
   EXPECT_TRUE(form_->isVisible());
+}
+
+// Yes ends the program at once, so the window runs in a program of its own: this test program, asked for
+// the one test below through ZR_INTERRUPTED_WINDOW_INI, which names the settings file to open.
+TEST_F(GuiTest, ClosingTheWindowWhileAnActionRunsAndAnsweringYesEndsTheProgramWithNothingCommitted) {
+  TwoOrders();
+  db_->Release();
+  setenv("ZR_INTERRUPTED_WINDOW_INI", db_->Ini.c_str(), 1);
+  const Outcome o = RunProgram(host::ExecutablePath(), {"--gtest_filter=InterruptedWindow.*"}, db_->Dir);
+  unsetenv("ZR_INTERRUPTED_WINDOW_INI");
+
+  EXPECT_EQ(o.Exit, 1) << o.Out << o.Err;
+  EXPECT_TRUE(Contains(o.Out, "asked: Interromper a ação em andamento? Nada será gravado.\n")) << o.Out;
+  EXPECT_FALSE(Contains(o.Out, "still running")) << o.Out;
+  EXPECT_EQ(db_->Scalar("SELECT COUNT(*) FROM PCPFTOF01"), "0") << "nothing was committed";
+  // Nor is the company left locked: the next import runs and commits.
+  db_->Release();
+  AppComponents next(db_->Ini);
+  RecordingUi ui;
+  const ActionResult r = BitBtn1Click(next.C, {"01 | Confecção Zembra", 0.0, true}, ui);
+  EXPECT_TRUE(r.Ok) << r.Message;
+}
+
+// The program of the test above: the window imports from the settings file named, its user closes it during
+// the run and answers Yes. Skipped when run on its own.
+class InterruptedWindow : public WindowTest {};
+
+TEST_F(InterruptedWindow, ClosedDuringImportarWithYes) {
+  const char* ini = std::getenv("ZR_INTERRUPTED_WINDOW_INI");
+  if (ini == nullptr) GTEST_SKIP() << "run by the test of the window closed during an action";
+  Open(ini);
+  Child<QComboBox>("CbEmp")->setCurrentIndex(1);
+  gui::SetQuestionHook([](const std::string&, const std::string& text) {
+    std::printf("asked: %s\n", text.c_str());
+    std::fflush(stdout);
+    return true;
+  });
+  QTimer::singleShot(0, [this] { form_->close(); });
+  QTest::mouseClick(Child<QPushButton>("BitBtn1"), Qt::LeftButton);
+  std::printf("still running\n");
+  std::fflush(stdout);
 }
 
 TEST_F(GuiTest, AnActionWithoutAConnectionReportsTheErrorAndTheWindowStaysReady) {

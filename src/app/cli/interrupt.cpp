@@ -1,13 +1,13 @@
 #include "interrupt.h"
 
+#include "app/end_run.h"
+
 #ifdef _WIN32
 #include <windows.h>
 #else
 #include <pthread.h>
 #include <signal.h>
-#include <unistd.h>
 
-#include <cstring>
 #include <thread>
 #endif
 
@@ -20,13 +20,9 @@ namespace {
 // Ctrl+C, Ctrl+Break and closing the console window arrive on a thread of their own; the process ends there
 // at once, as on the other systems, whatever the main thread is waiting for.
 BOOL WINAPI OnConsoleControl(DWORD event) {
-  const char* text =
-      event == CTRL_C_EVENT || event == CTRL_BREAK_EVENT
-          ? "\r\nzembra-cli: interrompido (Ctrl+C); o que não estava confirmado foi desfeito.\r\n"
-          : "\r\nzembra-cli: interrompido; o que não estava confirmado foi desfeito.\r\n";
-  DWORD written = 0;
-  WriteFile(GetStdHandle(STD_ERROR_HANDLE), text, static_cast<DWORD>(lstrlenA(text)), &written, nullptr);
-  ExitProcess(1);
+  EndRunNow(event == CTRL_C_EVENT || event == CTRL_BREAK_EVENT
+                ? "\r\nzembra-cli: interrompido (Ctrl+C); o que não estava confirmado foi desfeito.\r\n"
+                : "\r\nzembra-cli: interrompido; o que não estava confirmado foi desfeito.\r\n");
 }
 
 }  // namespace
@@ -34,20 +30,6 @@ BOOL WINAPI OnConsoleControl(DWORD event) {
 void EndOnInterrupt() { SetConsoleCtrlHandler(OnConsoleControl, TRUE); }
 
 #else
-
-namespace {
-
-void WriteAll(const char* text) {
-  size_t left = std::strlen(text);
-  while (left > 0) {
-    const ssize_t written = write(STDERR_FILENO, text, left);
-    if (written <= 0) return;
-    text += written;
-    left -= static_cast<size_t>(written);
-  }
-}
-
-}  // namespace
 
 void EndOnInterrupt() {
   sigset_t signals;
@@ -59,12 +41,10 @@ void EndOnInterrupt() {
     int received = 0;
     while (sigwait(&signals, &received) != 0) {
     }
-    WriteAll(received == SIGINT
-                 ? "\nzembra-cli: interrompido (SIGINT); o que não estava confirmado foi desfeito.\n"
-                 : "\nzembra-cli: interrompido (SIGTERM); o que não estava confirmado foi desfeito.\n");
-    // No destructor runs: the main thread may be inside a client call. Closing the process closes its
-    // connections, and the servers roll back what was not committed.
-    _exit(1);
+    // The main thread may be inside a client call: the process ends here, without it.
+    EndRunNow(received == SIGINT
+                  ? "\nzembra-cli: interrompido (SIGINT); o que não estava confirmado foi desfeito.\n"
+                  : "\nzembra-cli: interrompido (SIGTERM); o que não estava confirmado foi desfeito.\n");
   }).detach();
 }
 

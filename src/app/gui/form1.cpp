@@ -6,6 +6,7 @@
 #include <QComboBox>
 #include <QFontDatabase>
 #include <QFrame>
+#include <QKeyEvent>
 #include <QLabel>
 #include <QMessageBox>
 #include <QProgressBar>
@@ -19,6 +20,7 @@
 #include "app/company.h"
 #include "app/connection_refusal.h"
 #include "app/drivers.h"
+#include "app/end_run.h"
 #include "app/settings.h"
 #include "app/startup.h"
 #include "date_field.h"
@@ -33,6 +35,13 @@ MessageHook& Hook() {
   static MessageHook hook;
   return hook;
 }
+
+QuestionHook& Question() {
+  static QuestionHook hook;
+  return hook;
+}
+
+constexpr const char* kMsgInterromper = "Interromper a ação em andamento? Nada será gravado.";
 
 constexpr int kClientWidth = 624;
 constexpr int kClientHeight = 157;
@@ -101,6 +110,16 @@ W* Place(W* widget, const char* name, int left, int top, int width, int height) 
 }  // namespace
 
 void SetMessageHook(MessageHook hook) { Hook() = std::move(hook); }
+
+void SetQuestionHook(QuestionHook hook) { Question() = std::move(hook); }
+
+bool AskQuestion(QWidget* parent, const std::string& caption, const std::string& text) {
+  if (Question()) return Question()(caption, text);
+  TCentredMessageBox box(QMessageBox::Question, Q(caption), Q(text), QMessageBox::Yes | QMessageBox::No,
+                         parent);
+  box.setDefaultButton(QMessageBox::No);
+  return box.exec() == QMessageBox::Yes;
+}
 
 void ShowMessageBox(QWidget* parent, MessageKind kind, const std::string& caption, const std::string& text) {
   if (Hook()) {
@@ -192,11 +211,26 @@ void TForm1::resizeEvent(QResizeEvent* event) {
 }
 
 void TForm1::closeEvent(QCloseEvent* event) {
-  if (busy_) {
-    event->ignore();
+  if (!busy_) {
+    QWidget::closeEvent(event);
     return;
   }
-  QWidget::closeEvent(event);
+  // The action waits inside its pending messages while the question is open. A second request meanwhile
+  // (another Alt+F4) is the same question.
+  event->ignore();
+  if (asking_) return;
+  asking_ = true;
+  const bool interrupt = AskQuestion(this, title_, kMsgInterromper);
+  asking_ = false;
+  if (interrupt) app::EndRunNow({});
+}
+
+void TForm1::keyPressEvent(QKeyEvent* event) {
+  if (busy_ && event->key() == Qt::Key_Escape) {
+    close();
+    return;
+  }
+  QWidget::keyPressEvent(event);
 }
 
 void TForm1::FormCreate() {
