@@ -1,6 +1,7 @@
 #include "gui/form1.h"
 
 #include <QApplication>
+#include <QCalendarWidget>
 #include <QCheckBox>
 #include <QCloseEvent>
 #include <QComboBox>
@@ -183,6 +184,9 @@ void TForm1::CreateControls() {
   Label68 = Place(new QLabel("A partir de", Panel1), "Label68", 8, 38, 51, 13);
   EdtOFEmi = Place(new TDateField(Panel1), "EdtOFEmi", 62, 34, 87, 21);
   EdtOFEmi->setDate(QDate(2000, 1, 1));
+  // Qt's calendar starts its weeks on the first day of the program's default locale; the field's locale
+  // (Brazilian, Sunday first) names the days, so it sets the first day too.
+  EdtOFEmi->calendarWidget()->setFirstDayOfWeek(EdtOFEmi->locale().firstDayOfWeek());
   CbOFPend = Place(new QCheckBox("OF Pendente", Panel1), "CbOFPend", 157, 37, 85, 17);
   CbOFPend->setChecked(true);
   BitBtn1 = Place(new QPushButton("Importar", Panel1), "BitBtn1", 8, 58, 94, 30);
