@@ -1,16 +1,19 @@
 #!/usr/bin/env bash
-# The demo: installs the packages, builds, creates an embedded Firebird database with two generated companies,
-# writes zr.ini next to the executables, and runs "importar" and "situacao" for both companies with
-# zembra-cli, which print their messages and one-line summaries.
-#   ZR_BUILD_DIR   build directory (default: build/)
+# The demo: installs the packages, builds the programs it runs, creates an embedded Firebird database with two
+# generated companies, writes zr.ini next to the executables, and runs "importar" and "situacao" for both
+# companies with zembra-cli, which print their messages and one-line summaries.
+#   ZR_BUILD_DIR   build directory (default: build-demo/, apart from the tests' build/)
 #   ZR_DEMO_ORDERS orders per company (default: 300)
 #   ZR_DEMO_SKIP_BUILD=1 uses the existing build as it is
+# Only the programs are built (the window, zembra-cli and the database builders), not the tests or the
+# benchmarks. Run as root through sudo, the demo leaves its database to the user who called sudo (SUDO_USER):
+# the file becomes theirs, and they join the firebird group, which owns Firebird's lock folder.
 # With --oracle (or ZR_DEMO_ORACLE=1) the demo goes on with its Oracle variant when the Oracle stand-in is
 # installed: the same two companies on the stand-in (scripts/pg-standin.sh), a zr.ini with banco=ORACLE, and
 # the same zembra-cli runs through the "Ora" driver.
 set -euo pipefail
 root=$(cd "$(dirname "$0")/.." && pwd)
-build=${ZR_BUILD_DIR:-$root/build}
+build=${ZR_BUILD_DIR:-$root/build-demo}
 orders=${ZR_DEMO_ORDERS:-300}
 oracle=${ZR_DEMO_ORACLE:-0}
 for arg in "$@"; do
@@ -21,7 +24,12 @@ for arg in "$@"; do
 done
 
 if [[ "${ZR_DEMO_SKIP_BUILD:-}" != 1 ]]; then
-  ZR_BUILD_DIR=$build bash "$root/scripts/build.sh"
+  bash "$root/scripts/install-deps.sh"
+  cmake -S "$root" -B "$build" -DCMAKE_BUILD_TYPE="${ZR_BUILD_TYPE:-RelWithDebInfo}" -DZR_BUILD_TESTS=OFF \
+    -DZR_BUILD_BENCH=OFF
+  targets=(zembra zembra-cli zr-makedb)
+  [[ $oracle == 1 ]] && targets+=(zr-makedb-ora)
+  cmake --build "$build" -j"$(nproc)" --target "${targets[@]}"
 fi
 
 bin=$build/src/app
@@ -55,6 +63,7 @@ for code in 01 02; do
   echo "SELECT SITUACAO, COUNT(*) FROM PCPFTOF$code GROUP BY SITUACAO;" |
     isql-fb -q "$database" 2>/dev/null | awk 'NF==2 && $1 ~ /^[AB]$/ {printf "%s=%s ", $1, $2} END {print ""}'
 done
+bash "$root/scripts/demo-owner.sh" "$database"
 echo
 echo "To open the window with the same settings on a desktop: $bin/zembra"
 echo "(it reads $bin/zr.ini; an embedded database opens in one program at a time)."

@@ -15,6 +15,8 @@ packages=(
   libfbclient2 firebird-dev firebird3.0-server-core firebird3.0-utils firebird3.0-server
   # Qt 6 widgets (the window) and an X server for screenshots
   qt6-base-dev xvfb xauth fonts-wine
+  # Qt's own texts (standard buttons, the calendar, context menus) in the user's language
+  qt6-translations-l10n
   # the Oracle stand-in: PostgreSQL 15 with orafce, reached through unixODBC and psqlODBC
   postgresql-15 postgresql-15-orafce unixodbc unixodbc-dev odbc-postgresql
   # hostname for the log's machine name, iproute2 for the local address

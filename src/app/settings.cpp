@@ -12,7 +12,7 @@ namespace zr::app {
 
 std::string DefaultSettingsPath() { return host::ExecutableDir() + kSettingsFileName; }
 
-std::string SettingsFileNote(const std::string& SettingsPath) {
+std::string SettingsFileProblem(const std::string& SettingsPath) {
   namespace fs = std::filesystem;
   std::error_code error;
   const fs::file_status status = fs::status(SettingsPath, error);
@@ -22,7 +22,12 @@ std::string SettingsFileNote(const std::string& SettingsPath) {
   if (!std::ifstream(SettingsPath, std::ios::binary)) {
     return "Arquivo de configuração sem permissão de leitura: " + SettingsPath;
   }
-  return "Arquivo de configuração lido: " + SettingsPath;
+  return {};
+}
+
+std::string SettingsFileNote(const std::string& SettingsPath) {
+  const std::string problem = SettingsFileProblem(SettingsPath);
+  return problem.empty() ? "Arquivo de configuração lido: " + SettingsPath : problem;
 }
 
 std::string LeIni(const std::string& Section, const std::string& Key, const std::string& FileName) {

@@ -65,6 +65,40 @@ fixtures::FbSession& TestDatabase::Session() {
   return *session_;
 }
 
+std::vector<RefusalCase> RefusalCases(TestDatabase& db) {
+  const auto ini = [&db](const char* file, const std::function<void(fixtures::FbTarget&)>& change) {
+    fixtures::FbTarget target = db.Target;
+    change(target);
+    fixtures::WriteZrIni(db.Dir + file, target);
+    return db.Dir + file;
+  };
+  std::vector<RefusalCase> cases = {
+      {"a database file that does not exist",
+       ini("ausente.ini", [&db](fixtures::FbTarget& t) { t.Database = db.Dir + "ausente.fdb"; }),
+       "No such file or directory",
+       "O arquivo do banco de dados não foi encontrado. Confira o caminho na chave \"base\" do arquivo de "
+       "configuração."}};
+  if (UseServer()) {
+    cases.push_back(
+        {"a wrong password", ini("senha.ini", [](fixtures::FbTarget& t) { t.Password = "errada"; }),
+         "Your user name and password are not defined",
+         "O usuário ou a senha foram recusados. Confira as chaves \"usuario\" e \"senha\" do arquivo "
+         "de configuração."});
+    cases.push_back({"a server that does not listen",
+                     ini("porta.ini", [](fixtures::FbTarget& t) { t.Server = "127.0.0.1/1"; }),
+                     "Unable to complete network request to host",
+                     "O servidor não foi alcançado. Confira se ele está ligado e acessível pela rede, e o "
+                     "endereço na chave \"Servidor\" do arquivo de configuração."});
+  } else {
+    cases.push_back(
+        {"a database another program holds", db.Ini, "Database already opened with engine instance",
+         "O banco de dados já está aberto por outro programa; um banco embutido abre em um programa "
+         "de cada vez. Feche o outro programa e tente de novo.",
+         true});
+  }
+  return cases;
+}
+
 AppComponents::AppComponents(const std::string& ini) {
   RegisterDrivers();
   ConectaBanco(*C.ZRDatabase1, ini);

@@ -52,6 +52,20 @@ struct TestDatabase {
   std::unique_ptr<fixtures::FbSession> session_;
 };
 
+// A common refusal of a connection, made for real on the current target: the settings file written for it, a
+// part of the server's own message, and the Portuguese line that must follow that message.
+struct RefusalCase {
+  const char* Name;
+  std::string Ini;     // a settings file, written in the test's directory, whose connection is refused
+  std::string Server;  // a part of the server's (or the engine's) message
+  std::string Advice;  // the line that says what happened and what to do
+  // The refusal needs the database attached by another program (the test's own attachment stays open).
+  bool HeldElsewhere = false;
+};
+// The refusals the current target can produce: a database file that does not exist; on the server a wrong
+// password and a server that does not listen; on the embedded engine a database another program holds.
+std::vector<RefusalCase> RefusalCases(TestDatabase& db);
+
 // The window's components, owned by a plain owner, connected from a zr.ini.
 struct AppComponents {
   db::TComponent Owner;

@@ -180,6 +180,29 @@ TEST_F(CliTest, AFailedConnectionExitsWithOneAndNamesTheSettingsFileRead) {
   }
 }
 
+TEST_F(CliTest, ACommonRefusalGetsAPortugueseLineAfterTheServersWholeMessage) {
+  for (const RefusalCase& c : RefusalCases(*db_)) {
+    SCOPED_TRACE(c.Name);
+    // The test's own attachment holds the embedded database where another program must hold it.
+    if (c.HeldElsewhere) db_->Session();
+    const Outcome o =
+        c.HeldElsewhere
+            ? RunProgram(ZEMBRA_CLI, {"situacao", "--empresa", "01", "--desde", "01/01/2018", "--ini", c.Ini},
+                         db_->Dir)
+            : Cli({"situacao", "--empresa", "01", "--desde", "01/01/2018", "--ini", c.Ini});
+    EXPECT_EQ(o.Exit, 1);
+    EXPECT_EQ(o.Err.rfind("Falha na conexão com o banco.\n", 0), 0u) << o.Err;
+    const size_t server = o.Err.find(c.Server);
+    ASSERT_NE(server, std::string::npos) << o.Err;
+    const size_t advice = o.Err.find("\n" + c.Advice + "\n");
+    ASSERT_NE(advice, std::string::npos) << o.Err;
+    EXPECT_LT(server, advice) << "the server's words come first";
+    EXPECT_TRUE(Contains(o.Err, "\n" + c.Advice + "\nArquivo de configuração lido: " + c.Ini + "\n"))
+        << o.Err;
+    db_->Release();
+  }
+}
+
 TEST_F(CliTest, AnOverlongSettingNamesItsKey) {
   ZR_EMBEDDED_ONLY();
   std::ifstream in(db_->Ini);

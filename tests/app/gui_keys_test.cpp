@@ -11,14 +11,17 @@
 #include <QComboBox>
 #include <QDateEdit>
 #include <QLineEdit>
+#include <QMenu>
 #include <QMessageBox>
 #include <QPushButton>
 #include <QTest>
 #include <QTimer>
+#include <memory>
 #include <vector>
 
 #include "app_test_support.h"
 #include "db/datetime.h"
+#include "gui/qt_translations.h"
 #include "window_test_support.h"
 
 namespace zr::app::testing {
@@ -250,6 +253,53 @@ TEST_F(WindowKeysTest, TheCalendarOfAnEmptiedFieldOpensOnTheCurrentMonth) {
   QTest::keyClick(calendar->findChild<QAbstractItemView*>(), Qt::Key_Escape);
   EXPECT_FALSE(calendar->isVisible());
   EXPECT_EQ(form_->DataInicial(), 0.0);
+}
+
+// The week's first column is the locale's first day: Sunday in Brazil, whatever the machine's locale.
+TEST_F(WindowKeysTest, TheCalendarStartsTheWeekOnTheLocalesFirstDay) {
+  OpenActive();
+  ASSERT_EQ(QLocale(QLocale::Portuguese, QLocale::Brazil).firstDayOfWeek(), Qt::Sunday);
+  TabIntoDate();
+  QTest::mouseClick(Date(), Qt::LeftButton, {}, QPoint(Date()->width() - 4, Date()->height() / 2));
+  QCalendarWidget* calendar = Date()->calendarWidget();
+  ASSERT_TRUE(calendar->isVisible());
+  EXPECT_EQ(calendar->firstDayOfWeek(), Qt::Sunday);
+  QTest::keyClick(calendar->findChild<QAbstractItemView*>(), Qt::Key_Escape);
+}
+
+// With Qt's Brazilian Portuguese translations installed, as the program does on a system in that language,
+// the standard buttons and the text fields' context menus are in Portuguese.
+TEST_F(WindowKeysTest, QtsOwnTextsFollowTheLanguageOfTheSystem) {
+  ASSERT_TRUE(gui::InstallQtTranslations(QLocale(QLocale::Portuguese, QLocale::Brazil)));
+  OpenActive();
+  gui::SetQuestionHook(nullptr);
+  QString yes, no;
+  QTimer poll;
+  QObject::connect(&poll, &QTimer::timeout, [&] {
+    for (QWidget* w : QApplication::topLevelWidgets()) {
+      auto* box = qobject_cast<QMessageBox*>(w);
+      if (box == nullptr || !box->isVisible()) continue;
+      yes = box->button(QMessageBox::Yes)->text();
+      no = box->button(QMessageBox::No)->text();
+      box->button(QMessageBox::No)->click();
+      poll.stop();
+      return;
+    }
+  });
+  poll.start(10);
+  EXPECT_FALSE(gui::AskQuestion(form_, "Zembra", "Interromper a ação em andamento? Nada será gravado."));
+  EXPECT_EQ(yes.toStdString(), "&Sim");
+  EXPECT_EQ(no.toStdString(), "&Não");
+  std::unique_ptr<QMenu> menu(Date()->findChild<QLineEdit*>()->createStandardContextMenu());
+  std::vector<std::string> actions;
+  for (QAction* action : menu->actions()) {
+    if (!action->isSeparator()) actions.push_back(action->text().toStdString());
+  }
+  ASSERT_FALSE(actions.empty());
+  EXPECT_EQ(actions.front().rfind("&Desfazer", 0), 0u) << actions.front();
+  // Back to Qt's own English for the other tests of this program: no translations for the C locale.
+  EXPECT_FALSE(gui::InstallQtTranslations(QLocale::c()));
+  EXPECT_EQ(QCoreApplication::translate("QPlatformTheme", "&Yes").toStdString(), "&Yes");
 }
 
 TEST_F(WindowKeysTest, EnterOrReturnOnAFocusedButtonPressesIt) {

@@ -14,7 +14,10 @@
 #include <QPushButton>
 #include <QTest>
 #include <QTimer>
+#include <cstdio>
+#include <cstdlib>
 #include <fstream>
+#include <functional>
 
 #include "app/actions.h"
 #include "app/startup.h"
@@ -22,6 +25,7 @@
 #include "company_data.h"
 #include "gui/form1.h"
 #include "host/host.h"
+#include "program_run.h"
 #include "window_test_support.h"
 
 namespace zr::app::testing {
@@ -45,17 +49,27 @@ class GuiTest : public WindowTest {
     data.Part("000001", "FRENTE");
     data.Sheet("PRD1", 1, "MAT1", "FRENTE", "1", "S", "001", "AZUL");
   }
+  // Two such orders, so that the import runs on after its first order.
+  void TwoOrders() {
+    OneOrder();
+    CompanyData data(*db_, "01");
+    data.Order("000002", "PRD1", "2018-02-01");
+    data.Item("000002", 1, "5");
+    data.Part("000002", "FRENTE");
+  }
   void ChooseCompany01() { Child<QComboBox>("CbEmp")->setCurrentIndex(1); }
 
   std::unique_ptr<TestDatabase> db_;
 };
 
 // The real modal box, read while it is open and closed with its OK button: CR LF pairs and lone CRs are
-// single line ends, and the detail sits behind the box's details button.
-TEST(MessageBoxTest, ShowsEachLineEndOnceAndTheDetailBehindItsButton) {
+// single line ends, and the box has its one OK button and no details button.
+TEST(MessageBoxTest, ShowsEachLineEndOnceWithOneOkButton) {
   App();
   gui::SetMessageHook(nullptr);
-  QString text, detail;
+  QString text;
+  std::vector<QMessageBox::StandardButton> buttons;
+  bool detailsButton = true;
   bool seen = false;
   // Looks for the open box every 10 ms; the box's own event loop runs the timer, so the wait ends with it.
   QTimer poll;
@@ -65,7 +79,8 @@ TEST(MessageBoxTest, ShowsEachLineEndOnceAndTheDetailBehindItsButton) {
       if (box == nullptr || !box->isVisible()) continue;
       seen = true;
       text = box->text();
-      detail = box->detailedText();
+      for (QAbstractButton* button : box->buttons()) buttons.push_back(box->standardButton(button));
+      detailsButton = !box->detailedText().isEmpty();
       box->button(QMessageBox::Ok)->click();
       poll.stop();
       return;
@@ -74,13 +89,13 @@ TEST(MessageBoxTest, ShowsEachLineEndOnceAndTheDetailBehindItsButton) {
   poll.start(10);
   gui::ShowMessageBox(
       nullptr, MessageKind::Information, "Zembra",
-      "Erro na importação.\rERRO PROVÁVEL DE DEADLOCK :\r\rDELETE FROM PCPFTOF01\r\nWHERE NUMERO = '1'\r\n",
-      "Arquivo de configuração lido: /x/zr.ini");
+      "Erro na importação.\rERRO PROVÁVEL DE DEADLOCK :\r\rDELETE FROM PCPFTOF01\r\nWHERE NUMERO = '1'\r\n");
   ASSERT_TRUE(seen) << "the box was open";
   EXPECT_EQ(
       text.toStdString(),
       "Erro na importação.\nERRO PROVÁVEL DE DEADLOCK :\n\nDELETE FROM PCPFTOF01\nWHERE NUMERO = '1'\n");
-  EXPECT_EQ(detail.toStdString(), "Arquivo de configuração lido: /x/zr.ini");
+  EXPECT_EQ(buttons, std::vector<QMessageBox::StandardButton>{QMessageBox::Ok});
+  EXPECT_FALSE(detailsButton);
 }
 
 TEST_F(GuiTest, AGoodSettingsFileOpensTheWindowWithTheCompaniesInTheServersOrder) {
@@ -158,22 +173,40 @@ TEST_F(GuiTest, TabOrderRunsFromImportarThroughTheFieldsToAtualizarSituacao) {
   EXPECT_EQ(order, (std::vector<std::string>{"BitBtn1", "CbEmp", "EdtOFEmi", "CbOFPend", "BitBtn2"}));
 }
 
-TEST_F(GuiTest, AMissingSettingsFileShowsOneConnectionMessageAndTheWindowStillOpens) {
-  std::vector<std::string> details;
-  gui::SetMessageDetailHook([&](const std::string& detail) { details.push_back(detail); });
+TEST_F(GuiTest, AMissingSettingsFileShowsOneConnectionMessageNamingItAndTheWindowStillOpens) {
   Open(db_->Dir + "absent/zr.ini");
-  gui::SetMessageDetailHook(nullptr);
   ASSERT_EQ(shown_.size(), 1u);
   EXPECT_EQ(shown_[0].Kind, MessageKind::Standard);
   EXPECT_EQ(shown_[0].Caption, ApplicationTitle(host::ExecutablePath()));
+  // The connection's own message stays between the first line and the one that names the file.
   EXPECT_EQ(shown_[0].Text.rfind("Falha na conexão com o banco.\r", 0), 0u) << shown_[0].Text;
-  EXPECT_GT(shown_[0].Text.size(), std::string("Falha na conexão com o banco.\r").size());
-  EXPECT_EQ(shown_[0].Text.find("absent"), std::string::npos) << "the box's text stays as it was";
-  EXPECT_EQ(details, (std::vector<std::string>{"Arquivo de configuração não encontrado: " + db_->Dir +
-                                               "absent/zr.ini"}))
-      << "the file read is named in the box's detail";
+  const std::string named = "\rArquivo de configuração não encontrado: " + db_->Dir + "absent/zr.ini";
+  ASSERT_GT(shown_[0].Text.size(), named.size());
+  EXPECT_EQ(shown_[0].Text.substr(shown_[0].Text.size() - named.size()), named) << shown_[0].Text;
+  EXPECT_GT(shown_[0].Text.size(), std::string("Falha na conexão com o banco.\r").size() + named.size());
   EXPECT_TRUE(form_->isVisible());
   EXPECT_EQ(Child<QComboBox>("CbEmp")->count(), 0);
+}
+
+TEST_F(GuiTest, ACommonRefusalGetsAPortugueseLineAfterTheServersWholeMessage) {
+  for (const RefusalCase& c : RefusalCases(*db_)) {
+    // The window runs in this process, so no other program can hold the database for it.
+    if (c.HeldElsewhere) continue;
+    SCOPED_TRACE(c.Name);
+    shown_.clear();
+    db_->Release();
+    Open(c.Ini);
+    ASSERT_EQ(shown_.size(), 1u);
+    const std::string& text = shown_[0].Text;
+    EXPECT_EQ(text.rfind("Falha na conexão com o banco.\r", 0), 0u) << text;
+    const size_t server = text.find(c.Server);
+    ASSERT_NE(server, std::string::npos) << text;
+    const std::string advice = "\r" + c.Advice;
+    ASSERT_GT(text.size(), advice.size());
+    EXPECT_EQ(text.substr(text.size() - advice.size()), advice) << text;
+    EXPECT_LT(server, text.size() - advice.size()) << "the server's words come first";
+    delete form_.data();
+  }
 }
 
 TEST_F(GuiTest, AWrongPasswordShowsOneConnectionMessage) {
@@ -284,31 +317,92 @@ TEST_F(GuiTest, AnotherActionOfTheCompanyRunningMakesImportarStopWithAMessageAnd
   EXPECT_EQ(db_->Scalar("SELECT COUNT(*) FROM PCPFTOF01"), "1");
 }
 
-TEST_F(GuiTest, ClosingTheWindowWhileAnActionRunsIsRefused) {
-  OneOrder();
-  CompanyData data(*db_, "01");
-  data.Order("000002", "PRD1", "2018-02-01");
-  data.Item("000002", 1, "5");
-  data.Part("000002", "FRENTE");
-  db_->Exec("CREATE EXCEPTION E_RECUSA 'pedido recusado'");
-  db_->Exec(
-      "CREATE TRIGGER TR_RECUSA FOR PCPFTOF01 BEFORE INSERT AS BEGIN IF (NEW.NUMERO = '000002') THEN EXCEPTION "
-      "E_RECUSA; END");
-  Open(db_->Ini);
-  ChooseCompany01();
-  bool closeRequested = false;
-  QTimer::singleShot(0, [&] {
-    closeRequested = true;
-    form_->close();
-  });
-  QTest::mouseClick(Child<QPushButton>("BitBtn1"), Qt::LeftButton);
+TEST_F(GuiTest, ClosingTheWindowWhileAnActionRunsAsksAndNoLetsTheActionGoOn) {
+  TwoOrders();
+  struct Case {
+    const char* name;
+    std::function<void(gui::TForm1*)> close;
+  };
+  const Case cases[] = {
+      {"the title bar's close button or Alt+F4", [](gui::TForm1* form) { form->close(); }},
+      {"Escape", [](gui::TForm1* form) { QTest::keyClick(form, Qt::Key_Escape); }},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.name);
+    shown_.clear();
+    asked_.clear();
+    db_->Exec("DELETE FROM PCPFTOF01");
+    db_->Release();
+    Open(db_->Ini);
+    ChooseCompany01();
+    // A second request while the question is open asks nothing more.
+    gui::SetQuestionHook([&](const std::string& caption, const std::string& text) {
+      asked_.push_back({MessageKind::Standard, caption, text});
+      if (asked_.size() == 1) c.close(form_.data());
+      return false;
+    });
+    QTimer::singleShot(0, [&] { c.close(form_.data()); });
+    QTest::mouseClick(Child<QPushButton>("BitBtn1"), Qt::LeftButton);
 
-  EXPECT_TRUE(closeRequested);
-  ASSERT_EQ(shown_.size(), 1u);
-  EXPECT_EQ(shown_[0].Text.rfind("Erro na importação.\r", 0), 0u) << shown_[0].Text;
+    ASSERT_EQ(asked_.size(), 1u);
+    EXPECT_EQ(asked_[0].Caption, ApplicationTitle(host::ExecutablePath()));
+    EXPECT_EQ(asked_[0].Text, "Interromper a ação em andamento? Nada será gravado.");
+    ASSERT_EQ(shown_.size(), 1u);
+    EXPECT_EQ(shown_[0].Text, "Importação concluída.");
+    DeletePending();
+    EXPECT_TRUE(form_.isNull()) << "the window closes after the action, as always";
+    EXPECT_EQ(db_->Scalar("SELECT COUNT(*) FROM PCPFTOF01"), "2");
+  }
+}
+
+TEST_F(GuiTest, EscapeWithoutARunningActionAsksNothing) {
+  Open(db_->Ini);
+  QTest::keyClick(form_.data(), Qt::Key_Escape);
+  EXPECT_TRUE(asked_.empty());
   DeletePending();
   ASSERT_FALSE(form_.isNull());
   EXPECT_TRUE(form_->isVisible());
+}
+
+// Yes ends the program at once, so the window runs in a program of its own: this test program, asked for
+// the one test below through ZR_INTERRUPTED_WINDOW_INI, which names the settings file to open.
+TEST_F(GuiTest, ClosingTheWindowWhileAnActionRunsAndAnsweringYesEndsTheProgramWithNothingCommitted) {
+  TwoOrders();
+  db_->Release();
+  setenv("ZR_INTERRUPTED_WINDOW_INI", db_->Ini.c_str(), 1);
+  const Outcome o = RunProgram(host::ExecutablePath(), {"--gtest_filter=InterruptedWindow.*"}, db_->Dir);
+  unsetenv("ZR_INTERRUPTED_WINDOW_INI");
+
+  EXPECT_EQ(o.Exit, 1) << o.Out << o.Err;
+  EXPECT_TRUE(Contains(o.Out, "asked: Interromper a ação em andamento? Nada será gravado.\n")) << o.Out;
+  EXPECT_FALSE(Contains(o.Out, "still running")) << o.Out;
+  EXPECT_EQ(db_->Scalar("SELECT COUNT(*) FROM PCPFTOF01"), "0") << "nothing was committed";
+  // Nor is the company left locked: the next import runs and commits.
+  db_->Release();
+  AppComponents next(db_->Ini);
+  RecordingUi ui;
+  const ActionResult r = BitBtn1Click(next.C, {"01 | Confecção Zembra", 0.0, true}, ui);
+  EXPECT_TRUE(r.Ok) << r.Message;
+}
+
+// The program of the test above: the window imports from the settings file named, its user closes it during
+// the run and answers Yes. Skipped when run on its own.
+class InterruptedWindow : public WindowTest {};
+
+TEST_F(InterruptedWindow, ClosedDuringImportarWithYes) {
+  const char* ini = std::getenv("ZR_INTERRUPTED_WINDOW_INI");
+  if (ini == nullptr) GTEST_SKIP() << "run by the test of the window closed during an action";
+  Open(ini);
+  Child<QComboBox>("CbEmp")->setCurrentIndex(1);
+  gui::SetQuestionHook([](const std::string&, const std::string& text) {
+    std::printf("asked: %s\n", text.c_str());
+    std::fflush(stdout);
+    return true;
+  });
+  QTimer::singleShot(0, [this] { form_->close(); });
+  QTest::mouseClick(Child<QPushButton>("BitBtn1"), Qt::LeftButton);
+  std::printf("still running\n");
+  std::fflush(stdout);
 }
 
 TEST_F(GuiTest, AnActionWithoutAConnectionReportsTheErrorAndTheWindowStaysReady) {

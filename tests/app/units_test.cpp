@@ -8,6 +8,7 @@
 
 #include "app/company.h"
 #include "app/components.h"
+#include "app/connection_refusal.h"
 #include "app/settings.h"
 #include "app/sql_text.h"
 #include "app/startup.h"
@@ -186,6 +187,51 @@ TEST(Company, TheCodeIsTheTextBeforeTheFirstSeparator) {
   EXPECT_EQ(CompanyCode("12"), "");
   EXPECT_EQ(CompanyCode(""), "");
   EXPECT_EQ(CompanyCode("12 |Empresa"), "");
+}
+
+// Messages as the Firebird client and engine, the Oracle client and the ODBC driver word them; those the tests
+// cannot make for real (no permission, as root) are here too.
+TEST(ConnectionRefusal, TheCommonRefusalsAreToldInPortugueseAndOthersAreNot) {
+  struct Case {
+    const char* name;
+    const char* error;
+    const char* advice;  // its start; empty: no line
+  };
+  const Case cases[] = {
+      {"a database file that does not exist",
+       "I/O error during \"open\" operation for file \"/d/x.fdb\"\n-Error while trying to open file\n-No such file "
+       "or directory\nSQLSTATE = 08001",
+       "O arquivo do banco de dados não foi encontrado."},
+      {"a database file the user may not open",
+       "I/O error during \"open\" operation for file \"/d/x.fdb\"\n-Error while trying to open file\n-Permission "
+       "denied\nSQLSTATE = 08001",
+       "Sem permissão para abrir o arquivo do banco de dados."},
+      {"Firebird's lock folder closed to the user",
+       "operating system directive access failed\n-Permission denied\n-/tmp/firebird/",
+       "Sem permissão na pasta de travas do Firebird"},
+      {"a database another program holds",
+       "I/O error during \"lock\" operation for file \"/d/x.fdb\"\n-Database already opened with engine instance, "
+       "incompatible with current\nSQLSTATE = 08001",
+       "O banco de dados já está aberto por outro programa;"},
+      {"a wrong password on Firebird",
+       "Your user name and password are not defined. Ask your database administrator to set up a Firebird "
+       "login.\nSQLSTATE = 28000",
+       "O usuário ou a senha foram recusados."},
+      {"a wrong password on Oracle", "ORA-01017: invalid username/password; logon denied",
+       "O usuário ou a senha foram recusados."},
+      {"a server that does not listen",
+       "Unable to complete network request to host \"127.0.0.1\".\n-Failed to establish a connection.",
+       "O servidor não foi alcançado."},
+      {"an Oracle listener that is not there", "ORA-12541: TNS:no listener", "O servidor não foi alcançado."},
+      {"an empty database setting", "The connection parameter Database is empty: no database to open", ""},
+      {"a table that is missing", "Dynamic SQL Error\n-Table unknown\n-EMPRESA", ""},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.name);
+    const std::string advice = ConnectionRefusalAdvice(c.error);
+    EXPECT_EQ(advice.rfind(c.advice, 0), 0u) << advice;
+    EXPECT_EQ(advice.empty(), *c.advice == '\0') << advice;
+  }
 }
 
 }  // namespace

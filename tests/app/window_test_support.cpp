@@ -19,11 +19,17 @@ void WindowTest::SetUp() {
   gui::SetMessageHook([this](gui::MessageKind kind, const std::string& caption, const std::string& text) {
     shown_.push_back({kind, caption, text});
   });
+  // Yes would end the test program: a question answered Yes is tested in a program of its own.
+  gui::SetQuestionHook([this](const std::string& caption, const std::string& text) {
+    asked_.push_back({gui::MessageKind::Standard, caption, text});
+    return false;
+  });
 }
 
 void WindowTest::TearDown() {
   delete form_.data();
   gui::SetMessageHook(nullptr);
+  gui::SetQuestionHook(nullptr);
 }
 
 gui::TForm1* WindowTest::Open(const std::string& ini) {

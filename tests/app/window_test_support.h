@@ -1,6 +1,6 @@
 #pragma once
 // What the window's tests share: the program's one QApplication on Qt's offscreen platform, and a fixture that
-// records every message box instead of showing it, opens the window from a zr.ini and finds its controls.
+// records every message box and question instead of showing them, opens the window from a zr.ini and finds its controls.
 
 #include <gtest/gtest.h>
 
@@ -41,6 +41,8 @@ class WindowTest : public ::testing::Test {
   static void DeletePending();
 
   std::vector<Shown> shown_;
+  std::vector<Shown> asked_;  // the questions, each answered with No
+
   QPointer<gui::TForm1> form_;
 };
 

@@ -15,6 +15,7 @@
 #include "app/actions.h"
 #include "app/company.h"
 #include "app/components.h"
+#include "app/connection_refusal.h"
 #include "app/drivers.h"
 #include "app/settings.h"
 #include "app/sql_text.h"
@@ -148,8 +149,10 @@ class CliRun {
     try {
       ConectaBanco(*c.ZRDatabase1, settings);
     } catch (const std::exception& e) {
+      // The error's own message, what a common refusal means, and the settings file read.
+      const std::string advice = ConnectionRefusalAdvice(e.what());
       return Fail(kExitFailed, std::string(kMsgFalhaConexao) + "\n" + cli::TerminalText(e.what()) + "\n" +
-                                   SettingsFileNote(settings));
+                                   (advice.empty() ? "" : advice + "\n") + SettingsFileNote(settings));
     }
     if (o_.LogSql) {
       data::DefinePastaLog(o_.PastaLogSql);

@@ -1,11 +1,13 @@
 #include "gui/form1.h"
 
 #include <QApplication>
+#include <QCalendarWidget>
 #include <QCheckBox>
 #include <QCloseEvent>
 #include <QComboBox>
 #include <QFontDatabase>
 #include <QFrame>
+#include <QKeyEvent>
 #include <QLabel>
 #include <QMessageBox>
 #include <QProgressBar>
@@ -17,7 +19,9 @@
 
 #include "app/actions.h"
 #include "app/company.h"
+#include "app/connection_refusal.h"
 #include "app/drivers.h"
+#include "app/end_run.h"
 #include "app/settings.h"
 #include "app/startup.h"
 #include "date_field.h"
@@ -33,10 +37,12 @@ MessageHook& Hook() {
   return hook;
 }
 
-MessageDetailHook& DetailHook() {
-  static MessageDetailHook hook;
+QuestionHook& Question() {
+  static QuestionHook hook;
   return hook;
 }
+
+constexpr const char* kMsgInterromper = "Interromper a ação em andamento? Nada será gravado.";
 
 constexpr int kClientWidth = 624;
 constexpr int kClientHeight = 157;
@@ -106,11 +112,17 @@ W* Place(W* widget, const char* name, int left, int top, int width, int height) 
 
 void SetMessageHook(MessageHook hook) { Hook() = std::move(hook); }
 
-void SetMessageDetailHook(MessageDetailHook hook) { DetailHook() = std::move(hook); }
+void SetQuestionHook(QuestionHook hook) { Question() = std::move(hook); }
 
-void ShowMessageBox(QWidget* parent, MessageKind kind, const std::string& caption, const std::string& text,
-                    const std::string& detail) {
-  if (!detail.empty() && DetailHook()) DetailHook()(detail);
+bool AskQuestion(QWidget* parent, const std::string& caption, const std::string& text) {
+  if (Question()) return Question()(caption, text);
+  TCentredMessageBox box(QMessageBox::Question, Q(caption), Q(text), QMessageBox::Yes | QMessageBox::No,
+                         parent);
+  box.setDefaultButton(QMessageBox::No);
+  return box.exec() == QMessageBox::Yes;
+}
+
+void ShowMessageBox(QWidget* parent, MessageKind kind, const std::string& caption, const std::string& text) {
   if (Hook()) {
     Hook()(kind, caption, text);
     return;
@@ -123,7 +135,6 @@ void ShowMessageBox(QWidget* parent, MessageKind kind, const std::string& captio
                                  : kind == MessageKind::Error     ? QMessageBox::Critical
                                                                   : QMessageBox::NoIcon;
   TCentredMessageBox box(icon, Q(caption), shown, QMessageBox::Ok, parent);
-  if (!detail.empty()) box.setDetailedText(Q(detail));
   box.exec();
 }
 
@@ -173,6 +184,9 @@ void TForm1::CreateControls() {
   Label68 = Place(new QLabel("A partir de", Panel1), "Label68", 8, 38, 51, 13);
   EdtOFEmi = Place(new TDateField(Panel1), "EdtOFEmi", 62, 34, 87, 21);
   EdtOFEmi->setDate(QDate(2000, 1, 1));
+  // Qt's calendar starts its weeks on the first day of the program's default locale; the field's locale
+  // (Brazilian, Sunday first) names the days, so it sets the first day too.
+  EdtOFEmi->calendarWidget()->setFirstDayOfWeek(EdtOFEmi->locale().firstDayOfWeek());
   CbOFPend = Place(new QCheckBox("OF Pendente", Panel1), "CbOFPend", 157, 37, 85, 17);
   CbOFPend->setChecked(true);
   BitBtn1 = Place(new QPushButton("Importar", Panel1), "BitBtn1", 8, 58, 94, 30);
@@ -201,11 +215,26 @@ void TForm1::resizeEvent(QResizeEvent* event) {
 }
 
 void TForm1::closeEvent(QCloseEvent* event) {
-  if (busy_) {
-    event->ignore();
+  if (!busy_) {
+    QWidget::closeEvent(event);
     return;
   }
-  QWidget::closeEvent(event);
+  // The action waits inside its pending messages while the question is open. A second request meanwhile
+  // (another Alt+F4) is the same question.
+  event->ignore();
+  if (asking_) return;
+  asking_ = true;
+  const bool interrupt = AskQuestion(this, title_, kMsgInterromper);
+  asking_ = false;
+  if (interrupt) app::EndRunNow({});
+}
+
+void TForm1::keyPressEvent(QKeyEvent* event) {
+  if (busy_ && event->key() == Qt::Key_Escape) {
+    close();
+    return;
+  }
+  QWidget::keyPressEvent(event);
 }
 
 void TForm1::FormCreate() {
@@ -214,8 +243,14 @@ void TForm1::FormCreate() {
   } catch (const db::EAbort&) {
     return;
   } catch (const std::exception& e) {
-    ShowMessageBox(this, MessageKind::Standard, title_, std::string(app::kMsgFalhaConexao) + "\r" + e.what(),
-                   app::SettingsFileNote(settingsPath_));
+    // The error's own message, then what the user can act on: what a common refusal means, and the settings
+    // file that was missing or unreadable.
+    std::string text = std::string(app::kMsgFalhaConexao) + "\r" + e.what();
+    for (const std::string& line :
+         {app::ConnectionRefusalAdvice(e.what()), app::SettingsFileProblem(settingsPath_)}) {
+      if (!line.empty()) text += "\r" + line;
+    }
+    ShowMessageBox(this, MessageKind::Standard, title_, text);
     return;  // the rest of the start-up is abandoned silently
   }
   try {

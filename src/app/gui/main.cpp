@@ -7,6 +7,7 @@
 #include "app/settings.h"
 #include "app/startup.h"
 #include "gui/form1.h"
+#include "gui/qt_translations.h"
 #include "host/host.h"
 
 int main(int argc, char** argv) {
@@ -14,6 +15,7 @@ int main(int argc, char** argv) {
   QApplication::setApplicationName(
       QString::fromStdString(zr::app::ApplicationTitle(zr::host::ExecutablePath())));
   QApplication::setQuitOnLastWindowClosed(true);
+  zr::gui::InstallQtTranslations(QLocale::system());
   zr::app::RegisterDrivers();
   auto* Form1 = new zr::gui::TForm1(zr::app::DefaultSettingsPath());
   Form1->show();

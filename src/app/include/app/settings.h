@@ -16,6 +16,11 @@ std::string DefaultSettingsPath();
 // password, and below what the database clients can carry in their connection parameters.
 inline constexpr size_t kMaxSettingLength = 32767;
 
+// One line that names the settings file at `SettingsPath` when it cannot be read, and why: "Arquivo de
+// configuração não encontrado: PATH", or a folder, not a regular file, or unreadable. Empty when the file can
+// be read. Looks at the file without reading from it.
+std::string SettingsFileProblem(const std::string& SettingsPath);
+
 // One line that names the settings file read at `SettingsPath` and what was wrong with it, for the detail of a
 // failed connection: "Arquivo de configuração lido: PATH", or not found, a folder, not a regular file, or
 // unreadable. Looks at the file without reading from it.

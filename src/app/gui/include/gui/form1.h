@@ -34,14 +34,14 @@ enum class MessageKind {
 using MessageHook =
     std::function<void(MessageKind kind, const std::string& caption, const std::string& text)>;
 void SetMessageHook(MessageHook hook);
-// Receives the detail of a box that has one (shown behind the box's "Show Details..." button), just before the
-// message hook receives its text. Tests set it beside the message hook.
-using MessageDetailHook = std::function<void(const std::string& detail)>;
-void SetMessageDetailHook(MessageDetailHook hook);
-// Shows a message through the hook (or the default modal box when none is set); a non-empty `detail` goes
-// into the box's detailed text.
-void ShowMessageBox(QWidget* parent, MessageKind kind, const std::string& caption, const std::string& text,
-                    const std::string& detail = {});
+// Every yes-or-no question of the window passes through this hook; the default shows a modal box with the
+// buttons Yes and No, No the default. Tests replace it to answer without blocking.
+using QuestionHook = std::function<bool(const std::string& caption, const std::string& text)>;
+void SetQuestionHook(QuestionHook hook);
+// Asks through the hook (or the default modal box); true for Yes.
+bool AskQuestion(QWidget* parent, const std::string& caption, const std::string& text);
+// Shows a message through the hook, or, when none is set, as a modal box with one OK button.
+void ShowMessageBox(QWidget* parent, MessageKind kind, const std::string& caption, const std::string& text);
 
 class TForm1 : public QWidget, private app::ActionUi {
   Q_OBJECT
@@ -65,8 +65,11 @@ class TForm1 : public QWidget, private app::ActionUi {
   void FormCreate();
   app::ActionInput Input() const;
   void resizeEvent(QResizeEvent* event) override;
-  // A close request while an action runs is refused: the action still uses the window and its components.
+  // A close request while an action runs asks whether to interrupt it. Yes ends the program at once, as an
+  // interrupted zembra-cli ends, so nothing of the action is committed; No lets the action go on.
   void closeEvent(QCloseEvent* event) override;
+  // Escape during an action is a close request.
+  void keyPressEvent(QKeyEvent* event) override;
 
   // app::ActionUi
   void SetBusy(bool Busy) override;
@@ -82,6 +85,7 @@ class TForm1 : public QWidget, private app::ActionUi {
   app::TFormComponents c_;
   bool cursorSet_ = false;
   bool busy_ = false;
+  bool asking_ = false;  // the question whether to interrupt the action is open
 
   QProgressBar* PbPCPFTOF = nullptr;
   QFrame* Panel1 = nullptr;
