@@ -154,6 +154,9 @@ INSTANTIATE_TEST_SUITE_P(
                    "SELECT 'x' AS K, A || 'y', CASE WHEN B = 'b' THEN 'c' END FROM T WHERE A = ? "
                    "GROUP BY 1, A || 'g' ORDER BY A || 'o'",
                    {"a"}},
+        SelectCase{"SELECT A FROM T WHERE B IN ('a' || 'b', 'c') AND C IN (UPPER('d'))",
+                   "SELECT A FROM T WHERE B IN ('a' || 'b', ?) AND C IN (UPPER('d'))",
+                   {"c"}},
         SelectCase{"SELECT A FROM T WHERE A = 'a' UNION SELECT 'u' FROM U WHERE B = 'b'",
                    "SELECT A FROM T WHERE A = ? UNION SELECT 'u' FROM U WHERE B = ?",
                    {"a", "b"}},

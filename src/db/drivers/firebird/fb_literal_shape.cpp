@@ -1,7 +1,6 @@
 #include "fb_literal_shape.h"
 
 #include <cstddef>
-#include <map>
 #include <optional>
 #include <string_view>
 #include <vector>
@@ -125,11 +124,14 @@ std::optional<LiteralShape> ShapeOfLiteralDml(const std::string& sql) {
 std::optional<LiteralShape> ShapeOfLiteralSelect(const std::string& sql) {
   const std::vector<Part> parts = Parts(sql);
   if (Verb(parts) != "SELECT") return std::nullopt;
-  const std::map<size_t, LiteralUse> predicates = PredicateLiterals(sql);
+  const std::vector<std::pair<size_t, LiteralUse>> predicates = PredicateLiterals(sql);
+  if (predicates.empty()) return std::nullopt;
+  // Literals are asked for in the order of the statement, as they are listed.
+  auto next = predicates.begin();
   return ShapeOf(sql, parts, [&](size_t at) -> std::optional<LiteralUse> {
-    const auto found = predicates.find(at);
-    if (found == predicates.end()) return std::nullopt;
-    return found->second;
+    while (next != predicates.end() && next->first < at) ++next;
+    if (next == predicates.end() || next->first != at) return std::nullopt;
+    return next->second;
   });
 }
 

@@ -1,6 +1,7 @@
 #include "fb_predicate_literals.h"
 
 #include <cstddef>
+#include <cstdint>
 #include <optional>
 #include <string_view>
 #include <vector>
@@ -16,10 +17,22 @@ enum class Kind { Word, Literal, Name, Symbol };
 
 struct Token {
   Kind Type;
-  std::string Text;  // a word in upper case, a symbol as written; empty for literals and names
-  size_t At;         // where it starts in the statement
-  size_t End;        // where it ends
+  std::string_view Text;  // a word or symbol as written; empty for literals and names
+  size_t At;              // where it starts in the statement
+  size_t End;             // where it ends
+  uint64_t Key = 0;       // a word's key (below)
 };
+
+// A word of up to ten letters, digits, '_' or '$' as one number, letter case aside, so that each keyword
+// compares in one step; longer words, never a keyword, all share kLongWord. Each character takes six bits:
+// its upper-case code modulo 64 is distinct for every word character and never 0.
+constexpr uint64_t kLongWord = ~uint64_t{0};
+constexpr uint64_t Key(std::string_view word) {
+  if (word.size() > 10) return kLongWord;
+  uint64_t key = 0;
+  for (const char c : word) key = key * 64 + static_cast<unsigned char>(common::UpperChar(c)) % 64;
+  return key;
+}
 
 bool IsSpace(char c) { return c == ' ' || c == '\t' || c == '\r' || c == '\n' || c == '\f' || c == '\v'; }
 bool IsOperatorChar(char c) { return c == '=' || c == '<' || c == '>' || c == '!' || c == '^' || c == '~'; }
@@ -41,9 +54,8 @@ void CutCode(std::string_view code, size_t at, std::vector<Token>& tokens) {
     } else if (c == '|') {
       while (end < code.size() && code[end] == '|') ++end;
     }
-    std::string text(code.substr(i, end - i));
-    if (type == Kind::Word) text = common::UpperAscii(text);
-    tokens.push_back({type, std::move(text), at + i, at + end});
+    const std::string_view text = code.substr(i, end - i);
+    tokens.push_back({type, text, at + i, at + end, type == Kind::Word ? Key(text) : 0});
     i = end;
   }
 }
@@ -75,15 +87,16 @@ std::vector<Token> Tokens(const std::string& sql) {
 }
 
 bool IsWord(const Token* token, std::string_view word) {
-  return token != nullptr && token->Type == Kind::Word && token->Text == word;
+  return token != nullptr && token->Type == Kind::Word && token->Key == Key(word);
 }
 bool IsSymbol(const Token* token, std::string_view symbol) {
   return token != nullptr && token->Type == Kind::Symbol && token->Text == symbol;
 }
 template <size_t N>
-bool IsWordOf(const Token* token, const std::string_view (&words)[N]) {
-  for (const std::string_view word : words) {
-    if (IsWord(token, word)) return true;
+bool IsWordOf(const Token* token, const uint64_t (&keys)[N]) {
+  if (token == nullptr || token->Type != Kind::Word) return false;
+  for (const uint64_t key : keys) {
+    if (token->Key == key) return true;
   }
   return false;
 }
@@ -107,26 +120,28 @@ struct Frame {
 
 // The clause a keyword begins; nothing for any other word. `prev` and `next` are the tokens around it.
 std::optional<Clause> ClauseOf(const Token& word, const Token* prev, const Token* next) {
-  const std::string& w = word.Text;
-  if (w == "SELECT") return Clause::Select;
-  if (w == "WHERE") return Clause::Where;
-  if (w == "ON") return Clause::On;
-  if (w == "HAVING") return Clause::Having;
-  if (w == "WITH" && IsWord(prev, "STARTING")) return std::nullopt;               // STARTING WITH
-  if (w == "FROM" && IsWord(prev, "DISTINCT")) return std::nullopt;               // IS [NOT] DISTINCT FROM
-  if ((w == "LEFT" || w == "RIGHT") && IsSymbol(next, "(")) return std::nullopt;  // the functions
-  static constexpr std::string_view kOthers[] = {
-      "FROM",  "JOIN", "INNER", "LEFT", "RIGHT", "FULL",  "OUTER", "CROSS", "NATURAL", "GROUP", "ORDER",
-      "UNION", "PLAN", "ROWS",  "FOR",  "WITH",  "FIRST", "SKIP",  "USING", "OFFSET",  "FETCH"};
+  if (IsWord(&word, "SELECT")) return Clause::Select;
+  if (IsWord(&word, "WHERE")) return Clause::Where;
+  if (IsWord(&word, "ON")) return Clause::On;
+  if (IsWord(&word, "HAVING")) return Clause::Having;
+  if (IsWord(&word, "WITH") && IsWord(prev, "STARTING")) return std::nullopt;  // STARTING WITH
+  if (IsWord(&word, "FROM") && IsWord(prev, "DISTINCT")) return std::nullopt;  // IS [NOT] DISTINCT FROM
+  if ((IsWord(&word, "LEFT") || IsWord(&word, "RIGHT")) && IsSymbol(next, "("))
+    return std::nullopt;  // the functions
+  static constexpr uint64_t kOthers[] = {
+      Key("FROM"),  Key("JOIN"),    Key("INNER"), Key("LEFT"),  Key("RIGHT"), Key("FULL"),   Key("OUTER"),
+      Key("CROSS"), Key("NATURAL"), Key("GROUP"), Key("ORDER"), Key("UNION"), Key("PLAN"),   Key("ROWS"),
+      Key("FOR"),   Key("WITH"),    Key("FIRST"), Key("SKIP"),  Key("USING"), Key("OFFSET"), Key("FETCH")};
   if (IsWordOf(&word, kOthers)) return Clause::Other;
   return std::nullopt;
 }
 
 // A literal right after these is a whole operand only when one of these follows it.
 bool EndsOperand(const Token* next) {
-  static constexpr std::string_view kWords[] = {
-      "AND", "OR",   "THEN",  "ESCAPE", "GROUP", "ORDER", "HAVING", "UNION", "PLAN",  "ROWS",
-      "FOR", "WITH", "WHERE", "JOIN",   "INNER", "LEFT",  "RIGHT",  "FULL",  "CROSS", "NATURAL"};
+  static constexpr uint64_t kWords[] = {
+      Key("AND"),   Key("OR"),   Key("THEN"),  Key("ESCAPE"), Key("GROUP"), Key("ORDER"),  Key("HAVING"),
+      Key("UNION"), Key("PLAN"), Key("ROWS"),  Key("FOR"),    Key("WITH"),  Key("WHERE"),  Key("JOIN"),
+      Key("INNER"), Key("LEFT"), Key("RIGHT"), Key("FULL"),   Key("CROSS"), Key("NATURAL")};
   return next == nullptr || IsSymbol(next, ")") || IsSymbol(next, ",") || IsSymbol(next, ";") ||
          IsWordOf(next, kWords);
 }
@@ -150,7 +165,8 @@ std::optional<LiteralUse> RightOperand(const Token* before, const Token* prev, c
 
 // How the literal is used as the left-hand operand of a condition ('A' = X, 'A' NOT IN (...)).
 std::optional<LiteralUse> LeftOperand(const Token* prev, const Token* next, const Token* after) {
-  static constexpr std::string_view kStarts[] = {"WHERE", "ON", "HAVING", "AND", "OR", "NOT", "WHEN"};
+  static constexpr uint64_t kStarts[] = {Key("WHERE"), Key("ON"),  Key("HAVING"), Key("AND"),
+                                         Key("OR"),    Key("NOT"), Key("WHEN")};
   if (!IsWordOf(prev, kStarts) && !IsSymbol(prev, "(")) return std::nullopt;
   const Token* op = IsWord(next, "NOT") ? after : next;
   if (IsPatternWord(op)) return LiteralUse::Pattern;
@@ -160,14 +176,14 @@ std::optional<LiteralUse> LeftOperand(const Token* prev, const Token* next, cons
 
 }  // namespace
 
-std::map<size_t, LiteralUse> PredicateLiterals(const std::string& sql) {
+std::vector<std::pair<size_t, LiteralUse>> PredicateLiterals(const std::string& sql) {
   const std::vector<Token> tokens = Tokens(sql);
   const auto at = [&](size_t i, int offset) -> const Token* {
     const auto k = static_cast<std::ptrdiff_t>(i) + offset;
     return k < 0 || k >= static_cast<std::ptrdiff_t>(tokens.size()) ? nullptr
                                                                     : &tokens[static_cast<size_t>(k)];
   };
-  std::map<size_t, LiteralUse> literals;
+  std::vector<std::pair<size_t, LiteralUse>> literals;
   std::vector<Frame> frames(1);
   for (size_t i = 0; i < tokens.size(); ++i) {
     const Token& token = tokens[i];
@@ -191,7 +207,7 @@ std::map<size_t, LiteralUse> PredicateLiterals(const std::string& sql) {
           break;
         std::optional<LiteralUse> use = RightOperand(at(i, -2), at(i, -1), at(i, 1), frame);
         if (!use) use = LeftOperand(at(i, -1), at(i, 1), at(i, 2));
-        if (use) literals.emplace(token.At, *use);
+        if (use) literals.emplace_back(token.At, *use);
         break;
       }
       case Kind::Name:

@@ -4,8 +4,9 @@
 // those are compared by a pattern (LIKE, STARTING WITH, CONTAINING).
 
 #include <cstddef>
-#include <map>
 #include <string>
+#include <utility>
+#include <vector>
 
 namespace zr::db::firebird {
 
@@ -15,7 +16,7 @@ enum class LiteralUse { Compared, Pattern };
 // (=, <>, !=, <, >, <=, >= and their ^ ~ ! forms), of LIKE, STARTING [WITH] or CONTAINING, or an element of
 // an IN list, within a WHERE, ON or HAVING clause at any depth. Literals anywhere else (the select list,
 // GROUP BY, ORDER BY, a function's argument, part of an expression such as 'a' || X, BETWEEN, ESCAPE) are
-// not listed. Comments and quoted names are skipped.
-std::map<size_t, LiteralUse> PredicateLiterals(const std::string& sql);
+// not listed. Comments and quoted names are skipped. In the order of the statement.
+std::vector<std::pair<size_t, LiteralUse>> PredicateLiterals(const std::string& sql);
 
 }  // namespace zr::db::firebird
