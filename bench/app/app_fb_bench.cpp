@@ -10,6 +10,11 @@
 // process during the timed run (the embedded engine's page cache included), "growth_MB" that peak less the
 // resident memory at the start of the run; the ratios app/set_based are printed at the end.
 // "import/set_based_filled" times the set-based import on a PCPFTOF that already holds the company's rows.
+// <target>/catalogue/...: a company shaped like a real catalogue, where each order and part's sheet query
+// is a text of its own: 150 products with 2 to 9 sheet rows each, spread over 3 parts, and orders of 1 to 3
+// parts (ZR_BENCH_CATALOGUE_ORDERS orders, default 3000 on the server, 25000 embedded). Its reference is
+// "import/in_engine": the same work order and part by order and part in one EXECUTE BLOCK. "sheet_texts"
+// counts the different sheet queries the import sends.
 // Latency: ZR_BENCH_APP_SERVER names the host the application's zr.ini uses for the server case (a
 // scripts/latency-proxy.py in front of 127.0.0.1:3050); with ZR_BENCH_PROXY_STATS set to the proxy's stats
 // file, "rt_per_unit" is the round trips per order and part (import) or per status row (status).
@@ -32,6 +37,7 @@
 #include "app/components.h"
 #include "app/drivers.h"
 #include "app/settings.h"
+#include "db/driver.h"
 #include "db/errors.h"
 #include "fixtures/firebird_db.h"
 #include "fixtures/set_based_sql.h"
@@ -82,26 +88,48 @@ struct Target {
   std::string ini;
   std::unique_ptr<fixtures::FbSession> session;
 
-  static Target& Get(bool server) {
-    static std::map<bool, std::unique_ptr<Target>> targets;
-    auto& t = targets[server];
-    if (!t) t = Create(server);
+  static Target& Get(bool server, bool catalogue) {
+    static std::map<std::pair<bool, bool>, std::unique_ptr<Target>> targets;
+    auto& t = targets[{server, catalogue}];
+    if (!t) t = Create(server, catalogue);
     return *t;
   }
 
-  static std::unique_ptr<Target> Create(bool server) {
+  static fixtures::CompanySize Size(bool server, bool catalogue) {
+    fixtures::CompanySize size;
+    size.PendingShare = 1.0;
+    size.WithdrawnShare = 0.5;
+    size.Seed = 11;
+    if (catalogue) {
+      size.Orders = std::stoi(Env("ZR_BENCH_CATALOGUE_ORDERS", server ? "3000" : "25000"));
+      size.Products = 150;
+      size.PartsPerOrder = 3;
+      size.MinPartsPerOrder = 1;
+      size.MinSheetRows = 2;
+      size.MaxSheetRows = 9;
+      return size;
+    }
+    size.Orders = std::stoi(Env("ZR_BENCH_ORDERS", "2000"));
+    size.PartsPerOrder = std::stoi(Env("ZR_BENCH_PARTS", "2"));
+    size.MaterialsPerPart = std::stoi(Env("ZR_BENCH_MATERIALS", "25"));
+    size.Products = 20;
+    return size;
+  }
+
+  static std::unique_ptr<Target> Create(bool server, bool catalogue) {
     app::RegisterDrivers();
     auto t = std::make_unique<Target>();
     const fs::path dir = server ? fs::path(Env("ZR_FB_SERVER_DIR", "/tmp/zr-fbserver")) / "zr-app-bench"
                                 : fs::temp_directory_path() / "zr-app-bench";
     fs::create_directories(dir);
     fs::permissions(dir, fs::perms::all, fs::perm_options::replace);
-    t->fb.Database = (dir / (server ? "server.fdb" : "embedded.fdb")).string();
+    const std::string name = std::string(server ? "server" : "embedded") + (catalogue ? "-catalogue" : "");
+    t->fb.Database = (dir / (name + ".fdb")).string();
     if (server) {
       t->fb.Server = "127.0.0.1";
       t->fb.Password = Env("ZR_FB_PASSWORD", "masterkey");
     }
-    t->ini = (dir / (server ? "server.ini" : "embedded.ini")).string();
+    t->ini = (dir / (name + ".ini")).string();
     fixtures::FbTarget app = t->fb;
     if (server) app.Server = Env("ZR_BENCH_APP_SERVER", "127.0.0.1");
     fixtures::WriteZrIni(t->ini, app);
@@ -110,15 +138,7 @@ struct Target {
     t->session = std::make_unique<fixtures::FbSession>(t->fb);
     t->session->CreateSharedTables();
     t->session->AddCompany(kCompany);
-    fixtures::CompanySize size;
-    size.Orders = std::stoi(Env("ZR_BENCH_ORDERS", "2000"));
-    size.PartsPerOrder = std::stoi(Env("ZR_BENCH_PARTS", "2"));
-    size.MaterialsPerPart = std::stoi(Env("ZR_BENCH_MATERIALS", "25"));
-    size.Products = 20;
-    size.PendingShare = 1.0;
-    size.WithdrawnShare = 0.5;
-    size.Seed = 11;
-    t->session->LoadCompany(kCompany.Code, fixtures::GenerateCompany(size));
+    t->session->LoadCompany(kCompany.Code, fixtures::GenerateCompany(Size(server, catalogue)));
     if (Env("ZR_BENCH_AUDIT", "0") == "1") {
       t->session->Exec("CREATE TABLE ZR_AUDITORIA (NUMERO VARCHAR(10), INSUMO VARCHAR(20), QUANDO TIMESTAMP)");
       t->session->Exec("CREATE TRIGGER TR_AUDITORIA FOR PCPFTOF" + kCompany.Code +
@@ -149,6 +169,19 @@ void ImportSetBased(Target& t) {
       fixtures::SheetRowsSql(kCompany.Code, kSinceLiteral) + ") S");
 }
 
+// Straight to the driver: the block's variables are not the framework's named parameters.
+void ImportInEngine(Target& t) {
+  const std::unique_ptr<db::driver::Statement> block = t.session->Connection().Physical().CreateStatement();
+  block->Prepare(fixtures::InEngineImportSql(kCompany.Code, kSinceLiteral));
+  block->Execute({}, 1, 0);
+}
+
+// The different sheet queries of an import: one text per product and part listed.
+long SheetTexts(Target& t) {
+  return t.Count("SELECT COUNT(*) FROM (SELECT DISTINCT L.CODIGO, L.PARTE FROM (" +
+                 fixtures::OrderListSql(kCompany.Code, kSinceLiteral) + ") L)");
+}
+
 void StatusSetBased(Target& t) {
   t.Exec("UPDATE " + T("PCPFTOF") +
          " P SET SITUACAO = 'B' WHERE P.SITUACAO = 'A' AND EXISTS (SELECT 1 FROM " + T("PCPFTOF") +
@@ -174,9 +207,14 @@ app::ActionResult RunAction(const Target& t, bool import) {
   return result;
 }
 
-void Bench(benchmark::State& state, bool server, bool import, bool app, bool filled) {
+// How the work is done: by the application, by set-based statements, by them on a filled PCPFTOF, or order
+// and part by order and part inside the engine.
+enum class Way { App, SetBased, SetBasedFilled, InEngine };
+
+void Bench(benchmark::State& state, bool server, bool catalogue, bool import, Way way) {
+  const bool app = way == Way::App, filled = way == Way::SetBasedFilled;
   try {
-    Target& t = Target::Get(server);
+    Target& t = Target::Get(server, catalogue);
     const std::string pcpftof = T("PCPFTOF");
     const ProxyStats proxy;
     double peak = 0, base = 0, units = 0;
@@ -191,6 +229,8 @@ void Bench(benchmark::State& state, bool server, bool import, bool app, bool fil
       if (app) {
         const app::ActionResult result = RunAction(t, import);
         units = import ? result.OrdensPartes : result.Processadas;
+      } else if (way == Way::InEngine) {
+        ImportInEngine(t);
       } else {
         import ? ImportSetBased(t) : StatusSetBased(t);
       }
@@ -203,6 +243,8 @@ void Bench(benchmark::State& state, bool server, bool import, bool app, bool fil
         static_cast<double>(t.Count("SELECT COUNT(*) FROM " + pcpftof + " WHERE SITUACAO = 'B'"));
     state.counters["peak_MB"] = peak;
     state.counters["growth_MB"] = peak - base;
+    if (catalogue && import) state.counters["sheet_texts"] = static_cast<double>(SheetTexts(t));
+    if (app) state.counters["units"] = units;
     if (app && server && proxy.Enabled() && units > 0) {
       proxy.Settle();
       state.counters["rt_per_unit"] = static_cast<double>(proxy.RoundTrips()) / units;
@@ -214,12 +256,13 @@ void Bench(benchmark::State& state, bool server, bool import, bool app, bool fil
 }
 
 // The timed part of each run is the action alone: the set-up runs with the timer paused.
-void PrintRatio(const TimingReporter& reporter, const std::string& target, const std::string& action) {
+void PrintRatio(const TimingReporter& reporter, const std::string& target, const std::string& action,
+                const std::string& reference = "set_based") {
   const double app = reporter.Seconds(target + "/" + action + "/app");
-  const double set = reporter.Seconds(target + "/" + action + "/set_based");
+  const double set = reporter.Seconds(target + "/" + action + "/" + reference);
   if (app > 0 && set > 0) {
-    std::printf("%-8s %-7s app %.3f s  set-based %.3f s  app/set-based = %.2f (target <= 2)\n",
-                target.c_str(), action.c_str(), app, set, app / set);
+    std::printf("%-18s %-7s app %.3f s  %s %.3f s  app/%s = %.2f (target <= 2)\n", target.c_str(),
+                action.c_str(), app, reference.c_str(), set, reference.c_str(), app / set);
   }
 }
 
@@ -228,21 +271,28 @@ void PrintRatio(const TimingReporter& reporter, const std::string& target, const
 
 int main(int argc, char** argv) {
   using namespace zr::bench;
+  const std::pair<Way, const char*> ways[] = {{Way::App, "/app"},
+                                              {Way::SetBased, "/set_based"},
+                                              {Way::SetBasedFilled, "/set_based_filled"},
+                                              {Way::InEngine, "/in_engine"}};
   for (const bool server : {false, true}) {
-    for (const bool import : {true, false}) {
-      for (const int variant : {0, 1, 2}) {
-        const bool app = variant == 0, filled = variant == 2;
-        if (filled && !import) continue;
-        const std::string name = std::string(server ? "server" : "embedded") +
-                                 (import ? "/import" : "/status") +
-                                 (app      ? "/app"
-                                  : filled ? "/set_based_filled"
-                                           : "/set_based");
-        benchmark::RegisterBenchmark(name.c_str(),
-                                     [=](benchmark::State& s) { Bench(s, server, import, app, filled); })
-            ->Iterations(1)
-            ->UseRealTime()
-            ->Unit(benchmark::kMillisecond);
+    for (const bool catalogue : {false, true}) {
+      for (const bool import : {true, false}) {
+        for (const auto& [way, suffix] : ways) {
+          if (!import && (way == Way::SetBasedFilled || way == Way::InEngine)) continue;
+          if (import &&
+              (catalogue ? way == Way::SetBased || way == Way::SetBasedFilled : way == Way::InEngine)) {
+            continue;
+          }
+          const std::string name = std::string(server ? "server" : "embedded") +
+                                   (catalogue ? "/catalogue" : "") + (import ? "/import" : "/status") +
+                                   suffix;
+          benchmark::RegisterBenchmark(
+              name.c_str(), [=, way = way](benchmark::State& s) { Bench(s, server, catalogue, import, way); })
+              ->Iterations(1)
+              ->UseRealTime()
+              ->Unit(benchmark::kMillisecond);
+        }
       }
     }
   }
@@ -253,6 +303,8 @@ int main(int argc, char** argv) {
   for (const char* target : {"embedded", "server"}) {
     PrintRatio(reporter, target, "import");
     PrintRatio(reporter, target, "status");
+    PrintRatio(reporter, std::string(target) + "/catalogue", "import", "in_engine");
+    PrintRatio(reporter, std::string(target) + "/catalogue", "status");
   }
   benchmark::Shutdown();
   return 0;

@@ -1,6 +1,7 @@
 #include "fb_literal_shape.h"
 
 #include <cstddef>
+#include <optional>
 #include <string_view>
 #include <vector>
 
@@ -61,16 +62,9 @@ bool TypedByPosition(const std::string& sql, size_t quote) {
   return word == "DATE" || word == "TIME" || word == "TIMESTAMP" || (!word.empty() && word[0] == '_');
 }
 
-}  // namespace
-
-std::optional<LiteralShape> ShapeOfLiteralDml(const std::string& sql) {
-  std::vector<Part> parts;
-  ScanSql(sql, [&](Piece piece, std::string_view text) {
-    parts.push_back({piece, text, static_cast<size_t>(text.data() - sql.data())});
-  });
-  const std::string verb = Verb(parts);
-  if (verb != "INSERT" && verb != "UPDATE" && verb != "DELETE") return std::nullopt;
-
+// The shape of the statement cut into `parts`, taking out the literals for which `use` tells a use.
+template <typename Use>
+std::optional<LiteralShape> ShapeOf(const std::string& sql, const std::vector<Part>& parts, Use&& use) {
   LiteralShape shape;
   shape.Text.reserve(sql.size());
   size_t copied = 0;  // sql[copied..] is not yet in shape.Text
@@ -95,17 +89,50 @@ std::optional<LiteralShape> ShapeOfLiteralDml(const std::string& sql) {
       value += '\'';
     }
     const size_t end = parts[k].At + parts[k].Text.size();
-    if (PlainAscii(value) && !TypedByPosition(sql, at)) {
+    const std::optional<LiteralUse> how = use(at);
+    if (how && PlainAscii(value) && !TypedByPosition(sql, at)) {
       shape.Text.append(sql, copied, at - copied);
       shape.Markers.push_back(shape.Text.size());
       shape.Text += '?';
       shape.Values.push_back(std::move(value));
+      shape.Uses.push_back(*how);
       copied = end;
     }
   }
   if (shape.Values.empty()) return std::nullopt;
   shape.Text.append(sql, copied, std::string::npos);
   return shape;
+}
+
+std::vector<Part> Parts(const std::string& sql) {
+  std::vector<Part> parts;
+  ScanSql(sql, [&](Piece piece, std::string_view text) {
+    parts.push_back({piece, text, static_cast<size_t>(text.data() - sql.data())});
+  });
+  return parts;
+}
+
+}  // namespace
+
+std::optional<LiteralShape> ShapeOfLiteralDml(const std::string& sql) {
+  const std::vector<Part> parts = Parts(sql);
+  const std::string verb = Verb(parts);
+  if (verb != "INSERT" && verb != "UPDATE" && verb != "DELETE") return std::nullopt;
+  return ShapeOf(sql, parts, [](size_t) -> std::optional<LiteralUse> { return LiteralUse::Compared; });
+}
+
+std::optional<LiteralShape> ShapeOfLiteralSelect(const std::string& sql) {
+  const std::vector<Part> parts = Parts(sql);
+  if (Verb(parts) != "SELECT") return std::nullopt;
+  const std::vector<std::pair<size_t, LiteralUse>> predicates = PredicateLiterals(sql);
+  if (predicates.empty()) return std::nullopt;
+  // Literals are asked for in the order of the statement, as they are listed.
+  auto next = predicates.begin();
+  return ShapeOf(sql, parts, [&](size_t at) -> std::optional<LiteralUse> {
+    while (next != predicates.end() && next->first < at) ++next;
+    if (next == predicates.end() || next->first != at) return std::nullopt;
+    return next->second;
+  });
 }
 
 }  // namespace zr::db::firebird

@@ -19,15 +19,26 @@ void FreeStatement(Ref<Firebird::IStatement>& statement) noexcept {
 MarkerFit MarkersTakeLiterals(const PreparedShape& shape, const std::vector<std::string>& values) {
   const bool dml = shape.Type == isc_info_sql_stmt_insert || shape.Type == isc_info_sql_stmt_update ||
                    shape.Type == isc_info_sql_stmt_delete;
-  Firebird::IMessageMetadata* input = shape.Input.get();
   Status status;
-  if (!dml || shape.Output->getCount(status.get()) != 0 || input->getCount(status.get()) != values.size()) {
+  if (!dml || shape.Output->getCount(status.get()) != 0) {
+    return MarkerFit::Never;
+  }
+  return TextMarkersTake(shape.Input.get(), values);
+}
+
+MarkerFit TextMarkersTake(Firebird::IMessageMetadata* input, const std::vector<std::string>& values,
+                          const std::vector<LiteralUse>* uses) {
+  Status status;
+  if (input->getCount(status.get()) != values.size()) {
     return MarkerFit::Never;
   }
   MarkerFit fit = MarkerFit::Fits;
   for (unsigned i = 0; i < values.size(); ++i) {
     const unsigned type = input->getType(status.get(), i) & ~1u;
     if (type != SQL_TEXT && type != SQL_VARYING) {
+      return MarkerFit::Never;
+    }
+    if (uses != nullptr && (*uses)[i] == LiteralUse::Pattern && type != SQL_VARYING) {
       return MarkerFit::Never;
     }
     const unsigned characters =
@@ -120,6 +131,23 @@ void ShapeCache::Refuse(const std::string& text) {
   refused_.insert(text);
 }
 
+Firebird::IMessageMetadata* ShapeCache::WrittenColumns(const std::string& text) const {
+  const auto found = written_.find(text);
+  return found == written_.end() ? nullptr : found->second.get();
+}
+
+void ShapeCache::RememberWrittenColumns(const std::string& text, Firebird::IMessageMetadata* columns) {
+  if (written_.count(text) != 0) return;
+  if (written_.size() >= kRefusedCapacity) written_.clear();
+  columns->addRef();
+  written_.emplace(text, Ref<Firebird::IMessageMetadata>(columns));
+}
+
+void ShapeCache::Confirm(const std::string& text) {
+  if (confirmed_.size() >= kRefusedCapacity) confirmed_.clear();
+  confirmed_.insert(text);
+}
+
 void ShapeCache::Clear() noexcept {
   ++generation_;
   for (auto& entry : entries_) {
@@ -131,6 +159,8 @@ void ShapeCache::Clear() noexcept {
   }
   blocks_.clear();
   refused_.clear();
+  written_.clear();
+  confirmed_.clear();
 }
 
 }  // namespace zr::db::firebird

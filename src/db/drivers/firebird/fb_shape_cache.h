@@ -7,12 +7,14 @@
 #include <list>
 #include <memory>
 #include <string>
+#include <unordered_map>
 #include <unordered_set>
 #include <utility>
 #include <vector>
 
 #include "fb_api.h"
 #include "fb_input.h"
+#include "fb_predicate_literals.h"
 
 namespace zr::db::firebird {
 
@@ -30,6 +32,11 @@ struct PreparedShape {
 // Ordered from best to worst, so that the fit of several statements is the worst of theirs.
 enum class MarkerFit { Fits, TooShort, Never };
 MarkerFit MarkersTakeLiterals(const PreparedShape& shape, const std::vector<std::string>& values);
+// The markers' part of that check, for statements of any kind: one text marker per value, long enough for
+// it; a marker whose value is a pattern (`uses`, when given) must be variable-length, since blanks padding a
+// fixed-length one would become part of the pattern.
+MarkerFit TextMarkersTake(Firebird::IMessageMetadata* input, const std::vector<std::string>& values,
+                          const std::vector<LiteralUse>* uses = nullptr);
 
 // Prepares a shape's text and reads its kind and messages; the server's failure is thrown as it came.
 std::unique_ptr<PreparedShape> PrepareShapeRequest(Firebird::IAttachment* attachment,
@@ -69,6 +76,13 @@ class ShapeCache {
   bool Refused(const std::string& text) const { return refused_.count(text) != 0; }
   void Refuse(const std::string& text);
 
+  // SELECT shapes (fb_select_shape.h): the result columns of the first statement of a shape, which ran as
+  // written (nullptr when none ran yet), and the shapes whose request was found to describe those columns.
+  Firebird::IMessageMetadata* WrittenColumns(const std::string& text) const;
+  void RememberWrittenColumns(const std::string& text, Firebird::IMessageMetadata* columns);
+  bool Confirmed(const std::string& text) const { return confirmed_.count(text) != 0; }
+  void Confirm(const std::string& text);
+
   // Batch blocks by key (their slot count and shape); they stay until Clear.
   ShapeBlock* FindBlock(const std::string& key);
   ShapeBlock& KeepBlock(std::string key, ShapeBlock block);
@@ -79,6 +93,8 @@ class ShapeCache {
  private:
   std::list<std::pair<std::string, std::unique_ptr<PreparedShape>>> entries_;  // most recent first
   std::unordered_set<std::string> refused_;
+  std::unordered_map<std::string, Ref<Firebird::IMessageMetadata>> written_;
+  std::unordered_set<std::string> confirmed_;
   std::list<std::pair<std::string, ShapeBlock>> blocks_;
   uint64_t generation_ = 0;
 };

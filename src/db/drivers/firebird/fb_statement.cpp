@@ -6,6 +6,7 @@
 #include "fb_error.h"
 #include "fb_execute_block.h"
 #include "fb_literal_shape.h"
+#include "fb_select_shape.h"
 
 namespace zr::db::firebird {
 
@@ -68,6 +69,7 @@ void FbStatement::FreeHandles() noexcept {
   }
   shapeText_.clear();
   literals_.clear();
+  selectShape_.reset();
   FreeStatement(statement_);
   input_.reset();
   output_.reset();
@@ -75,9 +77,13 @@ void FbStatement::FreeHandles() noexcept {
 }
 
 void FbStatement::DropCursor() noexcept {
+  const bool open = static_cast<bool>(cursor_);
   Dispose(cursor_, [](Firebird::IResultSet* r, Firebird::ThrowStatusWrapper* st) { r->close(st); });
   cursorTransaction_ = nullptr;
   singletonRow_ = false;
+  if (open) {
+    LendShapeBack();
+  }
 }
 
 Firebird::ITransaction* FbStatement::WorkTransaction() {
@@ -111,7 +117,7 @@ void FbStatement::Prepare(const std::string& sql) {
   Firebird::IAttachment* attachment = session_->Attachment();
   Firebird::ITransaction* tra = WorkTransaction();
   try {
-    if (!PrepareShape(sql, attachment, tra)) {
+    if (!PrepareShape(sql, attachment, tra) && !PrepareSelectShape(sql, attachment, tra)) {
       PrepareText(sql, attachment, tra);
     }
     Describe(sql);
@@ -119,6 +125,7 @@ void FbStatement::Prepare(const std::string& sql) {
     FreeStatement(statement_);
     shapeText_.clear();
     literals_.clear();
+    selectShape_.reset();
     EndOwnTransaction(false);
     throw;
   }
@@ -147,53 +154,163 @@ void FbStatement::PrepareText(const std::string& sql, Firebird::IAttachment* att
   }
 }
 
+// The request of the shape `text`, taken from the session's cache or prepared, when `fits` finds that it
+// serves (ShapeCache::Settle); nullptr when the statement must run as written, the server having refused
+// the shape too. A cut link or a time-out would fail the statement as written just the same: that error
+// stands.
+std::unique_ptr<PreparedShape> FbStatement::ShapeRequest(
+    const std::string& text, const std::function<MarkerFit(const PreparedShape&)>& fits,
+    Firebird::IAttachment* attachment, Firebird::ITransaction* tra) {
+  ShapeCache& shapes = session_->Shapes();
+  if (shapes.Refused(text)) {
+    return nullptr;
+  }
+  std::unique_ptr<PreparedShape> prepared = shapes.Take(text);
+  if (!prepared) {
+    try {
+      std::string scratch;
+      const std::string& converted = session_->Text().Statement(text, scratch);
+      session_->Watched(timeout_, [&](Firebird::ThrowStatusWrapper* status) {
+        prepared = PrepareShapeRequest(attachment, tra, converted, status);
+      });
+    } catch (const EDatabaseError& e) {
+      if (session_->Unanswered(e)) throw;
+      shapes.Refuse(text);
+      return nullptr;
+    }
+  }
+  MarkerFit fit = MarkerFit::Never;
+  Guarded([&] { fit = fits(*prepared); });
+  if (!shapes.Settle(text, prepared, fit)) {
+    return nullptr;
+  }
+  return prepared;
+}
+
 // An INSERT, UPDATE or DELETE with its values inline runs as the request of its literal shape, prepared once
 // per attachment. Anything the shape cannot carry exactly as written (see MarkersTakeLiterals), and any
 // failure to prepare the shape, leaves the statement to be prepared as written, so that its errors and their
-// positions are the ones its own text gives.
+// positions are the ones its own text gives. Literals longer than the markers: the shape stays kept.
 bool FbStatement::PrepareShape(const std::string& sql, Firebird::IAttachment* attachment,
                                Firebird::ITransaction* tra) {
   // Outside an open transaction every statement is a unit of work of its own, compiled afresh.
   if (!session_->InTransaction()) {
     return false;
   }
-  std::optional<LiteralShape> shape = ShapeOfLiteralDml(sql);
+  const std::optional<LiteralShape> shape = ShapeOfLiteralDml(sql);
+  if (!shape) {
+    return false;
+  }
+  std::unique_ptr<PreparedShape> prepared = ShapeRequest(
+      shape->Text,
+      [&](const PreparedShape& candidate) { return MarkersTakeLiterals(candidate, shape->Values); },
+      attachment, tra);
+  if (!prepared) {
+    return false;
+  }
+  UseShape(std::move(prepared), *shape);
+  return true;
+}
+
+// A SELECT whose conditions compare literals (ShapeOfLiteralSelect) runs as the request of its shape once a
+// statement of that shape has run as written in this transaction and the shape's request describes the same
+// result columns as that statement did; until then, and whenever the markers cannot carry its literals, it
+// runs as written. The first statement of a shape is prepared as written anyway, so checking costs no
+// request of its own.
+bool FbStatement::PrepareSelectShape(const std::string& sql, Firebird::IAttachment* attachment,
+                                     Firebird::ITransaction* tra) {
+  if (!session_->InTransaction()) {
+    return false;
+  }
+  std::optional<LiteralShape> shape = ShapeOfLiteralSelect(sql);
   ShapeCache& shapes = session_->Shapes();
   if (!shape || shapes.Refused(shape->Text)) {
     return false;
   }
-  std::unique_ptr<PreparedShape> prepared = shapes.Take(shape->Text);
-  if (!prepared) {
-    try {
-      std::string scratch;
-      const std::string& text = session_->Text().Statement(shape->Text, scratch);
-      session_->Watched(timeout_, [&](Firebird::ThrowStatusWrapper* status) {
-        prepared = PrepareShapeRequest(attachment, tra, text, status);
-      });
-    } catch (const EDatabaseError& e) {
-      // A cut link or a time-out would fail the statement as written just the same: that error stands.
-      if (session_->Unanswered(e)) throw;
-      shapes.Refuse(shape->Text);
-      return false;
-    }
+  const std::string& text = shape->Text;
+  if (!shapes.Confirmed(text) && shapes.WrittenColumns(text) == nullptr) {
+    PrepareText(sql, attachment, tra);
+    Guarded([&] { shapes.RememberWrittenColumns(text, output_.get()); });
+    return true;
   }
-  MarkerFit fit = MarkerFit::Never;
-  Guarded([&] { fit = MarkersTakeLiterals(*prepared, shape->Values); });
-  // Literals longer than the markers: the statement runs as written and the shape stays kept.
-  if (!shapes.Settle(shape->Text, prepared, fit)) {
+  std::unique_ptr<PreparedShape> prepared = ShapeRequest(
+      text,
+      [&](const PreparedShape& candidate) {
+        const MarkerFit fit = SelectMarkersTakeLiterals(candidate, *shape);
+        if (fit == MarkerFit::Never || shapes.Confirmed(text)) return fit;
+        if (!SameColumns(candidate.Output.get(), shapes.WrittenColumns(text))) return MarkerFit::Never;
+        shapes.Confirm(text);
+        return fit;
+      },
+      attachment, tra);
+  if (!prepared) {
     return false;
   }
+  UseShape(std::move(prepared), *shape);
+  selectShape_ = std::move(shape);
+  return true;
+}
+
+// The statement runs as `prepared`, the request of `shape`, its literals bound as parameters.
+void FbStatement::UseShape(std::unique_ptr<PreparedShape> prepared, const LiteralShape& shape) {
   statement_ = std::move(prepared->Statement);
   input_ = std::move(prepared->Input);
   output_ = std::move(prepared->Output);
   statementType_ = prepared->Type;
-  shapeText_ = std::move(shape->Text);
-  shapeGeneration_ = shapes.Generation();
+  shapeText_ = shape.Text;
+  shapeGeneration_ = session_->Shapes().Generation();
   literals_.clear();
-  for (std::string& value : shape->Values) {
-    literals_.push_back({TFDValue(std::move(value))});
+  for (const std::string& value : shape.Values) {
+    literals_.push_back({TFDValue(value)});
   }
-  return true;
+}
+
+// A SELECT run as its shape gives the request back when its cursor closes; it keeps the description of its
+// columns, which the request it takes back must match.
+void FbStatement::LendShapeBack() noexcept {
+  if (!selectShape_ || !statement_) {
+    return;
+  }
+  auto shape = std::make_unique<PreparedShape>();
+  shape->Statement = std::move(statement_);
+  shape->Input = std::move(input_);
+  output_->addRef();
+  shape->Output.reset(output_.get());
+  shape->Type = statementType_;
+  session_->Shapes().Keep(shapeText_, std::move(shape), shapeGeneration_);
+}
+
+// Before a SELECT run as its shape runs again: the shape's request, with the same columns as described, or
+// else (a transaction without it, metadata changed) the statement as written from now on.
+void FbStatement::TakeShapeBack(Firebird::ITransaction* tra) {
+  if (!selectShape_ || statement_) {
+    return;
+  }
+  Firebird::IAttachment* attachment = session_->Attachment();
+  std::unique_ptr<PreparedShape> prepared;
+  if (session_->InTransaction()) {
+    prepared = ShapeRequest(
+        selectShape_->Text,
+        [&](const PreparedShape& candidate) {
+          const MarkerFit fit = SelectMarkersTakeLiterals(candidate, *selectShape_);
+          return fit != MarkerFit::Never && !SameColumns(candidate.Output.get(), output_.get())
+                     ? MarkerFit::Never
+                     : fit;
+        },
+        attachment, tra);
+  }
+  if (prepared) {
+    statement_ = std::move(prepared->Statement);
+    input_ = std::move(prepared->Input);
+    output_ = std::move(prepared->Output);
+    shapeGeneration_ = session_->Shapes().Generation();
+    return;
+  }
+  selectShape_.reset();
+  shapeText_.clear();
+  literals_.clear();
+  PrepareText(sql_, attachment, tra);
+  Describe(sql_);
 }
 
 // What the prepared request tells about itself: its kind, its inputs and the columns of its result.
@@ -236,7 +353,7 @@ bool FbStatement::FitsInBlock() const noexcept { return fitsInBlock_; }
 
 void FbStatement::Execute(const std::vector<driver::ParamColumn>& params, int times, int offset) {
   const MessagesIn messages(session_->Text());
-  if (!statement_) {
+  if (!statement_ && !selectShape_) {
     throw EDatabaseError("The statement is not prepared");
   }
   DropCursor();
@@ -249,6 +366,7 @@ void FbStatement::Execute(const std::vector<driver::ParamColumn>& params, int ti
   }
   Firebird::ITransaction* tra = WorkTransaction();
   try {
+    TakeShapeBack(tra);
     if (!literals_.empty() || times == 1 || !FitsInBlock()) {
       // Statements no block can hold (DDL, untyped inputs...) run element by element, all or none. A statement
       // run as its shape has no parameters as written: each execution binds the literals of its text.

@@ -7,6 +7,7 @@
 #include <functional>
 #include <map>
 #include <memory>
+#include <optional>
 #include <string>
 #include <vector>
 
@@ -15,6 +16,7 @@
 #include "fb_api.h"
 #include "fb_columns.h"
 #include "fb_input.h"
+#include "fb_literal_shape.h"
 #include "fb_session.h"
 
 namespace zr::db::firebird {
@@ -43,6 +45,14 @@ class FbStatement final : public driver::Statement, private SessionListener {
 
   void PrepareText(const std::string& sql, Firebird::IAttachment* attachment, Firebird::ITransaction* tra);
   bool PrepareShape(const std::string& sql, Firebird::IAttachment* attachment, Firebird::ITransaction* tra);
+  bool PrepareSelectShape(const std::string& sql, Firebird::IAttachment* attachment,
+                          Firebird::ITransaction* tra);
+  std::unique_ptr<PreparedShape> ShapeRequest(const std::string& text,
+                                              const std::function<MarkerFit(const PreparedShape&)>& fits,
+                                              Firebird::IAttachment* attachment, Firebird::ITransaction* tra);
+  void UseShape(std::unique_ptr<PreparedShape> prepared, const LiteralShape& shape);
+  void LendShapeBack() noexcept;
+  void TakeShapeBack(Firebird::ITransaction* tra);
   void Describe(const std::string& sql);
   std::vector<driver::ParamColumn> LiteralParams() const;
 
@@ -69,6 +79,9 @@ class FbStatement final : public driver::Statement, private SessionListener {
   std::string shapeText_;
   uint64_t shapeGeneration_ = 0;
   std::vector<std::vector<TFDValue>> literals_;
+  // A SELECT run as its shape holds the shared request only while its cursor is open, so that the next
+  // statement of the shape (a query's next text) finds it in the cache; it takes it back to run again.
+  std::optional<LiteralShape> selectShape_;
   Ref<Firebird::IStatement> statement_;
   Ref<Firebird::IMessageMetadata> input_;
   Ref<Firebird::IMessageMetadata> output_;
