@@ -87,5 +87,42 @@ TEST_F(FbBatchTest, AStatementThatFailsFailsTheWholeBatchAndLeavesNothing) {
   connection_->Rollback();
 }
 
+// A batch and the statements of its shape take the same prepared request from the attachment's cache: the
+// server lists one request of the shape, the same one before and after the batch, and one shaped block.
+TEST_F(FbBatchTest, ABatchAndTheStatementsOfItsShapeShareOneRequest) {
+  const int64_t attachment =
+      ValueAsInteger(Scalar(*connection_, "SELECT CURRENT_CONNECTION FROM RDB$DATABASE"));
+  // Read from another attachment: each of its statements sees a fresh snapshot of the monitoring tables.
+  auto monitor = db_->Open();
+  const auto requests = [&](const std::string& start) {
+    std::vector<int64_t> ids;
+    for (const auto& row :
+         Query(*monitor, "SELECT MON$STATEMENT_ID FROM MON$STATEMENTS WHERE MON$ATTACHMENT_ID = " +
+                             std::to_string(attachment) + " AND MON$SQL_TEXT STARTING WITH '" + start + "'"))
+      ids.push_back(ValueAsInteger(row[0]));
+    return ids;
+  };
+  const auto run = [&](const std::string& sql) {
+    auto statement = connection_->CreateStatement();
+    statement->Prepare(sql);
+    statement->Execute({}, 1, 0);
+    return statement->RowsAffected();
+  };
+
+  EXPECT_EQ(run("UPDATE T SET S = 'B' WHERE K = '" + Key(0) + "'"), 1);
+  const std::vector<int64_t> shared = requests("UPDATE");
+  ASSERT_EQ(shared.size(), 1u);
+
+  for (int i = 1; i <= 10; ++i) Add("UPDATE T SET S = 'B' WHERE K = '" + Key(i) + "'");
+  EXPECT_EQ(batch_->Execute(kNoTimeout), std::vector<int64_t>(10, 1));
+  EXPECT_EQ(requests("UPDATE"), shared);
+  EXPECT_EQ(requests("EXECUTE BLOCK").size(), 1u);
+
+  EXPECT_EQ(run("UPDATE T SET S = 'B' WHERE K = '" + Key(11) + "'"), 1);
+  EXPECT_EQ(requests("UPDATE"), shared);
+  EXPECT_EQ(Count("S = 'B'"), 12);
+  connection_->Commit();
+}
+
 }  // namespace
 }  // namespace zr::db::firebird::testing

@@ -69,4 +69,19 @@ class Ref {
   T* object_ = nullptr;
 };
 
+// Ends the object behind `ref` with `close(object, status)`, a call that releases it (free, close, rollback,
+// detach). A failure (a broken link: there is nothing more to tell the server) only drops the reference.
+template <typename T, typename Close>
+void Dispose(Ref<T>& ref, Close close) noexcept {
+  if (!ref) {
+    return;
+  }
+  try {
+    Status status;
+    ref.Take([&](T* object) { close(object, status.get()); });
+  } catch (const Firebird::FbException&) {
+    ref.reset();
+  }
+}
+
 }  // namespace zr::db::firebird

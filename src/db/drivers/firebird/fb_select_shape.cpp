@@ -4,7 +4,7 @@
 
 namespace zr::db::firebird {
 
-MarkerFit SelectMarkersTakeLiterals(const PreparedShape& shape, const LiteralShape& literals) {
+MarkerFit SelectMarkersTakeLiterals(const PreparedRequest& shape, const LiteralShape& literals) {
   if (shape.Type != isc_info_sql_stmt_select) {
     return MarkerFit::Never;
   }

@@ -14,7 +14,7 @@ namespace zr::db::firebird {
 
 // A shape's request serves a SELECT when it is a plain SELECT (not FOR UPDATE / WITH LOCK) whose markers
 // take the literals as MarkersTakeLiterals tells for DML, a pattern's marker being variable-length.
-MarkerFit SelectMarkersTakeLiterals(const PreparedShape& shape, const LiteralShape& literals);
+MarkerFit SelectMarkersTakeLiterals(const PreparedRequest& shape, const LiteralShape& literals);
 
 // True when both describe the same result columns: in number, and each with the same type, nullability,
 // sub-type, scale, length, character set, field, relation, owner and alias.

@@ -50,19 +50,10 @@ void Session::Close() noexcept {
   }
   shapes_.Clear();
   watchdog_.reset();
-  Status status;
-  if (transaction_) {
-    try {
-      transaction_.Take([&](Firebird::ITransaction* t) { t->rollback(status.get()); });
-    } catch (const Firebird::FbException&) {
-      transaction_.reset();  // the attachment is going away anyway
-    }
-  }
-  try {
-    attachment_.Take([&](Firebird::IAttachment* a) { a->detach(status.get()); });
-  } catch (const Firebird::FbException&) {
-    attachment_.reset();  // a broken link: nothing more to tell the server
-  }
+  Dispose(transaction_,
+          [](Firebird::ITransaction* t, Firebird::ThrowStatusWrapper* status) { t->rollback(status); });
+  Dispose(attachment_,
+          [](Firebird::IAttachment* a, Firebird::ThrowStatusWrapper* status) { a->detach(status); });
 }
 
 Firebird::IAttachment* Session::Attachment() const {
@@ -75,6 +66,22 @@ Firebird::IAttachment* Session::Attachment() const {
 Watchdog& Session::Dog() const {
   Attachment();
   return *watchdog_;
+}
+
+PreparedRequest Session::Prepare(Firebird::ITransaction* tra, const std::string& sql, uint32_t timeout) {
+  std::string scratch;
+  const std::string& text = text_.Statement(sql, scratch);
+  Firebird::IAttachment* attachment = Attachment();
+  PreparedRequest request;
+  Watched(timeout, [&](Firebird::ThrowStatusWrapper* status) {
+    request.Statement.reset(attachment->prepare(status, tra, static_cast<unsigned>(text.size()), text.c_str(),
+                                                SQL_DIALECT_V6,
+                                                Firebird::IStatement::PREPARE_PREFETCH_METADATA));
+    request.Type = request.Statement->getType(status);
+    request.Input.reset(request.Statement->getInputMetadata(status));
+    request.Output.reset(request.Statement->getOutputMetadata(status));
+  });
+  return request;
 }
 
 bool Session::Unanswered(const EDatabaseError& failure) const {

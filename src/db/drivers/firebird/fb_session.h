@@ -4,10 +4,12 @@
 
 #include <cstdint>
 #include <memory>
+#include <string>
 #include <vector>
 
 #include "db/errors.h"
 #include "fb_api.h"
+#include "fb_prepared.h"
 #include "fb_shape_cache.h"
 #include "fb_text.h"
 #include "fb_watchdog.h"
@@ -44,6 +46,9 @@ class Session {
   // is taken by a harmless round trip, so that the next call does not meet it. EDatabaseError when closed.
   template <typename Call>
   void Watched(uint32_t timeout, Call&& call);
+  // Prepares `sql` (UTF-8, converted as Text() says) in `tra` under the watchdog with `timeout`, and reads
+  // what the server describes of it. The server's failure comes out as Watched tells.
+  PreparedRequest Prepare(Firebird::ITransaction* tra, const std::string& sql, uint32_t timeout);
   // How text crosses between the program (UTF-8) and this attachment.
   const ConnectionText& Text() const noexcept { return text_; }
   // True when `failure` came from a cut link or a time-out: any other request would fail the same way.

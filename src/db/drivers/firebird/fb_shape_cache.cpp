@@ -4,19 +4,7 @@
 
 namespace zr::db::firebird {
 
-void FreeStatement(Ref<Firebird::IStatement>& statement) noexcept {
-  if (!statement) {
-    return;
-  }
-  try {
-    Status status;
-    statement.Take([&](Firebird::IStatement* s) { s->free(status.get()); });
-  } catch (const Firebird::FbException&) {
-    statement.reset();
-  }
-}
-
-MarkerFit MarkersTakeLiterals(const PreparedShape& shape, const std::vector<std::string>& values) {
+MarkerFit MarkersTakeLiterals(const PreparedRequest& shape, const std::vector<std::string>& values) {
   const bool dml = shape.Type == isc_info_sql_stmt_insert || shape.Type == isc_info_sql_stmt_update ||
                    shape.Type == isc_info_sql_stmt_delete;
   Status status;
@@ -50,20 +38,7 @@ MarkerFit TextMarkersTake(Firebird::IMessageMetadata* input, const std::vector<s
   return fit;
 }
 
-std::unique_ptr<PreparedShape> PrepareShapeRequest(Firebird::IAttachment* attachment,
-                                                   Firebird::ITransaction* tra, const std::string& text,
-                                                   Firebird::ThrowStatusWrapper* status) {
-  auto shape = std::make_unique<PreparedShape>();
-  shape->Statement.reset(attachment->prepare(status, tra, static_cast<unsigned>(text.size()), text.c_str(),
-                                             SQL_DIALECT_V6,
-                                             Firebird::IStatement::PREPARE_PREFETCH_METADATA));
-  shape->Type = shape->Statement->getType(status);
-  shape->Input.reset(shape->Statement->getInputMetadata(status));
-  shape->Output.reset(shape->Statement->getOutputMetadata(status));
-  return shape;
-}
-
-bool ShapeCache::Settle(const std::string& text, std::unique_ptr<PreparedShape>& shape, MarkerFit fit) {
+bool ShapeCache::Settle(const std::string& text, std::unique_ptr<PreparedRequest>& shape, MarkerFit fit) {
   switch (fit) {
     case MarkerFit::Fits:
       return true;
@@ -79,14 +54,14 @@ bool ShapeCache::Settle(const std::string& text, std::unique_ptr<PreparedShape>&
   return false;
 }
 
-ShapeBlock* ShapeCache::FindBlock(const std::string& key) {
+PreparedBlock* ShapeCache::FindBlock(const std::string& key) {
   for (auto& [k, block] : blocks_) {
     if (k == key) return &block;
   }
   return nullptr;
 }
 
-ShapeBlock& ShapeCache::KeepBlock(std::string key, ShapeBlock block) {
+PreparedBlock& ShapeCache::KeepBlock(std::string key, PreparedBlock block) {
   blocks_.emplace_front(std::move(key), std::move(block));
   while (blocks_.size() > kBlockCapacity) {
     FreeStatement(blocks_.back().second.Statement);
@@ -95,10 +70,10 @@ ShapeBlock& ShapeCache::KeepBlock(std::string key, ShapeBlock block) {
   return blocks_.front().second;
 }
 
-std::unique_ptr<PreparedShape> ShapeCache::Take(const std::string& text) {
+std::unique_ptr<PreparedRequest> ShapeCache::Take(const std::string& text) {
   for (auto it = entries_.begin(); it != entries_.end(); ++it) {
     if (it->first == text) {
-      std::unique_ptr<PreparedShape> shape = std::move(it->second);
+      std::unique_ptr<PreparedRequest> shape = std::move(it->second);
       entries_.erase(it);
       return shape;
     }
@@ -106,7 +81,8 @@ std::unique_ptr<PreparedShape> ShapeCache::Take(const std::string& text) {
   return nullptr;
 }
 
-void ShapeCache::Keep(std::string text, std::unique_ptr<PreparedShape> shape, uint64_t generation) noexcept {
+void ShapeCache::Keep(std::string text, std::unique_ptr<PreparedRequest> shape,
+                      uint64_t generation) noexcept {
   if (!shape) {
     return;
   }

@@ -1,7 +1,7 @@
 #pragma once
 // Prepared requests of literal shapes (fb_literal_shape.h), kept per attachment so that statements of one
-// shape compile once. A request is lent to one statement at a time and comes back when that statement lets
-// it go. Shapes the server would not take as parameters are remembered too, so that they are tried once.
+// shape compile once. A request is lent to one statement or batch at a time and comes back when that one
+// lets it go. Shapes the server would not take as parameters are remembered too, so that they are tried once.
 
 #include <cstdint>
 #include <list>
@@ -13,17 +13,10 @@
 #include <vector>
 
 #include "fb_api.h"
-#include "fb_input.h"
 #include "fb_predicate_literals.h"
+#include "fb_prepared.h"
 
 namespace zr::db::firebird {
-
-struct PreparedShape {
-  Ref<Firebird::IStatement> Statement;
-  Ref<Firebird::IMessageMetadata> Input;
-  Ref<Firebird::IMessageMetadata> Output;
-  unsigned Type = 0;
-};
 
 // A shape's request serves a statement only when it is plain DML without results and each marker is text
 // long enough for its literal: then the value is compared, stored or matched exactly as the literal would
@@ -31,25 +24,12 @@ struct PreparedShape {
 // shorter one would refuse it.
 // Ordered from best to worst, so that the fit of several statements is the worst of theirs.
 enum class MarkerFit { Fits, TooShort, Never };
-MarkerFit MarkersTakeLiterals(const PreparedShape& shape, const std::vector<std::string>& values);
+MarkerFit MarkersTakeLiterals(const PreparedRequest& shape, const std::vector<std::string>& values);
 // The markers' part of that check, for statements of any kind: one text marker per value, long enough for
 // it; a marker whose value is a pattern (`uses`, when given) must be variable-length, since blanks padding a
 // fixed-length one would become part of the pattern.
 MarkerFit TextMarkersTake(Firebird::IMessageMetadata* input, const std::vector<std::string>& values,
                           const std::vector<LiteralUse>* uses = nullptr);
-
-// Prepares a shape's text and reads its kind and messages; the server's failure is thrown as it came.
-std::unique_ptr<PreparedShape> PrepareShapeRequest(Firebird::IAttachment* attachment,
-                                                   Firebird::ITransaction* tra, const std::string& text,
-                                                   Firebird::ThrowStatusWrapper* status);
-
-// A batch's block for up to a number of statements of one shape (fb_batch.h), prepared once.
-struct ShapeBlock {
-  Ref<Firebird::IStatement> Statement;
-  Ref<Firebird::IMessageMetadata> Input;
-  Ref<Firebird::IMessageMetadata> Output;
-  InputMessage Message;  // kept with the block: its layout is the same for every batch
-};
 
 class ShapeCache {
  public:
@@ -63,13 +43,13 @@ class ShapeCache {
   ~ShapeCache() { Clear(); }
 
   // The prepared request of `text`, taken out of the cache; nullptr when there is none.
-  std::unique_ptr<PreparedShape> Take(const std::string& text);
+  std::unique_ptr<PreparedRequest> Take(const std::string& text);
   // Puts a request back (the most recently used); the least recently used one beyond the capacity is
   // freed. A request lent out before the last Clear is freed instead: the metadata may have changed.
-  void Keep(std::string text, std::unique_ptr<PreparedShape> shape, uint64_t generation) noexcept;
+  void Keep(std::string text, std::unique_ptr<PreparedRequest> shape, uint64_t generation) noexcept;
   // What `fit` means for a request of `text` in hand: true when it serves (the caller keeps it). A shape that
   // can never serve is freed and refused; one that is only too short for these literals is kept.
-  bool Settle(const std::string& text, std::unique_ptr<PreparedShape>& shape, MarkerFit fit);
+  bool Settle(const std::string& text, std::unique_ptr<PreparedRequest>& shape, MarkerFit fit);
   // Counts Clear calls: what a statement took under an older generation is not kept again.
   uint64_t Generation() const noexcept { return generation_; }
 
@@ -83,23 +63,21 @@ class ShapeCache {
   bool Confirmed(const std::string& text) const { return confirmed_.count(text) != 0; }
   void Confirm(const std::string& text);
 
-  // Batch blocks by key (their slot count and shape); they stay until Clear.
-  ShapeBlock* FindBlock(const std::string& key);
-  ShapeBlock& KeepBlock(std::string key, ShapeBlock block);
+  // Batch blocks by key (their slot count, shape and input declarations), prepared once and run by every
+  // batch of that key. Keeping one beyond kBlockCapacity frees the least recently kept; Clear frees them all.
+  PreparedBlock* FindBlock(const std::string& key);
+  PreparedBlock& KeepBlock(std::string key, PreparedBlock block);
 
   // Frees every kept request (metadata changes, a closing attachment).
   void Clear() noexcept;
 
  private:
-  std::list<std::pair<std::string, std::unique_ptr<PreparedShape>>> entries_;  // most recent first
+  std::list<std::pair<std::string, std::unique_ptr<PreparedRequest>>> entries_;  // most recent first
   std::unordered_set<std::string> refused_;
   std::unordered_map<std::string, Ref<Firebird::IMessageMetadata>> written_;
   std::unordered_set<std::string> confirmed_;
-  std::list<std::pair<std::string, ShapeBlock>> blocks_;
+  std::list<std::pair<std::string, PreparedBlock>> blocks_;  // most recently kept first
   uint64_t generation_ = 0;
 };
-
-// Frees a prepared request's server handle; a failure (a broken link) only drops the reference.
-void FreeStatement(Ref<Firebird::IStatement>& statement) noexcept;
 
 }  // namespace zr::db::firebird

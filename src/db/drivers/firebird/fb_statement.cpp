@@ -7,6 +7,7 @@
 #include "fb_execute_block.h"
 #include "fb_literal_shape.h"
 #include "fb_select_shape.h"
+#include "fb_shape_request.h"
 
 namespace zr::db::firebird {
 
@@ -16,19 +17,6 @@ namespace {
 bool IsPlainDml(unsigned type) {
   return type == isc_info_sql_stmt_insert || type == isc_info_sql_stmt_update ||
          type == isc_info_sql_stmt_delete || type == isc_info_sql_stmt_exec_procedure;
-}
-
-template <typename T, typename Close>
-void Dispose(Ref<T>& ref, Close close) noexcept {
-  if (!ref) {
-    return;
-  }
-  try {
-    Status status;
-    ref.Take([&](T* object) { close(object, status.get()); });
-  } catch (const Firebird::FbException&) {
-    ref.reset();
-  }
 }
 
 }  // namespace
@@ -59,20 +47,16 @@ void FbStatement::FreeHandles() noexcept {
     FreeStatement(block.Statement);
   }
   blocks_.clear();
-  if (!shapeText_.empty() && statement_) {
-    auto shape = std::make_unique<PreparedShape>();
-    shape->Statement = std::move(statement_);
-    shape->Input = std::move(input_);
-    shape->Output = std::move(output_);
-    shape->Type = statementType_;
-    session_->Shapes().Keep(std::move(shapeText_), std::move(shape), shapeGeneration_);
+  if (!shapeText_.empty() && request_.Statement) {
+    // The shape's request goes back to the cache, for the next statement of the shape.
+    session_->Shapes().Keep(std::move(shapeText_), std::make_unique<PreparedRequest>(std::move(request_)),
+                            shapeGeneration_);
   }
   shapeText_.clear();
   literals_.clear();
   selectShape_.reset();
-  FreeStatement(statement_);
-  input_.reset();
-  output_.reset();
+  FreeStatement(request_.Statement);
+  request_ = PreparedRequest();
   columns_.clear();
 }
 
@@ -114,15 +98,15 @@ void FbStatement::Prepare(const std::string& sql) {
   const MessagesIn messages(session_->Text());
   FreeHandles();
   sql_.clear();
-  Firebird::IAttachment* attachment = session_->Attachment();
+  session_->Attachment();  // EDatabaseError when closed
   Firebird::ITransaction* tra = WorkTransaction();
   try {
-    if (!PrepareShape(sql, attachment, tra) && !PrepareSelectShape(sql, attachment, tra)) {
-      PrepareText(sql, attachment, tra);
+    if (!PrepareShape(sql, tra) && !PrepareSelectShape(sql, tra)) {
+      PrepareText(sql, tra);
     }
     Describe(sql);
   } catch (...) {
-    FreeStatement(statement_);
+    FreeStatement(request_.Statement);
     shapeText_.clear();
     literals_.clear();
     selectShape_.reset();
@@ -133,66 +117,20 @@ void FbStatement::Prepare(const std::string& sql) {
   sql_ = sql;
 }
 
-void FbStatement::PrepareText(const std::string& sql, Firebird::IAttachment* attachment,
-                              Firebird::ITransaction* tra) {
-  std::string scratch;
-  const std::string& text = session_->Text().Statement(sql, scratch);
+void FbStatement::PrepareText(const std::string& sql, Firebird::ITransaction* tra) {
   // The time-out covers preparing too: a server that stopped answering leaves the call waiting just the same.
-  session_->Watched(timeout_, [&](Firebird::ThrowStatusWrapper* status) {
-    statement_.reset(attachment->prepare(status, tra, static_cast<unsigned>(text.size()), text.c_str(),
-                                         SQL_DIALECT_V6, Firebird::IStatement::PREPARE_PREFETCH_METADATA));
-  });
-  Guarded([&] {
-    Status status;
-    statementType_ = statement_->getType(status.get());
-    input_.reset(statement_->getInputMetadata(status.get()));
-    output_.reset(statement_->getOutputMetadata(status.get()));
-  });
-  if (statementType_ == isc_info_sql_stmt_ddl) {
+  request_ = session_->Prepare(tra, sql, timeout_);
+  if (request_.Type == isc_info_sql_stmt_ddl) {
     // Metadata is about to change: requests compiled against the old one are not lent again.
     session_->Shapes().Clear();
   }
-}
-
-// The request of the shape `text`, taken from the session's cache or prepared, when `fits` finds that it
-// serves (ShapeCache::Settle); nullptr when the statement must run as written, the server having refused
-// the shape too. A cut link or a time-out would fail the statement as written just the same: that error
-// stands.
-std::unique_ptr<PreparedShape> FbStatement::ShapeRequest(
-    const std::string& text, const std::function<MarkerFit(const PreparedShape&)>& fits,
-    Firebird::IAttachment* attachment, Firebird::ITransaction* tra) {
-  ShapeCache& shapes = session_->Shapes();
-  if (shapes.Refused(text)) {
-    return nullptr;
-  }
-  std::unique_ptr<PreparedShape> prepared = shapes.Take(text);
-  if (!prepared) {
-    try {
-      std::string scratch;
-      const std::string& converted = session_->Text().Statement(text, scratch);
-      session_->Watched(timeout_, [&](Firebird::ThrowStatusWrapper* status) {
-        prepared = PrepareShapeRequest(attachment, tra, converted, status);
-      });
-    } catch (const EDatabaseError& e) {
-      if (session_->Unanswered(e)) throw;
-      shapes.Refuse(text);
-      return nullptr;
-    }
-  }
-  MarkerFit fit = MarkerFit::Never;
-  Guarded([&] { fit = fits(*prepared); });
-  if (!shapes.Settle(text, prepared, fit)) {
-    return nullptr;
-  }
-  return prepared;
 }
 
 // An INSERT, UPDATE or DELETE with its values inline runs as the request of its literal shape, prepared once
 // per attachment. Anything the shape cannot carry exactly as written (see MarkersTakeLiterals), and any
 // failure to prepare the shape, leaves the statement to be prepared as written, so that its errors and their
 // positions are the ones its own text gives. Literals longer than the markers: the shape stays kept.
-bool FbStatement::PrepareShape(const std::string& sql, Firebird::IAttachment* attachment,
-                               Firebird::ITransaction* tra) {
+bool FbStatement::PrepareShape(const std::string& sql, Firebird::ITransaction* tra) {
   // Outside an open transaction every statement is a unit of work of its own, compiled afresh.
   if (!session_->InTransaction()) {
     return false;
@@ -201,10 +139,10 @@ bool FbStatement::PrepareShape(const std::string& sql, Firebird::IAttachment* at
   if (!shape) {
     return false;
   }
-  std::unique_ptr<PreparedShape> prepared = ShapeRequest(
-      shape->Text,
-      [&](const PreparedShape& candidate) { return MarkersTakeLiterals(candidate, shape->Values); },
-      attachment, tra);
+  std::unique_ptr<PreparedRequest> prepared = TakeShapeRequest(
+      *session_, shape->Text,
+      [&](const PreparedRequest& candidate) { return MarkersTakeLiterals(candidate, shape->Values); },
+      timeout_, tra);
   if (!prepared) {
     return false;
   }
@@ -217,8 +155,7 @@ bool FbStatement::PrepareShape(const std::string& sql, Firebird::IAttachment* at
 // result columns as that statement did; until then, and whenever the markers cannot carry its literals, it
 // runs as written. The first statement of a shape is prepared as written anyway, so checking costs no
 // request of its own.
-bool FbStatement::PrepareSelectShape(const std::string& sql, Firebird::IAttachment* attachment,
-                                     Firebird::ITransaction* tra) {
+bool FbStatement::PrepareSelectShape(const std::string& sql, Firebird::ITransaction* tra) {
   if (!session_->InTransaction()) {
     return false;
   }
@@ -229,20 +166,20 @@ bool FbStatement::PrepareSelectShape(const std::string& sql, Firebird::IAttachme
   }
   const std::string& text = shape->Text;
   if (!shapes.Confirmed(text) && shapes.WrittenColumns(text) == nullptr) {
-    PrepareText(sql, attachment, tra);
-    Guarded([&] { shapes.RememberWrittenColumns(text, output_.get()); });
+    PrepareText(sql, tra);
+    Guarded([&] { shapes.RememberWrittenColumns(text, request_.Output.get()); });
     return true;
   }
-  std::unique_ptr<PreparedShape> prepared = ShapeRequest(
-      text,
-      [&](const PreparedShape& candidate) {
+  std::unique_ptr<PreparedRequest> prepared = TakeShapeRequest(
+      *session_, text,
+      [&](const PreparedRequest& candidate) {
         const MarkerFit fit = SelectMarkersTakeLiterals(candidate, *shape);
         if (fit == MarkerFit::Never || shapes.Confirmed(text)) return fit;
         if (!SameColumns(candidate.Output.get(), shapes.WrittenColumns(text))) return MarkerFit::Never;
         shapes.Confirm(text);
         return fit;
       },
-      attachment, tra);
+      timeout_, tra);
   if (!prepared) {
     return false;
   }
@@ -252,11 +189,8 @@ bool FbStatement::PrepareSelectShape(const std::string& sql, Firebird::IAttachme
 }
 
 // The statement runs as `prepared`, the request of `shape`, its literals bound as parameters.
-void FbStatement::UseShape(std::unique_ptr<PreparedShape> prepared, const LiteralShape& shape) {
-  statement_ = std::move(prepared->Statement);
-  input_ = std::move(prepared->Input);
-  output_ = std::move(prepared->Output);
-  statementType_ = prepared->Type;
+void FbStatement::UseShape(std::unique_ptr<PreparedRequest> prepared, const LiteralShape& shape) {
+  request_ = std::move(*prepared);
   shapeText_ = shape.Text;
   shapeGeneration_ = session_->Shapes().Generation();
   literals_.clear();
@@ -268,48 +202,45 @@ void FbStatement::UseShape(std::unique_ptr<PreparedShape> prepared, const Litera
 // A SELECT run as its shape gives the request back when its cursor closes; it keeps the description of its
 // columns, which the request it takes back must match.
 void FbStatement::LendShapeBack() noexcept {
-  if (!selectShape_ || !statement_) {
+  if (!selectShape_ || !request_.Statement) {
     return;
   }
-  auto shape = std::make_unique<PreparedShape>();
-  shape->Statement = std::move(statement_);
-  shape->Input = std::move(input_);
-  output_->addRef();
-  shape->Output.reset(output_.get());
-  shape->Type = statementType_;
+  auto shape = std::make_unique<PreparedRequest>();
+  shape->Statement = std::move(request_.Statement);
+  shape->Input = std::move(request_.Input);
+  request_.Output->addRef();
+  shape->Output.reset(request_.Output.get());
+  shape->Type = request_.Type;
   session_->Shapes().Keep(shapeText_, std::move(shape), shapeGeneration_);
 }
 
 // Before a SELECT run as its shape runs again: the shape's request, with the same columns as described, or
 // else (a transaction without it, metadata changed) the statement as written from now on.
 void FbStatement::TakeShapeBack(Firebird::ITransaction* tra) {
-  if (!selectShape_ || statement_) {
+  if (!selectShape_ || request_.Statement) {
     return;
   }
-  Firebird::IAttachment* attachment = session_->Attachment();
-  std::unique_ptr<PreparedShape> prepared;
+  std::unique_ptr<PreparedRequest> prepared;
   if (session_->InTransaction()) {
-    prepared = ShapeRequest(
-        selectShape_->Text,
-        [&](const PreparedShape& candidate) {
+    prepared = TakeShapeRequest(
+        *session_, selectShape_->Text,
+        [&](const PreparedRequest& candidate) {
           const MarkerFit fit = SelectMarkersTakeLiterals(candidate, *selectShape_);
-          return fit != MarkerFit::Never && !SameColumns(candidate.Output.get(), output_.get())
+          return fit != MarkerFit::Never && !SameColumns(candidate.Output.get(), request_.Output.get())
                      ? MarkerFit::Never
                      : fit;
         },
-        attachment, tra);
+        timeout_, tra);
   }
   if (prepared) {
-    statement_ = std::move(prepared->Statement);
-    input_ = std::move(prepared->Input);
-    output_ = std::move(prepared->Output);
+    request_ = std::move(*prepared);
     shapeGeneration_ = session_->Shapes().Generation();
     return;
   }
   selectShape_.reset();
   shapeText_.clear();
   literals_.clear();
-  PrepareText(sql_, attachment, tra);
+  PrepareText(sql_, tra);
   Describe(sql_);
 }
 
@@ -317,14 +248,14 @@ void FbStatement::TakeShapeBack(Firebird::ITransaction* tra) {
 void FbStatement::Describe(const std::string& sql) {
   Guarded([&] {
     Status status;
-    columns_ = DescribeColumns(output_.get(), session_->Text());
+    columns_ = DescribeColumns(request_.Output.get(), session_->Text());
     // A block takes DML without results whose every input PSQL can declare (not an untyped "? IS NULL").
-    fitsInBlock_ = IsPlainDml(statementType_) && columns_.empty() && literals_.empty();
-    oneRowPerElement_ = statementType_ == isc_info_sql_stmt_insert && !HasSelect(sql);
-    for (unsigned i = 0, n = input_->getCount(status.get()); fitsInBlock_ && i < n; ++i) {
-      fitsInBlock_ = DeclaredType(input_.get(), i).has_value();
+    fitsInBlock_ = IsPlainDml(request_.Type) && columns_.empty() && literals_.empty();
+    oneRowPerElement_ = request_.Type == isc_info_sql_stmt_insert && !HasSelect(sql);
+    for (unsigned i = 0, n = request_.Input->getCount(status.get()); fitsInBlock_ && i < n; ++i) {
+      fitsInBlock_ = DeclaredType(request_.Input.get(), i).has_value();
     }
-    row_.assign(output_->getMessageLength(status.get()) / sizeof(int64_t) + 1, 0);
+    row_.assign(request_.Output->getMessageLength(status.get()) / sizeof(int64_t) + 1, 0);
   });
 }
 
@@ -353,7 +284,7 @@ bool FbStatement::FitsInBlock() const noexcept { return fitsInBlock_; }
 
 void FbStatement::Execute(const std::vector<driver::ParamColumn>& params, int times, int offset) {
   const MessagesIn messages(session_->Text());
-  if (!statement_ && !selectShape_) {
+  if (!request_.Statement && !selectShape_) {
     throw EDatabaseError("The statement is not prepared");
   }
   DropCursor();
@@ -394,21 +325,21 @@ void FbStatement::Execute(const std::vector<driver::ParamColumn>& params, int ti
 void FbStatement::ExecuteSingle(const std::vector<driver::ParamColumn>& params, int offset,
                                 Firebird::ITransaction* tra) {
   Firebird::IAttachment* attachment = session_->Attachment();
-  Guarded([&] { message_.Fill(input_.get(), params, 1, offset, attachment, tra, session_->Text()); });
+  Guarded([&] { message_.Fill(request_.Input.get(), params, 1, offset, attachment, tra, session_->Text()); });
   session_->Watched(timeout_, [&](Firebird::ThrowStatusWrapper* status) {
-    if (statementType_ == isc_info_sql_stmt_select || statementType_ == isc_info_sql_stmt_select_for_upd) {
-      cursor_.reset(
-          statement_->openCursor(status, tra, message_.Metadata(), message_.Buffer(), output_.get(), 0));
+    if (request_.Type == isc_info_sql_stmt_select || request_.Type == isc_info_sql_stmt_select_for_upd) {
+      cursor_.reset(request_.Statement->openCursor(status, tra, message_.Metadata(), message_.Buffer(),
+                                                   request_.Output.get(), 0));
       cursorTransaction_ = tra;
       return;
     }
-    statement_->execute(status, tra, message_.Metadata(), message_.Buffer(), output_.get(),
-                        ReturnsRows() ? row_.data() : nullptr);
+    request_.Statement->execute(status, tra, message_.Metadata(), message_.Buffer(), request_.Output.get(),
+                                ReturnsRows() ? row_.data() : nullptr);
     singletonRow_ = ReturnsRows();
     if (singletonRow_) {
       cursorTransaction_ = tra;
     }
-    rowsAffected_ += static_cast<int64_t>(statement_->getAffectedRecords(status));
+    rowsAffected_ += static_cast<int64_t>(request_.Statement->getAffectedRecords(status));
   });
 }
 
@@ -418,7 +349,7 @@ void FbStatement::ExecuteBlocks(const std::vector<driver::ParamColumn>& params, 
   const auto run = [&] {
     for (int done = 0; done < times;) {
       const int elements = std::min(perBlock, times - done);
-      Block& block = BlockFor(elements, tra);
+      PreparedBlock& block = BlockFor(elements, tra);
       Firebird::IAttachment* attachment = session_->Attachment();
       Guarded([&] {
         block.Message.Fill(block.Input.get(), params, elements, offset + done, attachment, tra,
@@ -446,28 +377,16 @@ void FbStatement::ExecuteBlocks(const std::vector<driver::ParamColumn>& params, 
   times <= perBlock ? run() : RunInSavepoint(tra, run);
 }
 
-FbStatement::Block& FbStatement::BlockFor(int elements, Firebird::ITransaction* tra) {
+PreparedBlock& FbStatement::BlockFor(int elements, Firebird::ITransaction* tra) {
   if (auto found = blocks_.find(elements); found != blocks_.end()) {
     return found->second;
   }
-  Firebird::IAttachment* attachment = session_->Attachment();
-  return Guarded([&]() -> Block& {
-    const std::optional<std::string> text =
-        BuildExecuteBlock(sql_, input_.get(), elements, !oneRowPerElement_);
-    if (!text) {
-      throw EDatabaseError("A parameter of this statement has a type that an array execution cannot declare");
-    }
-    std::string scratch;
-    const std::string& converted = session_->Text().Statement(*text, scratch);
-    Status status;
-    Block block;
-    block.Statement.reset(attachment->prepare(status.get(), tra, static_cast<unsigned>(converted.size()),
-                                              converted.c_str(), SQL_DIALECT_V6,
-                                              Firebird::IStatement::PREPARE_PREFETCH_METADATA));
-    block.Input.reset(block.Statement->getInputMetadata(status.get()));
-    block.Output.reset(block.Statement->getOutputMetadata(status.get()));
-    return blocks_.emplace(elements, std::move(block)).first->second;
-  });
+  const std::optional<std::string> text =
+      Guarded([&] { return BuildExecuteBlock(sql_, request_.Input.get(), elements, !oneRowPerElement_); });
+  if (!text) {
+    throw EDatabaseError("A parameter of this statement has a type that an array execution cannot declare");
+  }
+  return blocks_.emplace(elements, PreparedBlock{session_->Prepare(tra, *text, timeout_), {}}).first->second;
 }
 
 void FbStatement::RunInSavepoint(Firebird::ITransaction* tra, const std::function<void()>& work) {

@@ -17,6 +17,7 @@
 #include "fb_columns.h"
 #include "fb_input.h"
 #include "fb_literal_shape.h"
+#include "fb_prepared.h"
 #include "fb_session.h"
 
 namespace zr::db::firebird {
@@ -35,22 +36,10 @@ class FbStatement final : public driver::Statement, private SessionListener {
   int64_t RowsAffected() const override { return rowsAffected_; }
 
  private:
-  // A prepared EXECUTE BLOCK for a number of elements, with its own input message.
-  struct Block {
-    Ref<Firebird::IStatement> Statement;
-    Ref<Firebird::IMessageMetadata> Input;
-    Ref<Firebird::IMessageMetadata> Output;
-    InputMessage Message;
-  };
-
-  void PrepareText(const std::string& sql, Firebird::IAttachment* attachment, Firebird::ITransaction* tra);
-  bool PrepareShape(const std::string& sql, Firebird::IAttachment* attachment, Firebird::ITransaction* tra);
-  bool PrepareSelectShape(const std::string& sql, Firebird::IAttachment* attachment,
-                          Firebird::ITransaction* tra);
-  std::unique_ptr<PreparedShape> ShapeRequest(const std::string& text,
-                                              const std::function<MarkerFit(const PreparedShape&)>& fits,
-                                              Firebird::IAttachment* attachment, Firebird::ITransaction* tra);
-  void UseShape(std::unique_ptr<PreparedShape> prepared, const LiteralShape& shape);
+  void PrepareText(const std::string& sql, Firebird::ITransaction* tra);
+  bool PrepareShape(const std::string& sql, Firebird::ITransaction* tra);
+  bool PrepareSelectShape(const std::string& sql, Firebird::ITransaction* tra);
+  void UseShape(std::unique_ptr<PreparedRequest> prepared, const LiteralShape& shape);
   void LendShapeBack() noexcept;
   void TakeShapeBack(Firebird::ITransaction* tra);
   void Describe(const std::string& sql);
@@ -69,12 +58,12 @@ class FbStatement final : public driver::Statement, private SessionListener {
   void ExecuteSingle(const std::vector<driver::ParamColumn>& params, int offset, Firebird::ITransaction* tra);
   void ExecuteBlocks(const std::vector<driver::ParamColumn>& params, int times, int offset,
                      Firebird::ITransaction* tra);
-  Block& BlockFor(int elements, Firebird::ITransaction* tra);
+  PreparedBlock& BlockFor(int elements, Firebird::ITransaction* tra);
   void RunInSavepoint(Firebird::ITransaction* tra, const std::function<void()>& work);
 
   std::shared_ptr<Session> session_;
   std::string sql_;
-  // Set when statement_ is the shared request of sql_'s literal shape, lent by the session's cache; the
+  // Set when request_ is the shared request of sql_'s literal shape, lent by the session's cache; the
   // literals then travel as parameters, one single-element column each.
   std::string shapeText_;
   uint64_t shapeGeneration_ = 0;
@@ -82,16 +71,13 @@ class FbStatement final : public driver::Statement, private SessionListener {
   // A SELECT run as its shape holds the shared request only while its cursor is open, so that the next
   // statement of the shape (a query's next text) finds it in the cache; it takes it back to run again.
   std::optional<LiteralShape> selectShape_;
-  Ref<Firebird::IStatement> statement_;
-  Ref<Firebird::IMessageMetadata> input_;
-  Ref<Firebird::IMessageMetadata> output_;
-  unsigned statementType_ = 0;
+  PreparedRequest request_;
   bool fitsInBlock_ = false;
   bool oneRowPerElement_ = false;  // INSERT without SELECT: each element stores exactly one row
   std::vector<OutputColumn> columns_;
   std::vector<int64_t> row_;  // the output message, aligned for every field type
   InputMessage message_;
-  std::map<int, Block> blocks_;
+  std::map<int, PreparedBlock> blocks_;  // by element count
   Ref<Firebird::IResultSet> cursor_;
   Firebird::ITransaction* cursorTransaction_ = nullptr;
   bool singletonRow_ = false;  // EXECUTE PROCEDURE's one row of outputs, not yet fetched

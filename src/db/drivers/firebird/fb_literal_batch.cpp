@@ -1,0 +1,139 @@
+#include "fb_literal_batch.h"
+
+#include <cstring>
+#include <optional>
+#include <utility>
+
+#include "fb_batch_block.h"
+#include "fb_error.h"
+#include "fb_execute_block.h"
+#include "fb_input.h"
+
+namespace zr::db::firebird {
+
+namespace {
+
+// `sql` with its markers named ":p0_<n>" (NameMarkers), each name replaced by `values[n]`.
+std::string WithValues(const std::string& named, const std::vector<std::string>& values) {
+  std::string out;
+  out.reserve(named.size() + 16 * values.size());
+  size_t i = 0;
+  while (i < named.size()) {
+    if (named.compare(i, 4, ":p0_") == 0) {
+      size_t end = i + 4;
+      size_t n = 0;
+      while (end < named.size() && named[end] >= '0' && named[end] <= '9')
+        n = n * 10 + static_cast<size_t>(named[end++] - '0');
+      out += values.at(n);
+      i = end;
+    } else {
+      out += named[i++];
+    }
+  }
+  return out;
+}
+
+Firebird::IMessageMetadata* BuildMetadata(const std::vector<std::pair<unsigned, unsigned>>& fields) {
+  Status status;
+  Ref<Firebird::IMetadataBuilder> builder(
+      Master()->getMetadataBuilder(status.get(), static_cast<unsigned>(fields.size())));
+  for (unsigned i = 0; i < fields.size(); ++i) {
+    builder->setType(status.get(), i, fields[i].first + 1);  // nullable
+    builder->setLength(status.get(), i, fields[i].second);
+    if (fields[i].first == SQL_VARYING) builder->setCharSet(status.get(), i, 0);
+  }
+  return builder->getMetadata(status.get());
+}
+
+}  // namespace
+
+std::string BatchBlockText(const std::string& body, size_t doubles) {
+  std::string text = "EXECUTE BLOCK";
+  if (doubles > 0) {
+    text += " (";
+    for (size_t i = 0; i < doubles; ++i) {
+      text += (i == 0 ? "D" : ", D") + std::to_string(i) + " DOUBLE PRECISION = ?";
+    }
+    text += ")";
+  }
+  text += " RETURNS (N VARCHAR(" + std::to_string(kCountsLength) +
+          ") CHARACTER SET NONE) AS DECLARE C BIGINT; BEGIN N = '';\n";
+  text += body;
+  text += "SUSPEND;\nEND";
+  return text;
+}
+
+bool LiteralBlockBatch::Add(const driver::BatchStatement& statement, int contexts) {
+  // A literal that happens to read like a marker's name would be replaced too: such a statement goes alone.
+  if (statement.Sql.find(":p0_") != std::string::npos) return false;
+  const std::string named = NameMarkers(statement.Sql, 0);
+  const int elements = statement.Params.empty() ? 1 : statement.Times;
+  if (contexts_ + contexts * elements > kMaxBatchContexts) return false;
+
+  std::string text = "C = 0;\n";
+  std::vector<double> doubles;
+  std::vector<std::string> values(statement.Params.size());
+  for (int e = 0; e < elements; ++e) {
+    for (size_t j = 0; j < statement.Params.size(); ++j) {
+      const TFDValue& value = (*statement.Params[j].Values).at(static_cast<size_t>(statement.Offset + e));
+      const std::optional<BlockValue> v = BlockValueOf(statement.Params[j].DataType, value);
+      if (!v) return false;
+      if (v->IsDouble) {
+        values[j] = ":D" + std::to_string(doubles_.size() + doubles.size());
+        doubles.push_back(v->Number);
+      } else {
+        values[j] = v->Literal;
+      }
+    }
+    text += statement.Params.empty() ? named : WithValues(named, values);
+    text += ";\nC = C + ROW_COUNT;\n";
+  }
+  text += "N = N || C || ',';\n";
+  // Each count takes at most 20 characters and a comma.
+  if (BatchBlockText(body_ + text, doubles_.size() + doubles.size()).size() > kMaxBatchText ||
+      (count_ + 1) * 21 > static_cast<int>(kCountsLength)) {
+    return false;
+  }
+  body_ += text;
+  doubles_.insert(doubles_.end(), doubles.begin(), doubles.end());
+  contexts_ += contexts * elements;
+  ++count_;
+  return true;
+}
+
+std::vector<int64_t> LiteralBlockBatch::Execute(Session& session, uint32_t timeout,
+                                                Firebird::ITransaction* tra) const {
+  // The values written into the block's text are converted with it, as the statements' own literals are.
+  const std::string block = BatchBlockText(body_, doubles_.size());
+  std::string scratch;
+  const std::string& text = session.Text().Statement(block, scratch);
+
+  Ref<Firebird::IMessageMetadata> input;
+  std::vector<int64_t> inBuffer;
+  Ref<Firebird::IMessageMetadata> output;
+  std::vector<int64_t> outBuffer;
+  Guarded([&] {
+    Status status;
+    if (!doubles_.empty()) {
+      input.reset(BuildMetadata(
+          std::vector<std::pair<unsigned, unsigned>>(doubles_.size(), {SQL_DOUBLE, sizeof(double)})));
+      // Zeroed: every null indicator says "not null".
+      inBuffer.assign(input->getMessageLength(status.get()) / sizeof(int64_t) + 1, 0);
+      auto* message = reinterpret_cast<unsigned char*>(inBuffer.data());
+      for (unsigned i = 0; i < doubles_.size(); ++i) {
+        const double value = doubles_[i];
+        std::memcpy(message + input->getOffset(status.get(), i), &value, sizeof value);
+      }
+    }
+    output.reset(BuildMetadata({{SQL_VARYING, kCountsLength}}));
+    outBuffer.assign(output->getMessageLength(status.get()) / sizeof(int64_t) + 1, 0);
+  });
+  Firebird::IAttachment* attachment = session.Attachment();
+  session.Watched(timeout, [&](Firebird::ThrowStatusWrapper* status) {
+    attachment->execute(status, tra, static_cast<unsigned>(text.size()), text.c_str(), SQL_DIALECT_V6,
+                        input.get(), input ? inBuffer.data() : nullptr, output.get(), outBuffer.data());
+  });
+  return ReadCounts(output.get(), outBuffer, count_);
+}
+
+}  // namespace zr::db::firebird
