@@ -66,9 +66,9 @@ class Session {
   // A transaction of the same kind for a statement that runs outside the open one; the caller owns it.
   Firebird::ITransaction* StartOwnTransaction() const;
 
-  // Prepared requests of literal shapes, kept within one transaction: every transaction's end (retaining
-  // or not) and start lets them go, so that each unit of work compiles its statements again and sees the
-  // triggers and metadata other attachments have changed in between.
+  // Prepared requests of literal shapes and the batch blocks built on them, kept within one transaction:
+  // every transaction's end (retaining or not) and start lets them go, so that each unit of work compiles its
+  // statements again and sees the triggers and metadata other attachments have changed in between.
   ShapeCache& Shapes() noexcept { return shapes_; }
 
   void Listen(SessionListener* listener);
