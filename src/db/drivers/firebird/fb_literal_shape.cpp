@@ -14,14 +14,6 @@ namespace {
 
 using sql::IsWordChar;
 
-// The statement's first word (upper case): INSERT, UPDATE, DELETE, SELECT...; blanks and comments skipped.
-bool VerbIs(const std::string& text, std::string_view verb) {
-  sql::Scanner scanner(text);
-  sql::Token token;
-  return scanner.NextCode(token) && token.Kind == sql::TokenKind::Word &&
-         common::SameTextAscii(token.Text, verb);
-}
-
 // The word that ends just before `end`, blanks between them skipped (comments are not: a literal after a
 // comment keeps its place in the text).
 std::string_view WordBefore(std::string_view text, size_t end) {
@@ -47,33 +39,28 @@ bool TypedByPosition(const std::string& text, size_t quote) {
          common::SameTextAscii(word, "TIMESTAMP") || (!word.empty() && word[0] == '_');
 }
 
-// The shape of the statement, taking out the literals for which `use` tells a use; `use` is asked about each
-// literal in the order of the text.
-template <typename Use>
-std::optional<LiteralShape> ShapeOf(const std::string& text, Use&& use) {
+// The shape of the statement, taking out the literals that have a use.
+std::optional<LiteralShape> ShapeOf(const std::string& text, StatementLiterals found) {
+  if (found.Markers) return std::nullopt;  // parameters of its own: the framework binds them
   LiteralShape shape;
-  shape.Text.reserve(text.size());
   size_t copied = 0;  // text[copied..] is not yet in shape.Text
-  sql::Scanner scanner(text);
-  sql::Token token;
-  while (scanner.Next(token)) {
-    if (token.Kind == sql::TokenKind::Marker)
-      return std::nullopt;  // parameters of its own: the framework binds them
-    if (token.Kind != sql::TokenKind::Literal) continue;
+  for (StatementLiteral& literal : found.Literals) {
+    const sql::Token& token = literal.Literal;
     const size_t at = token.At;
     // q'{...}' quotes by other rules: such a statement is left alone.
     if (at > 0 && (text[at - 1] == 'q' || text[at - 1] == 'Q') && (at < 2 || !IsWordChar(text[at - 2]))) {
       return std::nullopt;
     }
     if (!token.Closed) return std::nullopt;  // unterminated: the server reports it
+    if (!literal.Use) continue;
     std::string value = sql::LiteralValue(token.Text);
-    const std::optional<LiteralUse> how = use(at);
-    if (how && PlainAscii(value) && !TypedByPosition(text, at)) {
+    if (PlainAscii(value) && !TypedByPosition(text, at)) {
+      if (shape.Text.empty()) shape.Text.reserve(text.size());
       shape.Text.append(text, copied, at - copied);
       shape.Markers.push_back(shape.Text.size());
       shape.Text += '?';
       shape.Values.push_back(std::move(value));
-      shape.Uses.push_back(*how);
+      shape.Uses.push_back(*literal.Use);
       copied = token.End();
     }
   }
@@ -85,21 +72,29 @@ std::optional<LiteralShape> ShapeOf(const std::string& text, Use&& use) {
 }  // namespace
 
 std::optional<LiteralShape> ShapeOfLiteralDml(const std::string& sql) {
-  if (!VerbIs(sql, "INSERT") && !VerbIs(sql, "UPDATE") && !VerbIs(sql, "DELETE")) return std::nullopt;
-  return ShapeOf(sql, [](size_t) -> std::optional<LiteralUse> { return LiteralUse::Compared; });
+  StatementLiterals found;
+  sql::Scanner scanner(sql);
+  sql::Token token;
+  if (!scanner.NextCode(token) || token.Kind != sql::TokenKind::Word ||
+      (!common::SameTextAscii(token.Text, "INSERT") && !common::SameTextAscii(token.Text, "UPDATE") &&
+       !common::SameTextAscii(token.Text, "DELETE"))) {
+    return std::nullopt;
+  }
+  // Every literal of a plain INSERT, UPDATE or DELETE is compared or stored as the parameter would be.
+  do {
+    if (token.Kind == sql::TokenKind::Marker) return std::nullopt;
+    if (token.Kind == sql::TokenKind::Literal) found.Literals.push_back({token, LiteralUse::Compared});
+  } while (scanner.NextCode(token));
+  return ShapeOf(sql, std::move(found));
 }
 
 std::optional<LiteralShape> ShapeOfLiteralSelect(const std::string& sql) {
-  if (!VerbIs(sql, "SELECT")) return std::nullopt;
-  const std::vector<std::pair<size_t, LiteralUse>> predicates = PredicateLiterals(sql);
-  if (predicates.empty()) return std::nullopt;
-  // Literals are asked for in the order of the statement, as they are listed.
-  auto next = predicates.begin();
-  return ShapeOf(sql, [&](size_t at) -> std::optional<LiteralUse> {
-    while (next != predicates.end() && next->first < at) ++next;
-    if (next == predicates.end() || next->first != at) return std::nullopt;
-    return next->second;
-  });
+  sql::Scanner scanner(sql);
+  sql::Token verb;
+  if (!scanner.NextCode(verb) || verb.Kind != sql::TokenKind::Word ||
+      !common::SameTextAscii(verb.Text, "SELECT"))
+    return std::nullopt;
+  return ShapeOf(sql, PredicateLiterals(sql));
 }
 
 }  // namespace zr::db::firebird

@@ -20,7 +20,7 @@ struct Token {
   std::string_view Text;  // a word or symbol as written; empty for literals and names
   size_t At;              // where it starts in the statement
   size_t End;             // where it ends
-  uint64_t Key = 0;       // a word's key (below)
+  uint64_t Key = 0;       // a word's key (below); a literal's place among the statement's literals
 };
 
 // A word of up to ten letters, digits, '_' or '$' as one number, letter case aside, so that each keyword
@@ -34,8 +34,9 @@ constexpr uint64_t Key(std::string_view word) {
   return key;
 }
 
-// The statement as words, symbols, literals and quoted names; blanks and comments left out.
-std::vector<Token> Tokens(const std::string& text) {
+// The statement as words, symbols, literals and quoted names; blanks and comments left out. Its literals and
+// whether it holds markers go into `found`.
+std::vector<Token> Tokens(const std::string& text, StatementLiterals& found) {
   std::vector<Token> tokens;
   sql::Scanner scanner(text);
   sql::Token token;
@@ -45,7 +46,12 @@ std::vector<Token> Tokens(const std::string& text) {
         tokens.push_back({Kind::Word, token.Text, token.At, token.End(), Key(token.Text)});
         break;
       case sql::TokenKind::Literal:
-        tokens.push_back({Kind::Literal, {}, token.At, token.End()});
+        tokens.push_back({Kind::Literal, {}, token.At, token.End(), found.Literals.size()});
+        found.Literals.push_back({token, std::nullopt});
+        break;
+      case sql::TokenKind::Marker:
+        found.Markers = true;
+        tokens.push_back({Kind::Symbol, token.Text, token.At, token.End()});
         break;
       case sql::TokenKind::QuotedName:
       case sql::TokenKind::DollarQuoted:
@@ -149,14 +155,14 @@ std::optional<LiteralUse> LeftOperand(const Token* prev, const Token* next, cons
 
 }  // namespace
 
-std::vector<std::pair<size_t, LiteralUse>> PredicateLiterals(const std::string& sql) {
-  const std::vector<Token> tokens = Tokens(sql);
+StatementLiterals PredicateLiterals(const std::string& sql) {
+  StatementLiterals literals;
+  const std::vector<Token> tokens = Tokens(sql, literals);
   const auto at = [&](size_t i, int offset) -> const Token* {
     const auto k = static_cast<std::ptrdiff_t>(i) + offset;
     return k < 0 || k >= static_cast<std::ptrdiff_t>(tokens.size()) ? nullptr
                                                                     : &tokens[static_cast<size_t>(k)];
   };
-  std::vector<std::pair<size_t, LiteralUse>> literals;
   std::vector<Frame> frames(1);
   for (size_t i = 0; i < tokens.size(); ++i) {
     const Token& token = tokens[i];
@@ -180,7 +186,7 @@ std::vector<std::pair<size_t, LiteralUse>> PredicateLiterals(const std::string& 
           break;
         std::optional<LiteralUse> use = RightOperand(at(i, -2), at(i, -1), at(i, 1), frame);
         if (!use) use = LeftOperand(at(i, -1), at(i, 1), at(i, 2));
-        if (use) literals.emplace_back(token.At, *use);
+        literals.Literals[token.Key].Use = use;
         break;
       }
       case Kind::Name:
