@@ -37,6 +37,7 @@
 #include "app/components.h"
 #include "app/drivers.h"
 #include "app/settings.h"
+#include "db/connection.h"
 #include "db/driver.h"
 #include "db/errors.h"
 #include "fixtures/firebird_db.h"
@@ -87,6 +88,9 @@ struct Target {
   fixtures::FbTarget fb;
   std::string ini;
   std::unique_ptr<fixtures::FbSession> session;
+  // The same database straight through the driver, for the in-engine reference: the block's variables are
+  // not the framework's named parameters.
+  std::unique_ptr<db::driver::Connection> engine;
 
   static Target& Get(bool server, bool catalogue) {
     static std::map<std::pair<bool, bool>, std::unique_ptr<Target>> targets;
@@ -145,6 +149,8 @@ struct Target {
                        " AFTER INSERT OR DELETE AS BEGIN INSERT INTO ZR_AUDITORIA VALUES (COALESCE(NEW.NUMERO, "
                        "OLD.NUMERO), COALESCE(NEW.INSUMO, OLD.INSUMO), CURRENT_TIMESTAMP); END");
     }
+    const db::TFDConnection& connection = t->session->Connection();
+    t->engine = db::driver::Connect(connection.DriverName(), connection.Params());
     return t;
   }
 
@@ -169,9 +175,8 @@ void ImportSetBased(Target& t) {
       fixtures::SheetRowsSql(kCompany.Code, kSinceLiteral) + ") S");
 }
 
-// Straight to the driver: the block's variables are not the framework's named parameters.
 void ImportInEngine(Target& t) {
-  const std::unique_ptr<db::driver::Statement> block = t.session->Connection().Physical().CreateStatement();
+  const std::unique_ptr<db::driver::Statement> block = t.engine->CreateStatement();
   block->Prepare(fixtures::InEngineImportSql(kCompany.Code, kSinceLiteral));
   block->Execute({}, 1, 0);
 }

@@ -6,6 +6,7 @@
 
 #include "common/ascii.h"
 #include "db/driver.h"
+#include "db/sql_scanner.h"
 
 namespace zr::db::catalog {
 
@@ -38,72 +39,25 @@ bool TableSet::Meets(const TableSet& other) const {
 namespace {
 
 bool IsWordStart(char c) noexcept { return (c >= 'A' && c <= 'Z') || (c >= 'a' && c <= 'z') || c == '_'; }
-bool IsWordChar(char c) noexcept { return IsWordStart(c) || (c >= '0' && c <= '9') || c == '$'; }
 
-// The text cut into words (upper-cased), quoted names (with their quotes), "'" for each string literal and
-// single characters; comments and blanks left out. A PostgreSQL dollar-quoted string ($$...$$, $tag$...$tag$)
-// counts as a literal.
-std::vector<std::string> Tokens(std::string_view text) {
-  std::vector<std::string> out;
-  size_t i = 0;
-  const size_t n = text.size();
-  while (i < n) {
-    const char c = text[i];
-    if (c == '-' && i + 1 < n && text[i + 1] == '-') {
-      i = text.find('\n', i);
-      if (i == std::string_view::npos) break;
-    } else if (c == '/' && i + 1 < n && text[i + 1] == '*') {
-      i = text.find("*/", i + 2);
-      if (i == std::string_view::npos) break;
-      i += 2;
-    } else if (c == '\'' || c == '"') {
-      size_t end = i + 1;
-      while (true) {
-        end = text.find(c, end);
-        if (end == std::string_view::npos) {
-          end = n - 1;
-          break;
-        }
-        if (end + 1 < n && text[end + 1] == c) {
-          end += 2;
-          continue;
-        }
-        break;
-      }
-      out.push_back(c == '\'' ? std::string("'") : std::string(text.substr(i, end + 1 - i)));
-      i = end + 1;
-    } else if (c == '$') {
-      size_t tagEnd = i + 1;
-      while (tagEnd < n && (IsWordStart(text[tagEnd]) || (text[tagEnd] >= '0' && text[tagEnd] <= '9')))
-        ++tagEnd;
-      if (tagEnd < n && text[tagEnd] == '$') {
-        const std::string_view tag = text.substr(i, tagEnd + 1 - i);
-        const size_t close = text.find(tag, tagEnd + 1);
-        out.emplace_back("'");
-        i = close == std::string_view::npos ? n : close + tag.size();
-      } else {
-        out.emplace_back(1, c);
-        ++i;
-      }
-    } else if (IsWordStart(c)) {
-      size_t end = i;
-      while (end < n && IsWordChar(text[end])) ++end;
-      out.push_back(common::UpperAscii(text.substr(i, end - i)));
-      i = end;
-    } else if (c >= '0' && c <= '9') {
-      while (i < n && (IsWordChar(text[i]) || text[i] == '.')) ++i;
-    } else if (c == ' ' || c == '\t' || c == '\r' || c == '\n') {
-      ++i;
-    } else {
-      out.emplace_back(1, c);
-      ++i;
+// A name a text may give an object: an unquoted word that begins with a letter or '_' (a number is none),
+// upper-cased, or a quoted name with its quotes. A parameter or a PSQL variable (":NAME") counts by its name
+// too: reading one name too many costs a look-up, one too few could miss a table. Empty for anything else.
+std::string NameOf(const sql::Token& token) {
+  switch (token.Kind) {
+    case sql::TokenKind::Word:
+      return IsWordStart(token.Text.front()) ? common::UpperAscii(token.Text) : std::string();
+    case sql::TokenKind::Parameter: {
+      const std::string_view name = token.Text.substr(1);
+      size_t end = 0;
+      while (end < name.size() && sql::IsWordChar(name[end])) ++end;
+      return IsWordStart(name.front()) ? common::UpperAscii(name.substr(0, end)) : std::string();
     }
+    case sql::TokenKind::QuotedName:
+      return token.Text.size() > 2 ? std::string(token.Text) : std::string();
+    default:
+      return {};
   }
-  return out;
-}
-
-bool IsName(const std::string& token) {
-  return !token.empty() && (IsWordStart(token.front()) || (token.front() == '"' && token.size() > 2));
 }
 
 std::string KeyOf(const Object& o) {
@@ -229,19 +183,28 @@ TableSet WriteReach(Facts& facts, const std::string& table) {
 std::vector<std::string> NamesIn(std::string_view text) {
   std::vector<std::string> names;
   std::set<std::string> seen;
-  for (std::string& token : Tokens(text)) {
-    if (IsName(token) && seen.insert(token).second) names.push_back(std::move(token));
+  sql::Scanner scanner(text);
+  sql::Token token;
+  while (scanner.NextCode(token)) {
+    std::string name = NameOf(token);
+    if (!name.empty() && seen.insert(name).second) names.push_back(std::move(name));
   }
   return names;
 }
 
 bool RunsDynamicSql(std::string_view body) {
-  const std::vector<std::string> tokens = Tokens(body);
-  for (size_t i = 0; i < tokens.size(); ++i) {
-    if (tokens[i] == "DBMS_SQL") return true;
-    if (tokens[i] == "EXECUTE" && (i + 1 >= tokens.size() || tokens[i + 1] != "PROCEDURE")) return true;
+  const auto is = [](const sql::Token& token, std::string_view word) {
+    return token.Kind == sql::TokenKind::Word && common::SameTextAscii(token.Text, word);
+  };
+  sql::Scanner scanner(body);
+  sql::Token token;
+  bool execute = false;  // the token before was EXECUTE
+  while (scanner.NextCode(token)) {
+    if (execute && !is(token, "PROCEDURE")) return true;
+    if (is(token, "DBMS_SQL")) return true;
+    execute = is(token, "EXECUTE");
   }
-  return false;
+  return execute;
 }
 
 std::vector<std::vector<TFDValue>> QueryRows(driver::Connection& connection, const std::string& sql) {

@@ -8,6 +8,8 @@
 #include "db/query.h"
 #include "db/transaction.h"
 #include "catalog_cache.h"
+#include "connection_internals.h"
+#include "statement_cache.h"
 #include "write_queue.h"
 
 namespace zr::db {
@@ -23,6 +25,7 @@ void EraseValue(std::vector<T*>& items, const T* item) {
 
 TFDConnection::TFDConnection(TComponent* owner)
     : TComponent(owner),
+      statements_(std::make_unique<detail::StatementCache>()),
       catalog_(std::make_unique<detail::CatalogCache>()),
       writes_(std::make_unique<detail::WriteQueue>(*catalog_)) {}
 
@@ -75,7 +78,7 @@ void TFDConnection::SetConnected(bool value) {
     if (!failure) failure = std::current_exception();
   }
   for (TFDQuery* q : queries_) q->DropStatement();
-  statementCache_.clear();
+  statements_->Clear();
   catalog_->Forget();
   physical_.reset();
   openTxSource_ = nullptr;
@@ -85,9 +88,9 @@ void TFDConnection::SetConnected(bool value) {
 
 bool TFDConnection::InTransaction() const { return physical_ && physical_->InTransaction(); }
 
-driver::Connection& TFDConnection::Physical() const {
-  if (!physical_) throw EDatabaseError("Connection is not active");
-  return *physical_;
+driver::Connection& detail::ConnectionInternals::Physical(const TFDConnection& connection) {
+  if (!connection.physical_) throw EDatabaseError("Connection is not active");
+  return *connection.physical_;
 }
 
 const TFDTxOptions& TFDConnection::EffectiveTxOptions(const TFDTransaction* transaction) const {
@@ -120,7 +123,7 @@ void TFDConnection::DetachTransaction(TFDTransaction* transaction) {
 }
 
 void TFDConnection::BeginAutoTransaction(const TFDTransaction* transaction, const void* owner) {
-  driver::Connection& physical = Physical();
+  driver::Connection& physical = detail::ConnectionInternals::Physical(*this);
   if (physical.InTransaction()) return;
   const TFDTxOptions& options = EffectiveTxOptions(transaction);
   if (!options.AutoStart) return;
@@ -159,7 +162,7 @@ void TFDConnection::EndAutoTransaction(const void* owner, bool success) {
 }
 
 void TFDConnection::StartTransactionFor(const TFDTransaction* transaction) {
-  driver::Connection& physical = Physical();
+  driver::Connection& physical = detail::ConnectionInternals::Physical(*this);
   if (physical.InTransaction()) throw EDatabaseError("Transaction is already active");
   physical.StartTransaction();
   openTxSource_ = transaction;
@@ -211,33 +214,12 @@ void TFDConnection::SetWriteBehind(bool on) {
 
 void TFDConnection::FlushWrites() { writes_->Flush(); }
 
+size_t TFDConnection::PendingWrites() const noexcept { return writes_->Size(); }
+
 void TFDConnection::ForgetCatalog() noexcept { catalog_->Forget(); }
 
 std::string TFDConnection::LockingSelect(const std::string& select) const {
-  return Physical().LockingSelect(select);
-}
-
-std::unique_ptr<driver::Statement> TFDConnection::TakeCachedStatement(const std::string& sql) {
-  for (auto it = statementCache_.begin(); it != statementCache_.end(); ++it) {
-    if (it->first == sql) {
-      std::unique_ptr<driver::Statement> statement = std::move(it->second);
-      statementCache_.erase(it);
-      return statement;
-    }
-  }
-  return nullptr;
-}
-
-void TFDConnection::ClearStatementCache() noexcept { statementCache_.clear(); }
-
-void TFDConnection::CacheStatement(std::string sql, std::unique_ptr<driver::Statement> statement) noexcept {
-  if (!statement || !physical_) return;
-  try {
-    statementCache_.emplace_front(std::move(sql), std::move(statement));
-  } catch (...) {
-    return;  // not kept: the statement is freed
-  }
-  if (statementCache_.size() > kStatementCacheSize) statementCache_.pop_back();
+  return detail::ConnectionInternals::Physical(*this).LockingSelect(select);
 }
 
 void TFDConnection::PrepareQueriesForTransactionEnd(bool commit) {

@@ -1,5 +1,7 @@
 #include "db/param_kind.h"
 
+#include <algorithm>
+
 namespace zr::db {
 
 TParamKind ParamKindOf(TFieldType type) noexcept {
@@ -63,6 +65,14 @@ TParamKind ParamKindOfValue(const TFDValue& value) noexcept {
   if (std::holds_alternative<TFDTimeStamp>(value)) return TParamKind::DateTime;
   if (std::holds_alternative<TFDBytes>(value)) return TParamKind::Binary;
   return TParamKind::ByValue;
+}
+
+TParamKind ParamKindOfColumn(TFieldType type, std::span<const TFDValue> values) noexcept {
+  const TParamKind kind = ParamKindOf(type);
+  if (kind != TParamKind::ByValue) return kind;
+  const auto known =
+      std::find_if(values.begin(), values.end(), [](const TFDValue& v) { return !IsNullValue(v); });
+  return known != values.end() ? ParamKindOfValue(*known) : TParamKind::ByValue;
 }
 
 }  // namespace zr::db

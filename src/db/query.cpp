@@ -7,39 +7,30 @@
 #include "db/connection.h"
 #include "db/driver.h"
 #include "db/errors.h"
+#include "db/sql_scanner.h"
 #include "db/transaction.h"
+#include "connection_internals.h"
 #include "write_queue.h"
 
 namespace zr::db {
 
 namespace {
 
+using Internals = detail::ConnectionInternals;
+
 // Rows read ahead from a cursor whose statement names a table with queued writes: the queue is sent once,
 // then this many rows are read before the next statements may queue again.
 constexpr int kReadAhead = 256;
 
-std::string FirstWord(std::string_view sql) {
-  size_t i = 0;
-  while (i < sql.size() &&
-         (sql[i] == ' ' || sql[i] == '\t' || sql[i] == '\r' || sql[i] == '\n' || sql[i] == '('))
-    ++i;
-  std::string word;
-  while (i < sql.size() && ((sql[i] >= 'A' && sql[i] <= 'Z') || (sql[i] >= 'a' && sql[i] <= 'z'))) {
-    word += static_cast<char>(sql[i] >= 'a' ? sql[i] - 'a' + 'A' : sql[i]);
-    ++i;
-  }
-  return word;
-}
-
 // A text that plainly reads rows: a SELECT or a WITH query.
 bool ReadsRows(std::string_view sql) {
-  const std::string word = FirstWord(sql);
+  const std::string word = sql::FirstWord(sql);
   return word == "SELECT" || word == "WITH";
 }
 
 // Statements after which prepared statements may no longer match the tables they name.
 bool ChangesMetadata(std::string_view sql) {
-  const std::string word = FirstWord(sql);
+  const std::string word = sql::FirstWord(sql);
   return word == "CREATE" || word == "ALTER" || word == "DROP" || word == "RECREATE" || word == "COMMENT" ||
          word == "GRANT" || word == "REVOKE" || word == "TRUNCATE";
 }
@@ -95,7 +86,7 @@ void TFDQuery::OpenCursor(bool infoQuery) {
   const TFDParsedSql parsed = ParseParams(sql_.Text());
   Params();
   // A statement that could read what waits in the queue (or do anything but read) runs after it.
-  if (!ReadsRows(parsed.Sql) || connection.Writes().Touches(parsed.Sql)) connection.FlushWrites();
+  if (!ReadsRows(parsed.Sql) || Internals::Writes(connection).Touches(parsed.Sql)) connection.FlushWrites();
   connection.BeginAutoTransaction(transaction_, this);
   try {
     driver::Statement& statement = PreparedStatement(parsed.Sql);
@@ -146,7 +137,7 @@ void TFDQuery::OpenCursor(bool infoQuery) {
 }
 
 void TFDQuery::RaiseAfterQueuedWrites(TFDConnection& connection, std::exception_ptr failure) {
-  detail::WriteQueue& writes = connection.Writes();
+  detail::WriteQueue& writes = Internals::Writes(connection);
   if (!writes.Empty()) {
     // With the link gone, every queued statement would fail for that reason only: this first failure is
     // the one the first of them would have met.
@@ -191,12 +182,12 @@ driver::Statement& TFDQuery::PreparedStatement(const std::string& sql) {
   if (statement_ && preparedSql_ == sql) return *statement_;
   TFDConnection& connection = RequireConnection();
   if (statement_ && statementReturnsRows_ && !cursorOpen_) {
-    connection.CacheStatement(std::move(preparedSql_), std::move(statement_));
+    Internals::Statements(connection).Keep(std::move(preparedSql_), std::move(statement_));
   }
   DropStatement();
-  std::unique_ptr<driver::Statement> statement = connection.TakeCachedStatement(sql);
+  std::unique_ptr<driver::Statement> statement = Internals::Statements(connection).Take(sql);
   if (!statement) {
-    statement = connection.Physical().CreateStatement();
+    statement = Internals::Physical(connection).CreateStatement();
     statement->SetTimeout(resourceOptions_.CmdExecTimeout);  // preparing is a round trip to the server too
     statement->Prepare(sql);
   }
@@ -263,7 +254,7 @@ void TFDQuery::Execute(int times, int offset) {
           write.Values.emplace_back(values.begin() + offset, values.begin() + offset + write.Times);
         }
         TFDRowCount count;
-        if (connection.Writes().Queue(std::move(write), connection.Physical(), count)) {
+        if (Internals::Writes(connection).Queue(std::move(write), Internals::Physical(connection), count)) {
           rowsAffected_ = count;
           return;
         }
@@ -281,7 +272,7 @@ void TFDQuery::Execute(int times, int offset) {
     throw;
   }
   if (ChangesMetadata(parsed.Sql)) {
-    connection.ClearStatementCache();
+    Internals::Statements(connection).Clear();
     connection.ForgetCatalog();
   }
   connection.EndAutoTransaction(this, true);
@@ -294,7 +285,7 @@ bool TFDQuery::FetchOne() {
     if (!cursorOpen_) return false;
     // Rows not yet read could show what waits in the queue: it goes first, and a block of rows is read
     // behind it so that the next statements queue again.
-    const bool readAhead = connection_ != nullptr && connection_->Writes().Touches(preparedSql_);
+    const bool readAhead = connection_ != nullptr && Internals::Writes(*connection_).Touches(preparedSql_);
     if (readAhead) {
       try {
         connection_->FlushWrites();

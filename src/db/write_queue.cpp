@@ -5,6 +5,7 @@
 
 #include "common/ascii.h"
 #include "db/errors.h"
+#include "db/sql_scanner.h"
 
 namespace zr::db {
 
@@ -12,64 +13,41 @@ namespace detail {
 
 namespace {
 
-bool IsWordChar(char c) noexcept {
-  return (c >= 'A' && c <= 'Z') || (c >= 'a' && c <= 'z') || (c >= '0' && c <= '9') || c == '_' || c == '$';
-}
-
-// The statement cut into words, quoted names ("...") and single characters; literals become one "'" token.
-// Empty when the text holds a comment, an unterminated quote or a character that rules a batch out.
+// The statement's code tokens (words, quoted names, literals, symbols), in order; none when the text holds
+// something that rules a batch out: a comment (it could hide or join what follows), a literal or name left
+// open, a ";" (more than one statement).
 struct Tokens {
-  std::vector<std::string> Items;
+  std::vector<sql::Token> Items;
   bool Markers = false;  // a "?" outside literals
   bool Usable = true;
 };
 
-Tokens Tokenize(std::string_view sql) {
+Tokens Tokenize(std::string_view text) {
   Tokens t;
-  size_t i = 0;
-  while (i < sql.size()) {
-    const char c = sql[i];
-    if (c == ' ' || c == '\t' || c == '\r' || c == '\n') {
-      ++i;
-    } else if (IsWordChar(c)) {
-      size_t end = i;
-      while (end < sql.size() && IsWordChar(sql[end])) ++end;
-      t.Items.push_back(common::UpperAscii(sql.substr(i, end - i)));
-      i = end;
-    } else if (c == '\'' || c == '"') {
-      size_t end = i + 1;
-      while (true) {
-        end = sql.find(c, end);
-        if (end == std::string_view::npos) {
-          t.Usable = false;
-          return t;
-        }
-        if (end + 1 < sql.size() && sql[end + 1] == c) {
-          end += 2;
-          continue;
-        }
-        break;
-      }
-      t.Items.push_back(c == '\'' ? std::string("'") : std::string(sql.substr(i, end + 1 - i)));
-      i = end + 1;
-    } else if ((c == '-' && i + 1 < sql.size() && sql[i + 1] == '-') ||
-               (c == '/' && i + 1 < sql.size() && sql[i + 1] == '*') || c == ';') {
-      // Comments could hide or join what follows; a ";" makes more than one statement.
+  sql::Scanner scanner(text);
+  sql::Token token;
+  while (scanner.Next(token)) {
+    if (token.Kind == sql::TokenKind::Blank) continue;
+    if (token.Kind == sql::TokenKind::Comment || !token.Closed || token.Text == ";") {
       t.Usable = false;
       return t;
-    } else {
-      if (c == '?') t.Markers = true;
-      t.Items.emplace_back(1, c);
-      ++i;
     }
+    if (token.Kind == sql::TokenKind::Marker) t.Markers = true;
+    t.Items.push_back(token);
   }
   return t;
 }
 
-std::string TableName(const std::string& token) {
-  if (token.empty()) return {};
-  if (token.front() == '"') return token.size() > 2 ? token.substr(1, token.size() - 2) : std::string();
-  return IsWordChar(token.front()) ? token : std::string();
+bool Is(const sql::Token& token, std::string_view word) {
+  return token.Kind == sql::TokenKind::Word && common::SameTextAscii(token.Text, word);
+}
+
+// The table a name token gives, upper-cased: a word, or a quoted name without its quotes.
+std::string TableName(const sql::Token& token) {
+  if (token.Kind == sql::TokenKind::QuotedName) {
+    return token.Text.size() > 2 ? common::UpperAscii(token.Text.substr(1, token.Text.size() - 2)) : "";
+  }
+  return token.Kind == sql::TokenKind::Word ? common::UpperAscii(token.Text) : std::string();
 }
 
 }  // namespace
@@ -78,21 +56,22 @@ std::string QueueableTable(std::string_view sql, bool withParams) {
   const Tokens t = Tokenize(sql);
   if (!t.Usable || t.Items.size() < 3) return {};
   if (t.Markers != withParams) return {};
-  for (const std::string& item : t.Items) {
-    if (item == "RETURNING" || item == "EXECUTE" || item == "PROCEDURE") return {};
-    if (withParams && item == "SELECT") return {};
+  bool values = false;
+  for (const sql::Token& item : t.Items) {
+    if (Is(item, "RETURNING") || Is(item, "EXECUTE") || Is(item, "PROCEDURE")) return {};
+    if (withParams && Is(item, "SELECT")) return {};
+    values = values || Is(item, "VALUES");
   }
-  const std::vector<std::string>& w = t.Items;
-  if (w[0] == "INSERT" && w[1] == "INTO") {
-    if (withParams && std::find(w.begin(), w.end(), "VALUES") == w.end()) return {};
-    return common::UpperAscii(TableName(w[2]));
+  const std::vector<sql::Token>& w = t.Items;
+  if (Is(w[0], "INSERT") && Is(w[1], "INTO")) {
+    if (withParams && !values) return {};
+    return TableName(w[2]);
   }
   if (withParams) return {};
-  if (w[0] == "DELETE" && w[1] == "FROM") return common::UpperAscii(TableName(w[2]));
-  if (w[0] == "UPDATE") {
-    if (w[1] == "OR")
-      return w.size() > 4 && w[2] == "INSERT" && w[3] == "INTO" ? common::UpperAscii(TableName(w[4])) : "";
-    return common::UpperAscii(TableName(w[1]));
+  if (Is(w[0], "DELETE") && Is(w[1], "FROM")) return TableName(w[2]);
+  if (Is(w[0], "UPDATE")) {
+    if (Is(w[1], "OR")) return w.size() > 4 && Is(w[2], "INSERT") && Is(w[3], "INTO") ? TableName(w[4]) : "";
+    return TableName(w[1]);
   }
   return {};
 }
@@ -244,36 +223,5 @@ void WriteQueue::Drop() noexcept {
 }
 
 }  // namespace detail
-
-int64_t TFDRowCount::Value() const {
-  if (!cell_) return value_;
-  if (!cell_->Known && cell_->Queue != nullptr) cell_->Queue->Flush();
-  return cell_->Value;
-}
-
-TFDRowCountSum& TFDRowCountSum::operator+=(const TFDRowCount& count) {
-  if (!count.Pending()) {
-    known_ += count.cell_ ? count.cell_->Value : count.value_;
-    return *this;
-  }
-  pending_.push_back(count.cell_);
-  if (pending_.size() >= 1024) Fold();
-  return *this;
-}
-
-void TFDRowCountSum::Fold() const noexcept {
-  auto known =
-      std::stable_partition(pending_.begin(), pending_.end(), [](const auto& cell) { return !cell->Known; });
-  for (auto it = known; it != pending_.end(); ++it) known_ += (*it)->Value;
-  pending_.erase(known, pending_.end());
-}
-
-int64_t TFDRowCountSum::Value() const {
-  for (const auto& cell : pending_) {
-    if (!cell->Known && cell->Queue != nullptr) cell->Queue->Flush();
-  }
-  Fold();
-  return known_;
-}
 
 }  // namespace zr::db

@@ -17,6 +17,7 @@
 #include "db/options.h"
 #include "db/query.h"
 #include "db/row_count.h"
+#include "row_count_cell.h"
 #include "db/value.h"
 
 namespace zr::db::detail {

@@ -23,7 +23,6 @@
 #include "data/query.h"
 #include "fixtures/generator.h"
 #include "standin_pair.h"
-#include "write_queue.h"
 
 namespace zr::app::testing {
 namespace {
@@ -288,7 +287,7 @@ Outcome RunCase(const Case& c, bool writeBehind) {
     RecordingUi ui;
     const std::string id = c.fault == Fault::AttachmentCut ? company.AttachmentOf(*app.C.QryGrava) : "";
     ui.OnProcess = [&, id](int processed) {
-      outcome.MostQueued = std::max(outcome.MostQueued, app.C.ZRDatabase1->Writes().Size());
+      outcome.MostQueued = std::max(outcome.MostQueued, app.C.ZRDatabase1->PendingWrites());
       if (!id.empty() && processed == cutAt) company.Cut(id);
     };
     // The other connection lets go while the action waits for it (bounded: about a second).

@@ -32,6 +32,27 @@ std::vector<int> IdsFromHere(TFDQuery& query) {
   return ids;
 }
 
+// A prepared statement kept by the connection would still describe the table as it was.
+TEST_F(FrameworkQuery, AfterDdlEvenBehindACommentATableIsReadWithItsNewColumns) {
+  for (const std::string ddl : {"ALTER TABLE ITEMS ADD EXTRA1 INTEGER",
+                                "/* uma coluna a mais */\r\nALTER TABLE ITEMS ADD EXTRA2 INTEGER"}) {
+    SCOPED_TRACE(ddl);
+    auto reader = Query("SELECT * FROM ITEMS");
+    reader->Open();
+    const int before = reader->FieldCount();
+    reader->Close();
+    // Another text on the same query leaves the first statement with the connection, for the next query.
+    reader->SQL().Clear();
+    reader->SQL().Add("SELECT 1 FROM RDB$DATABASE");
+    reader->Open();
+    reader->Close();
+    Query(ddl)->ExecSQL();
+    auto again = Query("SELECT * FROM ITEMS");
+    again->Open();
+    EXPECT_EQ(again->FieldCount(), before + 1);
+  }
+}
+
 TEST_F(FrameworkQuery, OpenFetchesTheFirstRowAndNavigationWalksTheRest) {
   FillItems(*connection_, 5);
   auto query = Query("SELECT ID, NAME FROM ITEMS ORDER BY ID");

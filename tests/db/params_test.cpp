@@ -5,6 +5,7 @@
 #include <vector>
 
 #include "db/errors.h"
+#include "db/param_kind.h"
 #include "db/params.h"
 
 namespace zr::db {
@@ -143,6 +144,30 @@ TEST(Params, ElementOutsideTheArrayOrAnEmptyArrayIsAnError) {
   EXPECT_THROW(params[0].ClearElement(2), EDatabaseError);
   EXPECT_EQ(params[0].DataType(), ftUnknown);  // a refused element leaves the type alone
   EXPECT_THROW(params.SetArraySize(0), EDatabaseError);
+}
+
+TEST(ParamKind, AColumnTravelsInOneKindTheTypeOrElseItsFirstValueDecides) {
+  struct Case {
+    const char* name;
+    TFieldType type;
+    std::vector<TFDValue> values;
+    TParamKind kind;
+  };
+  const Case cases[] = {
+      {"a typed column ignores its values", ftString, {int64_t{1}, 2.5}, TParamKind::Text},
+      {"a currency column stays currency", ftCurrency, {TFDValue{TFDBcd{100, 2}}}, TParamKind::Currency},
+      {"an untyped column takes its first non-null value's kind",
+       ftUnknown,
+       {TFDValue{}, int64_t{3}, 2.0, std::string("x")},
+       TParamKind::Integer},
+      {"a double first", ftUnknown, {2.0, int64_t{3}}, TParamKind::Float},
+      {"an untyped column of nulls tells nothing", ftUnknown, {TFDValue{}, TFDValue{}}, TParamKind::ByValue},
+      {"an empty column tells nothing", ftUnknown, {}, TParamKind::ByValue},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.name);
+    EXPECT_EQ(ParamKindOfColumn(c.type, c.values), c.kind);
+  }
 }
 
 }  // namespace

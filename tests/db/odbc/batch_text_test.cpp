@@ -3,7 +3,10 @@
 
 #include <gtest/gtest.h>
 
+#include <span>
+
 #include "odbc_batch.h"
+#include "param_binding.h"
 
 namespace zr::db::odbc {
 namespace {
@@ -31,8 +34,9 @@ TEST(BatchText, ValuesAreWrittenAsTheBindingWouldSendThem) {
   };
   for (const Case& c : cases) {
     SCOPED_TRACE(c.name);
-    EXPECT_EQ(BatchLiteral(BatchDialect::PostgreSql, c.type, c.value), c.postgres);
-    EXPECT_EQ(BatchLiteral(BatchDialect::Oracle, c.type, c.value), c.oracle);
+    const ParamKind kind = KindOfParam(c.type, std::span(&c.value, 1));
+    EXPECT_EQ(BatchLiteral(BatchDialect::PostgreSql, kind, c.value), c.postgres);
+    EXPECT_EQ(BatchLiteral(BatchDialect::Oracle, kind, c.value), c.oracle);
   }
 }
 
@@ -56,6 +60,23 @@ TEST(BatchText, ArrayElementsBecomeOneStatementEachAndEachBatchStatementOneCount
             "C := 0;\nINSERT INTO T (K, V) VALUES ('2', 'b');\nC := C + SQL%ROWCOUNT;\n"
             "INSERT INTO T (K, V) VALUES ('3', NULL);\nC := C + SQL%ROWCOUNT;\n? := C;\n"
             "END;");
+}
+
+TEST(BatchText, AParameterOfUnknownTypeIsWrittenInTheKindOfItsFirstValueAsTheBindingSendsIt) {
+  // The binding decides once per column, from the elements it runs: an integer first makes every element an
+  // integer, a later double included.
+  const std::vector<TFDValue> mixed = {std::string("skipped"), TFDValue{}, int64_t{3}, 2.0};
+  driver::BatchStatement insert{"INSERT INTO T (K) VALUES (?)", {{ftUnknown, &mixed}}, 3, 1};
+  EXPECT_EQ(KindOfParam(ftUnknown, std::span(mixed).subspan(1, 3)), ParamKind::Integer);
+  EXPECT_EQ(BatchStatementTexts(BatchDialect::Oracle, insert),
+            (std::vector<std::string>{"INSERT INTO T (K) VALUES (NULL)", "INSERT INTO T (K) VALUES (3)",
+                                      "INSERT INTO T (K) VALUES (2)"}));
+  EXPECT_EQ(BatchStatementTexts(BatchDialect::PostgreSql, insert),
+            (std::vector<std::string>{"INSERT INTO T (K) VALUES (NULL)", "INSERT INTO T (K) VALUES ('3')",
+                                      "INSERT INTO T (K) VALUES ('2')"}));
+  // Every element null: text, as the binding sends it.
+  const std::vector<TFDValue> nulls = {TFDValue{}, TFDValue{}};
+  EXPECT_EQ(KindOfParam(ftUnknown, std::span(nulls)), ParamKind::Text);
 }
 
 TEST(BatchText, AStatementWhoseValuesCannotBeWrittenStaysOutOfTheBatch) {

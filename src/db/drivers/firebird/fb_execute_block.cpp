@@ -3,9 +3,10 @@
 #include <algorithm>
 #include <vector>
 
+#include "common/ascii.h"
+#include "db/sql_scanner.h"
 #include "fb_charsets.h"
 #include "fb_code_pages.h"
-#include "fb_sql_scan.h"
 
 namespace zr::db::firebird {
 
@@ -43,22 +44,19 @@ std::string NameMarkers(std::string_view sql, int element) {
   std::string out;
   out.reserve(sql.size() + 32);
   int marker = 0;
-  ScanSql(sql, [&](Piece piece, std::string_view text) {
-    if (piece == Piece::Quoted) {
-      out.append(text);
-    } else if (piece == Piece::Comment) {
-      // Comments go: one at the end would otherwise swallow the ";" that ends the statement in the block.
+  sql::Scanner scanner(sql);
+  sql::Token token;
+  while (scanner.Next(token)) {
+    if (token.Kind == sql::TokenKind::Marker) {
+      out += ":p" + std::to_string(element) + "_" + std::to_string(marker++);
+    } else if (token.Kind == sql::TokenKind::Comment) {
+      // Comments go: one at the end would otherwise swallow the ";" that ends the statement in the block. A
+      // line break keeps apart what the comment kept apart.
       out.push_back('\n');
     } else {
-      for (const char c : text) {
-        if (c == '?') {
-          out += ":p" + std::to_string(element) + "_" + std::to_string(marker++);
-        } else {
-          out.push_back(c);
-        }
-      }
+      out.append(token.Text);
     }
-  });
+  }
   while (!out.empty() && (out.back() == ';' || out.back() == ' ' || out.back() == '\n' ||
                           out.back() == '\r' || out.back() == '\t')) {
     out.pop_back();
@@ -67,18 +65,10 @@ std::string NameMarkers(std::string_view sql, int element) {
 }
 
 bool HasSelect(std::string_view sql) {
-  std::string code;
-  ScanSql(sql, [&](Piece piece, std::string_view text) {
-    code += piece == Piece::Code ? std::string(text) : std::string(" ");
-  });
-  for (size_t at = 0; at + 6 <= code.size(); ++at) {
-    std::string word = code.substr(at, 6);
-    std::transform(word.begin(), word.end(), word.begin(),
-                   [](char c) { return static_cast<char>(c >= 'a' && c <= 'z' ? c - 'a' + 'A' : c); });
-    if (word == "SELECT" && (at == 0 || !IsWordChar(code[at - 1])) &&
-        (at + 6 == code.size() || !IsWordChar(code[at + 6]))) {
-      return true;
-    }
+  sql::Scanner scanner(sql);
+  sql::Token token;
+  while (scanner.NextCode(token)) {
+    if (token.Kind == sql::TokenKind::Word && common::SameTextAscii(token.Text, "SELECT")) return true;
   }
   return false;
 }

@@ -6,6 +6,7 @@
 #include <limits>
 #include <string>
 
+#include "common/ascii.h"
 #include "db/param_kind.h"
 #include "fb_charsets.h"
 #include "fb_datetime.h"
@@ -55,15 +56,6 @@ Kind KindOf(TParamKind kind, const TFDValue& sample) {
 Kind KindOfType(TFieldType type, const TFDValue& sample) {
   const TParamKind kind = ParamKindOf(type);
   return KindOf(kind == TParamKind::ByValue ? ParamKindOfValue(sample) : kind, sample);
-}
-
-std::string QuotedLiteral(const std::string& text) {
-  std::string out = "'";
-  for (char c : text) {
-    out += c;
-    if (c == '\'') out += '\'';
-  }
-  return out + "'";
 }
 
 std::string TwoDigits(unsigned value) {
@@ -201,7 +193,7 @@ std::optional<BlockValue> BlockValueOf(TFieldType type, const TFDValue& value) {
     case Kind::Text: {
       const std::string text = ValueAsString(value);
       if (text.find('\0') != std::string::npos) return std::nullopt;
-      return BlockValue{false, QuotedLiteral(text), 0.0};
+      return BlockValue{false, common::QuotedStr(text), 0.0};
     }
     case Kind::Double: {
       const double number = ValueAsFloat(value);

@@ -7,7 +7,7 @@
 #include <vector>
 
 #include "common/ascii.h"
-#include "fb_sql_scan.h"
+#include "db/sql_scanner.h"
 
 namespace zr::db::firebird {
 
@@ -20,7 +20,7 @@ struct Token {
   std::string_view Text;  // a word or symbol as written; empty for literals and names
   size_t At;              // where it starts in the statement
   size_t End;             // where it ends
-  uint64_t Key = 0;       // a word's key (below)
+  uint64_t Key = 0;       // a word's key (below); a literal's place among the statement's literals
 };
 
 // A word of up to ten letters, digits, '_' or '$' as one number, letter case aside, so that each keyword
@@ -34,55 +34,34 @@ constexpr uint64_t Key(std::string_view word) {
   return key;
 }
 
-bool IsSpace(char c) { return c == ' ' || c == '\t' || c == '\r' || c == '\n' || c == '\f' || c == '\v'; }
-bool IsOperatorChar(char c) { return c == '=' || c == '<' || c == '>' || c == '!' || c == '^' || c == '~'; }
-
-void CutCode(std::string_view code, size_t at, std::vector<Token>& tokens) {
-  for (size_t i = 0; i < code.size();) {
-    const char c = code[i];
-    if (IsSpace(c)) {
-      ++i;
-      continue;
-    }
-    size_t end = i + 1;
-    Kind type = Kind::Symbol;
-    if (IsWordChar(c)) {
-      while (end < code.size() && IsWordChar(code[end])) ++end;
-      type = Kind::Word;
-    } else if (IsOperatorChar(c)) {
-      while (end < code.size() && IsOperatorChar(code[end])) ++end;
-    } else if (c == '|') {
-      while (end < code.size() && code[end] == '|') ++end;
-    }
-    const std::string_view text = code.substr(i, end - i);
-    tokens.push_back({type, text, at + i, at + end, type == Kind::Word ? Key(text) : 0});
-    i = end;
-  }
-}
-
-// The statement as words, symbols, literals and quoted names; comments left out. A doubled quote joins the
-// two halves of its literal into one token.
-std::vector<Token> Tokens(const std::string& sql) {
+// The statement as words, symbols, literals and quoted names; blanks and comments left out. Its literals and
+// whether it holds markers go into `found`.
+std::vector<Token> Tokens(const std::string& text, StatementLiterals& found) {
   std::vector<Token> tokens;
-  ScanSql(sql, [&](Piece piece, std::string_view text) {
-    const size_t at = static_cast<size_t>(text.data() - sql.data());
-    switch (piece) {
-      case Piece::Comment:
-        return;
-      case Piece::Code:
-        CutCode(text, at, tokens);
-        return;
-      case Piece::Quoted:
-        if (text[0] == '"') {
-          tokens.push_back({Kind::Name, {}, at, at + text.size()});
-        } else if (!tokens.empty() && tokens.back().Type == Kind::Literal && tokens.back().End == at) {
-          tokens.back().End = at + text.size();
-        } else {
-          tokens.push_back({Kind::Literal, {}, at, at + text.size()});
-        }
-        return;
+  sql::Scanner scanner(text);
+  sql::Token token;
+  while (scanner.NextCode(token)) {
+    switch (token.Kind) {
+      case sql::TokenKind::Word:
+        tokens.push_back({Kind::Word, token.Text, token.At, token.End(), Key(token.Text)});
+        break;
+      case sql::TokenKind::Literal:
+        tokens.push_back({Kind::Literal, {}, token.At, token.End(), found.Literals.size()});
+        found.Literals.push_back({token, std::nullopt});
+        break;
+      case sql::TokenKind::Marker:
+        found.Markers = true;
+        tokens.push_back({Kind::Symbol, token.Text, token.At, token.End()});
+        break;
+      case sql::TokenKind::QuotedName:
+      case sql::TokenKind::DollarQuoted:
+        tokens.push_back({Kind::Name, {}, token.At, token.End()});
+        break;
+      default:
+        tokens.push_back({Kind::Symbol, token.Text, token.At, token.End()});
+        break;
     }
-  });
+  }
   return tokens;
 }
 
@@ -176,14 +155,14 @@ std::optional<LiteralUse> LeftOperand(const Token* prev, const Token* next, cons
 
 }  // namespace
 
-std::vector<std::pair<size_t, LiteralUse>> PredicateLiterals(const std::string& sql) {
-  const std::vector<Token> tokens = Tokens(sql);
+StatementLiterals PredicateLiterals(const std::string& sql) {
+  StatementLiterals literals;
+  const std::vector<Token> tokens = Tokens(sql, literals);
   const auto at = [&](size_t i, int offset) -> const Token* {
     const auto k = static_cast<std::ptrdiff_t>(i) + offset;
     return k < 0 || k >= static_cast<std::ptrdiff_t>(tokens.size()) ? nullptr
                                                                     : &tokens[static_cast<size_t>(k)];
   };
-  std::vector<std::pair<size_t, LiteralUse>> literals;
   std::vector<Frame> frames(1);
   for (size_t i = 0; i < tokens.size(); ++i) {
     const Token& token = tokens[i];
@@ -207,7 +186,7 @@ std::vector<std::pair<size_t, LiteralUse>> PredicateLiterals(const std::string& 
           break;
         std::optional<LiteralUse> use = RightOperand(at(i, -2), at(i, -1), at(i, 1), frame);
         if (!use) use = LeftOperand(at(i, -1), at(i, 1), at(i, 2));
-        if (use) literals.emplace_back(token.At, *use);
+        literals.Literals[token.Key].Use = use;
         break;
       }
       case Kind::Name:

@@ -4,8 +4,8 @@
 #include <optional>
 
 #include "db/errors.h"
+#include "db/sql_scanner.h"
 #include "fb_charsets.h"
-#include "fb_sql_scan.h"
 
 namespace zr::db::firebird {
 
@@ -50,31 +50,14 @@ EDatabaseError NotInCodePage(const CodePage& page, const std::string& what, std:
 // The value of the quoted literal of `sql` that holds the byte at `at` (quotes undoubled); nothing when that
 // byte stands outside a literal.
 std::optional<std::string> LiteralAt(std::string_view sql, size_t at) {
-  std::optional<std::string> found;
-  std::string value;
-  bool open = false;      // the pieces seen last were a literal (a doubled quote splits one into several)
-  bool holds = false;     // the literal being read holds `at`
-  bool previous = false;  // the piece before was a literal piece
-  ScanSql(sql, [&](Piece piece, std::string_view text) {
-    if (found) return;
-    const size_t start = static_cast<size_t>(text.data() - sql.data());
-    const bool literal = piece == Piece::Quoted && text.front() == '\'';
-    if (!literal) {
-      if (open && holds) found = value;
-      open = holds = previous = false;
-      return;
-    }
-    if (previous)
-      value += '\'';
-    else
-      value.clear();
-    const bool closed = text.size() >= 2 && text.back() == '\'';
-    value.append(text.substr(1, text.size() - (closed ? 2 : 1)));
-    holds = holds || (at >= start && at < start + text.size());
-    open = previous = true;
-  });
-  if (!found && open && holds) found = value;
-  return found;
+  sql::Scanner scanner(sql);
+  sql::Token token;
+  while (scanner.Next(token)) {
+    if (token.End() <= at) continue;
+    if (token.Kind != sql::TokenKind::Literal) return std::nullopt;
+    return sql::LiteralValue(token.Text);
+  }
+  return std::nullopt;
 }
 
 }  // namespace

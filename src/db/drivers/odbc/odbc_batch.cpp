@@ -3,11 +3,14 @@
 #include <cmath>
 #include <cstdio>
 
+#include "common/ascii.h"
 #include "db/datetime.h"
 #include "db/errors.h"
 #include "db/options.h"
+#include "db/sql_scanner.h"
 #include "odbc_connection.h"
 #include "odbc_error.h"
+#include "param_binding.h"
 #include "utf16.h"
 
 namespace zr::db::odbc {
@@ -20,89 +23,27 @@ constexpr size_t kMaxText = 1u << 20;
 
 SQLPOINTER AttrValue(SQLULEN value) { return reinterpret_cast<SQLPOINTER>(value); }
 
-std::string Quoted(const std::string& text) {
-  std::string out = "'";
-  for (char c : text) {
-    out += c;
-    if (c == '\'') out += '\'';
-  }
-  return out + "'";
-}
-
 std::string Digits(int value, int width) {
   std::string text = std::to_string(value);
   while (static_cast<int>(text.size()) < width) text.insert(text.begin(), '0');
   return text;
 }
 
-enum class Kind { Text, Integer, Double, Date, Time, DateTime, Other };
-
-// The kind the parameter binding sends a value of `type` as (param_binding.cpp).
-Kind KindOf(TFieldType type, const TFDValue& value) {
-  switch (type) {
-    case ftSmallint:
-    case ftInteger:
-    case ftWord:
-    case ftAutoInc:
-    case ftLargeint:
-    case ftLongWord:
-    case ftShortint:
-    case ftByte:
-    case ftBoolean:
-      return Kind::Integer;
-    case ftFloat:
-    case ftCurrency:
-    case ftExtended:
-    case ftSingle:
-      return Kind::Double;
-    case ftBCD:
-    case ftFMTBcd:
-      return Kind::Other;
-    case ftDate:
-      return Kind::Date;
-    case ftTime:
-      return Kind::Time;
-    case ftDateTime:
-    case ftTimeStamp:
-    case ftOraTimeStamp:
-      return Kind::DateTime;
-    case ftBytes:
-    case ftVarBytes:
-    case ftBlob:
-    case ftGraphic:
-    case ftTypedBinary:
-    case ftOraBlob:
-      return Kind::Other;
-    case ftUnknown:
-      if (std::holds_alternative<bool>(value) || std::holds_alternative<int64_t>(value)) return Kind::Integer;
-      if (std::holds_alternative<double>(value)) return Kind::Double;
-      if (std::holds_alternative<TFDTimeStamp>(value)) return Kind::DateTime;
-      if (std::holds_alternative<std::string>(value)) return Kind::Text;
-      return Kind::Other;
-    default:
-      return Kind::Text;
-  }
-}
-
-// Replaces the "?" markers outside literals, quoted names and comments by `values`, in order.
-std::optional<std::string> WithValues(const std::string& sql, const std::vector<std::string>& values) {
+// Replaces the "?" markers outside literals, quoted names and comments by `values`, in order; nothing when
+// the text holds a comment, a literal or name left open, or not one marker per value.
+std::optional<std::string> WithValues(const std::string& text, const std::vector<std::string>& values) {
   std::string out;
+  out.reserve(text.size() + 16 * values.size());
   size_t next = 0;
-  for (size_t i = 0; i < sql.size(); ++i) {
-    const char c = sql[i];
-    if (c == '\'' || c == '"') {
-      const size_t end = sql.find(c, i + 1);
-      if (end == std::string::npos) return std::nullopt;
-      out.append(sql, i, end + 1 - i);
-      i = end;
-    } else if (c == '?') {
+  sql::Scanner scanner(text);
+  sql::Token token;
+  while (scanner.Next(token)) {
+    if (token.Kind == sql::TokenKind::Comment || !token.Closed) return std::nullopt;
+    if (token.Kind == sql::TokenKind::Marker) {
       if (next >= values.size()) return std::nullopt;
       out += values[next++];
-    } else if ((c == '-' && i + 1 < sql.size() && sql[i + 1] == '-') ||
-               (c == '/' && i + 1 < sql.size() && sql[i + 1] == '*')) {
-      return std::nullopt;
     } else {
-      out += c;
+      out.append(token.Text);
     }
   }
   if (next != values.size()) return std::nullopt;
@@ -111,45 +52,46 @@ std::optional<std::string> WithValues(const std::string& sql, const std::vector<
 
 }  // namespace
 
-std::optional<std::string> BatchLiteral(BatchDialect dialect, TFieldType type, const TFDValue& value) {
+std::optional<std::string> BatchLiteral(BatchDialect dialect, ParamKind kind, const TFDValue& value) {
   if (IsNullValue(value)) return std::string("NULL");
   const bool pg = dialect == BatchDialect::PostgreSql;
-  switch (KindOf(type, value)) {
-    case Kind::Text: {
+  switch (kind) {
+    case ParamKind::Text: {
       const std::string text = ValueAsString(value);
       if (text.find('\0') != std::string::npos || (pg && text.find('\\') != std::string::npos))
         return std::nullopt;
-      return Quoted(text);
+      return common::QuotedStr(text);
     }
-    case Kind::Integer: {
+    case ParamKind::Integer: {
       const std::string digits = std::to_string(ValueAsInteger(value));
       return pg ? "'" + digits + "'" : digits;
     }
-    case Kind::Double: {
+    case ParamKind::Double: {
       const double number = ValueAsFloat(value);
       if (!std::isfinite(number)) return std::nullopt;
       char buffer[40];
       std::snprintf(buffer, sizeof buffer, "%.17g", number);
       return pg ? "'" + std::string(buffer) + "'::float8" : "TO_BINARY_DOUBLE('" + std::string(buffer) + "')";
     }
-    case Kind::Date: {
+    case ParamKind::Date: {
       const TDateParts p = DecodeDateTime(ValueAsDateTime(value));
       const std::string date = Digits(p.Year, 4) + "-" + Digits(p.Month, 2) + "-" + Digits(p.Day, 2);
       return pg ? "'" + date + "'::date" : "DATE '" + date + "'";
     }
-    case Kind::Time: {
+    case ParamKind::Time: {
       const TDateParts p = DecodeDateTime(ValueAsDateTime(value));
       const std::string time = Digits(p.Hour, 2) + ":" + Digits(p.Minute, 2) + ":" + Digits(p.Second, 2);
       return pg ? "'" + time + "'::time" : "TO_DATE('" + time + "', 'HH24:MI:SS')";
     }
-    case Kind::DateTime: {
+    case ParamKind::DateTime: {
       const TDateParts p = DecodeDateTime(ValueAsDateTime(value));
       const std::string stamp = Digits(p.Year, 4) + "-" + Digits(p.Month, 2) + "-" + Digits(p.Day, 2) + " " +
                                 Digits(p.Hour, 2) + ":" + Digits(p.Minute, 2) + ":" + Digits(p.Second, 2) +
                                 "." + Digits(p.Millisecond, 3);
       return pg ? "'" + stamp + "'::timestamp" : "TIMESTAMP '" + stamp + "'";
     }
-    case Kind::Other:
+    case ParamKind::Decimal:
+    case ParamKind::Binary:
       return std::nullopt;
   }
   return std::nullopt;
@@ -162,13 +104,23 @@ std::optional<std::vector<std::string>> BatchStatementTexts(BatchDialect dialect
     texts.push_back(statement.Sql);
     return texts;
   }
+  // Each column travels as one kind, as the parameter binding decides it for the same elements.
+  std::vector<ParamKind> kinds;
+  for (const driver::ParamColumn& param : statement.Params) {
+    if (param.Values == nullptr || statement.Offset < 0 || statement.Times < 1 ||
+        static_cast<size_t>(statement.Offset) + static_cast<size_t>(statement.Times) > param.Values->size()) {
+      return std::nullopt;
+    }
+    kinds.push_back(KindOfParam(param.DataType, std::span(*param.Values)
+                                                    .subspan(static_cast<size_t>(statement.Offset),
+                                                             static_cast<size_t>(statement.Times))));
+  }
   std::vector<std::string> values(statement.Params.size());
   for (int e = 0; e < statement.Times; ++e) {
     for (size_t j = 0; j < statement.Params.size(); ++j) {
       const auto& column = *statement.Params[j].Values;
       const size_t at = static_cast<size_t>(statement.Offset + e);
-      if (at >= column.size()) return std::nullopt;
-      std::optional<std::string> literal = BatchLiteral(dialect, statement.Params[j].DataType, column[at]);
+      std::optional<std::string> literal = BatchLiteral(dialect, kinds[j], column[at]);
       if (!literal) return std::nullopt;
       values[j] = std::move(*literal);
     }

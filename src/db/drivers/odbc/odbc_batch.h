@@ -17,6 +17,7 @@
 #include <vector>
 
 #include "db/driver.h"
+#include "param_binding.h"
 
 namespace zr::db::odbc {
 
@@ -24,10 +25,11 @@ class Session;
 
 enum class BatchDialect { PostgreSql, Oracle };
 
-// The value written into a statement for a parameter of `type`, as the dialect reads the value the
-// parameter binding would have sent; nothing when it cannot be written exactly (bytes, decimals, non-finite
-// numbers, text with a zero byte or, for PostgreSQL, a backslash).
-std::optional<std::string> BatchLiteral(BatchDialect dialect, TFieldType type, const TFDValue& value);
+// The value written into a statement for an element of a parameter whose column travels as `kind`
+// (KindOfParam), as the dialect reads the value the parameter binding would have sent; nothing when it cannot
+// be written exactly (bytes, decimals, non-finite numbers, text with a zero byte or, for PostgreSQL, a
+// backslash).
+std::optional<std::string> BatchLiteral(BatchDialect dialect, ParamKind kind, const TFDValue& value);
 
 // Each statement with its "?" markers replaced by the values of its elements; nothing when a value cannot
 // be written.

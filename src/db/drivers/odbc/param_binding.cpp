@@ -14,9 +14,6 @@
 namespace zr::db::odbc {
 namespace {
 
-// The kinds an ODBC parameter buffer takes. A Boolean travels as an integer and a currency as a double.
-enum class ParamKind { Text, Integer, Double, Decimal, Date, Time, DateTime, Binary };
-
 ParamKind OdbcKind(TParamKind kind) {
   switch (kind) {
     case TParamKind::Integer:
@@ -42,16 +39,13 @@ ParamKind OdbcKind(TParamKind kind) {
   return ParamKind::Text;
 }
 
-// The parameter's declared type decides; a parameter of unknown type takes the kind of its first non-null
-// value (text when every value is null). Any other type the framework cannot place travels as text.
-ParamKind KindOfParam(TFieldType type, const std::vector<TFDValue>& values) {
-  if (type == ftUnknown) {
-    const auto known =
-        std::find_if(values.begin(), values.end(), [](const TFDValue& v) { return !IsNullValue(v); });
-    return known != values.end() ? OdbcKind(ParamKindOfValue(*known)) : ParamKind::Text;
-  }
-  return OdbcKind(ParamKindOf(type));
+}  // namespace
+
+ParamKind KindOfParam(TFieldType type, std::span<const TFDValue> values) {
+  return OdbcKind(ParamKindOfColumn(type, values));
 }
+
+namespace {
 
 std::string DecimalText(const TFDValue& v) {
   if (const auto* bcd = std::get_if<TFDBcd>(&v)) return BcdToString(*bcd);

@@ -5,11 +5,19 @@
 #include <sql.h>
 #include <sqlext.h>
 
+#include <span>
 #include <vector>
 
 #include "db/driver.h"
 
 namespace zr::db::odbc {
+
+// The kinds an ODBC parameter buffer takes: the framework's kinds (db/param_kind.h) narrowed, a Boolean
+// travelling as an integer, a currency as a double, and a column whose values tell no kind as text.
+enum class ParamKind { Text, Integer, Double, Decimal, Date, Time, DateTime, Binary };
+
+// How every element of one parameter travels, decided once for the column (ParamKindOfColumn).
+ParamKind KindOfParam(TFieldType type, std::span<const TFDValue> values);
 
 // One parameter's buffers as SQLBindParameter takes them: `Stride` bytes per element in `Data`, and one
 // length or SQL_NULL_DATA per element in `Indicators`.
@@ -25,8 +33,8 @@ struct BoundParam {
 
 class ParamArrays {
  public:
-  // Converts elements offset .. offset+times-1 of every parameter. A parameter of unknown type takes the
-  // type of its first non-null element (text when all are null).
+  // Converts elements offset .. offset+times-1 of every parameter, each column of the kind KindOfParam
+  // gives for those elements.
   ParamArrays(const std::vector<driver::ParamColumn>& params, int times, int offset);
   ParamArrays(const ParamArrays&) = delete;
   ParamArrays& operator=(const ParamArrays&) = delete;

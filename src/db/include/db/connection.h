@@ -2,11 +2,10 @@
 // TFDConnection: a driver name, parameter entries, transaction options and mapping rules; connecting opens
 // the driver's connection from the entries.
 
+#include <cstddef>
 #include <exception>
-#include <list>
 #include <memory>
 #include <string>
-#include <utility>
 #include <vector>
 
 #include "db/component.h"
@@ -22,7 +21,9 @@ class Statement;
 }  // namespace driver
 namespace detail {
 class CatalogCache;
+class StatementCache;
 class WriteQueue;
+struct ConnectionInternals;
 }  // namespace detail
 class TFDTransaction;
 class TFDQuery;
@@ -74,6 +75,8 @@ class TFDConnection : public TComponent {
   void SetWriteBehind(bool on);
   // Sends the queue now (see above); does nothing when it is empty.
   void FlushWrites();
+  // How many statements wait in the queue.
+  size_t PendingWrites() const noexcept;
   // What the queue knows of the catalog (triggers, referential actions, views, routines), read once per name;
   // a statement that changes metadata makes it read again.
   void ForgetCatalog() noexcept;
@@ -84,8 +87,6 @@ class TFDConnection : public TComponent {
   std::string LockingSelect(const std::string& select) const;
 
   // Framework internals ------------------------------------------------------------------------------
-  // The driver's connection; EDatabaseError when not connected.
-  driver::Connection& Physical() const;
   // The options that govern a statement run with `transaction` (or with none: the connection's
   // Transaction, else TxOptions).
   const TFDTxOptions& EffectiveTxOptions(const TFDTransaction* transaction) const;
@@ -110,15 +111,10 @@ class TFDConnection : public TComponent {
   bool OwnsAutoTransaction(const void* owner) const noexcept {
     return owner != nullptr && autoTxOwner_ == owner;
   }
-  detail::WriteQueue& Writes() noexcept { return *writes_; }
-  // Prepared statements that return rows, kept by their exact text for the next query that runs the same
-  // text (at most kStatementCacheSize, the least recently used going first). Take: nullptr when none.
-  static constexpr size_t kStatementCacheSize = 64;
-  std::unique_ptr<driver::Statement> TakeCachedStatement(const std::string& sql);
-  void CacheStatement(std::string sql, std::unique_ptr<driver::Statement> statement) noexcept;
-  void ClearStatementCache() noexcept;
 
  private:
+  friend struct detail::ConnectionInternals;  // the driver's connection, kept statements and queue
+
   // Before a transaction ends: a commit needs the queue sent (its failure stops the commit); a rollback
   // sends it too, so that a queued statement's failure is still reported, and reports it after rolling back.
   std::exception_ptr SendWritesBeforeEnd(bool commit);
@@ -135,7 +131,7 @@ class TFDConnection : public TComponent {
   std::unique_ptr<driver::Connection> physical_;
   bool writeBehind_ = true;
   // After physical_: statements and batches go before the driver's connection.
-  std::list<std::pair<std::string, std::unique_ptr<driver::Statement>>> statementCache_;
+  std::unique_ptr<detail::StatementCache> statements_;
   std::unique_ptr<detail::CatalogCache> catalog_;
   std::unique_ptr<detail::WriteQueue> writes_;
   std::vector<TFDQuery*> queries_;

@@ -3,6 +3,8 @@
 // type to kind that every driver starts from. A driver without a native form for a kind narrows it in its
 // own binder (an ODBC driver sends a Boolean as an integer and a currency as a double).
 
+#include <span>
+
 #include "db/data_types.h"
 #include "db/value.h"
 
@@ -27,5 +29,9 @@ TParamKind ParamKindOf(TFieldType type) noexcept;
 // The kind a value carries by itself: ByValue for a null, otherwise the kind of its alternative (a bool is a
 // Boolean, a TFDBcd a Decimal, a TFDTimeStamp a DateTime).
 TParamKind ParamKindOfValue(const TFDValue& value) noexcept;
+
+// The kind every element of one parameter travels as, decided once for the whole column: its type's kind, or,
+// when the type says nothing, the kind of its first non-null element (ByValue when every element is null).
+TParamKind ParamKindOfColumn(TFieldType type, std::span<const TFDValue> values) noexcept;
 
 }  // namespace zr::db

@@ -10,14 +10,7 @@
 namespace zr::db {
 
 namespace detail {
-class WriteQueue;
-
-// One queued statement's count. `Queue` is cleared once the value is known (sent, or dropped unsent: 0).
-struct RowCountCell {
-  int64_t Value = 0;
-  bool Known = false;
-  WriteQueue* Queue = nullptr;
-};
+struct RowCountCell;  // one queued statement's count, filled in when its queue is sent
 }  // namespace detail
 
 class TFDRowCount {
@@ -25,7 +18,7 @@ class TFDRowCount {
   TFDRowCount(int64_t value = 0) noexcept : value_(value) {}  // NOLINT: a known count reads as a number
   explicit TFDRowCount(std::shared_ptr<detail::RowCountCell> cell) noexcept : cell_(std::move(cell)) {}
 
-  bool Pending() const noexcept { return cell_ && !cell_->Known; }
+  bool Pending() const noexcept;
   // The count; a pending one sends its connection's queue first.
   int64_t Value() const;
   operator int64_t() const { return Value(); }  // NOLINT: read where a number is expected
