@@ -87,6 +87,18 @@ TEST_F(FbBatchTest, AStatementThatFailsFailsTheWholeBatchAndLeavesNothing) {
   connection_->Rollback();
 }
 
+// The values of a parameterised statement are written into the block at its markers only: a literal that
+// reads like a marker, or like the block's own name for one, is stored as written.
+TEST_F(FbBatchTest, ValuesGoAtTheMarkersAndLiteralsThatReadLikeMarkersStayAsWritten) {
+  const std::vector<TFDValue> keys{TFDValue(Key(1)), TFDValue(Key(2))};
+  const driver::BatchStatement statement{"UPDATE T SET C = ':p0_0 ?' WHERE K = ?", {{ftString, &keys}}, 2, 0};
+  ASSERT_TRUE(batch_->Add(statement));
+  EXPECT_EQ(batch_->Execute(kNoTimeout), (std::vector<int64_t>{2}));
+  EXPECT_EQ(Count("C = ':p0_0 ?'"), 2);
+  EXPECT_EQ(Count("K IN ('" + Key(1) + "', '" + Key(2) + "') AND C = ':p0_0 ?'"), 2);
+  connection_->Rollback();
+}
+
 // A batch and the statements of its shape take the same prepared request from the attachment's cache: the
 // server lists one request of the shape, the same one before and after the batch, and one shaped block.
 TEST_F(FbBatchTest, ABatchAndTheStatementsOfItsShapeShareOneRequest) {

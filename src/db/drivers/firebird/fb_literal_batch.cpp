@@ -2,7 +2,10 @@
 
 #include <cstring>
 #include <optional>
+#include <string_view>
 #include <utility>
+
+#include "db/sql_scanner.h"
 
 #include "fb_batch_block.h"
 #include "fb_error.h"
@@ -13,21 +16,32 @@ namespace zr::db::firebird {
 
 namespace {
 
-// `sql` with its markers named ":p0_<n>" (NameMarkers), each name replaced by `values[n]`.
+constexpr std::string_view kPrefix = ":p0_";
+
+// Whether `sql` has a parameter of its own named as NameMarkers names markers.
+bool HasMarkerNames(std::string_view sql) {
+  sql::Scanner scanner(sql);
+  sql::Token token;
+  while (scanner.Next(token)) {
+    if (token.Kind == sql::TokenKind::Parameter && token.Text.starts_with(kPrefix)) return true;
+  }
+  return false;
+}
+
+// `named` (a statement whose markers NameMarkers named ":p0_<n>") with each of those parameters replaced by
+// `values[n]`; literals, quoted names and comments that merely read like a name are left as they are.
 std::string WithValues(const std::string& named, const std::vector<std::string>& values) {
   std::string out;
   out.reserve(named.size() + 16 * values.size());
-  size_t i = 0;
-  while (i < named.size()) {
-    if (named.compare(i, 4, ":p0_") == 0) {
-      size_t end = i + 4;
+  sql::Scanner scanner(named);
+  sql::Token token;
+  while (scanner.Next(token)) {
+    if (token.Kind == sql::TokenKind::Parameter && token.Text.starts_with(kPrefix)) {
       size_t n = 0;
-      while (end < named.size() && named[end] >= '0' && named[end] <= '9')
-        n = n * 10 + static_cast<size_t>(named[end++] - '0');
+      for (const char digit : token.Text.substr(kPrefix.size())) n = n * 10 + static_cast<size_t>(digit - '0');
       out += values.at(n);
-      i = end;
     } else {
-      out += named[i++];
+      out.append(token.Text);
     }
   }
   return out;
@@ -64,8 +78,8 @@ std::string BatchBlockText(const std::string& body, size_t doubles) {
 }
 
 bool LiteralBlockBatch::Add(const driver::BatchStatement& statement, int contexts) {
-  // A literal that happens to read like a marker's name would be replaced too: such a statement goes alone.
-  if (statement.Sql.find(":p0_") != std::string::npos) return false;
+  // A parameter of the statement's own that reads like a marker's name would take a value too: it goes alone.
+  if (HasMarkerNames(statement.Sql)) return false;
   const std::string named = NameMarkers(statement.Sql, 0);
   const int elements = statement.Params.empty() ? 1 : statement.Times;
   if (contexts_ + contexts * elements > kMaxBatchContexts) return false;
