@@ -3,6 +3,7 @@
 #include <string>
 
 #include "db/errors.h"
+#include "db/sql_scanner.h"
 #include "fb_execute_block.h"
 
 namespace zr::db::firebird {
@@ -13,9 +14,7 @@ namespace {
 // with a subquery more.
 int ContextsOf(const std::string& sql) {
   if (HasSelect(sql)) return 8;
-  const size_t first = sql.find_first_not_of(" \t\r\n");
-  const bool insert = first != std::string::npos && (sql[first] | 0x20) == 'i';
-  return insert ? 1 : 2;
+  return sql::FirstWord(sql) == "INSERT" ? 1 : 2;
 }
 
 }  // namespace
