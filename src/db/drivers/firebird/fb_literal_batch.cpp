@@ -103,8 +103,11 @@ bool LiteralBlockBatch::Add(const driver::BatchStatement& statement, int context
     text += ";\nC = C + ROW_COUNT;\n";
   }
   text += "N = N || C || ',';\n";
-  // Each count takes at most 20 characters and a comma.
-  if (BatchBlockText(body_ + text, doubles_.size() + doubles.size()).size() > kMaxBatchText ||
+  // The block's text is its opening and closing lines around the body; the body taken so far is not copied
+  // to measure it. Each count takes at most 20 characters and a comma.
+  const size_t blockLength =
+      BatchBlockText(std::string(), doubles_.size() + doubles.size()).size() + body_.size() + text.size();
+  if (blockLength > kMaxBatchText ||
       (count_ + 1) * 21 > static_cast<int>(kCountsLength)) {
     return false;
   }
