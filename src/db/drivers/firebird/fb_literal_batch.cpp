@@ -28,22 +28,44 @@ bool HasMarkerNames(std::string_view sql) {
   return false;
 }
 
-// `named` (a statement whose markers NameMarkers named ":p0_<n>") with each of those parameters replaced by
-// `values[n]`; literals, quoted names and comments that merely read like a name are left as they are.
-std::string WithValues(const std::string& named, const std::vector<std::string>& values) {
-  std::string out;
-  out.reserve(named.size() + 16 * values.size());
+// A statement whose markers NameMarkers named ":p0_<n>", split at those parameters: the text around them and
+// each one's n. Literals, quoted names and comments that merely read like a name stay in the text. Found once
+// per statement, however many elements it has.
+struct NamedMarkers {
+  std::vector<std::string_view> Text;  // one more than the markers
+  std::vector<size_t> Value;           // the n of each marker, in order
+  size_t Length = 0;                   // of the named statement
+};
+
+NamedMarkers SplitAtMarkers(std::string_view named) {
+  NamedMarkers split;
+  split.Length = named.size();
+  size_t copied = 0;  // named[copied..] is not yet in split.Text
   sql::Scanner scanner(named);
   sql::Token token;
   while (scanner.Next(token)) {
     if (token.Kind == sql::TokenKind::Parameter && token.Text.starts_with(kPrefix)) {
       size_t n = 0;
-      for (const char digit : token.Text.substr(kPrefix.size())) n = n * 10 + static_cast<size_t>(digit - '0');
-      out += values.at(n);
-    } else {
-      out.append(token.Text);
+      for (const char digit : token.Text.substr(kPrefix.size()))
+        n = n * 10 + static_cast<size_t>(digit - '0');
+      split.Text.push_back(named.substr(copied, token.At - copied));
+      split.Value.push_back(n);
+      copied = token.End();
     }
   }
+  split.Text.push_back(named.substr(copied));
+  return split;
+}
+
+// The statement split by SplitAtMarkers with each marker replaced by `values[n]`.
+std::string WithValues(const NamedMarkers& named, const std::vector<std::string>& values) {
+  std::string out;
+  out.reserve(named.Length + 16 * values.size());
+  for (size_t i = 0; i < named.Value.size(); ++i) {
+    out.append(named.Text[i]);
+    out += values.at(named.Value[i]);
+  }
+  out.append(named.Text.back());
   return out;
 }
 
@@ -81,6 +103,7 @@ bool LiteralBlockBatch::Add(const driver::BatchStatement& statement, int context
   // A parameter of the statement's own that reads like a marker's name would take a value too: it goes alone.
   if (HasMarkerNames(statement.Sql)) return false;
   const std::string named = NameMarkers(statement.Sql, 0);
+  const NamedMarkers markers = SplitAtMarkers(named);
   const int elements = statement.Params.empty() ? 1 : statement.Times;
   if (contexts_ + contexts * elements > kMaxBatchContexts) return false;
 
@@ -99,7 +122,7 @@ bool LiteralBlockBatch::Add(const driver::BatchStatement& statement, int context
         values[j] = v->Literal;
       }
     }
-    text += statement.Params.empty() ? named : WithValues(named, values);
+    text += statement.Params.empty() ? named : WithValues(markers, values);
     text += ";\nC = C + ROW_COUNT;\n";
   }
   text += "N = N || C || ',';\n";
@@ -107,8 +130,7 @@ bool LiteralBlockBatch::Add(const driver::BatchStatement& statement, int context
   // to measure it. Each count takes at most 20 characters and a comma.
   const size_t blockLength =
       BatchBlockText(std::string(), doubles_.size() + doubles.size()).size() + body_.size() + text.size();
-  if (blockLength > kMaxBatchText ||
-      (count_ + 1) * 21 > static_cast<int>(kCountsLength)) {
+  if (blockLength > kMaxBatchText || (count_ + 1) * 21 > static_cast<int>(kCountsLength)) {
     return false;
   }
   body_ += text;
