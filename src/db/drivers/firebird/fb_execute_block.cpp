@@ -125,18 +125,28 @@ std::optional<std::string> DeclaredType(Firebird::IMessageMetadata* metadata, un
   }
 }
 
-std::optional<std::string> BuildExecuteBlock(std::string_view sql, Firebird::IMessageMetadata* input,
-                                             int elements, bool countRows) {
+std::optional<std::vector<std::string>> DeclaredTypes(Firebird::IMessageMetadata* metadata) {
   Status status;
-  const unsigned count = input->getCount(status.get());
+  const unsigned count = metadata->getCount(status.get());
   std::vector<std::string> types;
   for (unsigned j = 0; j < count; ++j) {
-    std::optional<std::string> type = DeclaredType(input, j);
+    std::optional<std::string> type = DeclaredType(metadata, j);
     if (!type) {
       return std::nullopt;
     }
     types.push_back(std::move(*type));
   }
+  return types;
+}
+
+std::optional<std::string> BuildExecuteBlock(std::string_view sql, Firebird::IMessageMetadata* input,
+                                             int elements, bool countRows) {
+  const std::optional<std::vector<std::string>> declared = DeclaredTypes(input);
+  if (!declared) {
+    return std::nullopt;
+  }
+  const std::vector<std::string>& types = *declared;
+  const auto count = static_cast<unsigned>(types.size());
   std::string block = "EXECUTE BLOCK";
   if (count > 0) {
     block += " (";

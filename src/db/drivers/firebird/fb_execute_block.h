@@ -14,6 +14,7 @@
 #include <optional>
 #include <string>
 #include <string_view>
+#include <vector>
 
 #include "fb_api.h"
 
@@ -29,6 +30,8 @@ std::string NameMarkers(std::string_view sql, int element);
 // The declaration of an input of `metadata` as PSQL writes it ("VARCHAR(20) CHARACTER SET UTF8",
 // "NUMERIC(18, 4)"...); nothing when the type cannot be declared (an untyped NULL marker, arrays).
 std::optional<std::string> DeclaredType(Firebird::IMessageMetadata* metadata, unsigned index);
+// The declarations of every input of `metadata`, in order; nothing when one of them cannot be declared.
+std::optional<std::vector<std::string>> DeclaredTypes(Firebird::IMessageMetadata* metadata);
 
 // True when the word SELECT occurs in `sql` outside literals, quoted names and comments.
 bool HasSelect(std::string_view sql);

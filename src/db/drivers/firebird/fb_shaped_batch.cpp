@@ -80,15 +80,8 @@ std::optional<std::vector<std::string>> ShapedBlockBatch::MarkerDeclarations(Ses
   if (!prepared) return std::nullopt;
 
   // Declared exactly as the markers are described, as an array execution declares its block's inputs.
-  std::optional<std::vector<std::string>> declarations = Guarded([&] {
-    std::vector<std::string> result;
-    for (unsigned i = 0; i < markers_.size(); ++i) {
-      std::optional<std::string> declared = DeclaredType(prepared->Input.get(), i);
-      if (!declared) return std::optional<std::vector<std::string>>();
-      result.push_back(std::move(*declared));
-    }
-    return std::optional<std::vector<std::string>>(std::move(result));
-  });
+  std::optional<std::vector<std::string>> declarations =
+      Guarded([&] { return DeclaredTypes(prepared->Input.get()); });
   ShapeCache& shapes = session.Shapes();
   shapes.Keep(shape_, std::move(prepared), shapes.Generation());
   return declarations;

@@ -250,11 +250,9 @@ void FbStatement::Describe(const std::string& sql) {
     Status status;
     columns_ = DescribeColumns(request_.Output.get(), session_->Text());
     // A block takes DML without results whose every input PSQL can declare (not an untyped "? IS NULL").
-    fitsInBlock_ = IsPlainDml(request_.Type) && columns_.empty() && literals_.empty();
+    fitsInBlock_ = IsPlainDml(request_.Type) && columns_.empty() && literals_.empty() &&
+                   DeclaredTypes(request_.Input.get()).has_value();
     oneRowPerElement_ = request_.Type == isc_info_sql_stmt_insert && !HasSelect(sql);
-    for (unsigned i = 0, n = request_.Input->getCount(status.get()); fitsInBlock_ && i < n; ++i) {
-      fitsInBlock_ = DeclaredType(request_.Input.get(), i).has_value();
-    }
     row_.assign(request_.Output->getMessageLength(status.get()) / sizeof(int64_t) + 1, 0);
   });
 }
