@@ -5,6 +5,7 @@
 #include <cstdint>
 #include <functional>
 #include <memory>
+#include <optional>
 #include <string>
 
 #include "fb_api.h"
@@ -13,6 +14,13 @@
 #include "fb_shape_cache.h"
 
 namespace zr::db::firebird {
+
+// `sql` prepared in `tra` under the watchdog with `timeout`, for a request kept in the session's cache under
+// `key`; nothing when the server refuses to prepare it, and `key` is refused from now on. A cut link or a
+// time-out would fail the statements as written just the same: that error stands.
+std::optional<PreparedRequest> PrepareOrRefuse(Session& session, const std::string& key,
+                                               const std::string& sql, uint32_t timeout,
+                                               Firebird::ITransaction* tra);
 
 // The request of the shape `text` when `fits` finds that it serves (ShapeCache::Settle): the caller holds it
 // and gives it back with ShapeCache::Keep. A request not in the cache is prepared in `tra` under the

@@ -4,7 +4,6 @@
 #include <memory>
 #include <utility>
 
-#include "db/errors.h"
 #include "fb_batch_block.h"
 #include "fb_error.h"
 #include "fb_execute_block.h"
@@ -102,15 +101,9 @@ PreparedBlock* ShapedBlockBatch::Block(Session& session, int slots,
     shapes.Refuse(key);
     return nullptr;
   }
-  PreparedBlock block;
-  try {
-    static_cast<PreparedRequest&>(block) = session.Prepare(tra, *text, timeout);
-  } catch (const EDatabaseError& e) {
-    if (session.Unanswered(e)) throw;
-    shapes.Refuse(key);
-    return nullptr;
-  }
-  return &shapes.KeepBlock(std::move(key), std::move(block));
+  std::optional<PreparedRequest> prepared = PrepareOrRefuse(session, key, *text, timeout, tra);
+  if (!prepared) return nullptr;
+  return &shapes.KeepBlock(std::move(key), PreparedBlock{std::move(*prepared), {}});
 }
 
 std::optional<std::vector<int64_t>> ShapedBlockBatch::Execute(Session& session, uint32_t timeout,
