@@ -103,7 +103,7 @@ bool LiteralBlockBatch::Add(const driver::BatchStatement& statement, int context
   // A parameter of the statement's own that reads like a marker's name would take a value too: it goes alone.
   if (HasMarkerNames(statement.Sql)) return false;
   const std::string named = NameMarkers(statement.Sql, 0);
-  const NamedMarkers markers = SplitAtMarkers(named);
+  const NamedMarkers markers = statement.Params.empty() ? NamedMarkers() : SplitAtMarkers(named);
   const int elements = statement.Params.empty() ? 1 : statement.Times;
   if (contexts_ + contexts * elements > kMaxBatchContexts) return false;
 
