@@ -52,9 +52,7 @@ void FbStatement::FreeHandles() noexcept {
     session_->Shapes().Keep(std::move(shapeText_), std::make_unique<PreparedRequest>(std::move(request_)),
                             shapeGeneration_);
   }
-  shapeText_.clear();
-  literals_.clear();
-  selectShape_.reset();
+  ForgetShape();
   FreeStatement(request_.Statement);
   request_ = PreparedRequest();
   columns_.clear();
@@ -107,9 +105,7 @@ void FbStatement::Prepare(const std::string& sql) {
     Describe(sql);
   } catch (...) {
     FreeStatement(request_.Statement);
-    shapeText_.clear();
-    literals_.clear();
-    selectShape_.reset();
+    ForgetShape();
     EndOwnTransaction(false);
     throw;
   }
@@ -199,6 +195,13 @@ void FbStatement::UseShape(std::unique_ptr<PreparedRequest> prepared, const Lite
   }
 }
 
+// The statement runs as written from now on: no shape, no literals bound.
+void FbStatement::ForgetShape() noexcept {
+  shapeText_.clear();
+  literals_.clear();
+  selectShape_.reset();
+}
+
 // A SELECT run as its shape gives the request back when its cursor closes; it keeps the description of its
 // columns, which the request it takes back must match.
 void FbStatement::LendShapeBack() noexcept {
@@ -237,9 +240,7 @@ void FbStatement::TakeShapeBack(Firebird::ITransaction* tra) {
     shapeGeneration_ = session_->Shapes().Generation();
     return;
   }
-  selectShape_.reset();
-  shapeText_.clear();
-  literals_.clear();
+  ForgetShape();
   PrepareText(sql_, tra);
   Describe(sql_);
 }

@@ -40,6 +40,7 @@ class FbStatement final : public driver::Statement, private SessionListener {
   bool PrepareShape(const std::string& sql, Firebird::ITransaction* tra);
   bool PrepareSelectShape(const std::string& sql, Firebird::ITransaction* tra);
   void UseShape(std::unique_ptr<PreparedRequest> prepared, const LiteralShape& shape);
+  void ForgetShape() noexcept;
   void LendShapeBack() noexcept;
   void TakeShapeBack(Firebird::ITransaction* tra);
   void Describe(const std::string& sql);
