@@ -230,14 +230,8 @@ std::vector<std::vector<std::string>> InGroups(const std::vector<std::string>& n
 }
 
 std::string Spelling(const std::string& name, std::string (*fold)(std::string_view)) {
-  if (name.size() >= 2 && name.front() == '"' && name.back() == '"') {
-    std::string inner;
-    for (size_t i = 1; i + 1 < name.size(); ++i) {
-      inner += name[i];
-      if (name[i] == '"' && i + 2 < name.size() && name[i + 1] == '"') ++i;
-    }
-    return inner;
-  }
+  // A quoted name reads as a literal does: its quotes taken off, each doubled one read as one.
+  if (name.size() >= 2 && name.front() == '"' && name.back() == '"') return sql::LiteralValue(name);
   return fold(name);
 }
 
