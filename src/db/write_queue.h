@@ -69,8 +69,6 @@ class WriteQueue {
   void Flush();
   // Forgets the queue unsent (the connection is going); counts read 0.
   void Drop() noexcept;
-  // The driver connection the queue sends on, or nullptr when empty.
-  driver::Connection* Physical() const noexcept { return physical_; }
 
  private:
   static void Resolve(RowCountCell& cell, int64_t value) noexcept;
