@@ -161,10 +161,7 @@ void WriteQueue::Flush() {
   std::vector<QueuedWrite> items = std::move(items_);
   std::unique_ptr<driver::Batch> batch = std::move(batch_);
   driver::Connection& physical = *physical_;
-  items_.clear();
-  tables_.clear();
-  changes_ = {};
-  physical_ = nullptr;
+  Reset();
   const auto resolveFrom = [&](size_t first) {
     for (size_t i = first; i < items.size(); ++i) Resolve(*items[i].Count, 0);
   };
@@ -215,6 +212,10 @@ void WriteQueue::Flush() {
 
 void WriteQueue::Drop() noexcept {
   for (QueuedWrite& item : items_) Resolve(*item.Count, 0);
+  Reset();
+}
+
+void WriteQueue::Reset() noexcept {
   items_.clear();
   tables_.clear();
   changes_ = {};

@@ -71,6 +71,8 @@ class WriteQueue {
   void Drop() noexcept;
 
  private:
+  // An empty queue: no statement, batch or connection, nothing written.
+  void Reset() noexcept;
   static void Resolve(RowCountCell& cell, int64_t value) noexcept;
   static int64_t RunAlone(driver::Connection& physical, const QueuedWrite& write);
   static driver::BatchStatement AsBatchStatement(const QueuedWrite& write);
