@@ -193,16 +193,13 @@ std::vector<std::string> NamesIn(std::string_view text) {
 }
 
 bool RunsDynamicSql(std::string_view body) {
-  const auto is = [](const sql::Token& token, std::string_view word) {
-    return token.Kind == sql::TokenKind::Word && common::SameTextAscii(token.Text, word);
-  };
   sql::Scanner scanner(body);
   sql::Token token;
   bool execute = false;  // the token before was EXECUTE
   while (scanner.NextCode(token)) {
-    if (execute && !is(token, "PROCEDURE")) return true;
-    if (is(token, "DBMS_SQL")) return true;
-    execute = is(token, "EXECUTE");
+    if (execute && !sql::IsKeyword(token, "PROCEDURE")) return true;
+    if (sql::IsKeyword(token, "DBMS_SQL")) return true;
+    execute = sql::IsKeyword(token, "EXECUTE");
   }
   return execute;
 }
