@@ -1,6 +1,5 @@
 #include "arguments.h"
 
-#include <ctime>
 #include <set>
 
 #include "app/typed_date.h"
@@ -18,14 +17,7 @@ const std::string& ValueOf(const std::vector<std::string>& args, size_t& i) {
 }  // namespace
 
 db::TDateTime ParseDate(const std::string& text) {
-  const std::time_t now = std::time(nullptr);
-  std::tm local{};
-#ifdef _WIN32
-  localtime_s(&local, &now);
-#else
-  localtime_r(&now, &local);
-#endif
-  const TypedDate typed = ReadTypedDate(text, local.tm_year + 1900);
+  const TypedDate typed = ReadTypedDate(text, db::DecodeDateTime(db::Now()).Year);
   // Like the window's emptied date field: the zero date, every order.
   if (typed.kind == TypedDate::Empty) return 0.0;
   if (typed.kind == TypedDate::Invalid) {
