@@ -99,17 +99,8 @@ class CliRun {
     const cli::InterruptLock held;
     finished_ = true;
     if (o_.Json) {
-      cli::RunSummary summary{o_.Acao,
-                              o_.Empresa,
-                              o_.Desde,
-                              o_.Simular,
-                              result_ ? &*result_ : nullptr,
-                              seconds_ >= 0 ? seconds_ : Seconds(start_),
-                              exit,
-                              message_,
-                              marcasDesfeitas_};
-      std::printf("%s\n", cli::JsonSummary(summary).c_str());
-      std::fflush(stdout);
+      PrintJson(result_ ? &*result_ : nullptr, seconds_ >= 0 ? seconds_ : Seconds(start_), exit, message_,
+                marcasDesfeitas_, false);
     }
     return exit;
   }
@@ -232,10 +223,7 @@ class CliRun {
         reportWritten_ = why.empty();
       }
       if (!why.empty()) {
-        return Fail(kExitReportFailed,
-                    std::string(o_.Simular ? "A simulação terminou" : "A ação foi concluída") +
-                        ", mas o relatório \"" + report_.Path() + "\" não pôde ser gravado: " + why + ".",
-                    false);
+        return Fail(kExitReportFailed, ReportNotWritten(why), false);
       }
     }
     return kExitOk;
@@ -268,28 +256,31 @@ class CliRun {
     if (settled_) {
       // The action was committed (or its simulation ended); only the report is missing.
       exit = kExitReportFailed;
-      message = std::string(o_.Simular ? "A simulação terminou" : "A ação foi concluída") +
-                ", mas o relatório \"" + report_.Path() + "\" não pôde ser gravado: interrompido (" +
-                signalName + ").";
+      message = ReportNotWritten("interrompido (" + signalName + ")");
       std::fprintf(stderr, "\n%s", message.c_str());
     } else if (report_.Wanted()) {
       message += "\nRelatório não gravado: \"" + report_.Path() + "\".";
     }
     if (o_.Json) {
-      cli::RunSummary summary{o_.Acao,
-                              o_.Empresa,
-                              o_.Desde,
-                              o_.Simular,
-                              settled_ ? &*settled_ : nullptr,
-                              settled_ ? seconds_ : Seconds(start_),
-                              exit,
-                              message,
-                              settled_ ? marcasDesfeitas_ : -1,
-                              true};
-      std::printf("%s\n", cli::JsonSummary(summary).c_str());
-      std::fflush(stdout);
+      PrintJson(settled_ ? &*settled_ : nullptr, settled_ ? seconds_ : Seconds(start_), exit, message,
+                settled_ ? marcasDesfeitas_ : -1, true);
     }
     return exit;
+  }
+
+  // The one JSON object of --json on stdout: the run's outcome, with the action's counts once it returned.
+  void PrintJson(const ActionResult* result, double seconds, int exit, const std::string& message,
+                 int64_t marcasDesfeitas, bool interrompido) const {
+    const cli::RunSummary summary{o_.Acao, o_.Empresa, o_.Desde, o_.Simular,      result,
+                                  seconds, exit,       message,  marcasDesfeitas, interrompido};
+    std::printf("%s\n", cli::JsonSummary(summary).c_str());
+    std::fflush(stdout);
+  }
+
+  // The failure of a report asked for, after the action was committed or its simulation ended.
+  std::string ReportNotWritten(const std::string& why) const {
+    return std::string(o_.Simular ? "A simulação terminou" : "A ação foi concluída") +
+           ", mas o relatório \"" + report_.Path() + "\" não pôde ser gravado: " + why + ".";
   }
 
   std::FILE* Out() const { return o_.Json ? stderr : stdout; }
