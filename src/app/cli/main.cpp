@@ -25,6 +25,7 @@
 #include "interrupt.h"
 #include "data/database.h"
 #include "data/sql_log.h"
+#include "host/utf8_path.h"
 #include "report_file.h"
 #include "run_report.h"
 #include "terminal_ui.h"
@@ -34,15 +35,12 @@ namespace {
 using namespace zr;
 using namespace zr::app;
 namespace fs = std::filesystem;
+using host::PathFromUtf8;
 
 constexpr int kExitOk = 0;
 constexpr int kExitFailed = 1;
 constexpr int kExitUsage = 2;
 constexpr int kExitReportFailed = 3;
-
-fs::path PathFromUtf8(const std::string& text) {
-  return fs::path(std::u8string(reinterpret_cast<const char8_t*>(text.data()), text.size()));
-}
 
 std::string JoinCodes(const std::vector<std::string>& items) {
   std::string codes;
