@@ -193,16 +193,13 @@ std::vector<std::string> NamesIn(std::string_view text) {
 }
 
 bool RunsDynamicSql(std::string_view body) {
-  const auto is = [](const sql::Token& token, std::string_view word) {
-    return token.Kind == sql::TokenKind::Word && common::SameTextAscii(token.Text, word);
-  };
   sql::Scanner scanner(body);
   sql::Token token;
   bool execute = false;  // the token before was EXECUTE
   while (scanner.NextCode(token)) {
-    if (execute && !is(token, "PROCEDURE")) return true;
-    if (is(token, "DBMS_SQL")) return true;
-    execute = is(token, "EXECUTE");
+    if (execute && !sql::IsKeyword(token, "PROCEDURE")) return true;
+    if (sql::IsKeyword(token, "DBMS_SQL")) return true;
+    execute = sql::IsKeyword(token, "EXECUTE");
   }
   return execute;
 }
@@ -230,14 +227,8 @@ std::vector<std::vector<std::string>> InGroups(const std::vector<std::string>& n
 }
 
 std::string Spelling(const std::string& name, std::string (*fold)(std::string_view)) {
-  if (name.size() >= 2 && name.front() == '"' && name.back() == '"') {
-    std::string inner;
-    for (size_t i = 1; i + 1 < name.size(); ++i) {
-      inner += name[i];
-      if (name[i] == '"' && i + 2 < name.size() && name[i + 1] == '"') ++i;
-    }
-    return inner;
-  }
+  // A quoted name reads as a literal does: its quotes taken off, each doubled one read as one.
+  if (name.size() >= 2 && name.front() == '"' && name.back() == '"') return sql::LiteralValue(name);
   return fold(name);
 }
 

@@ -246,7 +246,7 @@ void TFDQuery::Execute(int times, int offset) {
         write.Times = parsed.Names.empty() ? 1 : times;
         write.Timeout = resourceOptions_.CmdExecTimeout;
         write.Table = std::move(table);
-        write.Wording = wording;
+        write.Wording = std::move(wording);
         for (const std::string& name : parsed.Names) {
           const TFDParam& param = Params().ParamByName(name);
           write.Types.push_back(param.DataType());

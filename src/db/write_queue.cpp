@@ -38,9 +38,7 @@ Tokens Tokenize(std::string_view text) {
   return t;
 }
 
-bool Is(const sql::Token& token, std::string_view word) {
-  return token.Kind == sql::TokenKind::Word && common::SameTextAscii(token.Text, word);
-}
+using sql::IsKeyword;
 
 // The table a name token gives, upper-cased: a word, or a quoted name without its quotes.
 std::string TableName(const sql::Token& token) {
@@ -58,19 +56,20 @@ std::string QueueableTable(std::string_view sql, bool withParams) {
   if (t.Markers != withParams) return {};
   bool values = false;
   for (const sql::Token& item : t.Items) {
-    if (Is(item, "RETURNING") || Is(item, "EXECUTE") || Is(item, "PROCEDURE")) return {};
-    if (withParams && Is(item, "SELECT")) return {};
-    values = values || Is(item, "VALUES");
+    if (IsKeyword(item, "RETURNING") || IsKeyword(item, "EXECUTE") || IsKeyword(item, "PROCEDURE")) return {};
+    if (withParams && IsKeyword(item, "SELECT")) return {};
+    values = values || IsKeyword(item, "VALUES");
   }
   const std::vector<sql::Token>& w = t.Items;
-  if (Is(w[0], "INSERT") && Is(w[1], "INTO")) {
+  if (IsKeyword(w[0], "INSERT") && IsKeyword(w[1], "INTO")) {
     if (withParams && !values) return {};
     return TableName(w[2]);
   }
   if (withParams) return {};
-  if (Is(w[0], "DELETE") && Is(w[1], "FROM")) return TableName(w[2]);
-  if (Is(w[0], "UPDATE")) {
-    if (Is(w[1], "OR")) return w.size() > 4 && Is(w[2], "INSERT") && Is(w[3], "INTO") ? TableName(w[4]) : "";
+  if (IsKeyword(w[0], "DELETE") && IsKeyword(w[1], "FROM")) return TableName(w[2]);
+  if (IsKeyword(w[0], "UPDATE")) {
+    if (IsKeyword(w[1], "OR"))
+      return w.size() > 4 && IsKeyword(w[2], "INSERT") && IsKeyword(w[3], "INTO") ? TableName(w[4]) : "";
     return TableName(w[1]);
   }
   return {};
@@ -161,10 +160,7 @@ void WriteQueue::Flush() {
   std::vector<QueuedWrite> items = std::move(items_);
   std::unique_ptr<driver::Batch> batch = std::move(batch_);
   driver::Connection& physical = *physical_;
-  items_.clear();
-  tables_.clear();
-  changes_ = {};
-  physical_ = nullptr;
+  Reset();
   const auto resolveFrom = [&](size_t first) {
     for (size_t i = first; i < items.size(); ++i) Resolve(*items[i].Count, 0);
   };
@@ -215,6 +211,10 @@ void WriteQueue::Flush() {
 
 void WriteQueue::Drop() noexcept {
   for (QueuedWrite& item : items_) Resolve(*item.Count, 0);
+  Reset();
+}
+
+void WriteQueue::Reset() noexcept {
   items_.clear();
   tables_.clear();
   changes_ = {};

@@ -69,10 +69,10 @@ class WriteQueue {
   void Flush();
   // Forgets the queue unsent (the connection is going); counts read 0.
   void Drop() noexcept;
-  // The driver connection the queue sends on, or nullptr when empty.
-  driver::Connection* Physical() const noexcept { return physical_; }
 
  private:
+  // An empty queue: no statement, batch or connection, nothing written.
+  void Reset() noexcept;
   static void Resolve(RowCountCell& cell, int64_t value) noexcept;
   static int64_t RunAlone(driver::Connection& physical, const QueuedWrite& write);
   static driver::BatchStatement AsBatchStatement(const QueuedWrite& write);

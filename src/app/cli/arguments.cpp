@@ -1,6 +1,5 @@
 #include "arguments.h"
 
-#include <ctime>
 #include <set>
 
 #include "app/typed_date.h"
@@ -18,14 +17,7 @@ const std::string& ValueOf(const std::vector<std::string>& args, size_t& i) {
 }  // namespace
 
 db::TDateTime ParseDate(const std::string& text) {
-  const std::time_t now = std::time(nullptr);
-  std::tm local{};
-#ifdef _WIN32
-  localtime_s(&local, &now);
-#else
-  localtime_r(&now, &local);
-#endif
-  const TypedDate typed = ReadTypedDate(text, local.tm_year + 1900);
+  const TypedDate typed = ReadTypedDate(text, db::DecodeDateTime(db::Now()).Year);
   // Like the window's emptied date field: the zero date, every order.
   if (typed.kind == TypedDate::Empty) return 0.0;
   if (typed.kind == TypedDate::Invalid) {
@@ -41,7 +33,7 @@ db::TDateTime ParseDate(const std::string& text) {
 
 Options ParseArguments(const std::vector<std::string>& args) {
   Options o;
-  bool haveAcao = false, haveEmpresa = false, haveDesde = false, pendente = false;
+  bool haveEmpresa = false, haveDesde = false;
   std::set<std::string> seen;
   for (size_t i = 0; i < args.size(); ++i) {
     const std::string& a = args[i];
@@ -52,7 +44,7 @@ Options ParseArguments(const std::vector<std::string>& args) {
     }
     if (a.rfind("--", 0) != 0) {
       // The action, before or after the options: the one word that is not an option or an option's value.
-      if (haveAcao) throw UsageError("argumento desconhecido \"" + a + "\".");
+      if (o.Acao != Command::Ajuda) throw UsageError("argumento desconhecido \"" + a + "\".");
       if (a == "importar") {
         o.Acao = Command::Importar;
       } else if (a == "situacao") {
@@ -60,7 +52,6 @@ Options ParseArguments(const std::vector<std::string>& args) {
       } else {
         throw UsageError("ação desconhecida \"" + a + "\": use importar ou situacao.");
       }
-      haveAcao = true;
     } else if (a == "--empresa") {
       o.Empresa = ValueOf(args, i);
       haveEmpresa = true;
@@ -68,7 +59,7 @@ Options ParseArguments(const std::vector<std::string>& args) {
       o.Desde = ParseDate(ValueOf(args, i));
       haveDesde = true;
     } else if (a == "--pendente") {
-      pendente = true;
+      o.Pendente = true;
     } else if (a == "--ini") {
       o.Ini = ValueOf(args, i);
       if (o.Ini.empty()) throw UsageError("--ini pede o caminho de um arquivo.");
@@ -90,9 +81,8 @@ Options ParseArguments(const std::vector<std::string>& args) {
       throw UsageError("argumento desconhecido \"" + a + "\".");
     }
   }
-  if (!haveAcao) throw UsageError("falta a ação: importar ou situacao.");
-  if (pendente && o.Acao != Command::Importar) throw UsageError("--pendente vale só para importar.");
-  o.Pendente = pendente;
+  if (o.Acao == Command::Ajuda) throw UsageError("falta a ação: importar ou situacao.");
+  if (o.Pendente && o.Acao != Command::Importar) throw UsageError("--pendente vale só para importar.");
   if (!haveEmpresa) throw UsageError("falta --empresa CODIGO.");
   if (!haveDesde) throw UsageError("falta --desde DD/MM/AAAA.");
   return o;

@@ -34,8 +34,8 @@ class UsageError : public std::runtime_error {
 // twice.
 Options ParseArguments(const std::vector<std::string>& args);
 
-// A date written DD/MM/YYYY, or the zero date for the empty text; UsageError when it is not a valid calendar
-// date in that form.
+// A date typed as in the window's date field (DD/MM/YYYY and its shorter forms), or the zero date for the
+// empty text; UsageError, saying what was not understood, when it is no calendar date.
 db::TDateTime ParseDate(const std::string& text);
 
 // The text of --help.

@@ -25,6 +25,7 @@
 #include "interrupt.h"
 #include "data/database.h"
 #include "data/sql_log.h"
+#include "host/utf8_path.h"
 #include "report_file.h"
 #include "run_report.h"
 #include "terminal_ui.h"
@@ -34,15 +35,12 @@ namespace {
 using namespace zr;
 using namespace zr::app;
 namespace fs = std::filesystem;
+using host::PathFromUtf8;
 
 constexpr int kExitOk = 0;
 constexpr int kExitFailed = 1;
 constexpr int kExitUsage = 2;
 constexpr int kExitReportFailed = 3;
-
-fs::path PathFromUtf8(const std::string& text) {
-  return fs::path(std::u8string(reinterpret_cast<const char8_t*>(text.data()), text.size()));
-}
 
 std::string JoinCodes(const std::vector<std::string>& items) {
   std::string codes;
@@ -99,17 +97,8 @@ class CliRun {
     const cli::InterruptLock held;
     finished_ = true;
     if (o_.Json) {
-      cli::RunSummary summary{o_.Acao,
-                              o_.Empresa,
-                              o_.Desde,
-                              o_.Simular,
-                              result_ ? &*result_ : nullptr,
-                              seconds_ >= 0 ? seconds_ : Seconds(start_),
-                              exit,
-                              message_,
-                              marcasDesfeitas_};
-      std::printf("%s\n", cli::JsonSummary(summary).c_str());
-      std::fflush(stdout);
+      PrintJson(result_ ? &*result_ : nullptr, seconds_ >= 0 ? seconds_ : Seconds(start_), exit, message_,
+                marcasDesfeitas_, false);
     }
     return exit;
   }
@@ -232,10 +221,7 @@ class CliRun {
         reportWritten_ = why.empty();
       }
       if (!why.empty()) {
-        return Fail(kExitReportFailed,
-                    std::string(o_.Simular ? "A simulação terminou" : "A ação foi concluída") +
-                        ", mas o relatório \"" + report_.Path() + "\" não pôde ser gravado: " + why + ".",
-                    false);
+        return Fail(kExitReportFailed, ReportNotWritten(why), false);
       }
     }
     return kExitOk;
@@ -268,28 +254,31 @@ class CliRun {
     if (settled_) {
       // The action was committed (or its simulation ended); only the report is missing.
       exit = kExitReportFailed;
-      message = std::string(o_.Simular ? "A simulação terminou" : "A ação foi concluída") +
-                ", mas o relatório \"" + report_.Path() + "\" não pôde ser gravado: interrompido (" +
-                signalName + ").";
+      message = ReportNotWritten("interrompido (" + signalName + ")");
       std::fprintf(stderr, "\n%s", message.c_str());
     } else if (report_.Wanted()) {
       message += "\nRelatório não gravado: \"" + report_.Path() + "\".";
     }
     if (o_.Json) {
-      cli::RunSummary summary{o_.Acao,
-                              o_.Empresa,
-                              o_.Desde,
-                              o_.Simular,
-                              settled_ ? &*settled_ : nullptr,
-                              settled_ ? seconds_ : Seconds(start_),
-                              exit,
-                              message,
-                              settled_ ? marcasDesfeitas_ : -1,
-                              true};
-      std::printf("%s\n", cli::JsonSummary(summary).c_str());
-      std::fflush(stdout);
+      PrintJson(settled_ ? &*settled_ : nullptr, settled_ ? seconds_ : Seconds(start_), exit, message,
+                settled_ ? marcasDesfeitas_ : -1, true);
     }
     return exit;
+  }
+
+  // The one JSON object of --json on stdout: the run's outcome, with the action's counts once it returned.
+  void PrintJson(const ActionResult* result, double seconds, int exit, const std::string& message,
+                 int64_t marcasDesfeitas, bool interrompido) const {
+    const cli::RunSummary summary{o_.Acao, o_.Empresa, o_.Desde, o_.Simular,      result,
+                                  seconds, exit,       message,  marcasDesfeitas, interrompido};
+    std::printf("%s\n", cli::JsonSummary(summary).c_str());
+    std::fflush(stdout);
+  }
+
+  // The failure of a report asked for, after the action was committed or its simulation ended.
+  std::string ReportNotWritten(const std::string& why) const {
+    return std::string(o_.Simular ? "A simulação terminou" : "A ação foi concluída") +
+           ", mas o relatório \"" + report_.Path() + "\" não pôde ser gravado: " + why + ".";
   }
 
   std::FILE* Out() const { return o_.Json ? stderr : stdout; }

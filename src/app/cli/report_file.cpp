@@ -6,6 +6,7 @@
 #include <fstream>
 
 #include "host/system_error.h"
+#include "host/utf8_path.h"
 
 #ifndef _WIN32
 #include <sys/stat.h>
@@ -17,10 +18,7 @@ namespace zr::app::cli {
 namespace {
 
 namespace fs = std::filesystem;
-
-fs::path PathFromUtf8(const std::string& text) {
-  return fs::path(std::u8string(reinterpret_cast<const char8_t*>(text.data()), text.size()));
-}
+using host::PathFromUtf8;
 
 // The program's output (1) or errors (2) when `path` leads to the same file, pipe or terminal; else -1.
 int OwnDescriptor(const std::string& path) {

@@ -2,6 +2,8 @@
 
 #include <utility>
 
+#include "common/ascii.h"
+
 namespace zr::db::firebird {
 
 namespace {
@@ -258,8 +260,6 @@ constexpr CodePage kCodePages[] = {
     {"KOI8R", 63, &kKOI8R},        {"KOI8U", 64, &kKOI8U},
 };
 
-char AsciiUpper(char c) { return c >= 'a' && c <= 'z' ? static_cast<char>(c - 'a' + 'A') : c; }
-
 void AppendUtf8(std::string& out, char32_t c) {
   if (c < 0x80) {
     out += static_cast<char>(c);
@@ -308,10 +308,7 @@ std::pair<char32_t, size_t> Utf8CharacterAt(std::string_view text, size_t at) {
 
 const CodePage* FindCodePage(std::string_view name) {
   for (const CodePage& page : kCodePages) {
-    if (page.Name.size() != name.size()) continue;
-    bool same = true;
-    for (size_t i = 0; i < name.size() && same; ++i) same = AsciiUpper(name[i]) == page.Name[i];
-    if (same) return &page;
+    if (common::SameTextAscii(name, page.Name)) return &page;
   }
   return nullptr;
 }

@@ -132,7 +132,11 @@ TFDValue ReadValue(const OutputColumn& column, const unsigned char* row, Firebir
   // other character set comes converted to the connection's.
   const bool converted = text.Converts() && column.CharSet != kCharSetOctets &&
                          column.CharSet != kCharSetUtf8 && column.CharSet != kCharSetUnicodeFss;
-  const auto read = [&](std::string bytes) { return converted ? text.FromServer(bytes) : bytes; };
+  // Returned by name, so that text left as it came is moved out, not copied.
+  const auto read = [&](std::string bytes) {
+    if (converted) return text.FromServer(bytes);
+    return bytes;
+  };
   const unsigned char* at = row + column.Offset;
   const auto integer = [&](int64_t unscaled) -> TFDValue {
     if (column.SqlScale == 0) {

@@ -64,8 +64,6 @@ std::optional<std::string> LiteralAt(std::string_view sql, size_t at) {
 
 unsigned ConnectionText::CharSet() const noexcept { return page_ != nullptr ? page_->CharSet : kCharSetUtf8; }
 
-std::string_view ConnectionText::Name() const noexcept { return page_ != nullptr ? page_->Name : "UTF8"; }
-
 const std::string& ConnectionText::Value(const std::string& utf8, std::string& scratch) const {
   if (page_ == nullptr) return utf8;
   if (const std::optional<EncodeFailure> failure = EncodeCodePage(*page_, utf8, scratch)) {

@@ -22,8 +22,6 @@ class ConnectionText {
   bool Converts() const noexcept { return page_ != nullptr; }
   // The character set text travels in: UTF8, or the code page's.
   unsigned CharSet() const noexcept;
-  // The connection character set's name, as the attachment's lc_ctype.
-  std::string_view Name() const noexcept;
 
   // A value as the server must receive it: `utf8` itself on a UTF8 connection, else its bytes in the code
   // page, written into `scratch`. EDatabaseError naming the value when a character is not in the code page.

@@ -19,6 +19,8 @@
 #include <string>
 #include <string_view>
 
+#include "common/ascii.h"
+
 namespace zr::db::sql {
 
 enum class TokenKind {
@@ -165,6 +167,11 @@ inline bool Scanner::NextCode(Token& token) noexcept {
     if (token.Kind != TokenKind::Blank && token.Kind != TokenKind::Comment) return true;
   }
   return false;
+}
+
+// True when `token` is the word `word` (a keyword such as "SELECT"), ASCII letter case ignored.
+inline bool IsKeyword(const Token& token, std::string_view word) noexcept {
+  return token.Kind == TokenKind::Word && common::SameTextAscii(token.Text, word);
 }
 
 // The value of a literal token: its quotes taken off and each doubled quote read as one.
