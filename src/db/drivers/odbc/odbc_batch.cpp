@@ -168,11 +168,11 @@ std::string OraclePlsqlBatchText(const std::vector<std::vector<std::string>>& gr
 bool OdbcBatch::Add(const driver::BatchStatement& statement) {
   std::optional<std::vector<std::string>> texts = BatchStatementTexts(dialect_, statement);
   if (!texts) return false;
-  size_t statements = 0, bytes = 0;
-  for (const auto& group : groups_) statements += group.size();
+  size_t bytes = 0;
   for (const std::string& text : *texts) bytes += text.size() + 24;
-  if (!groups_.empty() && (statements + texts->size() > kMaxStatements || bytes_ + bytes > kMaxText))
+  if (!groups_.empty() && (statements_ + texts->size() > kMaxStatements || bytes_ + bytes > kMaxText))
     return false;
+  statements_ += texts->size();
   bytes_ += bytes;
   groups_.push_back(std::move(*texts));
   return true;
