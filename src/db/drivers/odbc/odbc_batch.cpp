@@ -2,6 +2,7 @@
 
 #include <cmath>
 #include <cstdio>
+#include <string_view>
 
 #include "common/ascii.h"
 #include "db/datetime.h"
@@ -29,24 +30,35 @@ std::string Digits(int value, int width) {
   return text;
 }
 
-// Replaces the "?" markers outside literals, quoted names and comments by `values`, in order; nothing when
-// the text holds a comment, a literal or name left open, or not one marker per value.
-std::optional<std::string> WithValues(const std::string& text, const std::vector<std::string>& values) {
-  std::string out;
-  out.reserve(text.size() + 16 * values.size());
-  size_t next = 0;
+// The text around the "?" markers outside literals, quoted names and comments: one piece more than there are
+// markers. Nothing when the text holds a comment or a literal or name left open.
+std::optional<std::vector<std::string_view>> PiecesAroundMarkers(std::string_view text) {
+  std::vector<std::string_view> pieces;
+  size_t start = 0;
   sql::Scanner scanner(text);
   sql::Token token;
   while (scanner.Next(token)) {
     if (token.Kind == sql::TokenKind::Comment || !token.Closed) return std::nullopt;
     if (token.Kind == sql::TokenKind::Marker) {
-      if (next >= values.size()) return std::nullopt;
-      out += values[next++];
-    } else {
-      out.append(token.Text);
+      pieces.push_back(text.substr(start, token.At - start));
+      start = token.End();
     }
   }
-  if (next != values.size()) return std::nullopt;
+  pieces.push_back(text.substr(start));
+  return pieces;
+}
+
+// The pieces joined with `values` at the markers, in order.
+std::string WithValues(const std::vector<std::string_view>& pieces, const std::vector<std::string>& values) {
+  size_t size = pieces.back().size();
+  for (size_t i = 0; i < values.size(); ++i) size += pieces[i].size() + values[i].size();
+  std::string out;
+  out.reserve(size);
+  for (size_t i = 0; i < values.size(); ++i) {
+    out.append(pieces[i]);
+    out.append(values[i]);
+  }
+  out.append(pieces.back());
   return out;
 }
 
@@ -115,6 +127,9 @@ std::optional<std::vector<std::string>> BatchStatementTexts(BatchDialect dialect
                                                     .subspan(static_cast<size_t>(statement.Offset),
                                                              static_cast<size_t>(statement.Times))));
   }
+  // The statement's text is the same for every element: it is read once, and needs one marker per parameter.
+  const std::optional<std::vector<std::string_view>> pieces = PiecesAroundMarkers(statement.Sql);
+  if (!pieces || pieces->size() != statement.Params.size() + 1) return std::nullopt;
   std::vector<std::string> values(statement.Params.size());
   for (int e = 0; e < statement.Times; ++e) {
     for (size_t j = 0; j < statement.Params.size(); ++j) {
@@ -124,9 +139,7 @@ std::optional<std::vector<std::string>> BatchStatementTexts(BatchDialect dialect
       if (!literal) return std::nullopt;
       values[j] = std::move(*literal);
     }
-    std::optional<std::string> text = WithValues(statement.Sql, values);
-    if (!text) return std::nullopt;
-    texts.push_back(std::move(*text));
+    texts.push_back(WithValues(*pieces, values));
   }
   return texts;
 }
@@ -155,11 +168,11 @@ std::string OraclePlsqlBatchText(const std::vector<std::vector<std::string>>& gr
 bool OdbcBatch::Add(const driver::BatchStatement& statement) {
   std::optional<std::vector<std::string>> texts = BatchStatementTexts(dialect_, statement);
   if (!texts) return false;
-  size_t statements = 0, bytes = 0;
-  for (const auto& group : groups_) statements += group.size();
+  size_t bytes = 0;
   for (const std::string& text : *texts) bytes += text.size() + 24;
-  if (!groups_.empty() && (statements + texts->size() > kMaxStatements || bytes_ + bytes > kMaxText))
+  if (!groups_.empty() && (statements_ + texts->size() > kMaxStatements || bytes_ + bytes > kMaxText))
     return false;
+  statements_ += texts->size();
   bytes_ += bytes;
   groups_.push_back(std::move(*texts));
   return true;

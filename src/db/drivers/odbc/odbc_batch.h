@@ -53,6 +53,8 @@ class OdbcBatch final : public driver::Batch {
   std::shared_ptr<Session> session_;
   BatchDialect dialect_;
   std::vector<std::vector<std::string>> groups_;
+  // The statements and text the groups hold, kept as they are added so that each Add costs its own size.
+  size_t statements_ = 0;
   size_t bytes_ = 0;
 };
 

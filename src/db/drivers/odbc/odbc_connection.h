@@ -57,8 +57,7 @@ class OdbcConnection : public driver::Connection {
   // answers every table.
   catalog::TableSet WriteReach(const std::string& table) override;
   std::vector<catalog::TableSet> ReadReach(const std::vector<std::string>& names) override;
-  // SELECT ... FOR UPDATE, on Oracle and PostgreSQL alike.
-  std::string LockingSelect(const std::string& select) const override { return select + "FOR UPDATE\r\n"; }
+  // The locking select is the interface's own SELECT ... FOR UPDATE, which Oracle and PostgreSQL both take.
 
  private:
   std::unique_ptr<catalog::Facts> Catalog();

@@ -30,6 +30,12 @@ catalog::Object OracleObject(const std::string& type, const std::string& owner, 
   return object;
 }
 
+// The column that says whether Oracle maintains the schema `owner` (an expression of the query) names: "Y"
+// for SYS, SYSTEM and the other schemas of the server itself.
+std::string OracleMaintained(const std::string& owner) {
+  return "(SELECT MAX(u.ORACLE_MAINTAINED) FROM ALL_USERS u WHERE u.USERNAME = " + owner + ")";
+}
+
 struct OracleKey {
   std::string Owner;
   std::string Name;
@@ -49,8 +55,7 @@ std::vector<catalog::Object> OracleCatalog::Resolve(const std::vector<std::strin
   std::map<std::string, std::pair<int, catalog::Object>> found;
   for (const std::vector<std::string>& chunk : catalog::InGroups(names)) {
     const std::string list = catalog::LiteralList(chunk, Upper);
-    const std::string maintained =
-        "(SELECT MAX(u.ORACLE_MAINTAINED) FROM ALL_USERS u WHERE u.USERNAME = o.OWNER)";
+    const std::string maintained = OracleMaintained("o.OWNER");
     const auto rows = catalog::QueryRows(
         connection_,
         "SELECT o.OBJECT_NAME AS N, 1 AS P, o.OBJECT_TYPE, o.OWNER, o.OBJECT_NAME, " + maintained +
@@ -103,11 +108,11 @@ catalog::Uses OracleCatalog::Dependencies(const std::string& owner, const std::s
   // nothing of this transaction.
   const auto rows = catalog::QueryRows(
       connection_,
-      "SELECT d.REFERENCED_TYPE, d.REFERENCED_OWNER, d.REFERENCED_NAME, o.OBJECT_TYPE, o.OWNER, o.OBJECT_NAME, "
-      "(SELECT MAX(u.ORACLE_MAINTAINED) FROM ALL_USERS u WHERE u.USERNAME = NVL(o.OWNER, d.REFERENCED_OWNER)) "
-      "FROM ALL_DEPENDENCIES d LEFT JOIN ALL_SYNONYMS s ON d.REFERENCED_TYPE = 'SYNONYM' AND s.OWNER = "
-      "d.REFERENCED_OWNER AND s.SYNONYM_NAME = d.REFERENCED_NAME AND s.DB_LINK IS NULL LEFT JOIN ALL_OBJECTS o "
-      "ON o.OWNER = s.TABLE_OWNER AND o.OBJECT_NAME = s.TABLE_NAME AND o.OBJECT_TYPE IN " +
+      "SELECT d.REFERENCED_TYPE, d.REFERENCED_OWNER, d.REFERENCED_NAME, o.OBJECT_TYPE, o.OWNER, o.OBJECT_NAME, " +
+          OracleMaintained("NVL(o.OWNER, d.REFERENCED_OWNER)") +
+          " FROM ALL_DEPENDENCIES d LEFT JOIN ALL_SYNONYMS s ON d.REFERENCED_TYPE = 'SYNONYM' AND s.OWNER = "
+          "d.REFERENCED_OWNER AND s.SYNONYM_NAME = d.REFERENCED_NAME AND s.DB_LINK IS NULL LEFT JOIN ALL_OBJECTS o "
+          "ON o.OWNER = s.TABLE_OWNER AND o.OBJECT_NAME = s.TABLE_NAME AND o.OBJECT_TYPE IN " +
           std::string(kOracleKinds) + " WHERE d.OWNER = " + common::QuotedStr(owner) +
           " AND d.NAME = " + common::QuotedStr(name) + " AND d.TYPE = " + common::QuotedStr(type) +
           " AND d.REFERENCED_LINK_NAME IS NULL");
@@ -136,12 +141,11 @@ catalog::Uses OracleCatalog::UsesOf(const catalog::Object& object) {
   if (object.Type == catalog::Kind::View) {
     // A view's text is not PL/SQL: only its dependencies matter.
     const auto rows = catalog::QueryRows(
-        connection_,
-        "SELECT d.REFERENCED_TYPE, d.REFERENCED_OWNER, d.REFERENCED_NAME, (SELECT "
-        "MAX(u.ORACLE_MAINTAINED) FROM ALL_USERS u WHERE u.USERNAME = d.REFERENCED_OWNER) FROM "
-        "ALL_DEPENDENCIES d WHERE d.OWNER = " +
-            common::QuotedStr(key.Owner) + " AND d.NAME = " + common::QuotedStr(key.Name) +
-            " AND d.TYPE = 'VIEW' AND d.REFERENCED_LINK_NAME IS NULL");
+        connection_, "SELECT d.REFERENCED_TYPE, d.REFERENCED_OWNER, d.REFERENCED_NAME, " +
+                         OracleMaintained("d.REFERENCED_OWNER") +
+                         " FROM ALL_DEPENDENCIES d WHERE d.OWNER = " + common::QuotedStr(key.Owner) +
+                         " AND d.NAME = " + common::QuotedStr(key.Name) +
+                         " AND d.TYPE = 'VIEW' AND d.REFERENCED_LINK_NAME IS NULL");
     catalog::Uses uses;
     for (const auto& row : rows) {
       if (Text(row.at(0)) == "SYNONYM") {
