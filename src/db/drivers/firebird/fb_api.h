@@ -5,6 +5,8 @@
 #include <firebird/Interface.h>
 #include <ibase.h>
 
+#include <cstddef>
+#include <cstdint>
 #include <utility>
 
 namespace zr::db::firebird {
@@ -24,6 +26,12 @@ class Status {
  private:
   Firebird::ThrowStatusWrapper wrapper_;
 };
+
+// The size, in 8-byte words, of a buffer that holds one message described by `metadata`: whole words keep
+// every field of the message aligned, and the extra word leaves room for the message's own padding.
+inline size_t MessageWords(Status& status, Firebird::IMessageMetadata* metadata) {
+  return metadata->getMessageLength(status.get()) / sizeof(int64_t) + 1;
+}
 
 // Owns one reference of a Firebird object (or a disposable one); releases it when it goes away. Calls that release the object
 // themselves on success (commit, rollback, detach, free, close) are made through Take().

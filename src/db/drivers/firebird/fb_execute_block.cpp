@@ -68,7 +68,7 @@ bool HasSelect(std::string_view sql) {
   sql::Scanner scanner(sql);
   sql::Token token;
   while (scanner.NextCode(token)) {
-    if (token.Kind == sql::TokenKind::Word && common::SameTextAscii(token.Text, "SELECT")) return true;
+    if (sql::IsKeyword(token, "SELECT")) return true;
   }
   return false;
 }

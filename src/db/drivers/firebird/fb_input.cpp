@@ -431,7 +431,7 @@ void InputMessage::Layout(Firebird::IMessageMetadata* described, const std::vect
     offsets_[i] = metadata_->getOffset(status.get(), i);
     nullOffsets_[i] = metadata_->getNullOffset(status.get(), i);
   }
-  buffer_.assign(metadata_->getMessageLength(status.get()) / sizeof(int64_t) + 1, 0);
+  buffer_.assign(MessageWords(status, metadata_.get()), 0);
   types_ = types;
 }
 

@@ -157,7 +157,7 @@ std::vector<int64_t> LiteralBlockBatch::Execute(Session& session, uint32_t timeo
       input.reset(BuildMetadata(
           std::vector<std::pair<unsigned, unsigned>>(doubles_.size(), {SQL_DOUBLE, sizeof(double)})));
       // Zeroed: every null indicator says "not null".
-      inBuffer.assign(input->getMessageLength(status.get()) / sizeof(int64_t) + 1, 0);
+      inBuffer.assign(MessageWords(status, input.get()), 0);
       auto* message = reinterpret_cast<unsigned char*>(inBuffer.data());
       for (unsigned i = 0; i < doubles_.size(); ++i) {
         const double value = doubles_[i];
@@ -165,7 +165,7 @@ std::vector<int64_t> LiteralBlockBatch::Execute(Session& session, uint32_t timeo
       }
     }
     output.reset(BuildMetadata({{SQL_VARYING, kCountsLength}}));
-    outBuffer.assign(output->getMessageLength(status.get()) / sizeof(int64_t) + 1, 0);
+    outBuffer.assign(MessageWords(status, output.get()), 0);
   });
   Firebird::IAttachment* attachment = session.Attachment();
   session.Watched(timeout, [&](Firebird::ThrowStatusWrapper* status) {

@@ -141,7 +141,7 @@ std::optional<std::vector<int64_t>> ShapedBlockBatch::Execute(Session& session, 
   Guarded([&] {
     Status status;
     block->Message.Fill(block->Input.get(), params, 1, 0, attachment, tra, session.Text());
-    outBuffer.assign(block->Output->getMessageLength(status.get()) / sizeof(int64_t) + 1, 0);
+    outBuffer.assign(MessageWords(status, block->Output.get()), 0);
   });
   session.Watched(timeout, [&](Firebird::ThrowStatusWrapper* status) {
     block->Statement->execute(status, tra, block->Message.Metadata(), block->Message.Buffer(),

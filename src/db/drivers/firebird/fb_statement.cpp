@@ -254,7 +254,7 @@ void FbStatement::Describe(const std::string& sql) {
     fitsInBlock_ = IsPlainDml(request_.Type) && columns_.empty() && literals_.empty() &&
                    DeclaredTypes(request_.Input.get()).has_value();
     oneRowPerElement_ = request_.Type == isc_info_sql_stmt_insert && !HasSelect(sql);
-    row_.assign(request_.Output->getMessageLength(status.get()) / sizeof(int64_t) + 1, 0);
+    row_.assign(MessageWords(status, request_.Output.get()), 0);
   });
 }
 
