@@ -13,11 +13,14 @@
 #include "data/detail/log_location.h"
 #include "host/host.h"
 #include "host/system_error.h"
+#include "host/utf8_path.h"
 #include "log_line.h"
 
 namespace zr::data {
 
 namespace fs = std::filesystem;
+using host::PathFromUtf8;
+using host::PathToUtf8;
 
 namespace detail {
 
@@ -51,14 +54,6 @@ std::tm LocalNow() {
   return local;
 }
 
-fs::path PathFromUtf8(const std::string& text) {
-  return fs::path(std::u8string(reinterpret_cast<const char8_t*>(text.data()), text.size()));
-}
-
-std::string PathToUtf8(const fs::path& path) {
-  const std::u8string text = path.u8string();
-  return std::string(reinterpret_cast<const char*>(text.data()), text.size());
-}
 
 // "Logs/" under the base folder, created with its missing levels; the base folder itself when it cannot be
 // created (no right to create it, or a file named "Logs" in the way).
