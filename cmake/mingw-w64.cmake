@@ -1,7 +1,8 @@
 # Cross build for 64-bit Windows with Debian's mingw-w64 compilers (package g++-mingw-w64-x86-64-posix).
-# The posix thread model gives std::thread and std::mutex. Programs are linked statically against the
-# compiler's own libraries (libstdc++, libgcc, winpthread), so a program needs no DLL beside it except the
-# ones Windows itself provides; tests run through Wine.
+# The posix thread model gives std::thread and std::mutex. The command-line programs are linked statically
+# against the compiler's own libraries (libstdc++, libgcc, winpthread), so they need no DLL beside them except
+# the ones Windows itself provides; the window shares those libraries with Qt's DLLs (see the top
+# CMakeLists.txt). Tests run through Wine.
 set(CMAKE_SYSTEM_NAME Windows)
 set(CMAKE_SYSTEM_PROCESSOR x86_64)
 
@@ -11,16 +12,16 @@ set(CMAKE_CXX_COMPILER ${ZR_MINGW_TRIPLET}-g++-posix)
 set(CMAKE_RC_COMPILER ${ZR_MINGW_TRIPLET}-windres)
 
 set(CMAKE_FIND_ROOT_PATH /usr/${ZR_MINGW_TRIPLET})
+# Qt for Windows (scripts/build-qt-windows.sh) lives in a prefix of its own, searched like the compiler's.
+if(ZR_QT_PREFIX)
+  list(APPEND CMAKE_FIND_ROOT_PATH ${ZR_QT_PREFIX})
+endif()
+list(APPEND CMAKE_TRY_COMPILE_PLATFORM_VARIABLES ZR_QT_PREFIX)
 set(CMAKE_FIND_ROOT_PATH_MODE_PROGRAM NEVER)
 set(CMAKE_FIND_ROOT_PATH_MODE_LIBRARY ONLY)
 set(CMAKE_FIND_ROOT_PATH_MODE_INCLUDE ONLY)
 set(CMAKE_FIND_ROOT_PATH_MODE_PACKAGE ONLY)
 
-set(CMAKE_EXE_LINKER_FLAGS_INIT "-static")
-# Windows' import libraries (libodbc32.a...) look static to CMake, which would switch the linker back to
-# dynamic libraries after them and so pull in libstdc++-6.dll; keep the whole link static.
-set(CMAKE_LINK_SEARCH_START_STATIC ON)
-set(CMAKE_LINK_SEARCH_END_STATIC ON)
 # GCC 12 reports a -Wrestrict false positive inside libstdc++'s string code for this target.
 set(CMAKE_CXX_FLAGS_INIT "-Wno-restrict")
 

@@ -1,7 +1,9 @@
 #!/usr/bin/env bash
 # Builds the Windows programs with Debian's mingw-w64 cross compiler into build-windows/ (or
-# $ZR_WINDOWS_BUILD_DIR): zembra-cli.exe, zrsql.exe and the test programs that need no database server.
-# The window is not built for Windows here (see the README). Extra arguments go to CMake's configure step.
+# $ZR_WINDOWS_BUILD_DIR): the window zembra.exe (against the Qt for Windows that
+# scripts/build-qt-windows.sh builds once into its cache), zembra-cli.exe, zrsql.exe and the test programs
+# that need no database server. ZR_WINDOWS_GUI=0 leaves the window (and so the Qt build) out.
+# Extra arguments go to CMake's configure step.
 set -euo pipefail
 root=$(cd "$(dirname "$0")/.." && pwd)
 build=${ZR_WINDOWS_BUILD_DIR:-$root/build-windows}
@@ -19,7 +21,17 @@ cmake_args=(-S "$root" -B "$build"
   -DCMAKE_TOOLCHAIN_FILE="$root/cmake/mingw-w64.cmake"
   -DCMAKE_BUILD_TYPE=${ZR_BUILD_TYPE:-Release}
   -DFIREBIRD_INCLUDE_DIR="$fb_include"
-  -DZR_BUILD_GUI=OFF -DZR_BUILD_BENCH=OFF)
+  -DZR_BUILD_BENCH=OFF)
+targets=(zembra-cli zrsql $(cat "$root/scripts/windows-tests.txt"))
+if [[ "${ZR_WINDOWS_GUI:-1}" != "0" ]]; then
+  qt=$(bash "$root/scripts/build-qt-windows.sh" | tail -1)
+  # Qt's build tools (moc, uic, rcc) are Debian's own, of the same version, run on this machine.
+  cmake_args+=(-DZR_BUILD_GUI=ON -DZR_QT_PREFIX="$qt" -DQt6_DIR="$qt/lib/cmake/Qt6"
+    -DQT_HOST_PATH=/usr -DQT_HOST_PATH_CMAKE_DIR=/usr/lib/x86_64-linux-gnu/cmake)
+  targets+=(zembra)
+else
+  cmake_args+=(-DZR_BUILD_GUI=OFF)
+fi
 if [[ "${CI:-}" == "true" ]]; then
   cmake_args+=(-DZR_WERROR=ON)
 fi
@@ -29,6 +41,5 @@ fi
 cmake "${cmake_args[@]}" "$@" >/dev/null
 
 # The programs, and the test programs that run under Wine (scripts/test-windows.sh).
-targets=(zembra-cli zrsql $(cat "$root/scripts/windows-tests.txt"))
 cmake --build "$build" -j"$(nproc)" --target "${targets[@]}"
 echo "build-windows: programs in $build/src/app and $build/tools/zrsql"

@@ -29,8 +29,16 @@ if [[ "${1:-}" == "--windows" ]]; then
     cmake make g++-mingw-w64-x86-64-posix
     # GoogleTest's sources, built for Windows within the cross build; the Firebird client's headers
     googletest firebird-dev
-    # Wine runs the Windows programs and tests; xauth and xvfb are not needed (no window is opened)
+    # Wine runs the Windows programs and tests
     wine64 wine
+    # Qt for Windows, built once from Debian's source package (scripts/build-qt-windows.sh): apt-get source,
+    # Ninja, and Debian's own Qt tools (moc, uic, rcc) of the same version, which the cross build runs
+    dpkg-dev ninja-build qt6-base-dev
+    # the window's folder (scripts/package-windows.sh): Qt's translations and the .zip
+    qt6-translations-l10n zip
+    # the window under Wine (scripts/test-windows-gui.sh): an X server, a window manager, real input, the
+    # clipboard a message box is copied to, window geometry, and the pt_BR locale Wine is started in
+    xvfb xauth openbox xdotool xclip x11-utils locales
   )
 fi
 
