@@ -3,6 +3,8 @@
 #include <exception>
 
 #include "app/company.h"
+#include "app/connection_refusal.h"
+#include "app/settings.h"
 #include "app/sql_text.h"
 #include "db/connection.h"
 #include "db/errors.h"
@@ -85,6 +87,9 @@ ActionResult RunAction(const TFormComponents& C, const ActionInput& Input, Actio
   ActionResult result;
   Ui.SetBusy(true);
   try {
+    // Without a connection (the start-up could not open one) the action tries once more with the values read
+    // at start-up, as its first statement would, and fails the way the start-up did.
+    if (!C.ZRDatabase1->Connected()) AbreConexao(*C.ZRDatabase1, Input.ArquivoConfiguracao);
     TravaEmpresa(C, Input.Empresa);
     if (Input.Simular && Input.AntesDaSimulacao) Input.AntesDaSimulacao();
     body(result);
@@ -115,6 +120,10 @@ ActionResult RunAction(const TFormComponents& C, const ActionInput& Input, Actio
     }
     result.Ok = false;
     result.Message = std::string(kMsgErro) + "\r" + message;
+    // A refused connection gets the same Portuguese line as in the start-up's connection message.
+    if (const std::string advice = ConnectionRefusalAdvice(message); !advice.empty()) {
+      result.Message += "\r" + advice;
+    }
     Ui.ShowMessage(result.Message, kWindowCaption);
   }
   return result;

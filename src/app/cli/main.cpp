@@ -138,10 +138,13 @@ class CliRun {
     try {
       ConectaBanco(*c.ZRDatabase1, settings);
     } catch (const std::exception& e) {
-      // The error's own message, what a common refusal means, and the settings file read.
-      const std::string advice = ConnectionRefusalAdvice(e.what());
-      return Fail(kExitFailed, std::string(kMsgFalhaConexao) + "\n" + cli::TerminalText(e.what()) + "\n" +
-                                   (advice.empty() ? "" : advice + "\n") + SettingsFileNote(settings));
+      // The error's own message, what a common refusal means, and the settings file read, unless the message
+      // already is the line that names it (a file missing or unreadable).
+      std::string text = std::string(kMsgFalhaConexao) + "\n" + cli::TerminalText(e.what());
+      for (const std::string& line : {ConnectionRefusalAdvice(e.what()), SettingsFileNote(settings)}) {
+        if (!line.empty() && line != e.what()) text += "\n" + line;
+      }
+      return Fail(kExitFailed, text);
     }
     if (o_.LogSql) {
       data::DefinePastaLog(o_.PastaLogSql);
@@ -171,6 +174,7 @@ class CliRun {
     input.Pendente = o_.Pendente;
     input.Simular = o_.Simular;
     input.Relatorio = !o_.Relatorio.empty();
+    input.ArquivoConfiguracao = settings;
     // A simulated import also tells how many "B" marks it would turn back into "A": the "B" rows it would
     // delete, counted before and after it in its own transaction (two statements, not one per row).
     // A count that fails (a company without PCPFTOF, which an import of no order never touches) leaves the
