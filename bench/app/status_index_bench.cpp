@@ -1,8 +1,9 @@
 // "Atualizar Situação" of a company shaped like a clothing plant, with and without the index of the movements
 // by order number, beside the status query evaluated inside the engine alone:
 //   <target>/<index>/app     BitBtn2Click: the status query fetched row by row and one UPDATE per withdrawn row
-//   <target>/<index>/engine  SELECT COUNT(*), SUM(QTDE_BAI) over the status query: the engine computes every
-//                            status row and sends back one
+//   <target>/<index>/engine  the same work inside the engine: one EXECUTE BLOCK that runs the status query and,
+//                            for every row with QTDE_BAI > 0, the action's UPDATE (same WHERE), then commits;
+//                            it sends back the count of status rows and of rows marked
 //   <target>/com_indice/check  VerificaIndiceSituacao, the check zembra-cli makes once before an action
 // <target> is "embedded" or "server" (127.0.0.1:3050; a copy of the embedded database), <index> "sem_indice"
 // (as the generated company comes) or "com_indice" (after CREATE INDEX ... COMPUTED BY the document number).
@@ -11,6 +12,11 @@
 // daily import of recent orders leaves it. Without the index each status row walks every movement of its
 // material and colour, so the status update's time grows with the history, not with the recent orders: with
 // all 20,000 orders in PCPFTOF one run without the index takes about 7 minutes here.
+// Every app and engine run starts from the imported state: its marks are undone (SITUACAO back to "A") and the
+// old versions of PCPFTOF's rows collected before the clock starts, so each run marks the same rows.
+// Latency: ZR_BENCH_APP_SERVER names the host the application's zr.ini uses in the server case (a
+// scripts/latency-proxy.py in front of 127.0.0.1:3050; the engine reference connects directly); with
+// ZR_BENCH_PROXY_STATS set to the proxy's stats file, the server's check reports its "round_trips".
 // Repetitions: ZR_BENCH_REPS (default 3) with the index, ZR_BENCH_SLOW_REPS (default 1) without it; with more
 // than one repetition the aggregates (median among them) are printed. Run the cases in order: "criar_indice"
 // between the halves creates the index on both databases.
@@ -20,9 +26,11 @@
 #include <chrono>
 #include <cstdio>
 #include <filesystem>
+#include <functional>
 #include <map>
 #include <memory>
 #include <string>
+#include <vector>
 
 #include "app/action_statements.h"
 #include "app/actions.h"
@@ -33,6 +41,7 @@
 #include "fixtures/environment.h"
 #include "fixtures/firebird_db.h"
 #include "fixtures/generator.h"
+#include "proxy_stats.h"
 #include "silent_ui.h"
 
 namespace zr::bench {
@@ -96,7 +105,9 @@ std::map<std::string, Target>& Targets() {
       fs::copy_file(embedded.fb.Database, server.fb.Database, fs::copy_options::overwrite_existing);
       fs::permissions(server.fb.Database, fs::perms::all, fs::perm_options::replace);
       server.ini = (dir / "zr.ini").string();
-      fixtures::WriteZrIni(server.ini, server.fb);
+      fixtures::FbTarget app = server.fb;
+      app.Server = Env("ZR_BENCH_APP_SERVER", "127.0.0.1");
+      fixtures::WriteZrIni(server.ini, app);
       made["server"] = server;
     }
     return made;
@@ -110,9 +121,18 @@ double SecondsOf(const std::function<void()>& work) {
   return std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count();
 }
 
+// Puts PCPFTOF back as the import left it (every row open) and reads it once, so the rows' old versions are
+// collected here rather than by the run that follows.
+void Reopen(const Target& t) {
+  fixtures::FbSession session(t.fb);
+  session.Exec("UPDATE PCPFTOF01 SET SITUACAO = 'A' WHERE SITUACAO <> 'A'");
+  session.Scalar("SELECT COUNT(*) FROM PCPFTOF01");
+}
+
 void App(benchmark::State& state, const std::string& target) {
   const Target& t = Targets().at(target);
   for (auto _ : state) {
+    Reopen(t);
     db::TComponent owner;
     const app::TFormComponents c = app::CreateFormComponents(owner);
     app::ConectaBanco(*c.ZRDatabase1, t.ini);
@@ -123,20 +143,44 @@ void App(benchmark::State& state, const std::string& target) {
     }));
     if (!r.Ok) state.SkipWithError(r.Message.c_str());
     state.counters["rows"] = r.Processadas;
+    state.counters["marked"] = static_cast<double>(r.Baixadas);
   }
+}
+
+// The action's work as one block run by the engine: the status query as the action sends it, and for each
+// row with QTDE_BAI > 0 the action's UPDATE with the row's values, in one transaction committed at the end.
+std::string EngineBlock() {
+  std::string status;
+  for (const std::string& line : app::LinhasConsultaSituacao("MAT_MOV01", "PCPFTOF01", 0.0))
+    status += line + "\n";
+  return "EXECUTE BLOCK RETURNS (LINHAS INTEGER, MARCADAS INTEGER) AS\n"
+         "BEGIN\n"
+         "  LINHAS = 0;\n"
+         "  MARCADAS = 0;\n"
+         "  FOR " + status + "  AS CURSOR S DO\n"
+         "  BEGIN\n"
+         "    LINHAS = LINHAS + 1;\n"
+         "    IF (S.QTDE_BAI > 0) THEN\n"
+         "    BEGIN\n"
+         "      UPDATE PCPFTOF01 SET SITUACAO = 'B'\n"
+         "      WHERE NUMERO = S.NUMERO AND INSUMO = S.INSUMO AND COR_I = S.COR_I AND SITUACAO = 'A';\n"
+         "      MARCADAS = MARCADAS + ROW_COUNT;\n"
+         "    END\n"
+         "  END\n"
+         "  SUSPEND;\n"
+         "END";
 }
 
 void Engine(benchmark::State& state, const std::string& target) {
   const Target& t = Targets().at(target);
-  std::string text;
-  for (const std::string& line : app::LinhasConsultaSituacao("MAT_MOV01", "PCPFTOF01", 0.0))
-    text += line + "\n";
+  const std::string block = EngineBlock();
   for (auto _ : state) {
+    Reopen(t);
     fixtures::FbSession session(t.fb);
-    std::string rows;
-    state.SetIterationTime(
-        SecondsOf([&] { rows = session.Scalar("SELECT COUNT(*) FROM (" + text + ") S"); }));
-    state.counters["rows"] = std::stod(rows);
+    std::vector<std::vector<std::string>> counts;
+    state.SetIterationTime(SecondsOf([&] { counts = session.Select(block); }));
+    state.counters["rows"] = std::stod(counts.at(0).at(0));
+    state.counters["marked"] = std::stod(counts.at(0).at(1));
   }
 }
 
@@ -147,7 +191,14 @@ void Check(benchmark::State& state, const std::string& target) {
     const app::TFormComponents c = app::CreateFormComponents(owner);
     app::ConectaBanco(*c.ZRDatabase1, t.ini);
     app::IndiceDaBusca b;
+    const ProxyStats proxy;
+    const bool counted = target == "server" && proxy.Enabled();
+    if (counted) proxy.Reset();
     state.SetIterationTime(SecondsOf([&] { b = app::VerificaIndiceSituacao(c, kItem); }));
+    if (counted) {
+      proxy.Settle();
+      state.counters["round_trips"] = static_cast<double>(proxy.RoundTrips());
+    }
     if (app::PrecisaDeIndice(b)) state.SkipWithError("the check finds the index missing");
   }
 }
