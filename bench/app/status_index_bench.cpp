@@ -16,7 +16,8 @@
 // old versions of PCPFTOF's rows collected before the clock starts, so each run marks the same rows.
 // Latency: ZR_BENCH_APP_SERVER names the host the application's zr.ini uses in the server case (a
 // scripts/latency-proxy.py in front of 127.0.0.1:3050; the engine reference connects directly); with
-// ZR_BENCH_PROXY_STATS set to the proxy's stats file, the server's check reports its "round_trips".
+// ZR_BENCH_PROXY_STATS set to the proxy's stats file, the server's app and check runs report their
+// "round_trips".
 // Repetitions: ZR_BENCH_REPS (default 3) with the index, ZR_BENCH_SLOW_REPS (default 1) without it; with more
 // than one repetition the aggregates (median among them) are printed. Run the cases in order: "criar_indice"
 // between the halves creates the index on both databases.
@@ -138,9 +139,16 @@ void App(benchmark::State& state, const std::string& target) {
     app::ConectaBanco(*c.ZRDatabase1, t.ini);
     SilentUi ui;
     app::ActionResult r;
+    const ProxyStats proxy;
+    const bool counted = target == "server" && proxy.Enabled();
+    if (counted) proxy.Reset();
     state.SetIterationTime(SecondsOf([&] {
       r = app::BitBtn2Click(c, app::ActionInput{kItem, 0.0, false}, ui);
     }));
+    if (counted) {
+      proxy.Settle();
+      state.counters["round_trips"] = static_cast<double>(proxy.RoundTrips());
+    }
     if (!r.Ok) state.SkipWithError(r.Message.c_str());
     state.counters["rows"] = r.Processadas;
     state.counters["marked"] = static_cast<double>(r.Baixadas);

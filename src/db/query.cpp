@@ -52,11 +52,17 @@ TFDQuery::~TFDQuery() {
 }
 
 TFDParams& TFDQuery::Params() {
+  Parsed();
+  return params_;
+}
+
+const TFDParsedSql& TFDQuery::Parsed() {
   if (paramsDirty_) {
-    params_.Rebuild(ParseParams(sql_.Text()).Names);
+    parsed_ = ParseParams(sql_.Text());
+    params_.Rebuild(parsed_.Names);
     paramsDirty_ = false;
   }
-  return params_;
+  return parsed_;
 }
 
 void TFDQuery::SetConnection(TFDConnection* connection) {
@@ -83,8 +89,7 @@ void TFDQuery::SetActive(bool value) {
 void TFDQuery::OpenCursor(bool infoQuery) {
   TFDConnection& connection = RequireConnection();
   CloseInternal();
-  const TFDParsedSql parsed = ParseParams(sql_.Text());
-  Params();
+  const TFDParsedSql parsed = Parsed();
   // A statement that could read what waits in the queue (or do anything but read) runs after it.
   if (!ReadsRows(parsed.Sql) || Internals::Writes(connection).Touches(parsed.Sql)) connection.FlushWrites();
   connection.BeginAutoTransaction(transaction_, this);
@@ -228,7 +233,7 @@ void TFDQuery::Execute(int times, int offset) {
   errorWording_ = nullptr;
   TFDConnection& connection = RequireConnection();
   CloseInternal();
-  const TFDParsedSql parsed = ParseParams(sql_.Text());
+  const TFDParsedSql parsed = Parsed();
   const int arraySize = Params().ArraySize();
   if (times == 0) times = arraySize - offset;
   if (times < 1 || offset < 0 || offset + times > arraySize) {

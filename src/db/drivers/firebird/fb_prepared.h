@@ -7,17 +7,18 @@
 
 namespace zr::db::firebird {
 
+// The request keeps its input message, whose layout is built once for the types its values travel in: a
+// literal shape's request is run by one statement after another, each with its own values of the same types.
 struct PreparedRequest {
   Ref<Firebird::IStatement> Statement;
   Ref<Firebird::IMessageMetadata> Input;
   Ref<Firebird::IMessageMetadata> Output;
   unsigned Type = 0;  // isc_info_sql_stmt_*
-};
-
-// A block keeps its input message: its layout is the same every time the block runs.
-struct PreparedBlock : PreparedRequest {
   InputMessage Message;
 };
+
+// An EXECUTE BLOCK prepared once to run many times.
+using PreparedBlock = PreparedRequest;
 
 // Frees a prepared request's server handle; a failure (a broken link) only drops the reference.
 inline void FreeStatement(Ref<Firebird::IStatement>& statement) noexcept {

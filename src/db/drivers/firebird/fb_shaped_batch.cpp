@@ -103,7 +103,7 @@ PreparedBlock* ShapedBlockBatch::Block(Session& session, int slots,
   }
   std::optional<PreparedRequest> prepared = PrepareOrRefuse(session, key, *text, timeout, tra);
   if (!prepared) return nullptr;
-  return &shapes.KeepBlock(std::move(key), PreparedBlock{std::move(*prepared), {}});
+  return &shapes.KeepBlock(std::move(key), std::move(*prepared));
 }
 
 std::optional<std::vector<int64_t>> ShapedBlockBatch::Execute(Session& session, uint32_t timeout,

@@ -324,15 +324,17 @@ void FbStatement::Execute(const std::vector<driver::ParamColumn>& params, int ti
 void FbStatement::ExecuteSingle(const std::vector<driver::ParamColumn>& params, int offset,
                                 Firebird::ITransaction* tra) {
   Firebird::IAttachment* attachment = session_->Attachment();
-  Guarded([&] { message_.Fill(request_.Input.get(), params, 1, offset, attachment, tra, session_->Text()); });
+  Guarded([&] {
+    request_.Message.Fill(request_.Input.get(), params, 1, offset, attachment, tra, session_->Text());
+  });
   session_->Watched(timeout_, [&](Firebird::ThrowStatusWrapper* status) {
     if (request_.Type == isc_info_sql_stmt_select || request_.Type == isc_info_sql_stmt_select_for_upd) {
-      cursor_.reset(request_.Statement->openCursor(status, tra, message_.Metadata(), message_.Buffer(),
+      cursor_.reset(request_.Statement->openCursor(status, tra, request_.Message.Metadata(), request_.Message.Buffer(),
                                                    request_.Output.get(), 0));
       cursorTransaction_ = tra;
       return;
     }
-    request_.Statement->execute(status, tra, message_.Metadata(), message_.Buffer(), request_.Output.get(),
+    request_.Statement->execute(status, tra, request_.Message.Metadata(), request_.Message.Buffer(), request_.Output.get(),
                                 ReturnsRows() ? row_.data() : nullptr);
     singletonRow_ = ReturnsRows();
     if (singletonRow_) {
@@ -385,7 +387,7 @@ PreparedBlock& FbStatement::BlockFor(int elements, Firebird::ITransaction* tra) 
   if (!text) {
     throw EDatabaseError("A parameter of this statement has a type that an array execution cannot declare");
   }
-  return blocks_.emplace(elements, PreparedBlock{session_->Prepare(tra, *text, timeout_), {}}).first->second;
+  return blocks_.emplace(elements, session_->Prepare(tra, *text, timeout_)).first->second;
 }
 
 void FbStatement::RunInSavepoint(Firebird::ITransaction* tra, const std::function<void()>& work) {

@@ -77,7 +77,6 @@ class FbStatement final : public driver::Statement, private SessionListener {
   bool oneRowPerElement_ = false;  // INSERT without SELECT: each element stores exactly one row
   std::vector<OutputColumn> columns_;
   std::vector<int64_t> row_;  // the output message, aligned for every field type
-  InputMessage message_;
   std::map<int, PreparedBlock> blocks_;  // by element count
   Ref<Firebird::IResultSet> cursor_;
   Firebird::ITransaction* cursorTransaction_ = nullptr;

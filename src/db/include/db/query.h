@@ -128,6 +128,8 @@ class TFDQuery : public TComponent {
   [[noreturn]] void RaiseAfterQueuedWrites(TFDConnection& connection, std::exception_ptr failure);
   void RequireActive() const;
   driver::Statement& PreparedStatement(const std::string& sql);
+  // The SQL text with its ":NAME" markers made "?" and their names, parsed once per text (with Params()).
+  const TFDParsedSql& Parsed();
   std::vector<driver::ParamColumn> ParamColumns(const std::vector<std::string>& names);
   TFDConnection& RequireConnection();
 
@@ -139,7 +141,8 @@ class TFDQuery : public TComponent {
 
   TStringList sql_;
   TFDParams params_;
-  bool paramsDirty_ = true;
+  TFDParsedSql parsed_;
+  bool paramsDirty_ = true;  // params_ and parsed_ are of an older text
   TFDResourceOptions resourceOptions_;
   TFDUpdateOptions updateOptions_;
   TFDConnection* connection_ = nullptr;
