@@ -24,7 +24,7 @@ rm -rf "$dist" "$wbuild/Zembra.zip"
 mkdir -p "$dist/platforms" "$dist/styles" "$dist/translations"
 
 # Where the DLLs the programs load are found on this machine: Qt's own, then the compiler's runtime.
-dll_dirs=("$qt/bin" "/usr/lib/gcc/$triplet/$(${triplet}-g++-posix -dumpversion)-posix" "/usr/$triplet/lib")
+dll_dirs=("$qt/bin" "$(dirname "$(${triplet}-g++-posix -print-libgcc-file-name)")" "/usr/$triplet/lib")
 # What Windows provides itself: the DLLs Wine implements, which are Windows' own DLLs by name.
 windows_dlls=/usr/lib/x86_64-linux-gnu/wine/x86_64-windows
 # Loaded by the program itself when a Firebird connection needs it, from the user's Firebird installation.
