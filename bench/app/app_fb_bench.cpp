@@ -45,6 +45,7 @@
 #include "timing_reporter.h"
 #include "fixtures/environment.h"
 #include "proxy_stats.h"
+#include "silent_ui.h"
 
 namespace zr::bench {
 namespace {
@@ -72,16 +73,6 @@ double StatusMB(const char* field) {
   }
   return 0;
 }
-
-class SilentUi : public app::ActionUi {
- public:
-  void SetBusy(bool) override {}
-  void SetProgressMax(int) override {}
-  void SetProgress(int) override {}
-  void ProcessMessages() override {}
-  void ShowMessage(const std::string&, const std::string&) override {}
-  void CloseWindow() override {}
-};
 
 // One generated company in a database of the target, and a zr.ini that opens it as the window would.
 struct Target {

@@ -34,6 +34,7 @@
 #include "standin_company.h"
 #include "timing_reporter.h"
 #include "fixtures/environment.h"
+#include "silent_ui.h"
 
 namespace zr::bench {
 namespace {
@@ -44,14 +45,10 @@ constexpr const char* kSinceLiteral = "'01/01/2017'";  // day first, as the tran
 
 using fixtures::Env;
 
-class SilentUi : public app::ActionUi {
+// Keeps the last message an action showed, for a failure's report.
+class LastMessageUi : public SilentUi {
  public:
-  void SetBusy(bool) override {}
-  void SetProgressMax(int) override {}
-  void SetProgress(int) override {}
-  void ProcessMessages() override {}
   void ShowMessage(const std::string& text, const std::string&) override { last = text; }
-  void CloseWindow() override {}
   std::string last;
 };
 
@@ -149,7 +146,7 @@ app::ActionResult RunAction(bool import) {
   app::ConectaBanco(*components.ZRDatabase1, Setup::Get().ini);
   components.ZRDatabase1->SetWriteBehind(Env("ZR_BENCH_WRITE_BEHIND", "1") != "0");
   app::ActionInput input{kCompany.Code + " | " + kCompany.Name, kSince, false};
-  SilentUi ui;
+  LastMessageUi ui;
   app::ActionResult result =
       import ? app::BitBtn1Click(components, input, ui) : app::BitBtn2Click(components, input, ui);
   if (!result.Ok) throw db::EDatabaseError(result.Message);

@@ -2,7 +2,10 @@
 
 #include <exception>
 
+#include "app/action_statements.h"
 #include "app/company.h"
+#include "app/connection_refusal.h"
+#include "app/settings.h"
 #include "app/sql_text.h"
 #include "db/connection.h"
 #include "db/errors.h"
@@ -12,7 +15,7 @@ namespace zr::app {
 
 namespace {
 
-void Lines(data::TZRQuery& query, std::initializer_list<std::string> lines) {
+void Lines(data::TZRQuery& query, const std::vector<std::string>& lines) {
   query.Close();
   query.SQL().Clear();
   for (const std::string& line : lines) query.SQL().Add(line);
@@ -85,6 +88,9 @@ ActionResult RunAction(const TFormComponents& C, const ActionInput& Input, Actio
   ActionResult result;
   Ui.SetBusy(true);
   try {
+    // Without a connection (the start-up could not open one) the action tries once more with the values read
+    // at start-up, as its first statement would, and fails the way the start-up did.
+    if (!C.ZRDatabase1->Connected()) AbreConexao(*C.ZRDatabase1, Input.ArquivoConfiguracao);
     TravaEmpresa(C, Input.Empresa);
     if (Input.Simular && Input.AntesDaSimulacao) Input.AntesDaSimulacao();
     body(result);
@@ -115,6 +121,10 @@ ActionResult RunAction(const TFormComponents& C, const ActionInput& Input, Actio
     }
     result.Ok = false;
     result.Message = std::string(kMsgErro) + "\r" + message;
+    // A refused connection gets the same Portuguese line as in the start-up's connection message.
+    if (const std::string advice = ConnectionRefusalAdvice(message); !advice.empty()) {
+      result.Message += "\r" + advice;
+    }
     Ui.ShowMessage(result.Message, kWindowCaption);
   }
   return result;
@@ -123,25 +133,7 @@ ActionResult RunAction(const TFormComponents& C, const ActionInput& Input, Actio
 // The technical sheet of one order and part: materials and colours with their highest priced cost.
 void AbreFichaTecnica(data::TZRQuery& QryCons, const std::string& NmPCPFT2, const std::string& NmPCPFT3,
                       const std::string& NmMAT_ITEN, const std::string& Codigo, const std::string& Parte) {
-  Lines(
-      QryCons,
-      {"SELECT PCPFT2.TIPO, PCPFT2.INSUMO, PCPFT2.SETOR, PCPFT2.APLICACAO, PCPFT2.PARTE, PCPFT2.FAIXA, "
-       "PCPFT2.CONSUMO,",
-       "PCPFT3.COR, PCPFT3.COR_I, PCPFT2.ID, MAX(MAT_ITEN.PRECO_MED) AS CUSTO",
-       "FROM " + NmPCPFT2 + " PCPFT2 ",
-       "INNER JOIN " + NmPCPFT3 +
-           " PCPFT3 ON (PCPFT2.CODIGO = PCPFT3.CODIGO AND PCPFT2.INSUMO = PCPFT3.INSUMO AND PCPFT2.ID = "
-           "PCPFT3.ID)",
-       "LEFT JOIN " + NmMAT_ITEN +
-           " MAT_ITEN ON (PCPFT2.INSUMO = MAT_ITEN.CODIGO AND PCPFT3.COR_I = MAT_ITEN.COR AND PCPFT2.PRECO = " +
-           QuotedStr("S") + ")",
-       "WHERE PCPFT2.CODIGO = " + QuotedStr(Codigo)});
-  if (!Trim(Parte).empty()) QryCons.SQL().Add("AND PCPFT2.PARTE IN (" + QuotedStr(Parte) + ")");
-  QryCons.SQL().Add(
-      "GROUP BY PCPFT2.TIPO, PCPFT2.INSUMO, PCPFT2.SETOR, PCPFT2.APLICACAO, PCPFT2.PARTE, PCPFT2.FAIXA, "
-      "PCPFT2.CONSUMO,");
-  QryCons.SQL().Add("PCPFT3.COR, PCPFT3.COR_I, PCPFT2.ID");
-  QryCons.SQL().Add("ORDER BY PCPFT2.ID");
+  Lines(QryCons, LinhasFichaTecnica(NmPCPFT2, NmPCPFT3, NmMAT_ITEN, Codigo, Parte));
   QryCons.Open();
   QryCons.FetchAll();
 }
@@ -162,8 +154,7 @@ void GravaOrdem(const TFormComponents& C, const std::string& NmPCPFTOF, const st
          ":CUSTO, :SITUACAO, :DATA)"});
   QryInsert.Params().SetArraySize(QryCons.RecordCount());
 
-  Lines(QryAux, {"DELETE FROM " + NmPCPFTOF, "WHERE NUMERO = " + QuotedStr(Numero)});
-  if (!Trim(Parte).empty()) QryAux.SQL().Add("AND PARTE IN (" + QuotedStr(Parte) + ")");
+  Lines(QryAux, LinhasExclusaoOrdem(NmPCPFTOF, Numero, Parte));
   QryAux.ExecSQL();
   tratada.Excluidas = QryAux.RowsAffected();
   result.Excluidas += tratada.Excluidas;
@@ -248,18 +239,9 @@ ActionResult BitBtn2Click(const TFormComponents& C, const ActionInput& Input, Ac
 
     const std::string nmPCPFTOF = BuscaArquivo(QryAux, Input.Empresa, "PCPFTOF");
 
-    QryCons.Close();
-    QryCons.SQL().Clear();
-    QryCons.SQL().Add("SELECT PCPFTOF.*, ");
-    QryCons.SQL().Add("COALESCE((SELECT SUM(MAT_MOV.QTDE) AS QTDE FROM " +
-                      BuscaArquivo(QryAux, Input.Empresa, "MAT_MOV") + " MAT_MOV");
-    QryCons.SQL().Add("WHERE SUBSTRING(MAT_MOV.NUM_DOCTO FROM 1 FOR 6) = PCPFTOF.NUMERO");
-    QryCons.SQL().Add("AND MAT_MOV.CODIGO   = PCPFTOF.INSUMO");
-    QryCons.SQL().Add("AND MAT_MOV.COR      = PCPFTOF.COR_I");
-    QryCons.SQL().Add("AND MAT_MOV.OPERACAO = " + QuotedStr("S"));
-    QryCons.SQL().Add("AND MAT_MOV.TP_MOV   = " + QuotedStr("BC") + "),0) AS QTDE_BAI");
-    QryCons.SQL().Add("FROM " + BuscaArquivo(QryAux, Input.Empresa, "PCPFTOF") + " PCPFTOF");
-    QryCons.SQL().Add("WHERE PCPFTOF.DATA >= " + DateLiteral(Input.Desde));
+    // MAT_MOV, then PCPFTOF again, are looked up as the status query's lines that name them are built.
+    const std::string nmMAT_MOV = BuscaArquivo(QryAux, Input.Empresa, "MAT_MOV");
+    Lines(QryCons, LinhasConsultaSituacao(nmMAT_MOV, BuscaArquivo(QryAux, Input.Empresa, "PCPFTOF"), Input.Desde));
     QryCons.Open();
     QryCons.First();
 
@@ -267,10 +249,7 @@ ActionResult BitBtn2Click(const TFormComponents& C, const ActionInput& Input, Ac
       if (QryCons.FieldByName("QTDE_BAI").AsFloat() > 0) {
         BaixaFeita baixa{QryCons.FieldByName("Numero").AsString(), QryCons.FieldByName("Insumo").AsString(),
                          QryCons.FieldByName("Cor_I").AsString(), 0};
-        Lines(QryInsert,
-              {"UPDATE " + nmPCPFTOF + " SET ", "SITUACAO = " + QuotedStr("B"),
-               "WHERE NUMERO = " + QuotedStr(baixa.Numero), "AND INSUMO = " + QuotedStr(baixa.Insumo),
-               "AND COR_I = " + QuotedStr(baixa.CorI), "AND SITUACAO = " + QuotedStr("A")});
+        Lines(QryInsert, LinhasBaixa(nmPCPFTOF, baixa.Numero, baixa.Insumo, baixa.CorI));
         QryInsert.ExecSQL();
         baixa.Marcadas = QryInsert.RowsAffected();
         result.Baixadas += baixa.Marcadas;

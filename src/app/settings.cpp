@@ -40,12 +40,12 @@ std::string HostPart(const std::string& Servidor) {
 }
 
 void ConectaBanco(data::TZRDatabase& Database, const std::string& SettingsPath) {
-  // Reading a pipe or a device would wait for a writer that never comes; a folder holds no settings.
+  // Reading a pipe or a device would wait for a writer that never comes; a folder holds no settings. The
+  // refusal is the line that names the file and says what it is.
   std::error_code error;
   const auto status = std::filesystem::status(SettingsPath, error);
   if (!error && std::filesystem::exists(status) && !std::filesystem::is_regular_file(status)) {
-    throw db::EDatabaseError("O arquivo de configuração \"" + SettingsPath +
-                             "\" não é um arquivo comum (é uma pasta, um pipe ou um dispositivo).");
+    throw db::EDatabaseError(SettingsFileProblem(SettingsPath));
   }
   const std::string servidor = LeIni("banco", "Servidor", SettingsPath);
   const std::string base = LeIni("banco", "base", SettingsPath);
@@ -83,7 +83,19 @@ void ConectaBanco(data::TZRDatabase& Database, const std::string& SettingsPath) 
   const std::string agrupada = common::UpperAscii(LeIni("banco", "GravacaoAgrupada", SettingsPath));
   Database.SetWriteBehind(!(agrupada == "0" || agrupada == "N" || agrupada == "NAO" || agrupada == "NO" ||
                             agrupada == "FALSE" || agrupada == "OFF"));
-  Database.SetConnected(true);
+  AbreConexao(Database, SettingsPath);
+}
+
+void AbreConexao(data::TZRDatabase& Database, const std::string& SettingsPath) {
+  try {
+    Database.SetConnected(true);
+  } catch (const db::EDatabaseError& e) {
+    // A settings file that could not be read gave every key the empty value, so the connection's own
+    // complaint ("no database to open") only repeats that: the file is what the user must put right.
+    const std::string problem = SettingsPath.empty() ? std::string() : SettingsFileProblem(SettingsPath);
+    if (problem.empty()) throw;
+    throw db::EDatabaseError(problem, e.Kind());
+  }
 }
 
 }  // namespace zr::app

@@ -222,6 +222,18 @@ std::string TFDConnection::LockingSelect(const std::string& select) const {
   return detail::ConnectionInternals::Physical(*this).LockingSelect(select);
 }
 
+plan::StatementPlan TFDConnection::Explain(const std::string& sql) {
+  driver::Connection& physical = detail::ConnectionInternals::Physical(*this);
+  FlushWrites();
+  return physical.Explain(sql);
+}
+
+std::vector<plan::IndexInfo> TFDConnection::Indexes(const std::string& table) {
+  driver::Connection& physical = detail::ConnectionInternals::Physical(*this);
+  FlushWrites();
+  return physical.Indexes(table);
+}
+
 void TFDConnection::PrepareQueriesForTransactionEnd(bool commit) {
   autoTxOwner_ = nullptr;
   for (TFDQuery* q : std::vector<TFDQuery*>(queries_)) q->TransactionEnding(commit);

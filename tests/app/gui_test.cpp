@@ -1,6 +1,7 @@
 // The window on Qt's offscreen platform, driven with Qt Test, over a real Firebird database.
 
 #include <gtest/gtest.h>
+#include <sys/stat.h>
 
 #include <QApplication>
 #include <QCheckBox>
@@ -16,6 +17,7 @@
 #include <QTimer>
 #include <cstdio>
 #include <cstdlib>
+#include <filesystem>
 #include <fstream>
 #include <functional>
 
@@ -32,6 +34,14 @@ namespace zr::app::testing {
 namespace {
 
 using gui::MessageKind;
+namespace fs = std::filesystem;
+
+// A settings file the window starts from, and the Portuguese line its connection message ends with.
+struct SettingsCase {
+  const char* name;
+  std::string ini;
+  std::string line;
+};
 
 class GuiTest : public WindowTest {
  protected:
@@ -58,6 +68,18 @@ class GuiTest : public WindowTest {
     data.Part("000002", "FRENTE");
   }
   void ChooseCompany01() { Child<QComboBox>("CbEmp")->setCurrentIndex(1); }
+  // Settings files that cannot be read, made in the test's directory: missing, a folder, a pipe no one writes.
+  std::vector<SettingsCase> UnreadableSettings() {
+    const std::string fifo = db_->Dir + "fifo.ini";
+    EXPECT_EQ(mkfifo(fifo.c_str(), 0600), 0);
+    fs::create_directories(db_->Dir + "folder.ini");
+    return {{"a missing file", db_->Dir + "absent/zr.ini",
+             "Arquivo de configuração não encontrado: " + db_->Dir + "absent/zr.ini"},
+            {"a folder", db_->Dir + "folder.ini",
+             "Arquivo de configuração é uma pasta: " + db_->Dir + "folder.ini"},
+            {"a pipe, refused before anything waits for it", fifo,
+             "Arquivo de configuração não é um arquivo comum: " + fifo}};
+  }
 
   std::unique_ptr<TestDatabase> db_;
 };
@@ -173,19 +195,23 @@ TEST_F(GuiTest, TabOrderRunsFromImportarThroughTheFieldsToAtualizarSituacao) {
   EXPECT_EQ(order, (std::vector<std::string>{"BitBtn1", "CbEmp", "EdtOFEmi", "CbOFPend", "BitBtn2"}));
 }
 
-TEST_F(GuiTest, AMissingSettingsFileShowsOneConnectionMessageNamingItAndTheWindowStillOpens) {
-  Open(db_->Dir + "absent/zr.ini");
-  ASSERT_EQ(shown_.size(), 1u);
-  EXPECT_EQ(shown_[0].Kind, MessageKind::Standard);
-  EXPECT_EQ(shown_[0].Caption, ApplicationTitle(host::ExecutablePath()));
-  // The connection's own message stays between the first line and the one that names the file.
-  EXPECT_EQ(shown_[0].Text.rfind("Falha na conexão com o banco.\r", 0), 0u) << shown_[0].Text;
-  const std::string named = "\rArquivo de configuração não encontrado: " + db_->Dir + "absent/zr.ini";
-  ASSERT_GT(shown_[0].Text.size(), named.size());
-  EXPECT_EQ(shown_[0].Text.substr(shown_[0].Text.size() - named.size()), named) << shown_[0].Text;
-  EXPECT_GT(shown_[0].Text.size(), std::string("Falha na conexão com o banco.\r").size() + named.size());
-  EXPECT_TRUE(form_->isVisible());
-  EXPECT_EQ(Child<QComboBox>("CbEmp")->count(), 0);
+// A settings file that cannot be read gives every key the empty value (or is refused before it is read): the
+// line that names it is the error's own message, in place of the connection's complaint about the empty
+// values, and it is said once.
+TEST_F(GuiTest,
+       ASettingsFileThatCannotBeReadIsTheConnectionMessagesOneLineAfterItsFirstAndTheWindowStillOpens) {
+  for (const SettingsCase& c : UnreadableSettings()) {
+    SCOPED_TRACE(c.name);
+    shown_.clear();
+    Open(c.ini);
+    ASSERT_EQ(shown_.size(), 1u);
+    EXPECT_EQ(shown_[0].Kind, MessageKind::Standard);
+    EXPECT_EQ(shown_[0].Caption, ApplicationTitle(host::ExecutablePath()));
+    EXPECT_EQ(shown_[0].Text, "Falha na conexão com o banco.\r" + c.line);
+    EXPECT_TRUE(form_->isVisible());
+    EXPECT_EQ(Child<QComboBox>("CbEmp")->count(), 0);
+    delete form_.data();
+  }
 }
 
 TEST_F(GuiTest, ACommonRefusalGetsAPortugueseLineAfterTheServersWholeMessage) {
@@ -405,19 +431,37 @@ TEST_F(InterruptedWindow, ClosedDuringImportarWithYes) {
   std::fflush(stdout);
 }
 
-TEST_F(GuiTest, AnActionWithoutAConnectionReportsTheErrorAndTheWindowStaysReady) {
-  Open(db_->Dir + "absent/zr.ini");
-  ASSERT_EQ(shown_.size(), 1u);
-  for (const char* button : {"BitBtn1", "BitBtn2"}) {
-    SCOPED_TRACE(button);
+// After a start-up that could not connect, each action tries to connect again and fails the same way: after
+// its own first line it tells what the start-up's connection message told, the Portuguese line included.
+TEST_F(GuiTest, AnActionWithoutAConnectionTellsWhatTheStartUpToldAndTheWindowStaysReady) {
+  std::vector<SettingsCase> cases = UnreadableSettings();
+  for (const RefusalCase& c : RefusalCases(*db_)) {
+    if (!c.HeldElsewhere) cases.push_back({c.Name, c.Ini, c.Advice});
+  }
+  const std::string falha = "Falha na conexão com o banco.\r";
+  for (const SettingsCase& c : cases) {
+    SCOPED_TRACE(c.name);
     shown_.clear();
-    QTest::mouseClick(Child<QPushButton>(button), Qt::LeftButton);
+    db_->Release();
+    Open(c.ini);
     ASSERT_EQ(shown_.size(), 1u);
-    EXPECT_EQ(shown_[0].Kind, MessageKind::Information);
-    EXPECT_EQ(shown_[0].Text.rfind("Erro na importação.\r", 0), 0u) << shown_[0].Text;
-    DeletePending();
-    ASSERT_FALSE(form_.isNull());
-    EXPECT_TRUE(Child<QWidget>("Panel1")->isEnabled());
+    const std::string startup = shown_[0].Text;
+    ASSERT_EQ(startup.rfind(falha, 0), 0u) << startup;
+    ASSERT_EQ(startup.substr(startup.size() - c.line.size()), c.line) << startup;
+    for (const char* button : {"BitBtn1", "BitBtn2"}) {
+      SCOPED_TRACE(button);
+      shown_.clear();
+      QTest::mouseClick(Child<QPushButton>(button), Qt::LeftButton);
+      ASSERT_EQ(shown_.size(), 1u);
+      EXPECT_EQ(shown_[0].Kind, MessageKind::Information);
+      EXPECT_EQ(shown_[0].Caption, "Zembra");
+      EXPECT_EQ(shown_[0].Text, "Erro na importação.\r" + startup.substr(falha.size()));
+      DeletePending();
+      ASSERT_FALSE(form_.isNull());
+      EXPECT_TRUE(Child<QWidget>("Panel1")->isEnabled());
+      EXPECT_EQ(QApplication::overrideCursor(), nullptr);
+    }
+    delete form_.data();
   }
 }
 

@@ -2,10 +2,13 @@
 
 #include <gtest/gtest.h>
 
+#include <filesystem>
 #include <fstream>
+#include <functional>
 
 #include "app/company.h"
 #include "app/settings.h"
+#include "db/errors.h"
 #include "app_test_support.h"
 
 namespace zr::app::testing {
@@ -29,11 +32,47 @@ TEST_F(StartupTest, AGoodSettingsFileConnectsWithTheFirebirdDriver) {
   EXPECT_EQ(c.ZRDatabase1->HostName(), UseServer() ? "127.0.0.1" : "");
 }
 
-TEST_F(StartupTest, AMissingSettingsFileFailsToConnect) {
-  db::TComponent owner;
-  TFormComponents c = CreateFormComponents(owner);
-  EXPECT_THROW(ConectaBanco(*c.ZRDatabase1, db_->Dir + "absent/zr.ini"), std::exception);
-  EXPECT_FALSE(c.ZRDatabase1->Connected());
+// A settings file that cannot be read fails the connection with the line that names it, not with the
+// connection's complaint about the empty values read from it; opening the connection again, as an action does
+// after such a start-up, fails the same way. A database that cannot be opened keeps the server's own message.
+TEST_F(StartupTest, ASettingsFileThatCannotBeReadFailsToConnectWithTheLineThatNamesIt) {
+  std::filesystem::create_directories(db_->Dir + "folder.ini");
+  const RefusalCase ausente = RefusalCases(*db_).front();  // a database file that does not exist
+  struct Case {
+    const char* name;
+    std::string ini;
+    std::string message;  // the whole message, or, for the server's, a part of it
+    bool whole;
+  };
+  const Case cases[] = {
+      {"a missing file", db_->Dir + "absent/zr.ini",
+       "Arquivo de configuração não encontrado: " + db_->Dir + "absent/zr.ini", true},
+      {"a folder", db_->Dir + "folder.ini", "Arquivo de configuração é uma pasta: " + db_->Dir + "folder.ini",
+       true},
+      {ausente.Name, ausente.Ini, ausente.Server, false},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.name);
+    db::TComponent owner;
+    TFormComponents components = CreateFormComponents(owner);
+    for (const auto& [step, open] : {std::pair<const char*, std::function<void()>>{
+                                         "start-up", [&] { ConectaBanco(*components.ZRDatabase1, c.ini); }},
+                                     {"again", [&] { AbreConexao(*components.ZRDatabase1, c.ini); }}}) {
+      SCOPED_TRACE(step);
+      try {
+        open();
+        ADD_FAILURE() << "connected";
+      } catch (const db::EDatabaseError& e) {
+        if (c.whole) {
+          EXPECT_EQ(std::string(e.what()), c.message);
+        } else {
+          EXPECT_NE(std::string(e.what()).find(c.message), std::string::npos) << e.what();
+          EXPECT_EQ(std::string(e.what()).find("Arquivo de configuração"), std::string::npos) << e.what();
+        }
+      }
+      EXPECT_FALSE(components.ZRDatabase1->Connected());
+    }
+  }
 }
 
 TEST_F(StartupTest, CompaniesAreListedInTheServersOrderAsCodeBarName) {

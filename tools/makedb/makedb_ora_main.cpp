@@ -14,9 +14,11 @@ namespace {
 
 const char* const kUsage =
     "Usage: zr-makedb-ora --database CONNECTION-STRING --ini PATH [--orders N] [--seed N]\n"
+    "                     [--shape simple|plant] [--document-index yes|no]\n"
     "Recreates EMPRESA, ARQLOCAL and the tables of companies 01 and 02 on the Oracle stand-in (for example\n"
     "--database \"DSN=zrstandin;Database=zembra_demo\"), fills them with generated rows and writes a zr.ini\n"
-    "with banco=ORACLE.\n";
+    "with banco=ORACLE. --shape and --document-index as in zr-makedb: a clothing plant's shape, and the\n"
+    "companies with or without the index of MAT_MOV by order number that the status update needs.\n";
 
 }  // namespace
 
@@ -29,6 +31,7 @@ int main(int argc, char** argv) {
   size.MaterialsPerPart = 10;
   size.Products = 12;
   size.Seed = 7;
+  bool plant = false, documentIndex = true;
   bool bad = argc % 2 == 0;  // options come in pairs
   for (int i = 1; i + 1 < argc; i += 2) {
     const std::string a = argv[i], v = argv[i + 1];
@@ -40,6 +43,10 @@ int main(int argc, char** argv) {
       size.Orders = std::atoi(v.c_str());
     else if (a == "--seed")
       size.Seed = static_cast<uint32_t>(std::atoi(v.c_str()));
+    else if (a == "--shape" && (v == "plant" || v == "simple"))
+      plant = v == "plant";
+    else if (a == "--document-index" && (v == "yes" || v == "no"))
+      documentIndex = v == "yes";
     else
       bad = true;
   }
@@ -49,8 +56,9 @@ int main(int argc, char** argv) {
   }
   try {
     app::testing::StandinSession session(database);
-    const std::vector<fixtures::CompanyInfo> companies = {{"01", "Confecções Zembra Ltda"},
-                                                          {"02", "Malharia D'Ouro"}};
+    const std::vector<fixtures::CompanyInfo> companies = {{"01", "Confecções Zembra Ltda", documentIndex},
+                                                          {"02", "Malharia D'Ouro", documentIndex}};
+    if (plant) size = fixtures::ClothingPlant(size.Orders, size.Seed);
     session.CreateCompanies(companies);
     for (const fixtures::CompanyInfo& company : companies) {
       session.LoadCompany(company.Code, fixtures::GenerateCompany(size));

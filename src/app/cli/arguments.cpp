@@ -49,8 +49,10 @@ Options ParseArguments(const std::vector<std::string>& args) {
         o.Acao = Command::Importar;
       } else if (a == "situacao") {
         o.Acao = Command::Situacao;
+      } else if (a == "indices") {
+        o.Acao = Command::Indices;
       } else {
-        throw UsageError("ação desconhecida \"" + a + "\": use importar ou situacao.");
+        throw UsageError("ação desconhecida \"" + a + "\": use importar, situacao ou indices.");
       }
     } else if (a == "--empresa") {
       o.Empresa = ValueOf(args, i);
@@ -68,6 +70,8 @@ Options ParseArguments(const std::vector<std::string>& args) {
     } else if (a == "--relatorio") {
       o.Relatorio = ValueOf(args, i);
       if (o.Relatorio.empty()) throw UsageError("--relatorio pede o caminho de um arquivo.");
+    } else if (a == "--criar") {
+      o.Criar = true;
     } else if (a == "--json") {
       o.Json = true;
     } else if (a == "--log-sql") {
@@ -81,9 +85,17 @@ Options ParseArguments(const std::vector<std::string>& args) {
       throw UsageError("argumento desconhecido \"" + a + "\".");
     }
   }
-  if (o.Acao == Command::Ajuda) throw UsageError("falta a ação: importar ou situacao.");
+  if (o.Acao == Command::Ajuda) throw UsageError("falta a ação: importar, situacao ou indices.");
   if (o.Pendente && o.Acao != Command::Importar) throw UsageError("--pendente vale só para importar.");
+  if (o.Criar && o.Acao != Command::Indices) throw UsageError("--criar vale só para indices.");
   if (!haveEmpresa) throw UsageError("falta --empresa CODIGO.");
+  if (o.Acao == Command::Indices) {
+    // The indexes belong to the company, not to a run: no date, no simulation, no report of changed rows.
+    for (const char* option : {"--desde", "--simular", "--relatorio", "--json"}) {
+      if (seen.count(option) > 0) throw UsageError(std::string(option) + " não vale para indices.");
+    }
+    return o;
+  }
   if (!haveDesde) throw UsageError("falta --desde DD/MM/AAAA.");
   return o;
 }
@@ -92,6 +104,7 @@ std::string HelpText() {
   return "Uso:\n"
          "  zembra-cli importar --empresa CODIGO --desde DD/MM/AAAA [--pendente] [OPÇÕES]\n"
          "  zembra-cli situacao --empresa CODIGO --desde DD/MM/AAAA [OPÇÕES]\n"
+         "  zembra-cli indices --empresa CODIGO [--criar] [--ini ARQUIVO] [--log-sql [PASTA]]\n"
          "  zembra-cli --help\n"
          "\n"
          "Ações (as mesmas dos botões da janela):\n"
@@ -99,6 +112,9 @@ std::string HelpText() {
          "             substitui as linhas de PCPFTOF pelas da ficha técnica, marcadas \"A\" (\"Importar\").\n"
          "  situacao   marca \"B\" as linhas \"A\" de PCPFTOF com DATA em ou depois da data cujo material já\n"
          "             saiu do estoque para a ordem (\"Atualizar Situação\").\n"
+         "  indices    lista os índices de que as duas ações precisam numa empresa grande (as buscas que elas\n"
+         "             repetem a cada ordem e a cada linha): os que existem, os que faltam e o comando que cria\n"
+         "             cada um, como o servidor diz que vai executar cada consulta. Sem --criar nada muda.\n"
          "\n"
          "Opções:\n"
          "  --empresa CODIGO  a empresa cujo EMP_PAT é CODIGO (um código desconhecido é erro, com a lista\n"
@@ -122,6 +138,8 @@ std::string HelpText() {
          "                    saída padrão.\n"
          "  --log-sql [PASTA] grava cada comando SQL enviado ao banco no log SQL do dia: em PASTA, ou em Logs ao\n"
          "                    lado do executável.\n"
+         "  --criar           (indices) cria os índices que faltam, cada um na sua transação, com uma\n"
+         "                    mensagem por índice; pede que o usuário do zr.ini possa criar índices nas tabelas.\n"
          "  --help            mostra este texto.\n"
          "\n"
          "Cada opção vale uma vez só; as opções podem vir antes ou depois da ação. Cada ação roda numa só\n"
@@ -131,7 +149,14 @@ std::string HelpText() {
          "tempo vão para a saída padrão, os erros para a saída de erros. Nada é perguntado.\n"
          "\n"
          "Código de saída: 0 ação concluída (ou simulada sem erro); 1 falha de conexão ou ação desfeita por erro;\n"
-         "2 argumentos inválidos ou empresa desconhecida; 3 ação concluída, mas o relatório não pôde ser gravado.\n";
+         "2 argumentos inválidos ou empresa desconhecida; 3 ação concluída, mas o relatório não pôde ser gravado.\n"
+         "indices: 0 nenhum índice falta (com --criar: todos criados); 1 falha de conexão, de leitura do plano ou\n"
+         "ao criar um índice (os criados antes dele ficam; dele nada fica); 2 argumentos inválidos ou empresa\n"
+         "desconhecida; 4 faltam índices (sem --criar).\n"
+         "\n"
+         "Antes de importar e situacao, o plano do servidor para a consulta de situação é conferido uma vez: sem o\n"
+         "índice dos movimentos pelo número da ordem, uma linha de aviso vai para a saída de erros (e o mesmo\n"
+         "conselho para o JSON, em \"aviso_indice\"), e a ação roda assim mesmo.\n";
 }
 
 }  // namespace zr::app::cli

@@ -9,7 +9,7 @@
 
 namespace zr::app::cli {
 
-enum class Command { Importar, Situacao, Ajuda };
+enum class Command { Importar, Situacao, Indices, Ajuda };
 
 struct Options {
   Command Acao = Command::Ajuda;
@@ -22,6 +22,7 @@ struct Options {
   bool Json = false;        // one JSON object on stdout at the end, nothing else there
   bool LogSql = false;      // the connection's SQL log on
   std::string PastaLogSql;  // its folder; empty: "Logs/" next to the executable
+  bool Criar = false;       // indices: create the missing indexes
 };
 
 // A command line that cannot be run; the message says what is wrong.

@@ -17,11 +17,13 @@
 #include "app/components.h"
 #include "app/connection_refusal.h"
 #include "app/drivers.h"
+#include "app/indices.h"
 #include "app/settings.h"
 #include "app/sql_text.h"
 #include "app/startup.h"
 #include "arguments.h"
 #include "command_line.h"
+#include "indices_command.h"
 #include "interrupt.h"
 #include "data/database.h"
 #include "data/sql_log.h"
@@ -85,6 +87,75 @@ std::string Summary(const cli::Options& o, const ActionResult& r, double seconds
   return text;
 }
 
+// A connection opened from the settings file, with the company of --empresa found in the company list.
+struct Conexao {
+  int Exit = kExitOk;
+  std::string Message;  // on failure, what to print
+  std::string Item;     // the company's item text, "EMP_PAT | EMP_NOME"
+};
+
+Conexao Conecta(const TFormComponents& c, const cli::Options& o, const std::string& settings) {
+  try {
+    ConectaBanco(*c.ZRDatabase1, settings);
+  } catch (const std::exception& e) {
+    // The error's own message, what a common refusal means, and the settings file read, unless the message
+    // already is the line that names it (a file missing or unreadable).
+    std::string text = std::string(kMsgFalhaConexao) + "\n" + cli::TerminalText(e.what());
+    for (const std::string& line : {ConnectionRefusalAdvice(e.what()), SettingsFileNote(settings)}) {
+      if (!line.empty() && line != e.what()) text += "\n" + line;
+    }
+    return {kExitFailed, text, {}};
+  }
+  if (o.LogSql) {
+    data::DefinePastaLog(o.PastaLogSql);
+    c.ZRDatabase1->SetGravaLog(true);
+  }
+
+  std::vector<std::string> items;
+  try {
+    CarregaEmpresas(*c.QryAux, [&](const std::string& item) { items.push_back(item); });
+  } catch (const std::exception& e) {
+    return {kExitFailed, "zembra-cli: erro ao ler as empresas:\n" + cli::TerminalText(e.what()), {}};
+  }
+  for (const std::string& item : items) {
+    if (CompanyCode(item) == o.Empresa) return {kExitOk, {}, item};
+  }
+  return {kExitUsage,
+          "zembra-cli: empresa desconhecida \"" + o.Empresa + "\"; empresas existentes: " + JoinCodes(items) +
+              ".",
+          {}};
+}
+
+// The status query's lookup when the server's plan shows it without its index; none when it has one, or when
+// the plan or the catalog cannot be read (the action then meets the same server as it would have). What the
+// check read ends with it: nothing was written, and a failed read leaves no transaction in error.
+std::optional<IndiceDaBusca> IndiceAusente(const TFormComponents& c, const std::string& item) {
+  std::optional<IndiceDaBusca> falta;
+  try {
+    IndiceDaBusca busca = VerificaIndiceSituacao(c, item);
+    if (PrecisaDeIndice(busca)) falta = std::move(busca);
+  } catch (const std::exception&) {
+  }
+  try {
+    c.ZRTransaction1->RollbackRetaining();
+  } catch (const std::exception&) {
+  }
+  return falta;
+}
+
+// "zembra-cli indices".
+int RunIndices(const cli::Options& o) {
+  RegisterDrivers();
+  db::TComponent owner;
+  const TFormComponents c = CreateFormComponents(owner);
+  const Conexao conexao = Conecta(c, o, o.Ini.empty() ? DefaultSettingsPath() : o.Ini);
+  if (conexao.Exit != kExitOk) {
+    std::fprintf(stderr, "%s\n", conexao.Message.c_str());
+    return conexao.Exit;
+  }
+  return cli::ExecutaIndices(c, conexao.Item, o.Empresa, o.Criar);
+}
+
 class CliRun {
  public:
   explicit CliRun(const cli::Options& o) : o_(o), report_(o.Relatorio) {
@@ -134,43 +205,24 @@ class CliRun {
     RegisterDrivers();
     db::TComponent owner;
     const TFormComponents c = CreateFormComponents(owner);
-
-    try {
-      ConectaBanco(*c.ZRDatabase1, settings);
-    } catch (const std::exception& e) {
-      // The error's own message, what a common refusal means, and the settings file read.
-      const std::string advice = ConnectionRefusalAdvice(e.what());
-      return Fail(kExitFailed, std::string(kMsgFalhaConexao) + "\n" + cli::TerminalText(e.what()) + "\n" +
-                                   (advice.empty() ? "" : advice + "\n") + SettingsFileNote(settings));
-    }
-    if (o_.LogSql) {
-      data::DefinePastaLog(o_.PastaLogSql);
-      c.ZRDatabase1->SetGravaLog(true);
-    }
-
-    std::vector<std::string> items;
-    try {
-      CarregaEmpresas(*c.QryAux, [&](const std::string& item) { items.push_back(item); });
-    } catch (const std::exception& e) {
-      return Fail(kExitFailed, "zembra-cli: erro ao ler as empresas:\n" + cli::TerminalText(e.what()));
-    }
     ActionInput input;
-    bool found = false;
-    for (const std::string& item : items) {
-      if (CompanyCode(item) == o_.Empresa) {
-        input.Empresa = item;
-        found = true;
-        break;
-      }
+    if (const Conexao conexao = Conecta(c, o_, settings); conexao.Exit != kExitOk) {
+      return Fail(conexao.Exit, conexao.Message);
+    } else {
+      input.Empresa = conexao.Item;
     }
-    if (!found) {
-      return Fail(kExitUsage, "zembra-cli: empresa desconhecida \"" + o_.Empresa +
-                                  "\"; empresas existentes: " + JoinCodes(items) + ".");
+    // The status query's plan, read once before the action (never per row): without the index of the movements
+    // by order number, the person who reads the run's errors learns what to do before waiting for it.
+    aviso_ = IndiceAusente(c, input.Empresa);
+    if (aviso_) {
+      std::fprintf(stderr, "%s\n", cli::AvisoIndice(*aviso_, o_.Empresa).c_str());
+      std::fflush(stderr);
     }
     input.Desde = o_.Desde;
     input.Pendente = o_.Pendente;
     input.Simular = o_.Simular;
     input.Relatorio = !o_.Relatorio.empty();
+    input.ArquivoConfiguracao = settings;
     // A simulated import also tells how many "B" marks it would turn back into "A": the "B" rows it would
     // delete, counted before and after it in its own transaction (two statements, not one per row).
     // A count that fails (a company without PCPFTOF, which an import of no order never touches) leaves the
@@ -269,8 +321,17 @@ class CliRun {
   // The one JSON object of --json on stdout: the run's outcome, with the action's counts once it returned.
   void PrintJson(const ActionResult* result, double seconds, int exit, const std::string& message,
                  int64_t marcasDesfeitas, bool interrompido) const {
-    const cli::RunSummary summary{o_.Acao, o_.Empresa, o_.Desde, o_.Simular,      result,
-                                  seconds, exit,       message,  marcasDesfeitas, interrompido};
+    const cli::RunSummary summary{o_.Acao,
+                                  o_.Empresa,
+                                  o_.Desde,
+                                  o_.Simular,
+                                  result,
+                                  seconds,
+                                  exit,
+                                  message,
+                                  marcasDesfeitas,
+                                  interrompido,
+                                  aviso_ ? &*aviso_ : nullptr};
     std::printf("%s\n", cli::JsonSummary(summary).c_str());
     std::fflush(stdout);
   }
@@ -293,6 +354,7 @@ class CliRun {
   const std::chrono::steady_clock::time_point start_ = std::chrono::steady_clock::now();
   double seconds_ = -1;  // the action's time, once it ran; the JSON object gives the time until failure else
   int64_t marcasDesfeitas_ = -1;  // a simulated import's "B" marks that would go back to "A"; -1: not known
+  std::optional<IndiceDaBusca> aviso_;  // the status query's lookup without its index, when warned of
   // Read by an interrupt; changed under the interrupt lock.
   std::string partial_;                  // the partial report file while it exists
   std::optional<ActionResult> settled_;  // the action's outcome and counts, once it returned
@@ -319,5 +381,6 @@ int main(int argc, char** argv) {
     std::fputs(cli::HelpText().c_str(), stdout);
     return kExitOk;
   }
+  if (options.Acao == cli::Command::Indices) return RunIndices(options);
   return CliRun(options).Run();
 }

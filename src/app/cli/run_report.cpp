@@ -2,6 +2,8 @@
 
 #include <cstdio>
 
+#include "indices_command.h"
+
 namespace zr::app::cli {
 
 namespace {
@@ -146,6 +148,13 @@ std::string JsonSummary(const RunSummary& run) {
                                                  : "erro") +
                      ",\"codigo_saida\":" + std::to_string(run.Exit);
   if (run.MarcasDesfeitas >= 0) json += ",\"marcas_b_voltariam_a_a\":" + std::to_string(run.MarcasDesfeitas);
+  if (run.AvisoIndice != nullptr) {
+    const IndiceDaBusca& b = *run.AvisoIndice;
+    json += ",\"aviso_indice\":{\"mensagem\":" + JsonString(AvisoIndice(b, run.Empresa)) +
+            ",\"tabela\":" + JsonString(b.Tabela) + ",\"indice\":" + JsonString(b.Indice) +
+            ",\"comando\":" + JsonString(ComandoParaDba(b.Comando)) +
+            ",\"corrigir\":" + JsonString(ComandoIndices(run.Empresa, true)) + "}";
+  }
   if (run.Exit != 0) json += ",\"mensagem\":" + JsonString(run.Message);
   return json + "}";
 }

@@ -6,6 +6,7 @@
 #include <string>
 
 #include "app/actions.h"
+#include "app/indices.h"
 #include "arguments.h"
 
 namespace zr::app::cli {
@@ -31,11 +32,14 @@ struct RunSummary {
   std::string Message;           // on failure: what went wrong, as printed
   int64_t MarcasDesfeitas = -1;  // a simulated import's "B" marks that would go back to "A"; -1: not known
   bool Interrompido = false;     // ended by SIGINT or SIGTERM
+  // The status query's lookup when it lacks its index (the warning printed before the action); none else.
+  const IndiceDaBusca* AvisoIndice = nullptr;
 };
 
 // One JSON object on one line: "acao", "empresa", "desde" (YYYY-MM-DD), "simulacao", "contagens",
-// "segundos", "resultado" ("ok", "erro" or "interrompido"), "codigo_saida", for a simulated import "marcas_b_voltariam_a_a"
-// and, on failure, "mensagem". Text that is not
+// "segundos", "resultado" ("ok", "erro" or "interrompido"), "codigo_saida", for a simulated import "marcas_b_voltariam_a_a",
+// with a warning about the status query's index "aviso_indice" ({"mensagem", "tabela", "indice", "comando",
+// "corrigir"}) and, on failure, "mensagem". Text that is not
 // valid UTF-8 has each bad byte replaced by U+FFFD, so the object always parses.
 std::string JsonSummary(const RunSummary& run);
 

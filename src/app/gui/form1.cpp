@@ -243,12 +243,11 @@ void TForm1::FormCreate() {
   } catch (const db::EAbort&) {
     return;
   } catch (const std::exception& e) {
-    // The error's own message, then what the user can act on: what a common refusal means, and the settings
-    // file that was missing or unreadable.
+    // The error's own message (the settings file, when it could not be read, or the connection's refusal),
+    // then what a common refusal means.
     std::string text = std::string(app::kMsgFalhaConexao) + "\r" + e.what();
-    for (const std::string& line :
-         {app::ConnectionRefusalAdvice(e.what()), app::SettingsFileProblem(settingsPath_)}) {
-      if (!line.empty()) text += "\r" + line;
+    if (const std::string advice = app::ConnectionRefusalAdvice(e.what()); !advice.empty()) {
+      text += "\r" + advice;
     }
     ShowMessageBox(this, MessageKind::Standard, title_, text);
     return;  // the rest of the start-up is abandoned silently
@@ -273,7 +272,9 @@ double TForm1::DataInicial() const {
 }
 
 app::ActionInput TForm1::Input() const {
-  return app::ActionInput{CbEmp->currentText().toStdString(), DataInicial(), CbOFPend->isChecked()};
+  app::ActionInput input{CbEmp->currentText().toStdString(), DataInicial(), CbOFPend->isChecked()};
+  input.ArquivoConfiguracao = settingsPath_;
+  return input;
 }
 
 void TForm1::BitBtn1Click() { app::BitBtn1Click(c_, Input(), *this); }

@@ -35,6 +35,10 @@ struct ActionInput {
   std::function<void()> AntesDeDesfazer = {};
   // Command line only: keep a line per order and part (import) or per update (status) for the report.
   bool Relatorio = false;
+  // The settings file the connection's properties were read from. An action whose connection is not open
+  // (the window's start-up could not open it) opens it first, and a failure names this file as the start-up
+  // did when it is missing or cannot be read (AbreConexao).
+  std::string ArquivoConfiguracao = {};
 };
 
 // One order and part the import handled: its rows deleted and written (both 0 when its sheet is empty). The
@@ -80,7 +84,9 @@ struct ActionResult {
 
 // "Importar": replaces each listed order's PCPFTOF rows per part from the technical sheets, in one
 // transaction committed at the end (rolled back instead under Input.Simular); on any error rolls back and
-// reports it. Shows the final message and, after success, closes the window through `Ui`.
+// reports it: "Erro na importação.", CR, the error's message and, for a connection refused in one of the
+// common ways, the Portuguese line of ConnectionRefusalAdvice after another CR, as the start-up's connection
+// message has it. Shows the final message and, after success, closes the window through `Ui`.
 ActionResult BitBtn1Click(const TFormComponents& C, const ActionInput& Input, ActionUi& Ui);
 
 // "Atualizar Situação": marks as "B" the open PCPFTOF rows whose material was withdrawn for the order.

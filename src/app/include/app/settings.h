@@ -35,12 +35,21 @@ std::string HostPart(const std::string& Servidor);
 
 // Reads section "banco" of the settings file (Servidor, base, usuario, senha, banco, in this order), sets
 // the connection's properties from them (driver "FB", or "Ora" with port 1521 for "ORACLE" in any letter
-// case) and connects. A failure to connect passes to the caller, and so does EDatabaseError when
-// SettingsPath names something other than a regular file (a folder, a pipe, a device); a missing file reads
-// as empty values. A value longer than kMaxSettingLength is refused before connecting, naming its key.
+// case) and connects with AbreConexao. SettingsPath naming something other than a regular file (a folder, a
+// pipe, a device) is refused before it is read, with EDatabaseError carrying SettingsFileProblem's line; a
+// missing file reads as empty values. A value longer than kMaxSettingLength is refused before connecting,
+// naming its key.
 // The optional key "GravacaoAgrupada" set to 0, N, NAO, NO, FALSE or OFF (any letter case) switches the
 // connection's write-behind off. The optional key "CharsetLegado" names the code page in which a Firebird
 // database whose default character set is NONE holds its text (WIN1252 without it).
 void ConectaBanco(data::TZRDatabase& Database, const std::string& SettingsPath);
+
+// Opens `Database`, whose properties were set from the settings file at `SettingsPath`: the last step of
+// ConectaBanco, and the first of an action whose window could not connect at start-up. A failure passes to
+// the caller with the connection's own message, except when the settings file is missing or cannot be read
+// (or is not a regular file): every key then read as empty, and the EDatabaseError carries
+// SettingsFileProblem's line instead of the connection's complaint about the empty values. An empty
+// SettingsPath names no file: the failure passes as it is.
+void AbreConexao(data::TZRDatabase& Database, const std::string& SettingsPath);
 
 }  // namespace zr::app

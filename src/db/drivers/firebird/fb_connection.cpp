@@ -2,6 +2,7 @@
 
 #include "fb_batch.h"
 #include "fb_catalog.h"
+#include "fb_plan.h"
 #include "fb_statement.h"
 
 namespace zr::db::firebird {
@@ -30,5 +31,9 @@ std::vector<catalog::TableSet> FbConnection::ReadReach(const std::vector<std::st
   FbCatalog facts(*this);
   return catalog::ReadReach(facts, names);
 }
+
+plan::StatementPlan FbConnection::Explain(const std::string& sql) { return ExplainOn(*session_, sql); }
+
+std::vector<plan::IndexInfo> FbConnection::Indexes(const std::string& table) { return IndexesOf(*this, table); }
 
 }  // namespace zr::db::firebird

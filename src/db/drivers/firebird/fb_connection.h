@@ -31,6 +31,9 @@ class FbConnection final : public driver::Connection {
   std::vector<catalog::TableSet> ReadReach(const std::vector<std::string>& names) override;
   // SELECT ... WITH LOCK: each row fetched is locked as an update would lock it.
   std::string LockingSelect(const std::string& select) const override { return select + "WITH LOCK\r\n"; }
+  // The prepared request's plan, and RDB$INDICES with RDB$INDEX_SEGMENTS (fb_plan.h).
+  plan::StatementPlan Explain(const std::string& sql) override;
+  std::vector<plan::IndexInfo> Indexes(const std::string& table) override;
 
  private:
   void Run(void (Session::*call)()) {

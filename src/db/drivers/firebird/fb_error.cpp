@@ -85,6 +85,8 @@ TDatabaseErrorKind KindOf(Firebird::IStatus* status) {
       case isc_lock_timeout:
       case isc_concurrent_transaction:
         return TDatabaseErrorKind::LockConflict;
+      case isc_no_priv:
+        return TDatabaseErrorKind::NoPermission;
       default:
         break;
     }

@@ -9,6 +9,7 @@
 #include "odbc_batch.h"
 #include "odbc_catalog.h"
 #include "odbc_error.h"
+#include "odbc_plan.h"
 #include "odbc_statement.h"
 #include "utf16.h"
 
@@ -161,6 +162,18 @@ std::vector<catalog::TableSet> OdbcConnection::ReadReach(const std::vector<std::
   const std::unique_ptr<catalog::Facts> facts = Catalog();
   return facts ? catalog::ReadReach(*facts, names)
                : std::vector<catalog::TableSet>(names.size(), catalog::TableSet::All());
+}
+
+plan::StatementPlan OdbcConnection::Explain(const std::string& sql) {
+  if (dbmsName_.find("Oracle") != std::string::npos) return ExplainOracle(*this, sql);
+  if (dbmsName_ == "PostgreSQL") return ExplainPostgres(*this, sql);
+  return {};
+}
+
+std::vector<plan::IndexInfo> OdbcConnection::Indexes(const std::string& table) {
+  if (dbmsName_.find("Oracle") != std::string::npos) return OracleIndexes(*this, table);
+  if (dbmsName_ == "PostgreSQL") return PostgresIndexes(*this, table);
+  return {};
 }
 
 void OdbcConnection::SetAutoCommit(bool on) {

@@ -58,6 +58,10 @@ class OdbcConnection : public driver::Connection {
   catalog::TableSet WriteReach(const std::string& table) override;
   std::vector<catalog::TableSet> ReadReach(const std::vector<std::string>& names) override;
   // The locking select is the interface's own SELECT ... FOR UPDATE, which Oracle and PostgreSQL both take.
+  // EXPLAIN on PostgreSQL, EXPLAIN PLAN on Oracle, and their catalogs' indexes (odbc_plan.h); another data
+  // source answers an unknown plan and no index.
+  plan::StatementPlan Explain(const std::string& sql) override;
+  std::vector<plan::IndexInfo> Indexes(const std::string& table) override;
 
  private:
   std::unique_ptr<catalog::Facts> Catalog();

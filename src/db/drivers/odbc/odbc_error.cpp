@@ -43,6 +43,8 @@ TDatabaseErrorKind KindOf(const std::vector<DiagnosticRecord>& records) {
     // a lock not available.
     if (r.State == "40001" || r.State == "40P01" || r.State == "55P03")
       return TDatabaseErrorKind::LockConflict;
+    // 42501: insufficient privilege (PostgreSQL, also "must be owner of table"); Oracle's ORA-01031.
+    if (r.State == "42501" || r.NativeError == 1031) return TDatabaseErrorKind::NoPermission;
   }
   return TDatabaseErrorKind::StatementFailed;
 }

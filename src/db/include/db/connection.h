@@ -11,6 +11,7 @@
 #include "db/component.h"
 #include "db/map_rules.h"
 #include "db/options.h"
+#include "db/plan.h"
 #include "db/string_list.h"
 
 namespace zr::db {
@@ -85,6 +86,13 @@ class TFDConnection : public TComponent {
   // reads until the transaction ends, changing nothing and firing no trigger (driver::Connection::
   // LockingSelect). EDatabaseError when not connected.
   std::string LockingSelect(const std::string& select) const;
+
+  // How the server would run `sql` and the indexes a table has, as the driver reads them from the server
+  // (driver::Connection::Explain and Indexes; db/plan.h). What waits in the write-behind queue is sent
+  // first. Each costs a request or two to the server: they are for a check before work, not for a loop.
+  // EDatabaseError when not connected, or with the server's message when it refuses.
+  plan::StatementPlan Explain(const std::string& sql);
+  std::vector<plan::IndexInfo> Indexes(const std::string& table);
 
   // Framework internals ------------------------------------------------------------------------------
   // The options that govern a statement run with `transaction` (or with none: the connection's

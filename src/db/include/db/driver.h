@@ -13,6 +13,7 @@
 
 #include "db/catalog.h"
 #include "db/data_types.h"
+#include "db/plan.h"
 #include "db/string_list.h"
 #include "db/value.h"
 
@@ -111,6 +112,18 @@ class Connection {
   // the rows it reads until the transaction ends, as an update of them would, without changing them or
   // firing a trigger: one more line with the dialect's locking clause. The rows are locked once fetched.
   virtual std::string LockingSelect(const std::string& select) const { return select + "FOR UPDATE\r\n"; }
+  // How the server would run `sql` (db/plan.h): prepared or explained in the open transaction, or in one of
+  // its own, never executed. A driver that cannot ask its server answers a plan that is not Known.
+  virtual plan::StatementPlan Explain(const std::string& sql) {
+    (void)sql;
+    return {};
+  }
+  // The indexes of `table` (named as statements name it) as the catalog lists them, each key in order;
+  // none when the driver cannot tell or the table has none.
+  virtual std::vector<plan::IndexInfo> Indexes(const std::string& table) {
+    (void)table;
+    return {};
+  }
 };
 
 // Opens a connection from the connection's parameter entries ("Database=...", "Server=..."...).

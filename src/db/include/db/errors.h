@@ -15,6 +15,7 @@ enum class TDatabaseErrorKind {
   LinkLost,         // the link to the server is gone: every further request fails for that reason alone
   NoAnswer,         // no answer in time: the statement was cancelled for its time-out
   LockConflict,     // another transaction holds what the statement needs (a lock conflict or a deadlock)
+  NoPermission,     // the user lacks the right the statement needs (to read, write or change the metadata)
 };
 
 // A database failure: carries the whole message (for a driver failure, the server's or client's text) and
