@@ -68,11 +68,9 @@ done
 # Debug symbols are left on the build machine: they make libstdc++ alone about 23 MB.
 ${triplet}-strip --strip-unneeded "$dist"/*.exe "$dist"/*.dll "$dist"/platforms/*.dll "$dist"/styles/*.dll
 
-# Qt's own texts (the buttons of message boxes, the calendar) in Brazilian Portuguese: "qt" gathers the
-# catalogues of the modules, of which the window uses Qt Base's.
-for qm in qt_pt_BR.qm qtbase_pt_BR.qm; do
-  install -m 0644 "/usr/share/qt6/translations/$qm" "$dist/translations/"
-done
+# Qt's own texts (the buttons of message boxes, the calendar) in Brazilian Portuguese: the window uses Qt
+# Base's catalogue alone.
+install -m 0644 /usr/share/qt6/translations/qtbase_pt_BR.qm "$dist/translations/"
 # Qt looks for its plugins and translations relative to the program's folder, wherever it is copied to.
 printf '[Paths]\r\nPrefix=.\r\nPlugins=.\r\nTranslations=translations\r\n' >"$dist/qt.conf"
 
