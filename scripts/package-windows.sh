@@ -24,7 +24,7 @@ rm -rf "$dist" "$wbuild/Zembra.zip"
 mkdir -p "$dist/platforms" "$dist/styles" "$dist/translations"
 
 # Where the DLLs the programs load are found on this machine: Qt's own, then the compiler's runtime.
-dll_dirs=("$qt/bin" "/usr/lib/gcc/$triplet/$(${triplet}-g++-posix -dumpversion)-posix" "/usr/$triplet/lib")
+dll_dirs=("$qt/bin" "$(dirname "$(${triplet}-g++-posix -print-libgcc-file-name)")" "/usr/$triplet/lib")
 # What Windows provides itself: the DLLs Wine implements, which are Windows' own DLLs by name.
 windows_dlls=/usr/lib/x86_64-linux-gnu/wine/x86_64-windows
 # Loaded by the program itself when a Firebird connection needs it, from the user's Firebird installation.
@@ -68,11 +68,9 @@ done
 # Debug symbols are left on the build machine: they make libstdc++ alone about 23 MB.
 ${triplet}-strip --strip-unneeded "$dist"/*.exe "$dist"/*.dll "$dist"/platforms/*.dll "$dist"/styles/*.dll
 
-# Qt's own texts (the buttons of message boxes, the calendar) in Brazilian Portuguese: "qt" gathers the
-# catalogues of the modules, of which the window uses Qt Base's.
-for qm in qt_pt_BR.qm qtbase_pt_BR.qm; do
-  install -m 0644 "/usr/share/qt6/translations/$qm" "$dist/translations/"
-done
+# Qt's own texts (the buttons of message boxes, the calendar) in Brazilian Portuguese: the window uses Qt
+# Base's catalogue alone.
+install -m 0644 /usr/share/qt6/translations/qtbase_pt_BR.qm "$dist/translations/"
 # Qt looks for its plugins and translations relative to the program's folder, wherever it is copied to.
 printf '[Paths]\r\nPrefix=.\r\nPlugins=.\r\nTranslations=translations\r\n' >"$dist/qt.conf"
 

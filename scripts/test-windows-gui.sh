@@ -10,7 +10,8 @@
 #     typed as 15062017 and as 1.6.2017, the buttons clicked) on the Oracle stand-in through Wine's ODBC
 #     bridge, beside zembra-cli on Linux on an identical database: PCPFTOF must come out the same;
 #   - the message boxes: "Importação concluída." with the caption "Zembra" and one OK button, and the
-#     question on closing during a run with Qt's Portuguese "Sim" and "Não" loaded from the folder.
+#     question on closing during a run, answered No (the run goes on) and Sim by its Portuguese access key
+#     from Qt's translations loaded from the folder (the program ends, nothing written).
 # A message box is read as a Windows user reads one into a mail: Ctrl+C copies its caption, its text and
 # its buttons to the clipboard, which Wine hands on to X, as
 #   ---------------------------
@@ -82,40 +83,85 @@ wineboot >/dev/null 2>&1 || true
 
 status=0
 pass() { say "ok: $*"; }
-fail() { say "FAILED: $*"; status=1; }
+shots=0
+# On a failure the screen is kept as a picture in ZR_GUI_SHOTS (a folder), when ImageMagick's import exists.
+fail() {
+  say "FAILED: $*"
+  status=1
+  if [[ -n "${ZR_GUI_SHOTS:-}" ]] && command -v import >/dev/null; then
+    shots=$((shots + 1))
+    mkdir -p "$ZR_GUI_SHOTS" && import -window root "$ZR_GUI_SHOTS/failure-$shots.png" 2>/dev/null || true
+    say "the screen is in $ZR_GUI_SHOTS/failure-$shots.png"
+  fi
+}
 
 # zembra.exe is started in the background; its process id is in $app.
 start_window() { (cd "$work" && exec wine "$folder/zembra.exe" >"$work/zembra.out" 2>&1) & app=$!; }
-# The ids of the visible windows captioned "Zembra", newest last.
-zembra_windows() { xdotool search --onlyvisible --name '^Zembra$' 2>/dev/null || true; }
-# wait_window [EXCEPT_ID]: the id of a visible "Zembra" window other than EXCEPT_ID, within 60 s.
-wait_window() {
-  local except=${1:-} id
+# The ids of the visible windows captioned "Zembra" (any letter case: the connection message is captioned
+# with the program's title, "zembra"). Qt may keep a window of its own mapped beside them, so the window and
+# its message boxes are told apart by size: the window's client area is 624 x 157.
+zembra_windows() { xdotool search --onlyvisible --name '^zembra$' 2>/dev/null || true; }
+window_size() { xwininfo -id "$1" 2>/dev/null | awk '/Width:/ {w=$2} /Height:/ {h=$2} END {print w "x" h}'; }
+# wait_for main|box: the id of the visible window (main) or of a visible message box (box), within 60 s.
+wait_for() {
+  local kind=$1 id size
   for _ in $(seq 600); do
     for id in $(zembra_windows); do
-      [[ "$id" != "$except" ]] && { echo "$id"; return 0; }
+      size=$(window_size "$id")
+      if [[ $kind == main && $size == 624x157 ]] || [[ $kind == box && -n $size && $size != 624x157 && $size != 1x1 ]]; then
+        echo "$id"
+        return 0
+      fi
     done
     sleep 0.1
   done
   return 1
 }
-window_size() { xwininfo -id "$1" | awk '/Width:/ {w=$2} /Height:/ {h=$2} END {print w "x" h}'; }
 # copy_box ID: what Ctrl+C copies from the message box ID, lines as they are.
 copy_box() {
-  printf '' | xclip -selection clipboard
-  xdotool windowactivate --sync "$1" >/dev/null 2>&1 || true
-  sleep 0.3
-  xdotool key --window "$1" ctrl+c
-  local text=
-  for _ in $(seq 30); do
-    text=$(xclip -o -selection clipboard 2>/dev/null | tr -d '\r') || true
-    [[ -n "$text" ]] && break
-    sleep 0.1
+  local text= attempt
+  # xclip owns the emptied clipboard from its own background process once it returns.
+  printf '' | timeout 5 xclip -selection clipboard >/dev/null 2>&1 || true
+  # A box that has just opened may not have the keyboard yet: Ctrl+C is pressed again until it copies.
+  for attempt in 1 2 3 4 5; do
+    sleep 0.3
+    keys "$1" ctrl+c
+    for _ in $(seq 10); do
+      text=$(timeout 2 xclip -o -selection clipboard 2>/dev/null | tr -d '\r') || true
+      [[ -n "$text" ]] && break 2
+      sleep 0.1
+    done
   done
   printf '%s\n' "$text"
 }
+# wait_exit [SECONDS]: waits for zembra.exe to end (60 s unless told).
 wait_exit() {
-  for _ in $(seq 600); do kill -0 "$app" 2>/dev/null || return 0; sleep 0.1; done
+  for _ in $(seq $((${1:-60} * 10))); do kill -0 "$app" 2>/dev/null || return 0; sleep 0.1; done
+  return 1
+}
+# keys ID KEY...: activates the window and presses the keys, as a user does. The keys go through the X
+# server's input (XTEST), never as events sent to the window: a key sent to a window that closes on it would
+# leave the rest of its presses and releases undone, and a key held down in the X server closes every window
+# that opens after it.
+keys() {
+  local id=$1
+  shift
+  xdotool windowactivate --sync "$id" >/dev/null 2>&1 || true
+  xdotool key --clearmodifiers "$@" 2>/dev/null || true
+}
+# close_window ID: Alt+F4, as a user closes a window.
+close_window() {
+  sleep 0.2
+  keys "$1" alt+F4
+}
+# close_and_wait ID: closes the window and waits until the program ended; a key that came too early for the
+# window is given once more.
+close_and_wait() {
+  local attempt
+  for attempt in 1 2 3; do
+    close_window "$1"
+    wait_exit 10 && return 0
+  done
   return 1
 }
 # click WINDOW LEFT TOP: a click at a point of the window's client area.
@@ -124,10 +170,11 @@ click() { xdotool mousemove --window "$1" "$2" "$3" click 1; }
 # --- Firebird without its client library ---------------------------------------------------------------
 printf '[banco]\r\nServidor=127.0.0.1:3050\r\nbase=C:\\Dados\\ERP.FDB\r\nbanco=FIREBIRD\r\n' >"$folder/zr.ini"
 start_window
-if box=$(wait_window); then
+if box=$(wait_for box); then
   text=$(copy_box "$box")
-  # Caption, the message's first line, the line naming the library and where it was looked for, one OK.
-  if grep -qxF 'Zembra' <<<"$text" && grep -qxF 'Falha na conexão com o banco.' <<<"$text" &&
+  # Captioned with the application's title, which comes from the program's file name (zembra.exe); the
+  # message's first line, the line naming the library and where it was looked for, one OK.
+  if [[ "$(sed -n 2p <<<"$text")" == zembra ]] && grep -qxF 'Falha na conexão com o banco.' <<<"$text" &&
      grep -qF 'fbclient.dll' <<<"$text" && grep -qF 'Produção Zembra' <<<"$text" &&
      [[ "$(grep -cE '^OK +$' <<<"$text")" == 1 && "$(tail -2 <<<"$text" | head -1)" =~ ^OK\ +$ ]]; then
     pass "Firebird without fbclient.dll: the connection message and one OK button"
@@ -135,14 +182,14 @@ if box=$(wait_window); then
     fail "Firebird without fbclient.dll: the message box copied as:"
     printf '%s\n' "$text" | sed 's/^/  | /'
   fi
-  xdotool key --window "$box" Return
-  if main=$(wait_window "$box"); then
+  keys "$box" Return
+  if main=$(wait_for main); then
     pass "the window opens after the connection message"
+    close_and_wait "$main" || { fail "zembra.exe did not end when its window was closed"; kill "$app" 2>/dev/null || true; }
   else
     fail "no window after the connection message"
+    kill "$app" 2>/dev/null || true
   fi
-  xdotool windowclose "${main:-$box}" >/dev/null 2>&1 || true
-  wait_exit || { fail "zembra.exe did not end when its window was closed"; kill "$app" 2>/dev/null || true; }
 else
   fail "Firebird without fbclient.dll: no message box"
   kill "$app" 2>/dev/null || true
@@ -162,6 +209,9 @@ for side in windows linux; do
   mkdir -p "$work/$side"
   bash "$standin" database "$db" >/dev/null
   "$makedb_ora" --database "DSN=zrstandin;Database=$db" --ini "$work/$side/zr.ini" --orders 30 --seed 11 >/dev/null
+  # The generated orders start in January 2017; moved to start from the end of May, the dates typed below
+  # (15/06/2017 and 01/06/2017) take about half of them.
+  bash "$standin" psql -d "$db" -qc "UPDATE OF102 SET DT_INICIO = DT_INICIO + INTERVAL '150 days'" >/dev/null
 done
 # The window's settings file beside it, saved as Notepad saves it; each statement goes to the server on its
 # own (GravacaoAgrupada=0) so that the window handles its messages after every order, while every PCPFTOF
@@ -189,40 +239,73 @@ run_action() {
   local button=$1 date=$2 started
   started=$(date +%s%N)
   start_window
-  main=$(wait_window) || { fail "the window did not appear"; return 1; }
+  main=$(wait_for main) || {
+    fail "the window did not appear; zembra.exe wrote:"
+    sed 's/^/  | /' "$work/zembra.out" | head -20
+    return 1
+  }
   startup_ms+=($(( ($(date +%s%N) - started) / 1000000 )))
   xdotool windowactivate --sync "$main" >/dev/null 2>&1 || true
+  sleep 0.5
   # The list opens at a click near its right end (its arrow); Down and Return pick the second company.
   click "$main" $(point CbEmp -4 3); sleep 0.5
-  xdotool key --window "$main" Down Return; sleep 0.3
+  xdotool key Down Return; sleep 0.3
   click "$main" $(point EdtOFEmi 3 -3); sleep 0.2
-  xdotool key --window "$main" ctrl+a
-  xdotool type --window "$main" --delay 50 "$date"
-  click "$main" $(point "$button" -3 -3)
+  xdotool key ctrl+a
+  xdotool type --delay 50 "$date"
+  click "$main" $(point "$button" -3 -3) || true
 }
 
 startup_ms=()
-# The import, with the date typed as 15062017, closed during its run: the question, answered No.
-run_action BitBtn1 15062017 || true
+# The import, with the date typed as 15062017, closed twice during its run. Each time the window asks; the
+# first answer is No, the question's default button (Return), and the import goes on; the second is Sim,
+# chosen by its access key Alt+S, which only Qt's Portuguese texts give the button ("&Sim"; "&Yes" has
+# none there): the program ends at once and nothing of the import is written.
+if ! run_action BitBtn1 15062017; then
+  kill "$app" 2>/dev/null || true
+  exit 1
+fi
 size=$(window_size "$main")
 if [[ "$size" == "624x157" ]]; then pass "client area 624 x 157"; else fail "client area $size, not 624x157"; fi
+# ask_on_close: closes the window during the action and leaves the question's id in $question.
+ask_on_close() {
+  close_window "$main"
+  question=$(wait_for box) && kill -0 "$app" 2>/dev/null
+}
 sleep 1.5
-xdotool key --window "$main" alt+F4
-if question=$(wait_window "$main"); then
-  text=$(copy_box "$question")
-  if grep -qxF 'Interromper a ação em andamento? Nada será gravado.' <<<"$text" &&
-     [[ "$(tail -2 <<<"$text" | head -1 | tr -d '&')" =~ ^(Sim\ +Não|Não\ +Sim)\ +$ ]]; then
-    pass "closing during the import asks, with Sim and Não"
+if ask_on_close; then
+  keys "$question" Return
+  for _ in $(seq 50); do window_size "$question" | grep -q x || break; sleep 0.1; done
+  sleep 1
+  if kill -0 "$app" 2>/dev/null && [[ "$(window_size "$main")" == 624x157 ]] && ask_on_close; then
+    pass "closing during the import asks; No lets the import go on"
+    keys "$question" alt+s
+    if wait_exit 10; then
+      written=$(bash "$standin" psql -d "zr_gui_$$_windows" -tAc "SELECT COUNT(*) FROM PCPFTOF02")
+      if [[ "$written" == 0 ]]; then
+        pass "Sim (its Portuguese access key) ends the program at once, nothing written"
+      else
+        fail "Sim ended the program, but $written PCPFTOF rows were written"
+      fi
+    else
+      fail "Alt+S did not end the program: the question's buttons are not Qt's Portuguese Sim and Não"
+      kill "$app" 2>/dev/null || true
+    fi
   else
-    fail "the question on closing copied as:"
-    printf '%s\n' "$text" | sed 's/^/  | /'
+    fail "after No the import did not go on, or closing again asked nothing"
   fi
-  # No, the question's default button: the action goes on.
-  xdotool key --window "$question" Return
 else
   fail "closing during the import asked nothing (did the import end too soon?)"
 fi
-if done_box=$(wait_window "$main"); then
+kill "$app" 2>/dev/null || true
+wait_exit 10 || true
+
+# The import again, to its end.
+if ! run_action BitBtn1 15062017; then
+  kill "$app" 2>/dev/null || true
+  exit 1
+fi
+if done_box=$(wait_for box); then
   text=$(copy_box "$done_box")
   if [[ "$(sed -n 2p <<<"$text")" == Zembra && "$(sed -n 4p <<<"$text")" == "Importação concluída." &&
         "$(sed -n 6p <<<"$text")" =~ ^OK\ +$ && "$(wc -l <<<"$text")" == 7 ]]; then
@@ -231,13 +314,16 @@ if done_box=$(wait_window "$main"); then
     fail "the import's last message copied as:"
     printf '%s\n' "$text" | sed 's/^/  | /'
   fi
-  xdotool key --window "$done_box" Return
+  keys "$done_box" Return
 fi
 wait_exit || { fail "zembra.exe did not end after the import"; kill "$app" 2>/dev/null || true; }
 
 # The status update, with the date typed as 1.6.2017.
-run_action BitBtn2 1.6.2017 || true
-if done_box=$(wait_window "$main"); then
+if ! run_action BitBtn2 1.6.2017; then
+  kill "$app" 2>/dev/null || true
+  exit 1
+fi
+if done_box=$(wait_for box); then
   text=$(copy_box "$done_box")
   if [[ "$(sed -n 4p <<<"$text")" == "Importação concluída." ]]; then
     pass "the status update ends with \"Importação concluída.\""
@@ -245,7 +331,7 @@ if done_box=$(wait_window "$main"); then
     fail "the status update's last message copied as:"
     printf '%s\n' "$text" | sed 's/^/  | /'
   fi
-  xdotool key --window "$done_box" Return
+  keys "$done_box" Return
 fi
 wait_exit || { fail "zembra.exe did not end after the status update"; kill "$app" 2>/dev/null || true; }
 
@@ -271,9 +357,8 @@ fi
 for _ in 1 2 3; do
   started=$(date +%s%N)
   start_window
-  main=$(wait_window) && startup_ms+=($(( ($(date +%s%N) - started) / 1000000 )))
-  xdotool windowclose "$main" >/dev/null 2>&1 || true
-  wait_exit || kill "$app" 2>/dev/null || true
+  main=$(wait_for main) && startup_ms+=($(( ($(date +%s%N) - started) / 1000000 )))
+  close_and_wait "$main" || kill "$app" 2>/dev/null || true
 done
 median=$(printf '%s\n' "${startup_ms[@]}" | sort -n | awk '{a[NR]=$1} END {print a[int((NR+1)/2)]}')
 say "the window appeared in ${median} ms (median of ${#startup_ms[@]} starts: ${startup_ms[*]})"

@@ -1,7 +1,9 @@
 #!/usr/bin/env bash
-# Builds the Windows programs (scripts/build-windows.sh) and runs their tests under Wine, without a display:
-# the test programs that need no database server (ctest in build-windows/), then zrsql.exe against the Linux
-# zrsql (build/, from scripts/build.sh) on every golden record of the translator, byte for byte.
+# Builds the Windows programs (scripts/build-windows.sh) and runs their tests under Wine: the test programs
+# that need no database server (ctest in build-windows/), then zrsql.exe against the Linux zrsql (build/,
+# from scripts/build.sh) on every golden record of the translator, byte for byte, zembra-cli.exe's messages
+# and actions, and at the end the window's folder (scripts/package-windows.sh) under Wine on an X server of
+# its own (scripts/test-windows-gui.sh).
 # Wine keeps its Windows folder tree in build-windows/wineprefix (or $WINEPREFIX), made on the first run.
 set -euo pipefail
 root=$(cd "$(dirname "$0")/.." && pwd)
@@ -192,5 +194,12 @@ if bash "$standin" status >/dev/null 2>&1 && [[ -x "$makedb_ora" && -x "$lbuild/
   fi
 else
   echo "test-windows: Oracle stand-in not running or Linux programs not built: zembra-cli.exe through odbc32 left out"
+fi
+
+# The window: the folder an office copies, built from what was just built, and the window tested under Wine
+# on that folder (ZR_WINDOWS_GUI=0 leaves both out, as it leaves out the window's build).
+if [[ "${ZR_WINDOWS_GUI:-1}" != "0" ]]; then
+  ZR_PACKAGE_NO_BUILD=1 bash "$root/scripts/package-windows.sh" || status=1
+  bash "$root/scripts/test-windows-gui.sh" || status=1
 fi
 exit $status

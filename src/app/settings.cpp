@@ -7,6 +7,7 @@
 #include "common/driver_names.h"
 #include "db/errors.h"
 #include "host/host.h"
+#include "host/utf8_path.h"
 
 namespace zr::app {
 
@@ -14,12 +15,15 @@ std::string DefaultSettingsPath() { return host::ExecutableDir() + kSettingsFile
 
 std::string SettingsFileProblem(const std::string& SettingsPath) {
   namespace fs = std::filesystem;
+  // The path is UTF-8: on Windows a plain string would be read in the ANSI code page, and a folder named
+  // with accents would make the file look missing.
+  const fs::path path = host::PathFromUtf8(SettingsPath);
   std::error_code error;
-  const fs::file_status status = fs::status(SettingsPath, error);
+  const fs::file_status status = fs::status(path, error);
   if (!fs::exists(status)) return "Arquivo de configuração não encontrado: " + SettingsPath;
   if (fs::is_directory(status)) return "Arquivo de configuração é uma pasta: " + SettingsPath;
   if (!fs::is_regular_file(status)) return "Arquivo de configuração não é um arquivo comum: " + SettingsPath;
-  if (!std::ifstream(SettingsPath, std::ios::binary)) {
+  if (!std::ifstream(path, std::ios::binary)) {
     return "Arquivo de configuração sem permissão de leitura: " + SettingsPath;
   }
   return {};
@@ -43,7 +47,7 @@ void ConectaBanco(data::TZRDatabase& Database, const std::string& SettingsPath) 
   // Reading a pipe or a device would wait for a writer that never comes; a folder holds no settings. The
   // refusal is the line that names the file and says what it is.
   std::error_code error;
-  const auto status = std::filesystem::status(SettingsPath, error);
+  const auto status = std::filesystem::status(host::PathFromUtf8(SettingsPath), error);
   if (!error && std::filesystem::exists(status) && !std::filesystem::is_regular_file(status)) {
     throw db::EDatabaseError(SettingsFileProblem(SettingsPath));
   }

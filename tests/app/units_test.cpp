@@ -15,6 +15,7 @@
 #include "app/typed_date.h"
 #include "db/datetime.h"
 #include "host/system_error.h"
+#include "host/utf8_path.h"
 
 namespace zr::app {
 namespace {
@@ -155,6 +156,24 @@ TEST(Settings, TheDatabaseKindSelectsTheDriverAndPort) {
     EXPECT_EQ(comps.ZRDatabase1->HostName(), "srv");
     EXPECT_EQ(comps.ZRDatabase1->Database(), "/x;y#z=w,v.fdb");
   }
+}
+
+// The settings file's path is UTF-8 like every text of the program; on Windows a folder named with accents
+// must not make a file that is there look missing.
+TEST(Settings, AFileInAFolderNamedWithAccentsIsFoundAndAMissingOneIsNamed) {
+  namespace fs = std::filesystem;
+  const std::string dirText = host::PathToUtf8(fs::temp_directory_path() / "zr-app-units") + "/Produção Ação";
+  const fs::path dir = host::PathFromUtf8(dirText);
+  fs::create_directories(dir);
+  std::ofstream(dir / "zr.ini", std::ios::trunc) << "[banco]\r\nbase=x.fdb\r\n";
+  fs::remove(dir / "outro.ini");
+
+  EXPECT_EQ(SettingsFileProblem(dirText + "/zr.ini"), "");
+  EXPECT_EQ(SettingsFileNote(dirText + "/zr.ini"), "Arquivo de configuração lido: " + dirText + "/zr.ini");
+  EXPECT_EQ(SettingsFileProblem(dirText + "/outro.ini"),
+            "Arquivo de configuração não encontrado: " + dirText + "/outro.ini");
+  EXPECT_EQ(SettingsFileProblem(dirText), "Arquivo de configuração é uma pasta: " + dirText);
+  EXPECT_EQ(LeIni("banco", "base", dirText + "/zr.ini"), "x.fdb");
 }
 
 TEST(Startup, TheApplicationTitleKeepsTheFirstCharacterAndLowersTheLaterLettersUpToTheFirstStop) {

@@ -25,6 +25,7 @@
 #include "app/settings.h"
 #include "app/startup.h"
 #include "date_field.h"
+#include "gui/platform.h"
 #include "db/errors.h"
 #include "host/host.h"
 
@@ -48,11 +49,11 @@ constexpr int kClientWidth = 624;
 constexpr int kClientHeight = 157;
 constexpr int kProgressHeight = 16;
 
-// Tahoma 8 point (11 pixels). Where the system has no Tahoma, Wine's metric-compatible Tahoma (Debian
-// package fonts-wine) is loaded for the program; failing that, a sans-serif font of the same size.
+// Tahoma 8 point (11 pixels). Where the system has no Tahoma, a Tahoma of the program's own is loaded where
+// there is one; failing that, a sans-serif font of the same size.
 QFont WindowFont() {
   if (!QFontDatabase::families().contains("Tahoma")) {
-    QFontDatabase::addApplicationFont("/usr/share/wine/fonts/tahoma.ttf");
+    for (const QString& file : TahomaFontFiles()) QFontDatabase::addApplicationFont(file);
   }
   const QStringList families = QFontDatabase::families();
   QFont font;

@@ -1,9 +1,10 @@
 #include "gui/qt_translations.h"
 
 #include <QCoreApplication>
-#include <QLibraryInfo>
 #include <QPointer>
 #include <QTranslator>
+
+#include "gui/platform.h"
 
 namespace zr::gui {
 
@@ -13,11 +14,12 @@ bool InstallQtTranslations(const QLocale& locale) {
     QCoreApplication::removeTranslator(installed);
     delete installed;
   }
-  // "qt" gathers the catalogues of Qt's modules ("qtbase" among them).
+  // Qt Base's catalogue holds every text of Qt's own that the window shows (the buttons of its message boxes,
+  // the calendar). Not the "qt" catalogue that gathers every module's: it loads only when all of them are
+  // there, and the Windows folder carries Qt Base's alone.
   auto* translator = new QTranslator(QCoreApplication::instance());
-  for (const QString& folder : {QLibraryInfo::path(QLibraryInfo::TranslationsPath),
-                                QCoreApplication::applicationDirPath() + "/translations"}) {
-    if (translator->load(locale, "qt", "_", folder) && QCoreApplication::installTranslator(translator)) {
+  for (const QString& folder : QtTranslationFolders()) {
+    if (translator->load(locale, "qtbase", "_", folder) && QCoreApplication::installTranslator(translator)) {
       installed = translator;
       return true;
     }
