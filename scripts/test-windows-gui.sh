@@ -300,40 +300,39 @@ fi
 kill "$app" 2>/dev/null || true
 wait_exit 10 || true
 
+# check_end ACTION: the action's last message is "Importação concluída." with the caption "Zembra" and one
+# OK button, which ends the program.
+check_end() {
+  local text
+  if done_box=$(wait_for box); then
+    text=$(copy_box "$done_box")
+    if [[ "$(sed -n 2p <<<"$text")" == Zembra && "$(sed -n 4p <<<"$text")" == "Importação concluída." &&
+          "$(sed -n 6p <<<"$text")" =~ ^OK\ +$ && "$(wc -l <<<"$text")" == 7 ]]; then
+      pass "$1 ends with \"Importação concluída.\", caption Zembra, one OK button"
+    else
+      fail "$1's last message copied as:"
+      printf '%s\n' "$text" | sed 's/^/  | /'
+    fi
+    keys "$done_box" Return
+  else
+    fail "$1 showed no last message"
+  fi
+  wait_exit || { fail "zembra.exe did not end after $1"; kill "$app" 2>/dev/null || true; }
+}
+
 # The import again, to its end.
 if ! run_action BitBtn1 15062017; then
   kill "$app" 2>/dev/null || true
   exit 1
 fi
-if done_box=$(wait_for box); then
-  text=$(copy_box "$done_box")
-  if [[ "$(sed -n 2p <<<"$text")" == Zembra && "$(sed -n 4p <<<"$text")" == "Importação concluída." &&
-        "$(sed -n 6p <<<"$text")" =~ ^OK\ +$ && "$(wc -l <<<"$text")" == 7 ]]; then
-    pass "the import ends with \"Importação concluída.\", caption Zembra, one OK button"
-  else
-    fail "the import's last message copied as:"
-    printf '%s\n' "$text" | sed 's/^/  | /'
-  fi
-  keys "$done_box" Return
-fi
-wait_exit || { fail "zembra.exe did not end after the import"; kill "$app" 2>/dev/null || true; }
+check_end "the import"
 
 # The status update, with the date typed as 1.6.2017.
 if ! run_action BitBtn2 1.6.2017; then
   kill "$app" 2>/dev/null || true
   exit 1
 fi
-if done_box=$(wait_for box); then
-  text=$(copy_box "$done_box")
-  if [[ "$(sed -n 4p <<<"$text")" == "Importação concluída." ]]; then
-    pass "the status update ends with \"Importação concluída.\""
-  else
-    fail "the status update's last message copied as:"
-    printf '%s\n' "$text" | sed 's/^/  | /'
-  fi
-  keys "$done_box" Return
-fi
-wait_exit || { fail "zembra.exe did not end after the status update"; kill "$app" 2>/dev/null || true; }
+check_end "the status update"
 
 # The same two actions by zembra-cli on Linux, on the twin database.
 "$cli" importar --empresa 02 --desde 15/06/2017 --pendente --ini "$work/linux/zr.ini" >/dev/null 2>&1 ||
