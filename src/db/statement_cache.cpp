@@ -3,24 +3,17 @@
 namespace zr::db::detail {
 
 std::unique_ptr<driver::Statement> StatementCache::Take(const std::string& sql) {
-  for (auto it = items_.begin(); it != items_.end(); ++it) {
-    if (it->first == sql) {
-      std::unique_ptr<driver::Statement> statement = std::move(it->second);
-      items_.erase(it);
-      return statement;
-    }
-  }
-  return nullptr;
+  std::optional<std::unique_ptr<driver::Statement>> statement = items_.Take(sql);
+  return statement ? std::move(*statement) : nullptr;
 }
 
 void StatementCache::Keep(std::string sql, std::unique_ptr<driver::Statement> statement) noexcept {
   if (!statement) return;
   try {
-    items_.emplace_front(std::move(sql), std::move(statement));
+    items_.Keep(std::move(sql), std::move(statement));  // what gives way is freed here
   } catch (...) {
-    return;  // not kept: the statement is freed
+    // not kept: the statement is freed
   }
-  if (items_.size() > kSize) items_.pop_back();
 }
 
 }  // namespace zr::db::detail

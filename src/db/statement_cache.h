@@ -3,11 +3,11 @@
 // the same text: at most kSize, the least recently kept going first.
 
 #include <cstddef>
-#include <list>
 #include <memory>
 #include <string>
 #include <utility>
 
+#include "common/recent_list.h"
 #include "db/driver.h"
 
 namespace zr::db::detail {
@@ -20,10 +20,10 @@ class StatementCache {
   std::unique_ptr<driver::Statement> Take(const std::string& sql);
   // Keeps `statement` for `sql`; a statement that cannot be kept is freed.
   void Keep(std::string sql, std::unique_ptr<driver::Statement> statement) noexcept;
-  void Clear() noexcept { items_.clear(); }
+  void Clear() noexcept { items_.TakeAll(); }
 
  private:
-  std::list<std::pair<std::string, std::unique_ptr<driver::Statement>>> items_;
+  common::RecentList<std::unique_ptr<driver::Statement>> items_{kSize};
 };
 
 }  // namespace zr::db::detail
