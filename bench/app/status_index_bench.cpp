@@ -5,6 +5,11 @@
 //                            for every row with QTDE_BAI > 0, the action's UPDATE (same WHERE), then commits;
 //                            it sends back the count of status rows and of rows marked
 //   <target>/com_indice/check  VerificaIndiceSituacao, the check zembra-cli makes once before an action
+//   <target>/com_indice/check_share  what the check adds to an action that needs no advice: pairs of runs, one
+//                            the action alone, one the check and then the action on the same connection, as
+//                            zembra-cli makes them, taken in turns (ZR_BENCH_PAIRS pairs, default 9) so that
+//                            a drift of the machine falls on both; the counters are the medians of each and
+//                            the share the check adds, in per cent
 // <target> is "embedded" or "server" (127.0.0.1:3050; a copy of the embedded database), <index> "sem_indice"
 // (as the generated company comes) or "com_indice" (after CREATE INDEX ... COMPUTED BY the document number).
 // The company: fixtures::ClothingPlant(ZR_BENCH_STATUS_ORDERS), default 20,000 orders with their whole movement
@@ -24,6 +29,7 @@
 
 #include <benchmark/benchmark.h>
 
+#include <algorithm>
 #include <chrono>
 #include <cstdio>
 #include <filesystem>
@@ -211,6 +217,57 @@ void Check(benchmark::State& state, const std::string& target) {
   }
 }
 
+double Median(std::vector<double> values) {
+  std::sort(values.begin(), values.end());
+  const size_t n = values.size();
+  return n % 2 == 1 ? values[n / 2] : (values[n / 2 - 1] + values[n / 2]) / 2;
+}
+
+void CheckShare(benchmark::State& state, const std::string& target) {
+  const Target& t = Targets().at(target);
+  const int pairs = std::stoi(Env("ZR_BENCH_PAIRS", "9"));
+  // One run of the action, after the check when `checked`, on a connection of its own.
+  const auto run = [&](bool checked) {
+    Reopen(t);
+    db::TComponent owner;
+    const app::TFormComponents c = app::CreateFormComponents(owner);
+    app::ConectaBanco(*c.ZRDatabase1, t.ini);
+    SilentUi ui;
+    app::ActionResult r;
+    const double seconds = SecondsOf([&] {
+      if (checked) {
+        if (app::PrecisaDeIndice(app::VerificaIndiceSituacao(c, kItem))) {
+          state.SkipWithError("the check finds the index missing");
+        }
+        c.ZRTransaction1->RollbackRetaining();  // zembra-cli ends the check's read so
+      }
+      r = app::BitBtn2Click(c, app::ActionInput{kItem, 0.0, false}, ui);
+    });
+    if (!r.Ok) state.SkipWithError(r.Message.c_str());
+    return seconds;
+  };
+  for (auto _ : state) {
+    std::vector<double> alone;
+    std::vector<double> checked;
+    for (int i = 0; i < pairs; ++i) {
+      // Which of the pair goes first alternates, so neither always meets the warmer cache.
+      if (i % 2 == 0) {
+        alone.push_back(run(false));
+        checked.push_back(run(true));
+      } else {
+        checked.push_back(run(true));
+        alone.push_back(run(false));
+      }
+    }
+    const double a = Median(alone);
+    const double b = Median(checked);
+    state.SetIterationTime(b);
+    state.counters["action_ms"] = a * 1000;
+    state.counters["check_action_ms"] = b * 1000;
+    state.counters["adds_pct"] = (b - a) / a * 100;
+  }
+}
+
 // Creates the index on both targets' databases (each its own file), between the two halves of the run.
 void CreateIndex(benchmark::State& state) {
   for (auto _ : state) {
@@ -245,6 +302,7 @@ void Register() {
     add(t + "/com_indice/app", reps, [t](benchmark::State& s) { App(s, t); });
     add(t + "/com_indice/engine", reps, [t](benchmark::State& s) { Engine(s, t); });
     add(t + "/com_indice/check", reps, [t](benchmark::State& s) { Check(s, t); });
+    add(t + "/com_indice/check_share", 1, [t](benchmark::State& s) { CheckShare(s, t); });
   }
 }
 
