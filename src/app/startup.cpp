@@ -1,18 +1,8 @@
 #include "app/startup.h"
 
+#include "common/utf8.h"
+
 namespace zr::app {
-
-namespace {
-
-// Length in bytes of the UTF-8 character that starts with `lead` (1 for a stray continuation byte).
-size_t CharLength(unsigned char lead) {
-  if (lead >= 0xF0) return 4;
-  if (lead >= 0xE0) return 3;
-  if (lead >= 0xC0) return 2;
-  return 1;
-}
-
-}  // namespace
 
 std::string ApplicationTitle(const std::string& ExecutablePath) {
   const size_t slash = ExecutablePath.find_last_of("/\\");
@@ -20,7 +10,7 @@ std::string ApplicationTitle(const std::string& ExecutablePath) {
   name = name.substr(0, name.find('.'));
   // The first character stays as it is; every later letter goes to lower case: ASCII, and the capitals of
   // Latin-1 (À to Þ but the multiplication sign), whose UTF-8 forms C3 80 to C3 9E lower to C3 A0 to C3 BE.
-  size_t i = name.empty() ? 0 : CharLength(static_cast<unsigned char>(name[0]));
+  size_t i = name.empty() ? 0 : common::Utf8AnnouncedLength(static_cast<unsigned char>(name[0]));
   while (i < name.size()) {
     const auto ch = static_cast<unsigned char>(name[i]);
     if (ch >= 'A' && ch <= 'Z') {
@@ -29,7 +19,7 @@ std::string ApplicationTitle(const std::string& ExecutablePath) {
       const auto next = static_cast<unsigned char>(name[i + 1]);
       if (next >= 0x80 && next <= 0x9E && next != 0x97) name[i + 1] = static_cast<char>(next + 0x20);
     }
-    i += CharLength(ch);
+    i += common::Utf8AnnouncedLength(ch);
   }
   return name;
 }

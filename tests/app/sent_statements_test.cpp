@@ -31,6 +31,7 @@
 #include "db/odbc/driver.h"
 #include "standin_database.h"
 #include "support/recording_driver.h"
+#include "support/test_names.h"
 
 namespace zr::app::testing {
 namespace {
@@ -235,16 +236,7 @@ TEST_P(SentStatementsTest, TheDriverReceivesExactlyTheRecordedStatements) {
 }
 
 std::string TestName(const ::testing::TestParamInfo<SentRecord>& info) {
-  std::string name;
-  for (char c : info.param.Title) {
-    if (std::isalnum(static_cast<unsigned char>(c))) {
-      name += c;
-    } else if (!name.empty() && name.back() != '_') {
-      name += '_';
-    }
-  }
-  while (!name.empty() && name.back() == '_') name.pop_back();
-  return name + "_" + std::to_string(info.index);
+  return testsupport::TitledTestName(info.param.Title, info.index);
 }
 
 INSTANTIATE_TEST_SUITE_P(Records, SentStatementsTest, ::testing::ValuesIn(LoadRecords()), TestName);

@@ -193,6 +193,7 @@ TEST(Startup, TheApplicationTitleKeepsTheFirstCharacterAndLowersTheLaterLettersU
       {"Latin-1 capitals after the first letter are lowered", "/x/ÇÃO-ÉDITION", "Ção-édition"},
       {"the multiplication sign is no letter", "/x/A×B", "A×b"},
       {"a name that begins with a full stop is empty", "/x/.zembra", ""},
+      {"a byte no character starts with (F8) hides no letter after it", "/x/A\370BCDE", "A\370bcde"},
   };
   for (const Case& c : cases) {
     SCOPED_TRACE(c.name);

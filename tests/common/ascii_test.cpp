@@ -74,5 +74,32 @@ TEST(AsciiTest, SplitLinesBreaksAtCrLfLoneCrAndLoneLf) {
   }
 }
 
+TEST(AsciiTest, WordsAreSplitAtBlanksAndControlsAndSinglesStandAlone) {
+  struct Case {
+    const char* name;
+    std::string text;
+    std::string singles;
+    std::vector<std::string> words;
+  };
+  const Case cases[] = {
+      {"empty text has no word", "", "", {}},
+      {"only blanks", " \t\r\n ", "", {}},
+      {"runs of blanks, tabs and line breaks separate once",
+       "  Seq  Scan\ton\r\nt1 ",
+       "",
+       {"Seq", "Scan", "on", "t1"}},
+      {"punctuation is part of a word unless single", "->  Index Scan(x)", "", {"->", "Index", "Scan(x)"}},
+      {"singles stand alone, also side by side",
+       "PLAN (T INDEX (A,B))",
+       "(),",
+       {"PLAN", "(", "T", "INDEX", "(", "A", ",", "B", ")", ")"}},
+      {"accented letters are word bytes", "JOIN (AÇÃO NATURAL)", "()", {"JOIN", "(", "AÇÃO", "NATURAL", ")"}},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.name);
+    EXPECT_EQ(Words(c.text, c.singles), c.words);
+  }
+}
+
 }  // namespace
 }  // namespace zr::common

@@ -6,6 +6,7 @@
 #include <fstream>
 
 #include "sqltranslate/pipeline.h"
+#include "support/test_names.h"
 #include "test_support.h"
 
 namespace zr::sqlt {
@@ -72,16 +73,7 @@ TEST_P(GoldenTest, TranslatesAsRecorded) {
 }
 
 std::string TestName(const ::testing::TestParamInfo<GoldenRecord>& info) {
-  std::string name;
-  for (char c : info.param.title) {
-    if (std::isalnum(static_cast<unsigned char>(c))) {
-      name += c;
-    } else if (!name.empty() && name.back() != '_') {
-      name += '_';
-    }
-  }
-  while (!name.empty() && name.back() == '_') name.pop_back();
-  return name + "_" + std::to_string(info.index);
+  return testsupport::TitledTestName(info.param.title, info.index);
 }
 
 INSTANTIATE_TEST_SUITE_P(Records, GoldenTest, ::testing::ValuesIn(LoadRecords()), TestName);

@@ -2,6 +2,7 @@
 
 #include <cstdio>
 
+#include "common/utf8.h"
 #include "indices_command.h"
 
 namespace zr::app::cli {
@@ -18,38 +19,12 @@ std::string CsvField(const std::string& value) {
   return quoted + "\"";
 }
 
-// Length of the well-formed UTF-8 sequence starting at `at`, or 0 when it is not one.
-size_t Utf8Length(const std::string& text, size_t at) {
-  const auto byte = [&](size_t i) { return static_cast<unsigned char>(text[i]); };
-  const unsigned char lead = byte(at);
-  size_t length = 0;
-  if (lead < 0x80) return 1;
-  if (lead >= 0xC2 && lead <= 0xDF)
-    length = 2;
-  else if (lead >= 0xE0 && lead <= 0xEF)
-    length = 3;
-  else if (lead >= 0xF0 && lead <= 0xF4)
-    length = 4;
-  else
-    return 0;
-  if (at + length > text.size()) return 0;
-  for (size_t i = 1; i < length; ++i) {
-    if ((byte(at + i) & 0xC0) != 0x80) return 0;
-  }
-  // No overlong forms, no surrogates, nothing above U+10FFFF.
-  if (lead == 0xE0 && byte(at + 1) < 0xA0) return 0;
-  if (lead == 0xED && byte(at + 1) > 0x9F) return 0;
-  if (lead == 0xF0 && byte(at + 1) < 0x90) return 0;
-  if (lead == 0xF4 && byte(at + 1) > 0x8F) return 0;
-  return length;
-}
-
 std::string JsonString(const std::string& text) {
   std::string out = "\"";
   for (size_t i = 0; i < text.size();) {
-    const size_t length = Utf8Length(text, i);
+    const size_t length = common::Utf8At(text, i).Length;
     if (length == 0) {
-      out += "\xEF\xBF\xBD";  // U+FFFD
+      common::AppendUtf8(out, common::kReplacementCharacter);
       ++i;
       continue;
     }

@@ -1,17 +1,19 @@
 // What every driver of the framework promises, checked on every database target (support/targets.h): a
 // connection opened by driver name, transactions and their retaining forms, statements outside a
-// transaction, values of each kind through parameters, parameter arrays, the command time-out on a
-// statement blocked by another attachment's lock, errors that carry the server's message and their kind, and
-// the write-behind batch.
+// transaction, the description of each column type, values of each kind through parameters, parameter
+// arrays, the command time-out on a statement blocked by another attachment's lock, errors that carry the
+// server's message and their kind, and the write-behind batch.
 
 #include <gmock/gmock.h>
 #include <gtest/gtest.h>
 
-#include <cctype>
+#include <optional>
 #include <set>
 #include <string>
 #include <vector>
 
+#include "common/ascii.h"
+#include "db/data_types.h"
 #include "db/datetime.h"
 #include "db/errors.h"
 #include "db/options.h"
@@ -22,6 +24,7 @@
 namespace zr::db {
 namespace {
 
+using common::UpperAscii;
 using ::testing::HasSubstr;
 
 // Prepares and runs `sql`, a statement without a result set, on the driver's connection.
@@ -238,6 +241,93 @@ TEST_F(DriverConformance, ValuesOfEachKindRoundTripThroughParametersAndNullsStay
     SCOPED_TRACE(q.Fields(i).FieldName());
     EXPECT_TRUE(q.Fields(i).IsNull());
     EXPECT_EQ(q.Fields(i).AsString(), "");
+  }
+}
+
+// What a driver says of a result column before any row is read.
+struct Description {
+  TFDDataType type = dtUnknown;
+  int precision = 0, scale = 0, size = 0;
+  bool fixedChar = false;
+};
+
+// One column of each type the drivers read, as Firebird and Oracle write it; a type one of them lacks has no
+// column there. The ODBC driver on the stand-in says the same as the Firebird driver unless `onStandin` says
+// otherwise.
+struct ColumnCase {
+  const char* column;
+  const char* firebirdType;  // nullptr: not a Firebird column type
+  const char* standinType;   // nullptr: not an Oracle column type
+  Description described;
+  std::optional<Description> onStandin = std::nullopt;
+};
+
+// clang-format off
+const ColumnCase kColumnCases[] = {
+    {"C_SMALL",   "SMALLINT",             nullptr,            {dtInt16}},
+    {"C_INT",     "INTEGER",              nullptr,            {dtInt32}},
+    {"C_BIG",     "BIGINT",               "BIGINT",           {dtInt64}},
+    // Firebird keeps NUMERIC(p,s) in the smallest integer that holds p digits (p up to 4, 9, 18): without a
+    // scale it is that integer, with one its precision is the integer's. The stand-in says what was declared,
+    // as Oracle's NUMBER(p,s) does.
+    {"C_NUM9",    "NUMERIC(9)",           "NUMERIC(9)",       {dtInt32},
+                                                              Description{dtBCD, 9, 0, 0}},
+    {"C_NUM4",    "NUMERIC(4,1)",         "NUMERIC(4,1)",     {dtBCD, 4, 1, 1}},
+    {"C_DEC",     "DECIMAL(9,2)",         "DECIMAL(9,2)",     {dtBCD, 9, 2, 2}},
+    {"C_NUM",     "NUMERIC(15,4)",        "NUMERIC(15,4)",    {dtBCD, 18, 4, 4},
+                                                              Description{dtBCD, 15, 4, 4}},
+    {"C_NUM2",    "NUMERIC(15,2)",        "NUMERIC(15,2)",    {dtBCD, 18, 2, 2},
+                                                              Description{dtBCD, 15, 2, 2}},
+    {"C_NUM6",    "NUMERIC(15,6)",        "NUMERIC(15,6)",    {dtBCD, 18, 6, 6},
+                                                              Description{dtBCD, 15, 6, 6}},
+    {"C_NUM20",   nullptr,                "NUMERIC(20,4)",    {dtFmtBCD, 20, 4, 4}},
+    {"C_FLOAT",   "FLOAT",                nullptr,            {dtSingle}},
+    {"C_DOUBLE",  "DOUBLE PRECISION",     "DOUBLE PRECISION", {dtDouble}},
+    // Text of a Firebird attachment in UTF8 is read as it comes; ODBC text is read wide.
+    {"C_CHAR",    "CHAR(5)",              "CHAR(3)",          {dtAnsiString, 0, 0, 5, true},
+                                                              Description{dtWideString, 0, 0, 3, true}},
+    {"C_VARCHAR", "VARCHAR(40)",          "VARCHAR(30)",      {dtAnsiString, 0, 0, 40},
+                                                              Description{dtWideString, 0, 0, 30}},
+    // The stand-in's DATE has no time; Oracle's DATE reads as dtDateTime.
+    {"C_DATE",    "DATE",                 "DATE",             {dtDate}},
+    {"C_TIME",    "TIME",                 nullptr,            {dtTime}},
+    {"C_STAMP",   "TIMESTAMP",            "TIMESTAMP",        {dtDateTimeStamp},  Description{dtDateTime}},
+    {"C_MEMO",    "BLOB SUB_TYPE TEXT",   "CLOB",             {dtMemo},           Description{dtHMemo}},
+    {"C_BLOB",    "BLOB SUB_TYPE BINARY", "BYTEA",            {dtBlob},           Description{dtHBlob}},
+    {"C_BOOL",    "BOOLEAN",              nullptr,            {dtBoolean}},
+};
+// clang-format on
+
+TEST_F(DriverConformance, ColumnsAreDescribedWithTypePrecisionScaleAndSize) {
+  const bool standin = db_->Which() == testsupport::Target::Standin;
+  std::vector<const ColumnCase*> cases;
+  std::string columns;
+  for (const ColumnCase& c : kColumnCases) {
+    const char* type = standin ? c.standinType : c.firebirdType;
+    if (type == nullptr) continue;
+    cases.push_back(&c);
+    columns += std::string(columns.empty() ? "" : ", ") + c.column + " " + type;
+  }
+  const std::string table = db_->Table("COLUMNS");
+  db_->Exec({"CREATE TABLE " + table + " (" + columns + ")"});
+
+  auto connection = db_->Open();
+  auto statement = connection->CreateStatement();
+  statement->Prepare("SELECT * FROM " + table);
+  const std::vector<driver::ColumnInfo> described = statement->Columns();
+  ASSERT_EQ(described.size(), cases.size());
+  for (size_t i = 0; i < cases.size(); ++i) {
+    const ColumnCase& c = *cases[i];
+    SCOPED_TRACE(c.column);
+    const Description& e = standin && c.onStandin ? *c.onStandin : c.described;
+    // Each server names a column as it folds an unquoted name: Firebird to upper case, the stand-in to lower.
+    EXPECT_EQ(UpperAscii(described[i].Name), c.column);
+    EXPECT_EQ(described[i].Name == c.column, !standin) << described[i].Name;
+    EXPECT_STREQ(DataTypeName(described[i].DataType), DataTypeName(e.type));
+    EXPECT_EQ(described[i].Precision, e.precision);
+    EXPECT_EQ(described[i].Scale, e.scale);
+    EXPECT_EQ(described[i].Size, e.size);
+    EXPECT_EQ(described[i].FixedChar, e.fixedChar);
   }
 }
 
@@ -516,10 +606,6 @@ TEST_F(DriverConformance, TheCatalogTellsWhatAWriteMayChangeAndWhatAReadReads) {
   const std::string child = db_->Table("ZC_FILHO"), parent = db_->Table("ZC_PAI");
   const std::string log = db_->Table("ZC_LOG"), dynamic = db_->Table("ZC_DINAMICA");
   const std::string view = parent + "_V", counting = parent + "_W", counter = log + "_N";
-  auto upper = [](std::string name) {
-    for (char& c : name) c = static_cast<char>(std::toupper(static_cast<unsigned char>(c)));
-    return name;
-  };
   db_->Exec({"CREATE TABLE " + parent + " (ID INTEGER NOT NULL PRIMARY KEY, V VARCHAR(10))",
              "CREATE TABLE " + log + " (ID INTEGER)",
              "CREATE TABLE " + child + " (ID INTEGER, PAI INTEGER REFERENCES " + parent +
@@ -575,20 +661,20 @@ TEST_F(DriverConformance, TheCatalogTellsWhatAWriteMayChangeAndWhatAReadReads) {
 
   auto raw = db_->Open();
   raw->StartTransaction();  // as write-behind asks: inside the action's transaction
-  const catalog::TableSet writes = raw->WriteReach(upper(parent));
+  const catalog::TableSet writes = raw->WriteReach(UpperAscii(parent));
   EXPECT_FALSE(writes.Every);
-  EXPECT_EQ(writes.Tables, (std::set<std::string>{upper(parent), upper(log), upper(child)}));
-  EXPECT_TRUE(raw->WriteReach(upper(dynamic)).Every) << "a trigger running dynamic SQL";
+  EXPECT_EQ(writes.Tables, (std::set<std::string>{UpperAscii(parent), UpperAscii(log), UpperAscii(child)}));
+  EXPECT_TRUE(raw->WriteReach(UpperAscii(dynamic)).Every) << "a trigger running dynamic SQL";
   EXPECT_TRUE(raw->WriteReach("ZC_NAO_EXISTE").Every) << "a table the catalog does not know";
 
-  const std::vector<catalog::TableSet> reads =
-      raw->ReadReach({upper(view), upper(log), "V", "SELECT", upper(counting), upper(counter)});
+  const std::vector<catalog::TableSet> reads = raw->ReadReach(
+      {UpperAscii(view), UpperAscii(log), "V", "SELECT", UpperAscii(counting), UpperAscii(counter)});
   ASSERT_EQ(reads.size(), 6u);
-  EXPECT_EQ(reads[4].Tables, (std::set<std::string>{upper(parent), upper(log)}))
+  EXPECT_EQ(reads[4].Tables, (std::set<std::string>{UpperAscii(parent), UpperAscii(log)}))
       << "a view calling a function";
-  EXPECT_EQ(reads[5].Tables, std::set<std::string>{upper(log)}) << "a function";
-  EXPECT_EQ(reads[0].Tables, std::set<std::string>{upper(parent)});
-  EXPECT_EQ(reads[1].Tables, std::set<std::string>{upper(log)});
+  EXPECT_EQ(reads[5].Tables, std::set<std::string>{UpperAscii(log)}) << "a function";
+  EXPECT_EQ(reads[0].Tables, std::set<std::string>{UpperAscii(parent)});
+  EXPECT_EQ(reads[1].Tables, std::set<std::string>{UpperAscii(log)});
   EXPECT_TRUE(reads[2].Tables.empty() && !reads[2].Every);
   EXPECT_TRUE(reads[3].Tables.empty() && !reads[3].Every);
   raw->Rollback();

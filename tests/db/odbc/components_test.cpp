@@ -4,9 +4,7 @@
 
 #include <gtest/gtest.h>
 
-#include <algorithm>
-#include <cctype>
-
+#include "common/ascii.h"
 #include "data/database.h"
 #include "data/query.h"
 #include "db/errors.h"
@@ -15,11 +13,7 @@
 namespace zr::db::odbc::test {
 namespace {
 
-std::string Upper(std::string s) {
-  std::transform(s.begin(), s.end(), s.begin(),
-                 [](unsigned char c) { return static_cast<char>(std::toupper(c)); });
-  return s;
-}
+using common::UpperAscii;
 
 // A query whose ExecSQL time-out is shortened to one second.
 class ShortTimeoutQuery : public data::TZRQuery {
@@ -51,7 +45,8 @@ class ComponentsOnOracle : public StandinTest {
   // The field names of `query`, upper case, joined by ",".
   static std::string FieldNames(const data::TZRQuery& query) {
     std::string names;
-    for (int i = 0; i < query.FieldCount(); ++i) names += (i ? "," : "") + Upper(query.Fields(i).FieldName());
+    for (int i = 0; i < query.FieldCount(); ++i)
+      names += (i ? "," : "") + UpperAscii(query.Fields(i).FieldName());
     return names;
   }
 
@@ -61,19 +56,19 @@ class ComponentsOnOracle : public StandinTest {
 TEST_F(ComponentsOnOracle, DistinctAliasStarIsExpandedFromTheDictionaryWithoutLobs) {
   data::TZRQuery q;
   q.SetDatabase(&database_);
-  q.SQL().Add("SELECT DISTINCT t.* FROM " + Upper(Table()) + " t WHERE t.ID > 0");
+  q.SQL().Add("SELECT DISTINCT t.* FROM " + UpperAscii(Table()) + " t WHERE t.ID > 0");
   q.Open();
   q.FetchAll();
   EXPECT_EQ(FieldNames(q), "ID,NOME,VALOR,DT");
   EXPECT_EQ(q.RecordCount(), 3);
-  EXPECT_EQ(q.SQL().Text(),
-            "SELECT DISTINCT t.ID, T.NOME, T.VALOR, T.DT  FROM " + Upper(Table()) + " t WHERE t.ID > 0\r\n");
+  EXPECT_EQ(q.SQL().Text(), "SELECT DISTINCT t.ID, T.NOME, T.VALOR, T.DT  FROM " + UpperAscii(Table()) +
+                                " t WHERE t.ID > 0\r\n");
 }
 
 TEST_F(ComponentsOnOracle, GroupByAliasStarIsExpandedInBothPlaces) {
   data::TZRQuery q;
   q.SetDatabase(&database_);
-  q.SQL().Add("SELECT t.*, COUNT(*) AS N FROM " + Upper(Table()) + " t GROUP BY t.*");
+  q.SQL().Add("SELECT t.*, COUNT(*) AS N FROM " + UpperAscii(Table()) + " t GROUP BY t.*");
   q.Open();
   q.FetchAll();
   EXPECT_EQ(FieldNames(q), "ID,NOME,VALOR,DT,N");

@@ -3,20 +3,14 @@
 
 #include <gtest/gtest.h>
 
-#include <algorithm>
-#include <cctype>
-
+#include "common/ascii.h"
 #include "db/errors.h"
 #include "standin.h"
 
 namespace zr::db::odbc::test {
 namespace {
 
-std::string Upper(std::string s) {
-  std::transform(s.begin(), s.end(), s.begin(),
-                 [](unsigned char c) { return static_cast<char>(std::toupper(c)); });
-  return s;
-}
+using common::UpperAscii;
 
 class Dictionary : public StandinTest {
  protected:
@@ -45,7 +39,7 @@ class Dictionary : public StandinTest {
 
 TEST_F(Dictionary, ColumnsInTableOrderWithOracleNamesAndTypes) {
   EXPECT_EQ(Rows("SELECT COLUMN_NAME, DATA_TYPE, COLUMN_ID FROM USER_TAB_COLUMNS WHERE TABLE_NAME = '" +
-                 Upper(Table()) + "' ORDER BY COLUMN_ID"),
+                 UpperAscii(Table()) + "' ORDER BY COLUMN_ID"),
             "ID NUMBER 1; NOME VARCHAR2 2; OBS CLOB 3; DT DATE 4; FOTO BLOB 5; VALOR NUMBER 6; SIGLA CHAR 7; "
             "FATOR BINARY_DOUBLE 8; EMISSAO DATE 9; MOMENTO TIMESTAMP(6) 10")
       << "a dropped column leaves no gap in COLUMN_ID; LOB columns are listed";
@@ -54,7 +48,7 @@ TEST_F(Dictionary, ColumnsInTableOrderWithOracleNamesAndTypes) {
 TEST_F(Dictionary, SizesPrecisionAndScaleAsOracleGivesThem) {
   EXPECT_EQ(Rows("SELECT COLUMN_NAME, DATA_LENGTH, DATA_PRECISION, DATA_SCALE, NULLABLE FROM USER_TAB_COLUMNS"
                  " WHERE TABLE_NAME = '" +
-                 Upper(Table()) +
+                 UpperAscii(Table()) +
                  "' AND COLUMN_NAME IN ('ID', 'NOME', 'VALOR', 'SIGLA')"
                  " ORDER BY COLUMN_ID"),
             "ID 22 9 0 N; NOME 30   Y; VALOR 22 15 4 Y; SIGLA 3   Y");
@@ -64,7 +58,7 @@ TEST_F(Dictionary, TheColumnExpansionQueryLeavesOutBlobAndClob) {
   const std::string sql =
       "SELECT T.COLUMN_NAME AS NmCampo FROM USER_TAB_COLUMNS t\r\n"
       "WHERE t.TABLE_NAME = '" +
-      Upper(Table()) +
+      UpperAscii(Table()) +
       "'\r\n"
       "AND Ltrim(Rtrim(T.DATA_TYPE)) NOT IN ('BLOB', 'CLOB')\r\n"
       "ORDER BY T.COLUMN_ID\r\n";
@@ -82,7 +76,7 @@ TEST_F(Dictionary, OnlyTheApplicationsSchemaIsListed) {
   Exec(*db_, {"CREATE SCHEMA IF NOT EXISTS zt_other",
               "CREATE TABLE IF NOT EXISTS zt_other." + Table() + " (other_col integer)"});
   const std::string count = Scalar(*db_, "SELECT count(*) FROM USER_TAB_COLUMNS WHERE TABLE_NAME = '" +
-                                             Upper(Table()) + "' AND COLUMN_NAME = 'OTHER_COL'");
+                                             UpperAscii(Table()) + "' AND COLUMN_NAME = 'OTHER_COL'");
   Exec(*db_, {"DROP SCHEMA zt_other CASCADE"});
   EXPECT_EQ(count, "0");
   EXPECT_EQ(Scalar(*db_, "SELECT count(*) FROM USER_TAB_COLUMNS WHERE TABLE_NAME = 'PG_CLASS'"), "0");

@@ -85,4 +85,25 @@ inline std::vector<std::string> SplitLines(std::string_view text) {
   return lines;
 }
 
+// The words of `text`: the runs of bytes between blanks and control characters, each byte of `singles` a word
+// of its own wherever it stands. Words("T INDEX (A,B)", "(),") == {"T", "INDEX", "(", "A", ",", "B", ")"}.
+inline std::vector<std::string> Words(std::string_view text, std::string_view singles = {}) {
+  std::vector<std::string> words;
+  const auto single = [&](char c) { return singles.find(c) != std::string_view::npos; };
+  std::size_t i = 0;
+  while (i < text.size()) {
+    if (IsBlankOrControl(text[i])) {
+      ++i;
+    } else if (single(text[i])) {
+      words.emplace_back(1, text[i++]);
+    } else {
+      std::size_t end = i;
+      while (end < text.size() && !IsBlankOrControl(text[end]) && !single(text[end])) ++end;
+      words.emplace_back(text.substr(i, end - i));
+      i = end;
+    }
+  }
+  return words;
+}
+
 }  // namespace zr::common

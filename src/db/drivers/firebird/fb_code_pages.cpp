@@ -3,6 +3,7 @@
 #include <utility>
 
 #include "common/ascii.h"
+#include "common/utf8.h"
 
 namespace zr::db::firebird {
 
@@ -260,51 +261,7 @@ constexpr CodePage kCodePages[] = {
     {"KOI8R", 63, &kKOI8R},        {"KOI8U", 64, &kKOI8U},
 };
 
-void AppendUtf8(std::string& out, char32_t c) {
-  if (c < 0x80) {
-    out += static_cast<char>(c);
-  } else if (c < 0x800) {
-    out += static_cast<char>(0xC0 | (c >> 6));
-    out += static_cast<char>(0x80 | (c & 0x3F));
-  } else {
-    out += static_cast<char>(0xE0 | (c >> 12));
-    out += static_cast<char>(0x80 | ((c >> 6) & 0x3F));
-    out += static_cast<char>(0x80 | (c & 0x3F));
-  }
-}
-
 }  // namespace
-
-std::pair<char32_t, size_t> Utf8CharacterAt(std::string_view text, size_t at) {
-  const auto byte = [&](size_t i) { return static_cast<unsigned char>(text[i]); };
-  const unsigned char lead = byte(at);
-  size_t length = 0;
-  char32_t c = 0;
-  char32_t least = 0;
-  if (lead < 0x80) return {lead, 1};
-  if (lead >= 0xC2 && lead <= 0xDF) {
-    length = 2;
-    c = lead & 0x1Fu;
-    least = 0x80;
-  } else if (lead >= 0xE0 && lead <= 0xEF) {
-    length = 3;
-    c = lead & 0x0Fu;
-    least = 0x800;
-  } else if (lead >= 0xF0 && lead <= 0xF4) {
-    length = 4;
-    c = lead & 0x07u;
-    least = 0x10000;
-  } else {
-    return {0, 0};
-  }
-  if (at + length > text.size()) return {0, 0};
-  for (size_t i = 1; i < length; ++i) {
-    if ((byte(at + i) & 0xC0) != 0x80) return {0, 0};
-    c = (c << 6) | (byte(at + i) & 0x3Fu);
-  }
-  if (c < least || c > 0x10FFFF || (c >= 0xD800 && c <= 0xDFFF)) return {0, 0};
-  return {c, length};
-}
 
 const CodePage* FindCodePage(std::string_view name) {
   for (const CodePage& page : kCodePages) {
@@ -337,7 +294,7 @@ std::string DecodeCodePage(const CodePage& page, std::string_view bytes) {
     if (byte < 0x80) {
       out += b;
     } else {
-      AppendUtf8(out, (*page.High)[byte - 0x80]);
+      common::AppendUtf8(out, (*page.High)[byte - 0x80]);
     }
   }
   return out;
@@ -352,7 +309,7 @@ std::optional<EncodeFailure> EncodeCodePage(const CodePage& page, std::string_vi
       out += utf8[at++];
       continue;
     }
-    const auto [c, length] = Utf8CharacterAt(utf8, at);
+    const auto [c, length] = common::Utf8At(utf8, at);
     if (length == 0) return EncodeFailure{at, 1, 0};
     const std::array<char16_t, 128>& high = *page.High;
     size_t found = high.size();

@@ -7,7 +7,6 @@
 #include <optional>
 #include <string>
 #include <string_view>
-#include <utility>
 
 namespace zr::db::firebird {
 
@@ -29,11 +28,6 @@ std::string CodePageNames();
 
 // `bytes` read in `page`, as UTF-8. Never fails: every byte stands for a character.
 std::string DecodeCodePage(const CodePage& page, std::string_view bytes);
-
-// The code point of the UTF-8 character at byte `at` of `text` and its length in bytes; length 0 when the
-// bytes there are not UTF-8 (a stray continuation byte, a cut or overlong sequence, a surrogate, beyond
-// U+10FFFF).
-std::pair<char32_t, size_t> Utf8CharacterAt(std::string_view text, size_t at);
 
 // Where `utf8` could not be written in the code page: the byte offset and length of the character (or of
 // the byte that is not UTF-8) and its code point (0 for a byte that is not UTF-8).

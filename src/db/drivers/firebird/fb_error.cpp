@@ -1,8 +1,10 @@
 #include "fb_error.h"
 
+#include <algorithm>
 #include <array>
 #include <string_view>
 
+#include "common/utf8.h"
 #include "fb_text.h"
 
 namespace zr::db::firebird {
@@ -16,16 +18,9 @@ std::string WithoutCutCharacters(const std::string& text) {
   std::string out;
   out.reserve(text.size());
   for (size_t i = 0; i < text.size();) {
-    const auto lead = static_cast<unsigned char>(text[i]);
-    const size_t length = lead >= 0xF0 && lead <= 0xF4   ? 4
-                          : lead >= 0xE0 && lead <= 0xEF ? 3
-                          : lead >= 0xC2 && lead <= 0xDF ? 2
-                                                         : 1;
-    size_t whole = 1;
-    while (whole < length && i + whole < text.size() &&
-           (static_cast<unsigned char>(text[i + whole]) & 0xC0) == 0x80) {
-      ++whole;
-    }
+    // A byte no character starts with is kept as it is: only cut characters go.
+    const size_t length = std::max<size_t>(1, common::Utf8LeadLength(static_cast<unsigned char>(text[i])));
+    const size_t whole = 1 + common::Utf8Continuations(text, i + 1, length - 1);
     if (whole == length) out.append(text, i, length);
     i += whole;
   }

@@ -1,7 +1,5 @@
 #include "fb_plan.h"
 
-#include <cctype>
-
 #include "common/ascii.h"
 #include "db/catalog.h"
 #include "db/driver.h"
@@ -11,29 +9,6 @@ namespace zr::db::firebird {
 
 namespace {
 
-// The plan's words and its parentheses and commas.
-std::vector<std::string> PlanTokens(std::string_view text) {
-  std::vector<std::string> tokens;
-  size_t i = 0;
-  while (i < text.size()) {
-    const char ch = text[i];
-    if (ch == '(' || ch == ')' || ch == ',') {
-      tokens.emplace_back(1, ch);
-      ++i;
-    } else if (std::isspace(static_cast<unsigned char>(ch)) != 0) {
-      ++i;
-    } else {
-      size_t end = i;
-      while (end < text.size() && text[end] != '(' && text[end] != ')' && text[end] != ',' &&
-             std::isspace(static_cast<unsigned char>(text[end])) == 0)
-        ++end;
-      tokens.emplace_back(text.substr(i, end - i));
-      i = end;
-    }
-  }
-  return tokens;
-}
-
 std::string Fold(std::string_view name) { return common::UpperAscii(name); }
 
 }  // namespace
@@ -42,7 +17,8 @@ plan::StatementPlan FirebirdPlan(std::string_view text) {
   plan::StatementPlan result;
   result.Known = true;
   result.Text = std::string(common::TrimBlanks(text));
-  const std::vector<std::string> tokens = PlanTokens(text);
+  // The plan's words, each parenthesis and comma a word of its own.
+  const std::vector<std::string> tokens = common::Words(text, "(),");
   // Reads "(NAME, NAME...)" from `at` (the opening parenthesis); returns the position after it.
   const auto indexList = [&](size_t at, const std::string& table) {
     if (at >= tokens.size() || tokens[at] != "(") return at;

@@ -3,6 +3,7 @@
 #include <cstdio>
 #include <optional>
 
+#include "common/utf8.h"
 #include "db/errors.h"
 #include "db/sql_scanner.h"
 #include "fb_charsets.h"
@@ -18,7 +19,7 @@ thread_local const ConnectionText* currentMessages = nullptr;
 std::string Shown(std::string_view text) {
   std::string out;
   for (size_t at = 0; at < text.size();) {
-    const size_t length = Utf8CharacterAt(text, at).second;
+    const size_t length = common::Utf8At(text, at).Length;
     if (length > 0) {
       out.append(text, at, length);
       at += length;

@@ -7,20 +7,6 @@ namespace zr::db::odbc {
 
 namespace {
 
-// The words of `text`, split at blanks.
-std::vector<std::string> Words(std::string_view text) {
-  std::vector<std::string> words;
-  size_t i = 0;
-  while (i < text.size()) {
-    while (i < text.size() && text[i] == ' ') ++i;
-    size_t end = i;
-    while (end < text.size() && text[end] != ' ') ++end;
-    if (end > i) words.emplace_back(text.substr(i, end - i));
-    i = end;
-  }
-  return words;
-}
-
 bool StartsWith(std::string_view text, std::string_view start) {
   return text.substr(0, start.size()) == start;
 }
@@ -42,7 +28,7 @@ plan::StatementPlan PostgresPlan(const std::vector<std::string>& lines) {
     result.Text += line;
     std::string_view node = common::TrimBlanks(line);
     if (StartsWith(node, "->")) node = common::TrimBlanks(node.substr(2));
-    const std::vector<std::string> words = Words(node);
+    const std::vector<std::string> words = common::Words(node);
     if (StartsWith(node, "Seq Scan on ")) {
       result.Reads(ScannedName(words, 3));
     } else if (StartsWith(node, "Bitmap Heap Scan on ")) {
