@@ -11,7 +11,7 @@
 #include "db/errors.h"
 #include "fb_api.h"
 #include "fb_attach.h"
-#include "fb_select_shape.h"
+#include "fb_shape_fit.h"
 #include "fb_test_support.h"
 
 namespace zr::db::firebird::testing {

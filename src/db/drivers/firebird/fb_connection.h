@@ -26,6 +26,9 @@ class FbConnection final : public driver::Connection {
   // Batches need the open transaction and, unless SetBatches says otherwise, a server to talk to.
   std::unique_ptr<driver::Batch> CreateBatch() override;
   void SetBatches(bool on) noexcept { batches_ = on; }
+  // Whether statements run as the requests of their literal shapes (fb_shapes.h): INSERT, UPDATE and DELETE
+  // (`dml`), SELECT (`select`). Both on unless switched off here.
+  void SetShapes(bool dml, bool select) noexcept { session_->Shapes().Enable(dml, select); }
   // From RDB$TRIGGERS, RDB$DEPENDENCIES and the foreign keys (fb_catalog.h).
   catalog::TableSet WriteReach(const std::string& table) override;
   std::vector<catalog::TableSet> ReadReach(const std::vector<std::string>& names) override;

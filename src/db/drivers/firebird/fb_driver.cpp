@@ -52,6 +52,9 @@ void RegisterDriver(const std::string& driverName) {
     // entry "Batches" (1 or 0) says otherwise, so that the batches' contract can be checked on either.
     const std::string batches = params.Values("Batches");
     connection->SetBatches(batches.empty() ? !params.Values("Server").empty() : batches != "0");
+    // The entries "LiteralShapes" and "SelectShapes" (1 or 0, default 1) switch off running INSERT, UPDATE
+    // and DELETE, or SELECT, as the requests of their literal shapes, so that tests and benches can compare.
+    connection->SetShapes(params.Values("LiteralShapes") != "0", params.Values("SelectShapes") != "0");
     return connection;
   });
 }

@@ -84,6 +84,17 @@ PreparedRequest Session::Prepare(Firebird::ITransaction* tra, const std::string&
   return request;
 }
 
+ShapeRequests::Prepare Session::ShapePreparer(Firebird::ITransaction* tra, uint32_t timeout) {
+  return [this, tra, timeout](const std::string& sql) -> std::optional<PreparedRequest> {
+    try {
+      return Prepare(tra, sql, timeout);
+    } catch (const EDatabaseError& e) {
+      if (Unanswered(e)) throw;
+      return std::nullopt;
+    }
+  };
+}
+
 bool Session::Unanswered(const EDatabaseError& failure) const {
   return (watchdog_ && watchdog_->Aborted()) || failure.Kind() == TDatabaseErrorKind::NoAnswer ||
          failure.Kind() == TDatabaseErrorKind::LinkLost;

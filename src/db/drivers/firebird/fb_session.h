@@ -10,7 +10,7 @@
 #include "db/errors.h"
 #include "fb_api.h"
 #include "fb_prepared.h"
-#include "fb_shape_cache.h"
+#include "fb_shapes.h"
 #include "fb_text.h"
 #include "fb_watchdog.h"
 
@@ -66,10 +66,11 @@ class Session {
   // A transaction of the same kind for a statement that runs outside the open one; the caller owns it.
   Firebird::ITransaction* StartOwnTransaction() const;
 
-  // Prepared requests of literal shapes and the batch blocks built on them, kept within one transaction:
-  // every transaction's end (retaining or not) and start lets them go, so that each unit of work compiles its
-  // statements again and sees the triggers and metadata other attachments have changed in between.
-  ShapeCache& Shapes() noexcept { return shapes_; }
+  // The attachment's literal shapes (fb_shapes.h), cleared at every transaction's start and end.
+  ShapeRequests& Shapes() noexcept { return shapes_; }
+  // Prepares a shape's or a block's text in `tra` under the watchdog with `timeout`: nothing when the server
+  // refuses the text; a cut link or a time-out throws.
+  ShapeRequests::Prepare ShapePreparer(Firebird::ITransaction* tra, uint32_t timeout);
 
   void Listen(SessionListener* listener);
   void StopListening(SessionListener* listener) noexcept;
@@ -83,7 +84,7 @@ class Session {
   std::unique_ptr<Watchdog> watchdog_;
   Ref<Firebird::ITransaction> transaction_;
   std::vector<SessionListener*> listeners_;
-  ShapeCache shapes_;
+  ShapeRequests shapes_;
   ConnectionText text_;
 };
 

@@ -8,7 +8,7 @@
 #include "fb_error.h"
 #include "fb_execute_block.h"
 #include "fb_literal_shape.h"
-#include "fb_shape_request.h"
+#include "fb_shapes.h"
 
 namespace zr::db::firebird {
 
@@ -66,8 +66,9 @@ bool ShapedBlockBatch::Add(const driver::BatchStatement& statement, int contexts
 std::optional<std::vector<std::string>> ShapedBlockBatch::MarkerDeclarations(Session& session,
                                                                              uint32_t timeout,
                                                                              Firebird::ITransaction* tra) {
-  std::unique_ptr<PreparedRequest> prepared = TakeShapeRequest(
-      session, shape_,
+  ShapeRequests& shapes = session.Shapes();
+  std::optional<ShapeLoan> loan = shapes.Lend(
+      shape_,
       [&](const PreparedRequest& candidate) {
         MarkerFit fit = MarkerFit::Fits;
         for (const std::vector<std::string>& values : literals_) {
@@ -75,14 +76,13 @@ std::optional<std::vector<std::string>> ShapedBlockBatch::MarkerDeclarations(Ses
         }
         return fit;
       },
-      timeout, tra);
-  if (!prepared) return std::nullopt;
+      session.ShapePreparer(tra, timeout));
+  if (!loan) return std::nullopt;
 
   // Declared exactly as the markers are described, as an array execution declares its block's inputs.
   std::optional<std::vector<std::string>> declarations =
-      Guarded([&] { return DeclaredTypes(prepared->Input.get()); });
-  ShapeCache& shapes = session.Shapes();
-  shapes.Keep(shape_, std::move(prepared), shapes.Generation());
+      Guarded([&] { return DeclaredTypes(loan->Request().Input.get()); });
+  shapes.GiveBack(*loan);
   return declarations;
 }
 
@@ -91,7 +91,7 @@ std::optional<std::vector<std::string>> ShapedBlockBatch::MarkerDeclarations(Ses
 PreparedBlock* ShapedBlockBatch::Block(Session& session, int slots,
                                        const std::vector<std::string>& declarations, uint32_t timeout,
                                        Firebird::ITransaction* tra) {
-  ShapeCache& shapes = session.Shapes();
+  ShapeRequests& shapes = session.Shapes();
   std::string key = std::to_string(slots) + "\n" + shape_;
   for (const std::string& declaration : declarations) key += "\n" + declaration;
   if (PreparedBlock* block = shapes.FindBlock(key)) return block;
@@ -101,7 +101,7 @@ PreparedBlock* ShapedBlockBatch::Block(Session& session, int slots,
     shapes.Refuse(key);
     return nullptr;
   }
-  std::optional<PreparedRequest> prepared = PrepareOrRefuse(session, key, *text, timeout, tra);
+  std::optional<PreparedRequest> prepared = shapes.PrepareOrRefuse(key, *text, session.ShapePreparer(tra, timeout));
   if (!prepared) return nullptr;
   return &shapes.KeepBlock(std::move(key), std::move(*prepared));
 }

@@ -6,8 +6,6 @@
 #include "fb_error.h"
 #include "fb_execute_block.h"
 #include "fb_literal_shape.h"
-#include "fb_select_shape.h"
-#include "fb_shape_request.h"
 
 namespace zr::db::firebird {
 
@@ -47,10 +45,8 @@ void FbStatement::FreeHandles() noexcept {
     FreeStatement(block.Statement);
   }
   blocks_.clear();
-  if (!shapeText_.empty() && request_.Statement) {
-    // The shape's request goes back to the cache, for the next statement of the shape.
-    session_->Shapes().Keep(std::move(shapeText_), std::make_unique<PreparedRequest>(std::move(request_)),
-                            shapeGeneration_);
+  if (shape_) {
+    session_->Shapes().GiveBack(*shape_);  // for the next statement of the shape
   }
   ForgetShape();
   FreeStatement(request_.Statement);
@@ -63,8 +59,8 @@ void FbStatement::DropCursor() noexcept {
   Dispose(cursor_, [](Firebird::IResultSet* r, Firebird::ThrowStatusWrapper* st) { r->close(st); });
   cursorTransaction_ = nullptr;
   singletonRow_ = false;
-  if (open) {
-    LendShapeBack();
+  if (open && shape_) {
+    session_->Shapes().GiveBack(*shape_);
   }
 }
 
@@ -99,9 +95,7 @@ void FbStatement::Prepare(const std::string& sql) {
   session_->Attachment();  // EDatabaseError when closed
   Firebird::ITransaction* tra = WorkTransaction();
   try {
-    if (!PrepareShape(sql, tra) && !PrepareSelectShape(sql, tra)) {
-      PrepareText(sql, tra);
-    }
+    PrepareRequest(sql, tra);
     Describe(sql);
   } catch (...) {
     FreeStatement(request_.Statement);
@@ -113,6 +107,33 @@ void FbStatement::Prepare(const std::string& sql) {
   sql_ = sql;
 }
 
+// The statement runs as the request of its literal shape when the session's shapes lend one (fb_shapes.h),
+// else as written: anything a shape cannot carry exactly as written, and any failure to prepare the shape,
+// leaves the statement to be prepared as written, so that its errors and their positions are the ones its own
+// text gives. Outside an open transaction every statement is a unit of work of its own, compiled afresh.
+void FbStatement::PrepareRequest(const std::string& sql, Firebird::ITransaction* tra) {
+  ShapeRequests& shapes = session_->Shapes();
+  std::optional<LiteralShape> select;
+  if (session_->InTransaction()) {
+    const ShapeRequests::Prepare prepare = session_->ShapePreparer(tra, timeout_);
+    if (const std::optional<LiteralShape> dml = ShapeOfLiteralDml(sql)) {
+      shape_ = shapes.LendDml(*dml, prepare);
+    } else if ((select = ShapeOfLiteralSelect(sql))) {
+      shape_ = shapes.LendSelect(*select, prepare);
+    }
+  }
+  if (shape_) {
+    for (const std::string& value : shape_->Shape().Values) {
+      literals_.push_back({TFDValue(value)});
+    }
+    return;
+  }
+  PrepareText(sql, tra);
+  if (select) {
+    shapes.RanAsWritten(select->Text, request_.Output.get());
+  }
+}
+
 void FbStatement::PrepareText(const std::string& sql, Firebird::ITransaction* tra) {
   // The time-out covers preparing too: a server that stopped answering leaves the call waiting just the same.
   request_ = session_->Prepare(tra, sql, timeout_);
@@ -122,122 +143,13 @@ void FbStatement::PrepareText(const std::string& sql, Firebird::ITransaction* tr
   }
 }
 
-// An INSERT, UPDATE or DELETE with its values inline runs as the request of its literal shape, prepared once
-// per attachment. Anything the shape cannot carry exactly as written (see MarkersTakeLiterals), and any
-// failure to prepare the shape, leaves the statement to be prepared as written, so that its errors and their
-// positions are the ones its own text gives. Literals longer than the markers: the shape stays kept.
-bool FbStatement::PrepareShape(const std::string& sql, Firebird::ITransaction* tra) {
-  // Outside an open transaction every statement is a unit of work of its own, compiled afresh.
-  if (!session_->InTransaction()) {
-    return false;
-  }
-  const std::optional<LiteralShape> shape = ShapeOfLiteralDml(sql);
-  if (!shape) {
-    return false;
-  }
-  std::unique_ptr<PreparedRequest> prepared = TakeShapeRequest(
-      *session_, shape->Text,
-      [&](const PreparedRequest& candidate) { return MarkersTakeLiterals(candidate, shape->Values); },
-      timeout_, tra);
-  if (!prepared) {
-    return false;
-  }
-  UseShape(std::move(prepared), *shape);
-  return true;
-}
-
-// A SELECT whose conditions compare literals (ShapeOfLiteralSelect) runs as the request of its shape once a
-// statement of that shape has run as written in this transaction and the shape's request describes the same
-// result columns as that statement did; until then, and whenever the markers cannot carry its literals, it
-// runs as written. The first statement of a shape is prepared as written anyway, so checking costs no
-// request of its own.
-bool FbStatement::PrepareSelectShape(const std::string& sql, Firebird::ITransaction* tra) {
-  if (!session_->InTransaction()) {
-    return false;
-  }
-  std::optional<LiteralShape> shape = ShapeOfLiteralSelect(sql);
-  ShapeCache& shapes = session_->Shapes();
-  if (!shape || shapes.Refused(shape->Text)) {
-    return false;
-  }
-  const std::string& text = shape->Text;
-  if (!shapes.Confirmed(text) && shapes.WrittenColumns(text) == nullptr) {
-    PrepareText(sql, tra);
-    Guarded([&] { shapes.RememberWrittenColumns(text, request_.Output.get()); });
-    return true;
-  }
-  std::unique_ptr<PreparedRequest> prepared = TakeShapeRequest(
-      *session_, text,
-      [&](const PreparedRequest& candidate) {
-        const MarkerFit fit = SelectMarkersTakeLiterals(candidate, *shape);
-        if (fit == MarkerFit::Never || shapes.Confirmed(text)) return fit;
-        if (!SameColumns(candidate.Output.get(), shapes.WrittenColumns(text))) return MarkerFit::Never;
-        shapes.Confirm(text);
-        return fit;
-      },
-      timeout_, tra);
-  if (!prepared) {
-    return false;
-  }
-  UseShape(std::move(prepared), *shape);
-  selectShape_ = std::move(shape);
-  return true;
-}
-
-// The statement runs as `prepared`, the request of `shape`, its literals bound as parameters.
-void FbStatement::UseShape(std::unique_ptr<PreparedRequest> prepared, const LiteralShape& shape) {
-  request_ = std::move(*prepared);
-  shapeText_ = shape.Text;
-  shapeGeneration_ = session_->Shapes().Generation();
-  literals_.clear();
-  for (const std::string& value : shape.Values) {
-    literals_.push_back({TFDValue(value)});
-  }
-}
-
-// The statement runs as written from now on: no shape, no literals bound.
-void FbStatement::ForgetShape() noexcept {
-  shapeText_.clear();
-  literals_.clear();
-  selectShape_.reset();
-}
-
-// A SELECT run as its shape gives the request back when its cursor closes; it keeps the description of its
-// columns, which the request it takes back must match.
-void FbStatement::LendShapeBack() noexcept {
-  if (!selectShape_ || !request_.Statement) {
+// Before a SELECT whose shape's request went back home runs again: that request, with the same columns as
+// described, or else (a transaction without it, metadata changed) the statement as written from now on.
+void FbStatement::BorrowShapeAgain(Firebird::ITransaction* tra) {
+  if (!shape_ || shape_->Where() == ShapeLoan::State::Lent) {
     return;
   }
-  auto shape = std::make_unique<PreparedRequest>();
-  shape->Statement = std::move(request_.Statement);
-  shape->Input = std::move(request_.Input);
-  request_.Output->addRef();
-  shape->Output.reset(request_.Output.get());
-  shape->Type = request_.Type;
-  session_->Shapes().Keep(shapeText_, std::move(shape), shapeGeneration_);
-}
-
-// Before a SELECT run as its shape runs again: the shape's request, with the same columns as described, or
-// else (a transaction without it, metadata changed) the statement as written from now on.
-void FbStatement::TakeShapeBack(Firebird::ITransaction* tra) {
-  if (!selectShape_ || request_.Statement) {
-    return;
-  }
-  std::unique_ptr<PreparedRequest> prepared;
-  if (session_->InTransaction()) {
-    prepared = TakeShapeRequest(
-        *session_, selectShape_->Text,
-        [&](const PreparedRequest& candidate) {
-          const MarkerFit fit = SelectMarkersTakeLiterals(candidate, *selectShape_);
-          return fit != MarkerFit::Never && !SameColumns(candidate.Output.get(), request_.Output.get())
-                     ? MarkerFit::Never
-                     : fit;
-        },
-        timeout_, tra);
-  }
-  if (prepared) {
-    request_ = std::move(*prepared);
-    shapeGeneration_ = session_->Shapes().Generation();
+  if (session_->InTransaction() && session_->Shapes().LendAgain(*shape_, session_->ShapePreparer(tra, timeout_))) {
     return;
   }
   ForgetShape();
@@ -245,16 +157,23 @@ void FbStatement::TakeShapeBack(Firebird::ITransaction* tra) {
   Describe(sql_);
 }
 
+// The statement runs as written from now on: no shape, no literals bound. A request still lent is freed.
+void FbStatement::ForgetShape() noexcept {
+  shape_.reset();
+  literals_.clear();
+}
+
 // What the prepared request tells about itself: its kind, its inputs and the columns of its result.
 void FbStatement::Describe(const std::string& sql) {
+  const PreparedRequest& request = Running();
   Guarded([&] {
     Status status;
-    columns_ = DescribeColumns(request_.Output.get(), session_->Text());
+    columns_ = DescribeColumns(request.Output.get(), session_->Text());
     // A block takes DML without results whose every input PSQL can declare (not an untyped "? IS NULL").
-    fitsInBlock_ = IsPlainDml(request_.Type) && columns_.empty() && literals_.empty() &&
-                   DeclaredTypes(request_.Input.get()).has_value();
-    oneRowPerElement_ = request_.Type == isc_info_sql_stmt_insert && !HasSelect(sql);
-    row_.assign(MessageWords(status, request_.Output.get()), 0);
+    fitsInBlock_ = IsPlainDml(request.Type) && columns_.empty() && literals_.empty() &&
+                   DeclaredTypes(request.Input.get()).has_value();
+    oneRowPerElement_ = request.Type == isc_info_sql_stmt_insert && !HasSelect(sql);
+    row_.assign(MessageWords(status, request.Output.get()), 0);
   });
 }
 
@@ -283,7 +202,7 @@ bool FbStatement::FitsInBlock() const noexcept { return fitsInBlock_; }
 
 void FbStatement::Execute(const std::vector<driver::ParamColumn>& params, int times, int offset) {
   const MessagesIn messages(session_->Text());
-  if (!request_.Statement && !selectShape_) {
+  if (!request_.Statement && !shape_) {
     throw EDatabaseError("The statement is not prepared");
   }
   DropCursor();
@@ -296,7 +215,7 @@ void FbStatement::Execute(const std::vector<driver::ParamColumn>& params, int ti
   }
   Firebird::ITransaction* tra = WorkTransaction();
   try {
-    TakeShapeBack(tra);
+    BorrowShapeAgain(tra);
     if (!literals_.empty() || times == 1 || !FitsInBlock()) {
       // Statements no block can hold (DDL, untyped inputs...) run element by element, all or none. A statement
       // run as its shape has no parameters as written: each execution binds the literals of its text.
@@ -323,24 +242,25 @@ void FbStatement::Execute(const std::vector<driver::ParamColumn>& params, int ti
 
 void FbStatement::ExecuteSingle(const std::vector<driver::ParamColumn>& params, int offset,
                                 Firebird::ITransaction* tra) {
+  PreparedRequest& request = Running();
   Firebird::IAttachment* attachment = session_->Attachment();
   Guarded([&] {
-    request_.Message.Fill(request_.Input.get(), params, 1, offset, attachment, tra, session_->Text());
+    request.Message.Fill(request.Input.get(), params, 1, offset, attachment, tra, session_->Text());
   });
   session_->Watched(timeout_, [&](Firebird::ThrowStatusWrapper* status) {
-    if (request_.Type == isc_info_sql_stmt_select || request_.Type == isc_info_sql_stmt_select_for_upd) {
-      cursor_.reset(request_.Statement->openCursor(status, tra, request_.Message.Metadata(), request_.Message.Buffer(),
-                                                   request_.Output.get(), 0));
+    if (request.Type == isc_info_sql_stmt_select || request.Type == isc_info_sql_stmt_select_for_upd) {
+      cursor_.reset(request.Statement->openCursor(status, tra, request.Message.Metadata(), request.Message.Buffer(),
+                                                   request.Output.get(), 0));
       cursorTransaction_ = tra;
       return;
     }
-    request_.Statement->execute(status, tra, request_.Message.Metadata(), request_.Message.Buffer(), request_.Output.get(),
+    request.Statement->execute(status, tra, request.Message.Metadata(), request.Message.Buffer(), request.Output.get(),
                                 ReturnsRows() ? row_.data() : nullptr);
     singletonRow_ = ReturnsRows();
     if (singletonRow_) {
       cursorTransaction_ = tra;
     }
-    rowsAffected_ += static_cast<int64_t>(request_.Statement->getAffectedRecords(status));
+    rowsAffected_ += static_cast<int64_t>(request.Statement->getAffectedRecords(status));
   });
 }
 

@@ -16,9 +16,9 @@
 #include "fb_api.h"
 #include "fb_columns.h"
 #include "fb_input.h"
-#include "fb_literal_shape.h"
 #include "fb_prepared.h"
 #include "fb_session.h"
+#include "fb_shapes.h"
 
 namespace zr::db::firebird {
 
@@ -36,13 +36,11 @@ class FbStatement final : public driver::Statement, private SessionListener {
   int64_t RowsAffected() const override { return rowsAffected_; }
 
  private:
+  void PrepareRequest(const std::string& sql, Firebird::ITransaction* tra);
   void PrepareText(const std::string& sql, Firebird::ITransaction* tra);
-  bool PrepareShape(const std::string& sql, Firebird::ITransaction* tra);
-  bool PrepareSelectShape(const std::string& sql, Firebird::ITransaction* tra);
-  void UseShape(std::unique_ptr<PreparedRequest> prepared, const LiteralShape& shape);
+  void BorrowShapeAgain(Firebird::ITransaction* tra);
   void ForgetShape() noexcept;
-  void LendShapeBack() noexcept;
-  void TakeShapeBack(Firebird::ITransaction* tra);
+  PreparedRequest& Running() noexcept { return shape_ ? shape_->Request() : request_; }
   void Describe(const std::string& sql);
   std::vector<driver::ParamColumn> LiteralParams() const;
 
@@ -64,15 +62,14 @@ class FbStatement final : public driver::Statement, private SessionListener {
 
   std::shared_ptr<Session> session_;
   std::string sql_;
-  // Set when request_ is the shared request of sql_'s literal shape, lent by the session's cache; the
-  // literals then travel as parameters, one single-element column each.
-  std::string shapeText_;
-  uint64_t shapeGeneration_ = 0;
-  std::vector<std::vector<TFDValue>> literals_;
-  // A SELECT run as its shape holds the shared request only while its cursor is open, so that the next
-  // statement of the shape (a query's next text) finds it in the cache; it takes it back to run again.
-  std::optional<LiteralShape> selectShape_;
+  // The request of sql_ as written; empty while the statement runs as its literal shape.
   PreparedRequest request_;
+  // Set while the statement runs as the request of its literal shape, lent by the session's shapes: the
+  // literals then travel as parameters, one single-element column each. A SELECT gives the request back when
+  // its cursor closes, so that the next statement of its shape (a query's next text) finds it, and borrows it
+  // again to run again.
+  std::optional<ShapeLoan> shape_;
+  std::vector<std::vector<TFDValue>> literals_;
   bool fitsInBlock_ = false;
   bool oneRowPerElement_ = false;  // INSERT without SELECT: each element stores exactly one row
   std::vector<OutputColumn> columns_;

@@ -1,7 +1,52 @@
 #pragma once
-// The Firebird driver "FB". Parameter entries it reads: Database (a file path or alias), Server (absent:
-// the embedded engine opens the file inside this process), Port, User_name, Password; PageSize only when a
-// database is created. Every attachment talks UTF8.
+// The Firebird driver "FB" (src/db/drivers/firebird), over the Firebird 3 client's object interface.
+//
+// Entries it reads from the connection's parameter list:
+//   Database         a file path or alias; required
+//   Server, Port     the server; without Server the embedded engine opens the file inside this process
+//   User_name, Password
+//   ConnectTimeout   seconds a server may take to answer the attachment (default 30)
+//   CancelGrace      milliseconds a cancelled call may take to end before the attachment is closed (10000)
+//   ProbeAfter       milliseconds a call without a time-out waits before the server is probed (30000)
+//   CharsetLegado    the code page a database whose default character set is NONE holds its text in
+//                    (default WIN1252)
+//   Batches          1 or 0: write-behind batches (default 1 with a server, 0 embedded)
+//   LiteralShapes    1 or 0: INSERT, UPDATE and DELETE run as their literal shapes (default 1)
+//   SelectShapes     1 or 0: SELECTs run as their literal shapes (default 1)
+// and, when a database is created, PageSize, ForcedWrites (True or False) and DefaultCharSet (default UTF8).
+// The switches are for tests and benches that measure what each mechanism buys.
+//
+// Text: a database whose default character set is a real one is attached in UTF8 and the server converts
+// its text; a legacy database (NONE) is attached in the code page CharsetLegado names, and the driver
+// converts at its boundary (fb_text.h, fb_code_pages.h). Every call that can wait on the server runs under the
+// attachment's watchdog (fb_watchdog.h): a call with a time-out is cancelled when it runs out, and a server
+// that stops answering loses its attachment instead of hanging the program.
+//
+// The paths a statement can take, in the order it meets them:
+//   1. Write-behind. The framework (src/db/write_queue.cpp) holds back plain INSERT, UPDATE and DELETE run in
+//      an open transaction and sends them together through a batch (fb_batch.cpp), when the connection has
+//      batches; a batch that fails is run again statement by statement, down the paths below.
+//      a. Shaped batch (fb_shaped_batch.cpp): eight or more parameterless statements of one literal shape
+//         run through an EXECUTE BLOCK prepared once per transaction, their literals as its inputs.
+//      b. Literal batch (fb_literal_batch.cpp): any other batch, its values written into one EXECUTE BLOCK
+//         that the server prepares and runs in one round trip.
+//   2. Prepared as a statement (fb_statement.cpp), in one of three ways:
+//      a. Literal shape: in an open transaction, an INSERT, UPDATE or DELETE with its values inline runs as
+//         the one prepared request of its shape, the text with "?" for its literals, which it binds as
+//         parameters (fb_literal_shape.cpp finds the shape; fb_shapes.cpp lends the request and keeps it for
+//         the next statement of the shape; fb_shape_fit.cpp checks that the markers take the literals
+//         exactly as the text would).
+//      b. SELECT shape: in an open transaction, a SELECT whose literals a condition compares
+//         (fb_predicate_literals.cpp), once a statement of its shape ran as written and the shape's request
+//         reads through the same result columns (the same files).
+//      c. As written (fb_session.cpp prepares): everything else, and whatever a shape cannot carry exactly.
+//   3. Executed (fb_statement.cpp):
+//      a. Array block (fb_execute_block.cpp): a parameter array of plain DML whose inputs PSQL can declare
+//         runs as EXECUTE BLOCKs of up to 255 elements, several of them inside a savepoint.
+//      b. One element at a time: everything else, several elements inside a savepoint; a statement that
+//         returns rows opens its cursor. Values go in through fb_input.cpp and rows come out through
+//         fb_columns.cpp.
+// Errors become EDatabaseError with their kind in one place (fb_error.cpp).
 
 #include <string>
 
@@ -15,8 +60,8 @@ namespace zr::db::firebird {
 // real driver.
 void RegisterDriver(const std::string& driverName = std::string(common::kDriverFirebird));
 
-// Creates the database the entries name, with the UTF8 default character set, the entry PageSize (when
-// given) and the entry ForcedWrites ("False": page writes left to the system's cache, for scratch
+// Creates the database the entries name, with the entries DefaultCharSet (UTF8 when absent), PageSize (when
+// given) and ForcedWrites ("False": page writes left to the system's cache, for scratch
 // databases). EDatabaseError with the client's message on failure (the file exists, no access...).
 void CreateDatabase(const TStringList& params);
 
