@@ -4,6 +4,7 @@
 #include <memory>
 
 #include "db/driver.h"
+#include "fb_batch.h"
 #include "fb_session.h"
 
 namespace zr::db::firebird {
@@ -25,7 +26,7 @@ class FbConnection final : public driver::Connection {
   void RollbackRetaining() override { Run(&Session::RollbackRetaining); }
   // Batches need the open transaction and, unless SetBatches says otherwise, a server to talk to.
   std::unique_ptr<driver::Batch> CreateBatch() override;
-  void SetBatches(bool on) noexcept { batches_ = on; }
+  void SetBatches(BatchWays ways) noexcept { batches_ = ways; }
   // From RDB$TRIGGERS, RDB$DEPENDENCIES and the foreign keys (fb_catalog.h).
   catalog::TableSet WriteReach(const std::string& table) override;
   std::vector<catalog::TableSet> ReadReach(const std::vector<std::string>& names) override;
@@ -42,7 +43,7 @@ class FbConnection final : public driver::Connection {
   }
 
   std::shared_ptr<Session> session_;
-  bool batches_ = true;
+  BatchWays batches_;
 };
 
 }  // namespace zr::db::firebird
