@@ -22,6 +22,9 @@
 // (default 2), for the shape of many small order parts. ZR_BENCH_WRITE_BEHIND=0 runs the application with
 // every statement sent alone. ZR_BENCH_AUDIT=1 gives PCPFTOF an audit trigger that writes every inserted or
 // deleted row to a log table nothing reads (the round trips count the catalog reads write-behind makes).
+// <target>/catalogue/import/app/no_<mechanism>: the catalogue import with one of the driver's mechanisms
+// switched off by its connection entry (literal shapes, SELECT shapes, shaped batches, literal batches); the
+// table printed at the end sets each beside the run with all of them on and the in-engine reference.
 
 #include <benchmark/benchmark.h>
 
@@ -37,9 +40,11 @@
 #include "app/components.h"
 #include "app/drivers.h"
 #include "app/settings.h"
+#include "common/driver_names.h"
 #include "db/connection.h"
 #include "db/driver.h"
 #include "db/errors.h"
+#include "db/firebird/driver.h"
 #include "fixtures/firebird_db.h"
 #include "fixtures/set_based_sql.h"
 #include "timing_reporter.h"
@@ -189,8 +194,36 @@ void StatusSetBased(Target& t) {
          "M.OPERACAO = 'S' AND M.TP_MOV = 'BC') > 0)");
 }
 
+// The driver's mechanisms that a connection entry switches off, for the catalogue import's cases.
+struct Mechanism {
+  const char* Suffix;  // of the case's name
+  const char* Label;   // in the table
+  const char* Entry;   // added to the application's connection
+};
+constexpr Mechanism kMechanisms[] = {
+    {"", "all on", nullptr},
+    {"/no_literal_shapes", "no literal shapes", "LiteralShapes=0"},
+    {"/no_select_shapes", "no SELECT shapes", "SelectShapes=0"},
+    {"/no_shaped_batches", "no shaped batches", "ShapedBatches=0"},
+    {"/no_literal_batches", "no literal batches", "LiteralBatches=0"},
+};
+
+// The application's connections ("FB", as zr.ini names the engine) go through the Firebird driver with
+// `entry` added to their entries, when given.
+void SwitchOff(const char* entry) {
+  constexpr const char* kPlain = "ZR_BENCH_FB_PLAIN";
+  db::firebird::RegisterDriver(kPlain);
+  const std::string extra = entry == nullptr ? std::string() : entry;
+  db::driver::RegisterDriver(std::string(common::kDriverFirebird), [extra](const db::TStringList& params) {
+    db::TStringList entries = params;
+    if (!extra.empty()) entries.Add(extra);
+    return db::driver::Connect(kPlain, entries);
+  });
+}
+
 // Runs one action with the window's components, opened from the target's zr.ini.
-app::ActionResult RunAction(const Target& t, bool import) {
+app::ActionResult RunAction(const Target& t, bool import, const char* entry = nullptr) {
+  SwitchOff(entry);
   db::TComponent owner;
   const app::TFormComponents components = app::CreateFormComponents(owner);
   app::ConectaBanco(*components.ZRDatabase1, t.ini);
@@ -207,7 +240,8 @@ app::ActionResult RunAction(const Target& t, bool import) {
 // and part by order and part inside the engine.
 enum class Way { App, SetBased, SetBasedFilled, InEngine };
 
-void Bench(benchmark::State& state, bool server, bool catalogue, bool import, Way way) {
+void Bench(benchmark::State& state, bool server, bool catalogue, bool import, Way way,
+           const char* entry = nullptr) {
   const bool app = way == Way::App, filled = way == Way::SetBasedFilled;
   try {
     Target& t = Target::Get(server, catalogue);
@@ -223,7 +257,7 @@ void Bench(benchmark::State& state, bool server, bool catalogue, bool import, Wa
       base = StatusMB("VmRSS:");
       state.ResumeTiming();
       if (app) {
-        const app::ActionResult result = RunAction(t, import);
+        const app::ActionResult result = RunAction(t, import, entry);
         units = import ? result.OrdensPartes : result.Processadas;
       } else if (way == Way::InEngine) {
         ImportInEngine(t);
@@ -262,6 +296,27 @@ void PrintRatio(const TimingReporter& reporter, const std::string& target, const
   }
 }
 
+// What each mechanism buys on the catalogue import: each switched off in turn beside all on, embedded and on
+// the server, as times, ratios to the in-engine import and round trips per order and part.
+void PrintMechanisms(const TimingReporter& reporter) {
+  const auto seconds = [&](const char* target, const std::string& tail) {
+    return reporter.Seconds(std::string(target) + "/catalogue/import/" + tail);
+  };
+  const auto ratio = [](double app, double engine) { return app > 0 && engine > 0 ? app / engine : 0.0; };
+  const double embeddedEngine = seconds("embedded", "in_engine");
+  const double serverEngine = seconds("server", "in_engine");
+  std::printf("\ncatalogue import %-20s %12s %10s %12s %10s %10s\n", "", "embedded s", "/in_engine",
+              "server s", "/in_engine", "rt/unit");
+  for (const Mechanism& m : kMechanisms) {
+    const std::string tail = std::string("app") + m.Suffix;
+    const double embedded = seconds("embedded", tail), server = seconds("server", tail);
+    if (embedded == 0 && server == 0) continue;
+    std::printf("%-37s %12.3f %10.2f %12.3f %10.2f %10.3f\n", m.Label, embedded,
+                ratio(embedded, embeddedEngine), server, ratio(server, serverEngine),
+                reporter.Counter("server/catalogue/import/" + tail, "rt_per_unit"));
+  }
+}
+
 }  // namespace
 }  // namespace zr::bench
 
@@ -288,6 +343,16 @@ int main(int argc, char** argv) {
               ->Iterations(1)
               ->UseRealTime()
               ->Unit(benchmark::kMillisecond);
+          if (!catalogue || !import || way != Way::App) continue;
+          for (const Mechanism& off : kMechanisms) {
+            if (off.Entry == nullptr) continue;
+            benchmark::RegisterBenchmark(
+                (name + off.Suffix).c_str(),
+                [=](benchmark::State& s) { Bench(s, server, catalogue, import, way, off.Entry); })
+                ->Iterations(1)
+                ->UseRealTime()
+                ->Unit(benchmark::kMillisecond);
+          }
         }
       }
     }
@@ -302,6 +367,7 @@ int main(int argc, char** argv) {
     PrintRatio(reporter, std::string(target) + "/catalogue", "import", "in_engine");
     PrintRatio(reporter, std::string(target) + "/catalogue", "status");
   }
+  PrintMechanisms(reporter);
   benchmark::Shutdown();
   return 0;
 }

@@ -21,6 +21,8 @@ class TimingReporter : public benchmark::ConsoleReporter {
       if (run.run_type == Run::RT_Aggregate && run.aggregate_name != "median") continue;
       seconds_[run.run_name.function_name] =
           run.GetAdjustedRealTime() / benchmark::GetTimeUnitMultiplier(run.time_unit);
+      for (const auto& [counter, value] : run.counters)
+        counters_[run.run_name.function_name][counter] = value;
     }
     ConsoleReporter::ReportRuns(runs);
   }
@@ -30,9 +32,17 @@ class TimingReporter : public benchmark::ConsoleReporter {
     const auto found = seconds_.find(name);
     return found == seconds_.end() ? 0.0 : found->second;
   }
+  // The counter `counter` of the benchmark registered as `name`; 0 when it has none.
+  double Counter(const std::string& name, const std::string& counter) const {
+    const auto found = counters_.find(name);
+    if (found == counters_.end()) return 0.0;
+    const auto value = found->second.find(counter);
+    return value == found->second.end() ? 0.0 : static_cast<double>(value->second);
+  }
 
  private:
   std::map<std::string, double> seconds_;
+  std::map<std::string, std::map<std::string, double>> counters_;
 };
 
 }  // namespace zr::bench

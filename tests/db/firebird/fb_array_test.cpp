@@ -1,9 +1,13 @@
-// Array execution: the elements travel as EXECUTE BLOCKs of up to 255 statements (one request each, checked
-// in the server's monitoring tables), blocks are prepared once per element count, offsets pick the elements,
-// and one failing element fails the whole call and leaves nothing of it behind.
+// Array execution: the elements travel as EXECUTE BLOCKs of as many statements as the engine's limits allow (one
+// request each, checked in the server's monitoring tables), blocks are prepared once per element count,
+// offsets pick the elements, and one failing element fails the whole call and leaves nothing of it behind.
 
 #include <gmock/gmock.h>
 #include <gtest/gtest.h>
+
+#include <functional>
+#include <string>
+#include <vector>
 
 #include "db/errors.h"
 #include "db/query.h"
@@ -52,56 +56,31 @@ TEST_F(FbArrayTest, EveryElementIsStoredWithItsValues) {
   connection_->Commit();
   EXPECT_EQ(Count(), 600);
   const Rows rows = Query(
-      *connection_, "SELECT ID, NAME, PRICE, DIA FROM ITEMS WHERE ID IN (1, 255, 256, 600) ORDER BY ID");
+      *connection_, "SELECT ID, NAME, PRICE, DIA FROM ITEMS WHERE ID IN (1, 256, 257, 600) ORDER BY ID");
   ASSERT_EQ(rows.size(), 4u);
-  EXPECT_EQ(rows[1][0], TFDValue(int64_t{255}));
-  EXPECT_EQ(rows[1][1], TFDValue(std::string("item 255")));
-  EXPECT_EQ(rows[1][2], TFDValue(TFDBcd{637500, 4}));
+  EXPECT_EQ(rows[1][0], TFDValue(int64_t{256}));
+  EXPECT_EQ(rows[1][1], TFDValue(std::string("item 256")));
+  EXPECT_EQ(rows[1][2], TFDValue(TFDBcd{640000, 4}));
   EXPECT_EQ(rows[3][3], TFDValue(TFDTimeStamp{43831.0 + 599}));
 }
 
-// What the server's monitoring tables say of this attachment's EXECUTE BLOCK statements: how many INSERTs
-// each holds and how many rows it has inserted over all its executions, smallest block first.
-struct BlockStats {
-  int64_t Statements;
-  int64_t Inserted;
-  bool operator==(const BlockStats&) const = default;
-};
-std::ostream& operator<<(std::ostream& out, const BlockStats& s) {
-  return out << "{" << s.Statements << " statements, " << s.Inserted << " inserted}";
+// This attachment's EXECUTE BLOCKs (or other statements starting with `start`): how many INSERTs each holds and
+// how many rows it has inserted over all its executions, smallest block first.
+std::vector<PreparedUse> Blocks(driver::Connection& connection, const char* start = "EXECUTE BLOCK") {
+  return PreparedStatements(connection, "CURRENT_CONNECTION", "INSERT INTO", start);
 }
 
-std::vector<BlockStats> Blocks(driver::Connection& connection, const char* sqlStart = "EXECUTE BLOCK") {
-  const Rows rows =
-      Query(connection,
-            std::string("SELECT S.MON$SQL_TEXT, R.MON$RECORD_INSERTS FROM MON$STATEMENTS S "
-                        "JOIN MON$RECORD_STATS R ON R.MON$STAT_ID = S.MON$STAT_ID "
-                        "WHERE S.MON$ATTACHMENT_ID = CURRENT_CONNECTION AND S.MON$SQL_TEXT STARTING WITH '") +
-                sqlStart + "' ORDER BY CHAR_LENGTH(S.MON$SQL_TEXT)");
-  std::vector<BlockStats> blocks;
-  for (const auto& row : rows) {
-    const std::string text = ValueAsString(row[0]);
-    int64_t statements = 0;
-    for (size_t at = text.find("INSERT INTO"); at != std::string::npos;
-         at = text.find("INSERT INTO", at + 1)) {
-      ++statements;
-    }
-    blocks.push_back({statements, ValueAsInteger(row[1])});
-  }
-  return blocks;
-}
-
-TEST_F(FbArrayTest, EachBlockOfUpTo255ElementsIsOneRequest) {
+TEST_F(FbArrayTest, EachBlockOfUpTo256ElementsIsOneRequest) {
   auto statement = connection_->CreateStatement();
   statement->Prepare(kInsert);
   connection_->StartTransaction();
   const ParamSet params = Items(600);
   statement->Execute(params.Columns(), 600, 0);
   connection_->Commit();
-  // Two blocks were prepared: 255 statements, run twice (510 rows), and 90 statements, run once. Every row
-  // went through them, and the single INSERT itself never ran.
-  EXPECT_EQ(Blocks(*connection_), (std::vector<BlockStats>{{90, 90}, {255, 510}}));
-  EXPECT_EQ(Blocks(*connection_, "INSERT INTO"), (std::vector<BlockStats>{{1, 0}}));
+  // Two blocks were prepared: 256 statements (one context each), run twice (512 rows), and 88 statements,
+  // run once. Every row went through them, and the single INSERT itself never ran.
+  EXPECT_EQ(Blocks(*connection_), (std::vector<PreparedUse>{{88, 88}, {256, 512}}));
+  EXPECT_EQ(Blocks(*connection_, "INSERT INTO"), (std::vector<PreparedUse>{{1, 0}}));
   EXPECT_EQ(Count(), 600);
 }
 
@@ -113,7 +92,7 @@ TEST_F(FbArrayTest, ABlockIsPreparedOncePerElementCountAndOffsetsPickTheElements
     statement->Execute(params.Columns(), 25, offset);
     EXPECT_EQ(statement->RowsAffected(), 25);
   }
-  EXPECT_EQ(Blocks(*connection_), (std::vector<BlockStats>{{25, 100}}));
+  EXPECT_EQ(Blocks(*connection_), (std::vector<PreparedUse>{{25, 100}}));
   EXPECT_EQ(Count(), 100);
   EXPECT_EQ(Count("WHERE ID BETWEEN 1 AND 100 AND NAME = 'item ' || ID"), 100);
 
@@ -233,6 +212,145 @@ TEST_F(FbArrayTest, AStatementNoBlockCanDeclareRunsPerElementAllOrNone) {
   EXPECT_EQ(Count(), 2);  // element 0 (ID 10) undone with the failing element 1, in the open transaction
   connection_->Commit();
   EXPECT_TRUE(Blocks(*connection_).empty());
+}
+
+// Statements whose elements fill a block at one limit of the engine or another: the tables are wide or long.
+class FbArrayLimitsTest : public FbDatabaseTest {
+ protected:
+  FbArrayLimitsTest()
+      : FbDatabaseTest({"CREATE TABLE ITEMS (ID INTEGER NOT NULL PRIMARY KEY, NAME VARCHAR(20))",
+                        Table("WIDE", 127, "SMALLINT"),
+                        Table("LONGTEXT", 44, "VARCHAR(350) CHARACTER SET UTF8"),
+                        "CREATE TABLE U (ID INTEGER)"}) {}
+
+  // TABLE (ID INTEGER, C1 type, ..., C<columns> type)
+  static std::string Table(const std::string& name, int columns, const std::string& type) {
+    std::string ddl = "CREATE TABLE " + name + " (ID INTEGER";
+    for (int c = 1; c <= columns; ++c) ddl += ", C" + std::to_string(c) + " " + type;
+    return ddl + ")";
+  }
+  static std::string Insert(const std::string& name, int columns) {
+    std::string sql = "INSERT INTO " + name + " VALUES (?";
+    for (int c = 1; c <= columns; ++c) sql += ", ?";
+    return sql + ")";
+  }
+};
+
+TEST_F(FbArrayLimitsTest, ABlockTakesElementsUpToTheFirstLimitAndTheRestGoIntoTheNext) {
+  const auto ids = [](int count) {
+    std::vector<TFDValue> values;
+    for (int i = 1; i <= count; ++i) values.emplace_back(std::in_place_type<int64_t>, i);
+    return values;
+  };
+  const auto repeated = [](int count, TFDValue value) { return std::vector<TFDValue>(count, value); };
+  struct Case {
+    const char* name;
+    std::string sql;
+    const char* word;  // counts the statements in a block
+    int perBlock;
+    std::function<ParamSet(int)> params;
+    std::string check;  // a query giving the elements done, for `elements` elements
+  };
+  std::string longValue;  // 349 characters of two bytes each; each column adds a digit of its number
+  for (int i = 0; i < 349; ++i) longValue += "\xC3\xA9";
+  const Case cases[] = {
+      {"INSERT ... VALUES takes one context", "INSERT INTO ITEMS (ID, NAME) VALUES (?, ?)", "INSERT INTO",
+       256,
+       [&](int n) {
+         ParamSet p;
+         p.Add(ftInteger, ids(n)).Add(ftString, repeated(n, TFDValue(std::string("x"))));
+         return p;
+       },
+       "SELECT COUNT(*) FROM ITEMS WHERE NAME = 'x'"},
+      {"UPDATE takes two contexts", "UPDATE ITEMS SET NAME = ? WHERE ID = ?", "UPDATE ITEMS", 128,
+       [&](int n) {
+         ParamSet p;
+         p.Add(ftString, repeated(n, TFDValue(std::string("updated")))).Add(ftInteger, ids(n));
+         return p;
+       },
+       "SELECT COUNT(*) FROM ITEMS WHERE NAME = 'updated'"},
+      {"DELETE takes one context", "DELETE FROM ITEMS WHERE ID = ?", "DELETE FROM", 256,
+       [&](int n) {
+         ParamSet p;
+         p.Add(ftInteger, ids(n));
+         return p;
+       },
+       "SELECT 300 - COUNT(*) FROM ITEMS"},
+      {"128 inputs per element: 32,767 inputs", Insert("WIDE", 127), "INSERT INTO", 255,
+       [&](int n) {
+         ParamSet p;
+         p.Add(ftInteger, ids(n));
+         for (int c = 1; c <= 127; ++c) p.Add(ftInteger, repeated(n, TFDValue(int64_t{c})));
+         return p;
+       },
+       "SELECT COUNT(*) FROM WIDE WHERE C1 = 1 AND C64 = 64 AND C127 = 127"},
+      {"44 long texts per element: the request's memory", Insert("LONGTEXT", 44), "INSERT INTO", 150,
+       [&](int n) {
+         ParamSet p;
+         p.Add(ftInteger, ids(n));
+         for (int c = 1; c <= 44; ++c)
+           p.Add(ftString, repeated(n, TFDValue(longValue + std::to_string(c % 10))));
+         return p;
+       },
+       "SELECT COUNT(*) FROM LONGTEXT WHERE CHAR_LENGTH(C1) = 350 AND C44 = '" + longValue +
+           "4' AND "
+           "OCTET_LENGTH(C20) = 699"},
+  };
+  for (const Case& c : cases) {
+    for (const int elements : {c.perBlock, c.perBlock + 1}) {
+      SCOPED_TRACE(std::string(c.name) + ", " + std::to_string(elements) + " elements");
+      Exec(*connection_, "DELETE FROM ITEMS");
+      Exec(*connection_, "DELETE FROM WIDE");
+      Exec(*connection_, "DELETE FROM LONGTEXT");
+      auto items = connection_->CreateStatement();
+      items->Prepare("INSERT INTO ITEMS (ID) VALUES (?)");
+      ParamSet rows;
+      rows.Add(ftInteger, ids(300));
+      if (c.sql.rfind("INSERT", 0) != 0) items->Execute(rows.Columns(), 300, 0);
+
+      auto connection = db_->Open();  // its blocks alone in the monitoring tables
+      connection->StartTransaction();
+      auto statement = connection->CreateStatement();
+      statement->Prepare(c.sql);
+      const ParamSet params = c.params(elements);
+      statement->Execute(params.Columns(), elements, 0);
+      EXPECT_EQ(statement->RowsAffected(), elements);
+      connection->Commit();
+      const std::vector<int64_t> blocks =
+          elements == c.perBlock ? std::vector<int64_t>{c.perBlock} : std::vector<int64_t>{1, c.perBlock};
+      EXPECT_EQ(PreparedWords(*connection, "CURRENT_CONNECTION", c.word), blocks);
+      EXPECT_EQ(ValueAsInteger(Scalar(*connection_, c.check)), elements);
+    }
+  }
+}
+
+// A block that takes more contexts than its text tells (here a subquery over seven tables) is refused by the
+// engine before anything runs: the elements then run one by one, all or none.
+TEST_F(FbArrayLimitsTest, ElementsOfABlockTheEngineRefusesRunOneByOne) {
+  Exec(*connection_, "INSERT INTO U (ID) VALUES (1)");
+  std::vector<TFDValue> ids;
+  for (int i = 1; i <= 60; ++i) ids.emplace_back(std::in_place_type<int64_t>, i);
+  ParamSet params;
+  params.Add(ftInteger, ids);
+  auto statement = connection_->CreateStatement();
+  statement->Prepare(
+      "INSERT INTO ITEMS (ID, NAME) SELECT ?, 'joined' FROM U A JOIN U B ON B.ID = A.ID "
+      "JOIN U C ON C.ID = A.ID JOIN U D ON D.ID = A.ID JOIN U E ON E.ID = A.ID "
+      "JOIN U F ON F.ID = A.ID JOIN U G ON G.ID = A.ID");
+  statement->Execute(params.Columns(), 60, 0);
+  EXPECT_EQ(statement->RowsAffected(), 60);
+  EXPECT_EQ(ValueAsInteger(Scalar(*connection_, "SELECT COUNT(*) FROM ITEMS WHERE NAME = 'joined'")), 60);
+  EXPECT_TRUE(PreparedWords(*connection_, "CURRENT_CONNECTION", "INSERT").empty());
+
+  // Again, with one element failing: nothing of the call stays.
+  Exec(*connection_, "DELETE FROM ITEMS");
+  ids[59] = TFDValue(int64_t{1});
+  ParamSet failing;
+  failing.Add(ftInteger, ids);
+  connection_->StartTransaction();
+  EXPECT_THROW(statement->Execute(failing.Columns(), 60, 0), EDatabaseError);
+  EXPECT_EQ(ValueAsInteger(Scalar(*connection_, "SELECT COUNT(*) FROM ITEMS")), 0);
+  connection_->Rollback();
 }
 
 }  // namespace

@@ -30,7 +30,11 @@ std::unique_ptr<TFDConnection> TestDatabase::Connect() const {
   return connection;
 }
 
-std::unique_ptr<driver::Connection> TestDatabase::Open() const { return driver::Connect("FB", Params()); }
+std::unique_ptr<driver::Connection> TestDatabase::Open(const std::vector<std::string>& entries) const {
+  TStringList params = Params();
+  for (const std::string& entry : entries) params.Add(entry);
+  return driver::Connect("FB", params);
+}
 
 void FbDatabaseTest::SetUp() {
   ZR_SKIP_UNLESS_TARGET_AVAILABLE();
@@ -78,6 +82,36 @@ TFDValue Scalar(driver::Connection& connection, const std::string& sql) {
     throw EDatabaseError("no value from: " + sql);
   }
   return rows.front().front();
+}
+
+std::ostream& operator<<(std::ostream& out, const PreparedUse& use) {
+  return out << "{" << use.Words << " words, " << use.Inserted << " inserted}";
+}
+
+std::vector<PreparedUse> PreparedStatements(driver::Connection& reader, const std::string& attachment,
+                                            const std::string& word, const std::string& start) {
+  const Rows rows =
+      Query(reader,
+            "SELECT S.MON$SQL_TEXT, R.MON$RECORD_INSERTS FROM MON$STATEMENTS S "
+            "JOIN MON$RECORD_STATS R ON R.MON$STAT_ID = S.MON$STAT_ID WHERE S.MON$ATTACHMENT_ID = " +
+                attachment + " AND S.MON$SQL_TEXT STARTING WITH '" + start +
+                "' ORDER BY CHAR_LENGTH(S.MON$SQL_TEXT)");
+  std::vector<PreparedUse> uses;
+  for (const auto& row : rows) {
+    const std::string text = ValueAsString(row[0]);
+    int64_t words = 0;
+    for (size_t at = text.find(word); at != std::string::npos; at = text.find(word, at + 1)) ++words;
+    uses.push_back({words, ValueAsInteger(row[1])});
+  }
+  return uses;
+}
+
+std::vector<int64_t> PreparedWords(driver::Connection& reader, const std::string& attachment,
+                                   const std::string& word, const std::string& start) {
+  std::vector<int64_t> words;
+  for (const PreparedUse& use : PreparedStatements(reader, attachment, word, start))
+    words.push_back(use.Words);
+  return words;
 }
 
 }  // namespace zr::db::firebird::testing

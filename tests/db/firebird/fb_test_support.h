@@ -4,8 +4,10 @@
 // come from fixtures/environment.h and ZR_FB_SERVER=0 skips the server runs. Every TestDatabase is a new
 // database file, dropped at the end.
 
+#include <cstdint>
 #include <deque>
 #include <memory>
+#include <ostream>
 #include <string>
 #include <vector>
 
@@ -41,8 +43,8 @@ class TestDatabase {
   const TStringList& Params() const { return db_->Params(); }
   // A framework connection, connected.
   std::unique_ptr<TFDConnection> Connect() const;
-  // A driver connection, opened directly.
-  std::unique_ptr<driver::Connection> Open() const;
+  // A driver connection, opened directly, with `entries` added to the database's ("Batches=1"...).
+  std::unique_ptr<driver::Connection> Open(const std::vector<std::string>& entries = {}) const;
 
  private:
   std::unique_ptr<testsupport::TargetDatabase> db_;  // made and dropped by the target's context
@@ -81,5 +83,23 @@ void Exec(driver::Connection& connection, const std::string& sql, const ParamSet
 Rows Query(driver::Connection& connection, const std::string& sql, const ParamSet& params = {});
 // The first value of the first row.
 TFDValue Scalar(driver::Connection& connection, const std::string& sql);
+
+// A statement the attachment holds prepared, as the monitoring tables show it: how often a word occurs in its
+// text, and the rows it has inserted over all its executions.
+struct PreparedUse {
+  int64_t Words;
+  int64_t Inserted;
+  bool operator==(const PreparedUse&) const = default;
+};
+std::ostream& operator<<(std::ostream& out, const PreparedUse& use);
+// Read through `reader` (each of its statements outside a transaction sees a fresh snapshot): the statements of
+// the attachment `attachment` ("CURRENT_CONNECTION" for the reader's own, or its number) whose text starts with
+// `start`, shortest first, with the occurrences of `word`.
+std::vector<PreparedUse> PreparedStatements(driver::Connection& reader, const std::string& attachment,
+                                            const std::string& word,
+                                            const std::string& start = "EXECUTE BLOCK");
+// The same, the occurrences of `word` alone.
+std::vector<int64_t> PreparedWords(driver::Connection& reader, const std::string& attachment,
+                                   const std::string& word, const std::string& start = "EXECUTE BLOCK");
 
 }  // namespace zr::db::firebird::testing

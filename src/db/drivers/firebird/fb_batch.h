@@ -17,18 +17,30 @@
 
 namespace zr::db::firebird {
 
+// Which ways a connection runs its batches (the entries "Batches", "ShapedBatches" and "LiteralBatches").
+struct BatchWays {
+  bool Batches = true;
+  bool Shaped = true;
+  bool Literal = true;
+  bool Any() const noexcept { return Batches && (Shaped || Literal); }
+};
+
 class FbBatch final : public driver::Batch {
  public:
-  explicit FbBatch(std::shared_ptr<Session> session) : session_(std::move(session)) {}
+  // `ways` says which blocks the batch may run (at least one).
+  FbBatch(std::shared_ptr<Session> session, BatchWays ways);
 
   bool Add(const driver::BatchStatement& statement) override;
-  int Count() const override { return literal_.Count(); }
+  int Count() const override { return literalOn_ ? literal_.Count() : shaped_ ? shaped_->Count() : 0; }
+  // With literal blocks switched off, a batch that the shaped block cannot run fails before anything runs, so
+  // that its statements run one by one.
   std::vector<int64_t> Execute(uint32_t timeout) override;
 
  private:
   std::shared_ptr<Session> session_;
+  bool literalOn_;
   LiteralBlockBatch literal_;
-  std::optional<ShapedBlockBatch> shaped_ = ShapedBlockBatch();  // dropped at the first statement it refuses
+  std::optional<ShapedBlockBatch> shaped_;  // dropped at the first statement it refuses
 };
 
 }  // namespace zr::db::firebird

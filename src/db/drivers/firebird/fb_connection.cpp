@@ -18,8 +18,8 @@ std::unique_ptr<driver::Statement> FbConnection::CreateStatement() {
 }
 
 std::unique_ptr<driver::Batch> FbConnection::CreateBatch() {
-  if (!batches_ || !session_->InTransaction()) return nullptr;
-  return std::make_unique<FbBatch>(session_);
+  if (!batches_.Any() || !session_->InTransaction()) return nullptr;
+  return std::make_unique<FbBatch>(session_, batches_);
 }
 
 catalog::TableSet FbConnection::WriteReach(const std::string& table) {

@@ -4,6 +4,7 @@
 #include <memory>
 
 #include "db/driver.h"
+#include "fb_batch.h"
 #include "fb_session.h"
 
 namespace zr::db::firebird {
@@ -25,7 +26,7 @@ class FbConnection final : public driver::Connection {
   void RollbackRetaining() override { Run(&Session::RollbackRetaining); }
   // Batches need the open transaction and, unless SetBatches says otherwise, a server to talk to.
   std::unique_ptr<driver::Batch> CreateBatch() override;
-  void SetBatches(bool on) noexcept { batches_ = on; }
+  void SetBatches(BatchWays ways) noexcept { batches_ = ways; }
   // Whether statements run as the requests of their literal shapes (fb_shapes.h): INSERT, UPDATE and DELETE
   // (`dml`), SELECT (`select`). Both on unless switched off here.
   void SetShapes(bool dml, bool select) noexcept { session_->Shapes().Enable(dml, select); }
@@ -45,7 +46,7 @@ class FbConnection final : public driver::Connection {
   }
 
   std::shared_ptr<Session> session_;
-  bool batches_ = true;
+  BatchWays batches_;
 };
 
 }  // namespace zr::db::firebird

@@ -49,9 +49,15 @@ void RegisterDriver(const std::string& driverName) {
     const AttachTarget target = TargetFrom(params);
     std::unique_ptr<FbConnection> connection = OpenConnection(target);
     // The embedded engine has no round trips to save: its statements stay prepared and run one by one. The
-    // entry "Batches" (1 or 0) says otherwise, so that the batches' contract can be checked on either.
-    const std::string batches = params.Values("Batches");
-    connection->SetBatches(batches.empty() ? !params.Values("Server").empty() : batches != "0");
+    // entry "Batches" (1 or 0) says otherwise, so that the batches' contract can be checked on either;
+    // "ShapedBatches" and "LiteralBatches" (1 or 0, default 1) switch one way of running them off, for tests
+    // and benches.
+    const auto on = [&](const char* entry, bool byDefault) {
+      const std::string value = params.Values(entry);
+      return value.empty() ? byDefault : value != "0";
+    };
+    connection->SetBatches({on("Batches", !params.Values("Server").empty()), on("ShapedBatches", true),
+                            on("LiteralBatches", true)});
     // The entries "LiteralShapes" and "SelectShapes" (1 or 0, default 1) switch off running INSERT, UPDATE
     // and DELETE, or SELECT, as the requests of their literal shapes, so that tests and benches can compare.
     connection->SetShapes(params.Values("LiteralShapes") != "0", params.Values("SelectShapes") != "0");

@@ -1,12 +1,14 @@
 #include "fb_execute_block.h"
 
 #include <algorithm>
+#include <cstring>
 #include <vector>
 
-#include "common/ascii.h"
+#include "db/errors.h"
 #include "db/sql_scanner.h"
 #include "fb_charsets.h"
 #include "fb_code_pages.h"
+#include "fb_error.h"
 
 namespace zr::db::firebird {
 
@@ -64,16 +66,30 @@ std::string NameMarkers(std::string_view sql, int element) {
   return out;
 }
 
-bool HasSelect(std::string_view sql) {
+namespace {
+
+int Selects(std::string_view sql) {
+  int selects = 0;
   sql::Scanner scanner(sql);
   sql::Token token;
   while (scanner.NextCode(token)) {
-    if (sql::IsKeyword(token, "SELECT")) return true;
+    if (sql::IsKeyword(token, "SELECT")) ++selects;
   }
-  return false;
+  return selects;
 }
 
-std::optional<std::string> DeclaredType(Firebird::IMessageMetadata* metadata, unsigned index) {
+}  // namespace
+
+bool HasSelect(std::string_view sql) { return Selects(sql) > 0; }
+
+int ContextsOf(std::string_view sql) {
+  constexpr int kPerSelect = 4;
+  return (sql::FirstWord(sql) == "UPDATE" ? 2 : 1) + kPerSelect * Selects(sql);
+}
+
+namespace {
+
+std::optional<std::string> Declaration(Firebird::IMessageMetadata* metadata, unsigned index) {
   Status status;
   const unsigned type = metadata->getType(status.get(), index) & ~1u;
   const int scale = metadata->getScale(status.get(), index);
@@ -125,48 +141,117 @@ std::optional<std::string> DeclaredType(Firebird::IMessageMetadata* metadata, un
   }
 }
 
-std::optional<std::vector<std::string>> DeclaredTypes(Firebird::IMessageMetadata* metadata) {
+}  // namespace
+
+std::optional<BlockInput> DeclaredInput(Firebird::IMessageMetadata* metadata, unsigned index) {
+  std::optional<std::string> declaration = Declaration(metadata, index);
+  if (!declaration) return std::nullopt;
   Status status;
-  const unsigned count = metadata->getCount(status.get());
-  std::vector<std::string> types;
-  for (unsigned j = 0; j < count; ++j) {
-    std::optional<std::string> type = DeclaredType(metadata, j);
-    if (!type) {
-      return std::nullopt;
-    }
-    types.push_back(std::move(*type));
-  }
-  return types;
+  return BlockInput{std::move(*declaration), metadata->getLength(status.get(), index)};
 }
 
-std::optional<std::string> BuildExecuteBlock(std::string_view sql, Firebird::IMessageMetadata* input,
-                                             int elements, bool countRows) {
-  const std::optional<std::vector<std::string>> declared = DeclaredTypes(input);
-  if (!declared) {
-    return std::nullopt;
+std::optional<std::vector<BlockInput>> DeclaredInputs(Firebird::IMessageMetadata* metadata) {
+  Status status;
+  const unsigned count = metadata->getCount(status.get());
+  std::vector<BlockInput> inputs;
+  for (unsigned j = 0; j < count; ++j) {
+    std::optional<BlockInput> input = DeclaredInput(metadata, j);
+    if (!input) return std::nullopt;
+    inputs.push_back(std::move(*input));
   }
-  const std::vector<std::string>& types = *declared;
-  const auto count = static_cast<unsigned>(types.size());
-  std::string block = "EXECUTE BLOCK";
-  if (count > 0) {
-    block += " (";
-    for (int e = 0; e < elements; ++e) {
-      for (unsigned j = 0; j < count; ++j) {
-        if (e > 0 || j > 0) {
-          block += ", ";
-        }
-        block += "p" + std::to_string(e) + "_" + std::to_string(j) + " " + types[j] + " = ?";
-      }
-    }
-    block += ")";
+  return inputs;
+}
+
+namespace {
+
+const std::string kCountedHead = "\nRETURNS (N VARCHAR(" + std::to_string(kCountsLength) +
+                                 ") CHARACTER SET NONE) AS\nDECLARE C BIGINT;\nBEGIN\nN = '';\n";
+constexpr std::string_view kPlainHead = "\nAS\nBEGIN\n";
+constexpr std::string_view kCountedTail = "SUSPEND;\nEND";  // SUSPEND: the one row that carries the counts
+constexpr std::string_view kPlainTail = "END";
+
+}  // namespace
+
+size_t BlockWriter::Length(size_t declarations, size_t body) const {
+  return std::strlen("EXECUTE BLOCK") + (declarations > 0 ? declarations + 2 : 0) +
+         (counted_ ? kCountedHead.size() + kCountedTail.size() : kPlainHead.size() + kPlainTail.size()) +
+         body;
+}
+
+bool BlockWriter::Add(const Group& group) {
+  const auto inputs = static_cast<int>(group.Inputs.size());
+  size_t inputBytes = 0;
+  for (const auto& [name, input] : group.Inputs) inputBytes += input.Bytes + kBytesPerBlockInput;
+  if (contexts_ + group.Contexts > kMaxBlockContexts || inputs_ + inputs > kMaxBlockInputs ||
+      inputBytes_ + inputBytes > kMaxBlockInputBytes ||
+      (counted_ && (groups_ + 1) * 21 > static_cast<int>(kCountsLength))) {
+    return false;
   }
-  block += countRows ? "\nRETURNS (ROWS_AFFECTED BIGINT) AS\nBEGIN\nROWS_AFFECTED = 0;\n" : "\nAS\nBEGIN\n";
-  for (int e = 0; e < elements; ++e) {
-    block += NameMarkers(sql, e);
-    block += countRows ? ";\nROWS_AFFECTED = ROWS_AFFECTED + ROW_COUNT;\n" : ";\n";
+  std::string declarations;
+  for (const auto& [name, input] : group.Inputs) {
+    declarations +=
+        (declarations_.empty() && declarations.empty() ? "" : ", ") + name + " " + input.Declaration + " = ?";
   }
-  block += countRows ? "SUSPEND;\nEND" : "END";  // SUSPEND: the one row that carries ROWS_AFFECTED
+  std::string body;
+  if (!group.Guard.empty()) body += "IF (" + group.Guard + ") THEN BEGIN\n";
+  if (counted_) body += "C = 0;\n";
+  for (const std::string& statement : group.Statements) {
+    // The ";" on a line of its own: the statement may end in a line comment.
+    body += statement;
+    body += counted_ ? "\n;\nC = C + ROW_COUNT;\n" : "\n;\n";
+  }
+  if (counted_) body += "N = N || C || ',';\n";
+  if (!group.Guard.empty()) body += "END\n";
+  if (Length(declarations_.size() + declarations.size(), body_.size() + body.size()) > kMaxBlockText) {
+    return false;
+  }
+  declarations_ += declarations;
+  body_ += body;
+  ++groups_;
+  contexts_ += group.Contexts;
+  inputs_ += inputs;
+  inputBytes_ += inputBytes;
+  return true;
+}
+
+std::string BlockWriter::Text() const {
+  std::string block;
+  block.reserve(Length(declarations_.size(), body_.size()));
+  block += "EXECUTE BLOCK";
+  if (!declarations_.empty()) block += " (" + declarations_ + ")";
+  block += counted_ ? std::string_view(kCountedHead) : kPlainHead;
+  block += body_;
+  block += counted_ ? kCountedTail : kPlainTail;
   return block;
+}
+
+std::vector<int64_t> ReadCounts(Firebird::IMessageMetadata* output, const std::vector<int64_t>& buffer,
+                                int expected) {
+  unsigned at = 0, nullAt = 0;
+  Guarded([&] {
+    Status status;
+    at = output->getOffset(status.get(), 0);
+    nullAt = output->getNullOffset(status.get(), 0);
+  });
+  const auto* message = reinterpret_cast<const unsigned char*>(buffer.data());
+  short null = 0;
+  std::memcpy(&null, message + nullAt, sizeof null);
+  uint16_t length = 0;
+  std::memcpy(&length, message + at, sizeof length);
+  const std::string counts(reinterpret_cast<const char*>(message + at + sizeof length), length);
+  std::vector<int64_t> result;
+  size_t from = 0;
+  while (from < counts.size()) {
+    const size_t comma = counts.find(',', from);
+    if (comma == std::string::npos) break;
+    result.push_back(std::stoll(counts.substr(from, comma - from)));
+    from = comma + 1;
+  }
+  if (null != 0 || result.size() != static_cast<size_t>(expected)) {
+    throw EDatabaseError("A batch returned " + std::to_string(result.size()) + " counts for " +
+                         std::to_string(expected) + " statements");
+  }
+  return result;
 }
 
 }  // namespace zr::db::firebird

@@ -7,9 +7,7 @@
 
 #include "db/sql_scanner.h"
 
-#include "fb_batch_block.h"
 #include "fb_error.h"
-#include "fb_execute_block.h"
 #include "fb_input.h"
 
 namespace zr::db::firebird {
@@ -83,31 +81,15 @@ Firebird::IMessageMetadata* BuildMetadata(const std::vector<std::pair<unsigned, 
 
 }  // namespace
 
-std::string BatchBlockText(const std::string& body, size_t doubles) {
-  std::string text = "EXECUTE BLOCK";
-  if (doubles > 0) {
-    text += " (";
-    for (size_t i = 0; i < doubles; ++i) {
-      text += (i == 0 ? "D" : ", D") + std::to_string(i) + " DOUBLE PRECISION = ?";
-    }
-    text += ")";
-  }
-  text += " RETURNS (N VARCHAR(" + std::to_string(kCountsLength) +
-          ") CHARACTER SET NONE) AS DECLARE C BIGINT; BEGIN N = '';\n";
-  text += body;
-  text += "SUSPEND;\nEND";
-  return text;
-}
-
 bool LiteralBlockBatch::Add(const driver::BatchStatement& statement, int contexts) {
   // A parameter of the statement's own that reads like a marker's name would take a value too: it goes alone.
   if (HasMarkerNames(statement.Sql)) return false;
   const std::string named = NameMarkers(statement.Sql, 0);
   const NamedMarkers markers = statement.Params.empty() ? NamedMarkers() : SplitAtMarkers(named);
   const int elements = statement.Params.empty() ? 1 : statement.Times;
-  if (contexts_ + contexts * elements > kMaxBatchContexts) return false;
 
-  std::string text = "C = 0;\n";
+  BlockWriter::Group group;
+  group.Contexts = contexts * elements;
   std::vector<double> doubles;
   std::vector<std::string> values(statement.Params.size());
   for (int e = 0; e < elements; ++e) {
@@ -116,34 +98,25 @@ bool LiteralBlockBatch::Add(const driver::BatchStatement& statement, int context
       const std::optional<BlockValue> v = BlockValueOf(statement.Params[j].DataType, value);
       if (!v) return false;
       if (v->IsDouble) {
-        values[j] = ":D" + std::to_string(doubles_.size() + doubles.size());
+        const std::string name = "D" + std::to_string(doubles_.size() + doubles.size());
+        values[j] = ":" + name;
+        group.Inputs.push_back({name, {"DOUBLE PRECISION", sizeof(double)}});
         doubles.push_back(v->Number);
       } else {
         values[j] = v->Literal;
       }
     }
-    text += statement.Params.empty() ? named : WithValues(markers, values);
-    text += ";\nC = C + ROW_COUNT;\n";
+    group.Statements.push_back(statement.Params.empty() ? named : WithValues(markers, values));
   }
-  text += "N = N || C || ',';\n";
-  // The block's text is its opening and closing lines around the body; the body taken so far is not copied
-  // to measure it. Each count takes at most 20 characters and a comma.
-  const size_t blockLength =
-      BatchBlockText(std::string(), doubles_.size() + doubles.size()).size() + body_.size() + text.size();
-  if (blockLength > kMaxBatchText || (count_ + 1) * 21 > static_cast<int>(kCountsLength)) {
-    return false;
-  }
-  body_ += text;
+  if (!block_.Add(group)) return false;
   doubles_.insert(doubles_.end(), doubles.begin(), doubles.end());
-  contexts_ += contexts * elements;
-  ++count_;
   return true;
 }
 
 std::vector<int64_t> LiteralBlockBatch::Execute(Session& session, uint32_t timeout,
                                                 Firebird::ITransaction* tra) const {
   // The values written into the block's text are converted with it, as the statements' own literals are.
-  const std::string block = BatchBlockText(body_, doubles_.size());
+  const std::string block = block_.Text();
   std::string scratch;
   const std::string& text = session.Text().Statement(block, scratch);
 
@@ -172,7 +145,7 @@ std::vector<int64_t> LiteralBlockBatch::Execute(Session& session, uint32_t timeo
     attachment->execute(status, tra, static_cast<unsigned>(text.size()), text.c_str(), SQL_DIALECT_V6,
                         input.get(), input ? inBuffer.data() : nullptr, output.get(), outBuffer.data());
   });
-  return ReadCounts(output.get(), outBuffer, count_);
+  return ReadCounts(output.get(), outBuffer, Count());
 }
 
 }  // namespace zr::db::firebird

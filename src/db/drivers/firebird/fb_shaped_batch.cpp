@@ -4,52 +4,41 @@
 #include <memory>
 #include <utility>
 
-#include "fb_batch_block.h"
 #include "fb_error.h"
-#include "fb_execute_block.h"
 #include "fb_literal_shape.h"
 #include "fb_shapes.h"
 
 namespace zr::db::firebird {
 
-namespace {
-
-// Shaped blocks come in a few sizes, so that one transaction prepares few of them; smaller batches than the
-// first size go the literal way (one round trip either way).
-constexpr int kShapedSlots[] = {8, 32, 120, 240};
-
-}  // namespace
-
 std::optional<std::string> ShapeBlockText(const std::string& text, const std::vector<size_t>& markers,
-                                          const std::vector<std::string>& declarations, int slots) {
-  std::string block = "EXECUTE BLOCK (Q INTEGER = ?";
+                                          const std::vector<BlockInput>& declarations, int slots,
+                                          int contexts) {
+  BlockWriter block(true);
   for (int s = 0; s < slots; ++s) {
-    for (size_t j = 0; j < markers.size(); ++j) {
-      block += ", P" + std::to_string(s) + "_" + std::to_string(j) + " " + declarations[j] + " = ?";
-    }
-  }
-  block +=
-      ") RETURNS (N VARCHAR(" + std::to_string(kCountsLength) + ") CHARACTER SET NONE) AS BEGIN N = '';\n";
-  for (int s = 0; s < slots; ++s) {
-    block += "IF (Q > " + std::to_string(s) + ") THEN BEGIN\n";
+    BlockWriter::Group slot;
+    // The number of slots in use comes first.
+    if (s == 0) slot.Inputs.push_back({"Q", {"INTEGER", sizeof(int32_t)}});
+    std::string statement;
     size_t copied = 0;
     for (size_t j = 0; j < markers.size(); ++j) {
-      block.append(text, copied, markers[j] - copied);
-      block += ":P" + std::to_string(s) + "_" + std::to_string(j);
+      const std::string name = "P" + std::to_string(s) + "_" + std::to_string(j);
+      slot.Inputs.push_back({name, declarations[j]});
+      statement.append(text, copied, markers[j] - copied);
+      statement += ":" + name;
       copied = markers[j] + 1;
     }
-    block.append(text, copied, std::string::npos);
-    // On a line of its own: the statement may end in a line comment.
-    block += "\n;\nN = N || ROW_COUNT || ',';\nEND\n";
-    if (block.size() > kMaxBatchText) return std::nullopt;
+    statement.append(text, copied, std::string::npos);
+    slot.Statements.push_back(std::move(statement));
+    slot.Contexts = contexts;
+    slot.Guard = "Q > " + std::to_string(s);
+    if (!block.Add(slot)) return std::nullopt;
   }
-  block += "SUSPEND;\nEND";
-  if (block.size() > kMaxBatchText) return std::nullopt;
-  return block;
+  return block.Text();
 }
 
 bool ShapedBlockBatch::Add(const driver::BatchStatement& statement, int contexts) {
   if (!statement.Params.empty() || contexts > 2) return false;
+  if ((Count() + 1) * (Count() > 0 ? perStatement_ : contexts) > kMaxBlockContexts) return false;
   std::optional<LiteralShape> shape = ShapeOfLiteralDml(statement.Sql);
   if (!shape || (Count() > 0 && shape->Text != shape_)) return false;
   if (Count() == 0) {
@@ -63,7 +52,7 @@ bool ShapedBlockBatch::Add(const driver::BatchStatement& statement, int contexts
 
 // The inputs' declarations for the shape's markers, as the server describes them, when every statement's
 // literals fit them; nothing otherwise.
-std::optional<std::vector<std::string>> ShapedBlockBatch::MarkerDeclarations(Session& session,
+std::optional<std::vector<BlockInput>> ShapedBlockBatch::MarkerDeclarations(Session& session,
                                                                              uint32_t timeout,
                                                                              Firebird::ITransaction* tra) {
   ShapeRequests& shapes = session.Shapes();
@@ -80,8 +69,8 @@ std::optional<std::vector<std::string>> ShapedBlockBatch::MarkerDeclarations(Ses
   if (!loan) return std::nullopt;
 
   // Declared exactly as the markers are described, as an array execution declares its block's inputs.
-  std::optional<std::vector<std::string>> declarations =
-      Guarded([&] { return DeclaredTypes(loan->Request().Input.get()); });
+  std::optional<std::vector<BlockInput>> declarations =
+      Guarded([&] { return DeclaredInputs(loan->Request().Input.get()); });
   shapes.GiveBack(*loan);
   return declarations;
 }
@@ -89,14 +78,15 @@ std::optional<std::vector<std::string>> ShapedBlockBatch::MarkerDeclarations(Ses
 // The session's block for `slots` statements of the shape with these declarations, prepared the first time;
 // nullptr when it would be too long or the server refuses it (refused from now on).
 PreparedBlock* ShapedBlockBatch::Block(Session& session, int slots,
-                                       const std::vector<std::string>& declarations, uint32_t timeout,
+                                       const std::vector<BlockInput>& declarations, uint32_t timeout,
                                        Firebird::ITransaction* tra) {
   ShapeRequests& shapes = session.Shapes();
   std::string key = std::to_string(slots) + "\n" + shape_;
-  for (const std::string& declaration : declarations) key += "\n" + declaration;
+  for (const BlockInput& declaration : declarations) key += "\n" + declaration.Declaration;
   if (PreparedBlock* block = shapes.FindBlock(key)) return block;
   if (shapes.Refused(key)) return nullptr;
-  const std::optional<std::string> text = ShapeBlockText(shape_, markers_, declarations, slots);
+  const std::optional<std::string> text =
+      ShapeBlockText(shape_, markers_, declarations, slots, perStatement_);
   if (!text) {
     shapes.Refuse(key);
     return nullptr;
@@ -112,13 +102,13 @@ std::optional<std::vector<int64_t>> ShapedBlockBatch::Execute(Session& session, 
   if (count < kShapedSlots[0]) return std::nullopt;
   int slots = 0;
   for (const int size : kShapedSlots) {
-    if (size >= count && size * perStatement_ <= kMaxBatchContexts) {
+    if (size >= count && size * perStatement_ <= kMaxBlockContexts) {
       slots = size;
       break;
     }
   }
   if (slots == 0) return std::nullopt;
-  const std::optional<std::vector<std::string>> declarations = MarkerDeclarations(session, timeout, tra);
+  const std::optional<std::vector<BlockInput>> declarations = MarkerDeclarations(session, timeout, tra);
   if (!declarations) return std::nullopt;
   PreparedBlock* block = Block(session, slots, *declarations, timeout, tra);
   if (block == nullptr) return std::nullopt;

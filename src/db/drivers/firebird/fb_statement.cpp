@@ -4,7 +4,6 @@
 #include <cstring>
 
 #include "fb_error.h"
-#include "fb_execute_block.h"
 #include "fb_literal_shape.h"
 
 namespace zr::db::firebird {
@@ -45,6 +44,8 @@ void FbStatement::FreeHandles() noexcept {
     FreeStatement(block.Statement);
   }
   blocks_.clear();
+  perBlock_ = 0;
+  blocksRefused_ = false;
   if (shape_) {
     session_->Shapes().GiveBack(*shape_);  // for the next statement of the shape
   }
@@ -170,8 +171,11 @@ void FbStatement::Describe(const std::string& sql) {
     Status status;
     columns_ = DescribeColumns(request.Output.get(), session_->Text());
     // A block takes DML without results whose every input PSQL can declare (not an untyped "? IS NULL").
-    fitsInBlock_ = IsPlainDml(request.Type) && columns_.empty() && literals_.empty() &&
-                   DeclaredTypes(request.Input.get()).has_value();
+    blockInputs_.reset();
+    if (IsPlainDml(request.Type) && columns_.empty() && literals_.empty()) {
+      blockInputs_ = DeclaredInputs(request.Input.get());
+    }
+    blockContexts_ = ContextsOf(sql);
     oneRowPerElement_ = request.Type == isc_info_sql_stmt_insert && !HasSelect(sql);
     row_.assign(MessageWords(status, request.Output.get()), 0);
   });
@@ -198,8 +202,6 @@ std::vector<driver::ColumnInfo> FbStatement::Columns() const {
 
 bool FbStatement::ReturnsRows() const noexcept { return !columns_.empty(); }
 
-bool FbStatement::FitsInBlock() const noexcept { return fitsInBlock_; }
-
 void FbStatement::Execute(const std::vector<driver::ParamColumn>& params, int times, int offset) {
   const MessagesIn messages(session_->Text());
   if (!request_.Statement && !shape_) {
@@ -216,7 +218,7 @@ void FbStatement::Execute(const std::vector<driver::ParamColumn>& params, int ti
   Firebird::ITransaction* tra = WorkTransaction();
   try {
     BorrowShapeAgain(tra);
-    if (!literals_.empty() || times == 1 || !FitsInBlock()) {
+    if (!literals_.empty() || times == 1 || !FitsInBlock(times, tra)) {
       // Statements no block can hold (DDL, untyped inputs...) run element by element, all or none. A statement
       // run as its shape has no parameters as written: each execution binds the literals of its text.
       const std::vector<driver::ParamColumn> literals = LiteralParams();
@@ -264,33 +266,40 @@ void FbStatement::ExecuteSingle(const std::vector<driver::ParamColumn>& params, 
   });
 }
 
+// Whether `times` elements run as blocks: every block the call needs (of at most two sizes) is prepared before
+// any of them runs, so that a block the engine refuses leaves the whole call to run element by element.
+bool FbStatement::FitsInBlock(int times, Firebird::ITransaction* tra) {
+  if (!blockInputs_ || blocksRefused_) return false;
+  const int perBlock = ElementsPerBlock(times);
+  if (perBlock < 2) return false;
+  return BlockFor(perBlock, tra) != nullptr && (times % perBlock == 0 || BlockFor(times % perBlock, tra));
+}
+
 void FbStatement::ExecuteBlocks(const std::vector<driver::ParamColumn>& params, int times, int offset,
                                 Firebird::ITransaction* tra) {
-  const int perBlock = kMaxElementsPerBlock;
+  const int perBlock = ElementsPerBlock(times);
   const auto run = [&] {
     for (int done = 0; done < times;) {
       const int elements = std::min(perBlock, times - done);
-      PreparedBlock& block = BlockFor(elements, tra);
+      PreparedBlock& block = *BlockFor(elements, tra);
       Firebird::IAttachment* attachment = session_->Attachment();
+      std::vector<int64_t> counts;
       Guarded([&] {
+        Status status;
         block.Message.Fill(block.Input.get(), params, elements, offset + done, attachment, tra,
                            session_->Text());
+        if (!oneRowPerElement_) counts.assign(MessageWords(status, block.Output.get()), 0);
       });
-      int64_t affected = 0;
       session_->Watched(timeout_, [&](Firebird::ThrowStatusWrapper* status) {
-        if (oneRowPerElement_) {
-          block.Statement->execute(status, tra, block.Message.Metadata(), block.Message.Buffer(), nullptr,
-                                   nullptr);
-          affected = elements;
-          return;
-        }
-        int64_t output[4] = {};
         block.Statement->execute(status, tra, block.Message.Metadata(), block.Message.Buffer(),
-                                 block.Output.get(), output);
-        const unsigned at = block.Output->getOffset(status, 0);
-        std::memcpy(&affected, reinterpret_cast<const unsigned char*>(output) + at, sizeof affected);
+                                 oneRowPerElement_ ? nullptr : block.Output.get(),
+                                 oneRowPerElement_ ? nullptr : counts.data());
       });
-      rowsAffected_ += affected;
+      if (oneRowPerElement_) {
+        rowsAffected_ += elements;
+      } else {
+        for (const int64_t count : ReadCounts(block.Output.get(), counts, elements)) rowsAffected_ += count;
+      }
       done += elements;
     }
   };
@@ -298,16 +307,43 @@ void FbStatement::ExecuteBlocks(const std::vector<driver::ParamColumn>& params, 
   times <= perBlock ? run() : RunInSavepoint(tra, run);
 }
 
-PreparedBlock& FbStatement::BlockFor(int elements, Firebird::ITransaction* tra) {
+// How many elements one block holds, up to `wanted`: as many as stay within the engine's limits.
+int FbStatement::ElementsPerBlock(int wanted) {
+  if (perBlock_ > 0) return std::min(wanted, perBlock_);
+  BlockWriter block(!oneRowPerElement_);
+  int elements = 0;
+  while (elements < wanted && block.Add(Element(elements))) ++elements;
+  if (elements < wanted) perBlock_ = std::max(elements, 1);
+  return elements;
+}
+
+// Element `element` of the statement as a group of a block: its inputs named after it.
+BlockWriter::Group FbStatement::Element(int element) const {
+  BlockWriter::Group group;
+  const std::string prefix = "p" + std::to_string(element) + "_";
+  for (size_t j = 0; j < blockInputs_->size(); ++j) {
+    group.Inputs.emplace_back(prefix + std::to_string(j), (*blockInputs_)[j]);
+  }
+  group.Statements.push_back(NameMarkers(sql_, element));
+  group.Contexts = blockContexts_;
+  return group;
+}
+
+// The block of `elements` elements, prepared the first time; nullptr when the engine refuses it (refused from
+// now on). A cut link or a time-out would fail the elements one by one just the same: that error stands.
+PreparedBlock* FbStatement::BlockFor(int elements, Firebird::ITransaction* tra) {
   if (auto found = blocks_.find(elements); found != blocks_.end()) {
-    return found->second;
+    return &found->second;
   }
-  const std::optional<std::string> text =
-      Guarded([&] { return BuildExecuteBlock(sql_, request_.Input.get(), elements, !oneRowPerElement_); });
-  if (!text) {
-    throw EDatabaseError("A parameter of this statement has a type that an array execution cannot declare");
+  BlockWriter block(!oneRowPerElement_);
+  for (int e = 0; e < elements; ++e) block.Add(Element(e));
+  try {
+    return &blocks_.emplace(elements, session_->Prepare(tra, block.Text(), timeout_)).first->second;
+  } catch (const EDatabaseError& e) {
+    if (session_->Unanswered(e)) throw;
+    blocksRefused_ = true;
+    return nullptr;
   }
-  return blocks_.emplace(elements, session_->Prepare(tra, *text, timeout_)).first->second;
 }
 
 void FbStatement::RunInSavepoint(Firebird::ITransaction* tra, const std::function<void()>& work) {

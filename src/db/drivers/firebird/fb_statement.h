@@ -15,6 +15,7 @@
 #include "db/options.h"
 #include "fb_api.h"
 #include "fb_columns.h"
+#include "fb_execute_block.h"
 #include "fb_input.h"
 #include "fb_prepared.h"
 #include "fb_session.h"
@@ -53,11 +54,13 @@ class FbStatement final : public driver::Statement, private SessionListener {
   void EndOwnTransaction(bool commit);
 
   bool ReturnsRows() const noexcept;
-  bool FitsInBlock() const noexcept;
+  bool FitsInBlock(int times, Firebird::ITransaction* tra);
   void ExecuteSingle(const std::vector<driver::ParamColumn>& params, int offset, Firebird::ITransaction* tra);
   void ExecuteBlocks(const std::vector<driver::ParamColumn>& params, int times, int offset,
                      Firebird::ITransaction* tra);
-  PreparedBlock& BlockFor(int elements, Firebird::ITransaction* tra);
+  int ElementsPerBlock(int wanted);
+  BlockWriter::Group Element(int element) const;
+  PreparedBlock* BlockFor(int elements, Firebird::ITransaction* tra);
   void RunInSavepoint(Firebird::ITransaction* tra, const std::function<void()>& work);
 
   std::shared_ptr<Session> session_;
@@ -70,11 +73,16 @@ class FbStatement final : public driver::Statement, private SessionListener {
   // again to run again.
   std::optional<ShapeLoan> shape_;
   std::vector<std::vector<TFDValue>> literals_;
-  bool fitsInBlock_ = false;
+  // Array execution: the block's inputs for one element's (nothing when a block cannot declare them) and the
+  // contexts one element takes.
+  std::optional<std::vector<BlockInput>> blockInputs_;
+  int blockContexts_ = 0;
   bool oneRowPerElement_ = false;  // INSERT without SELECT: each element stores exactly one row
   std::vector<OutputColumn> columns_;
   std::vector<int64_t> row_;  // the output message, aligned for every field type
   std::map<int, PreparedBlock> blocks_;  // by element count
+  int perBlock_ = 0;                     // elements one block holds, once a limit was met (0: not yet)
+  bool blocksRefused_ = false;           // the engine refused a block: elements run one by one
   Ref<Firebird::IResultSet> cursor_;
   Firebird::ITransaction* cursorTransaction_ = nullptr;
   bool singletonRow_ = false;  // EXECUTE PROCEDURE's one row of outputs, not yet fetched
