@@ -41,7 +41,8 @@ void FbStatement::AttachmentClosing() noexcept { FreeHandles(); }
 void FbStatement::FreeHandles() noexcept {
   DropCursor();
   if (own_) {
-    Dispose(own_, [](Firebird::ITransaction* t, Firebird::ThrowStatusWrapper* st) { t->rollback(st); });
+    session_->Release(own_,
+                      [](Firebird::ITransaction* t, Firebird::ThrowStatusWrapper* st) { t->rollback(st); });
   }
   for (auto& [elements, block] : blocks_) {
     FreeStatement(block.Statement);
@@ -60,7 +61,7 @@ void FbStatement::FreeHandles() noexcept {
 
 void FbStatement::DropCursor() noexcept {
   const bool open = static_cast<bool>(cursor_);
-  Dispose(cursor_, [](Firebird::IResultSet* r, Firebird::ThrowStatusWrapper* st) { r->close(st); });
+  session_->Release(cursor_, [](Firebird::IResultSet* r, Firebird::ThrowStatusWrapper* st) { r->close(st); });
   cursorTransaction_ = nullptr;
   singletonRow_ = false;
   if (open) {
@@ -83,12 +84,12 @@ void FbStatement::EndOwnTransaction(bool commit) {
     return;
   }
   if (commit) {
-    Guarded([&] {
-      Status status;
-      own_.Take([&](Firebird::ITransaction* t) { t->commit(status.get()); });
+    session_->Watched(kNoTimeout, [&](Firebird::ThrowStatusWrapper* status) {
+      own_.Take([&](Firebird::ITransaction* t) { t->commit(status); });
     });
   } else {
-    Dispose(own_, [](Firebird::ITransaction* t, Firebird::ThrowStatusWrapper* st) { t->rollback(st); });
+    session_->Release(own_,
+                      [](Firebird::ITransaction* t, Firebird::ThrowStatusWrapper* st) { t->rollback(st); });
   }
 }
 
@@ -324,7 +325,8 @@ void FbStatement::Execute(const std::vector<driver::ParamColumn>& params, int ti
 void FbStatement::ExecuteSingle(const std::vector<driver::ParamColumn>& params, int offset,
                                 Firebird::ITransaction* tra) {
   Firebird::IAttachment* attachment = session_->Attachment();
-  Guarded([&] {
+  // A BLOB parameter is written to the server while the message is filled.
+  session_->Watched(timeout_, [&](Firebird::ThrowStatusWrapper*) {
     request_.Message.Fill(request_.Input.get(), params, 1, offset, attachment, tra, session_->Text());
   });
   session_->Watched(timeout_, [&](Firebird::ThrowStatusWrapper* status) {
@@ -352,7 +354,7 @@ void FbStatement::ExecuteBlocks(const std::vector<driver::ParamColumn>& params, 
       const int elements = std::min(perBlock, times - done);
       PreparedBlock& block = BlockFor(elements, tra);
       Firebird::IAttachment* attachment = session_->Attachment();
-      Guarded([&] {
+      session_->Watched(timeout_, [&](Firebird::ThrowStatusWrapper*) {
         block.Message.Fill(block.Input.get(), params, elements, offset + done, attachment, tra,
                            session_->Text());
       });
@@ -393,9 +395,8 @@ PreparedBlock& FbStatement::BlockFor(int elements, Firebird::ITransaction* tra) 
 void FbStatement::RunInSavepoint(Firebird::ITransaction* tra, const std::function<void()>& work) {
   Firebird::IAttachment* attachment = session_->Attachment();
   const auto command = [&](const char* sql) {
-    Guarded([&] {
-      Status status;
-      attachment->execute(status.get(), tra, 0, sql, SQL_DIALECT_V6, nullptr, nullptr, nullptr, nullptr);
+    session_->Watched(timeout_, [&](Firebird::ThrowStatusWrapper* status) {
+      attachment->execute(status, tra, 0, sql, SQL_DIALECT_V6, nullptr, nullptr, nullptr, nullptr);
     });
   };
   command("SAVEPOINT ZR_ARRAY_EXECUTION");
@@ -432,7 +433,8 @@ bool FbStatement::Fetch(std::vector<TFDValue>& row) {
   const auto* message = reinterpret_cast<const unsigned char*>(row_.data());
   Firebird::IAttachment* attachment = session_->Attachment();
   row.resize(columns_.size());
-  Guarded([&] {
+  // A BLOB column is read from the server, under the statement's time-out as the fetch itself.
+  session_->Watched(timeout_, [&](Firebird::ThrowStatusWrapper*) {
     for (size_t i = 0; i < columns_.size(); ++i) {
       row[i] = ReadValue(columns_[i], message, attachment, cursorTransaction_, session_->Text());
     }
