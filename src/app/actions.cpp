@@ -5,6 +5,7 @@
 #include "app/action_statements.h"
 #include "app/company.h"
 #include "app/connection_refusal.h"
+#include "app/error_text.h"
 #include "app/settings.h"
 #include "app/sql_text.h"
 #include "db/connection.h"
@@ -25,7 +26,7 @@ std::string ErrorMessage(std::exception_ptr error) {
   try {
     std::rethrow_exception(error);
   } catch (const std::exception& e) {
-    return e.what();
+    return DescreveErro(e);
   } catch (...) {
     return "Erro desconhecido.";
   }

@@ -1,5 +1,7 @@
 #include "app/components.h"
 
+#include "app/error_text.h"
+
 namespace zr::app {
 
 namespace {
@@ -20,6 +22,8 @@ data::TZRQuery* CreateQuery(db::TComponent& owner, const char* name, data::TZRDa
 }  // namespace
 
 TFormComponents CreateFormComponents(db::TComponent& owner) {
+  // The queries tell their failures in the application's words.
+  data::DefineRedacaoDeErros([](const db::EDatabaseError& e) { return DescreveErro(e); });
   TFormComponents c;
   c.ZRDatabase1 = new data::TZRDatabase(&owner);
   c.ZRDatabase1->SetName("ZRDatabase1");

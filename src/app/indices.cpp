@@ -5,6 +5,7 @@
 
 #include "app/action_statements.h"
 #include "app/company.h"
+#include "app/error_text.h"
 #include "common/ascii.h"
 #include "common/driver_names.h"
 #include "db/errors.h"
@@ -249,7 +250,7 @@ void CriaIndice(const TFormComponents& C, const IndiceDaBusca& Busca) {
         (usuario.empty() ? std::string("O usuário do banco") : "O usuário \"" + usuario + "\"") +
             " não tem permissão para criar o índice " + Busca.Indice + " em " + Busca.Tabela +
             "; nada foi criado. Peça ao administrador do banco (DBA) que o crie com:\n" +
-            ComandoParaDba(Busca.Comando) + "\n(" + e.what() + ")",
+            ComandoParaDba(Busca.Comando) + "\n(" + DescreveErro(e) + ")",
         db::TDatabaseErrorKind::NoPermission);
   }
 }

@@ -3,6 +3,7 @@
 #include <filesystem>
 #include <fstream>
 
+#include "app/error_text.h"
 #include "common/ascii.h"
 #include "common/driver_names.h"
 #include "db/errors.h"
@@ -97,7 +98,7 @@ void AbreConexao(data::TZRDatabase& Database, const std::string& SettingsPath) {
     // A settings file that could not be read gave every key the empty value, so the connection's own
     // complaint ("no database to open") only repeats that: the file is what the user must put right.
     const std::string problem = SettingsPath.empty() ? std::string() : SettingsFileProblem(SettingsPath);
-    if (problem.empty()) throw;
+    if (problem.empty()) throw db::EDatabaseError(DescreveErro(e), e);  // the refusal in the user's words
     throw db::EDatabaseError(problem, e.Kind());
   }
 }

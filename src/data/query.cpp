@@ -23,7 +23,15 @@ TZRDatabase* ApplicationTabelaDatabase() {
   return dynamic_cast<TZRDatabase*>(tabela->FindComponent("IBDatabase"));
 }
 
+// The application's words for a failure (DefineRedacaoDeErros); empty: the failure's own message.
+db::TErrorWording& Redacao() {
+  static db::TErrorWording redacao;
+  return redacao;
+}
+
 }  // namespace
+
+void DefineRedacaoDeErros(db::TErrorWording Redige) { Redacao() = std::move(Redige); }
 
 // TZRCustomQuery ---------------------------------------------------------------------------------------------
 
@@ -101,7 +109,8 @@ void TZRQuery::ExecSQL() {
   const auto wording = [text = SQL().Text()](const db::EDatabaseError& failure) -> std::string {
     const bool timedOut = failure.Kind() == db::TDatabaseErrorKind::NoAnswer ||
                           common::UpperAscii(failure.what()).find("TIMEOUT EXPIRED") != std::string::npos;
-    return timedOut ? "ERRO PROVÁVEL DE DEADLOCK :\r\r" + text : std::string(failure.what());
+    if (timedOut) return "ERRO PROVÁVEL DE DEADLOCK :\r\r" + text;
+    return Redacao() ? Redacao()(failure) : std::string(failure.what());
   };
   try {
     if (!TempoLimite()) {
@@ -116,7 +125,7 @@ void TZRQuery::ExecSQL() {
   } catch (const db::EQueuedStatementError&) {
     throw;  // an earlier statement's failure, worded by its own query
   } catch (const db::EDatabaseError& e) {
-    throw db::EDatabaseError(wording(e), e.Kind());
+    throw db::EDatabaseError(wording(e), e);
   } catch (const std::exception& e) {
     throw db::EDatabaseError(wording(db::EDatabaseError(e.what())));
   }

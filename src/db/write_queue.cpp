@@ -144,10 +144,10 @@ int64_t WriteQueue::RunAlone(driver::Connection& physical, const QueuedWrite& wr
 
 namespace {
 
-// A statement's failure as its caller words it, keeping the failure's kind.
+// A statement's failure as its caller words it, keeping the failure's kind (and its facts, when the
+// wording keeps its message).
 EQueuedStatementError Worded(const QueuedWrite& write, const EDatabaseError& failure) {
-  return EQueuedStatementError(write.Wording ? write.Wording(failure) : std::string(failure.what()),
-                               failure.Kind());
+  return EQueuedStatementError(write.Wording ? write.Wording(failure) : std::string(failure.what()), failure);
 }
 
 }  // namespace

@@ -9,11 +9,13 @@
 #include "app/company.h"
 #include "app/components.h"
 #include "app/connection_refusal.h"
+#include "app/error_text.h"
 #include "app/settings.h"
 #include "app/sql_text.h"
 #include "app/startup.h"
 #include "app/typed_date.h"
 #include "db/datetime.h"
+#include "db/errors.h"
 #include "host/system_error.h"
 #include "host/utf8_path.h"
 
@@ -252,6 +254,111 @@ TEST(ConnectionRefusal, TheCommonRefusalsAreToldInPortugueseAndOthersAreNot) {
     EXPECT_EQ(advice.rfind(c.advice, 0), 0u) << advice;
     EXPECT_EQ(advice.empty(), *c.advice == '\0') << advice;
   }
+}
+
+// The drivers raise kinds and facts; the user reads these sentences, in the window and from zembra-cli.
+TEST(DescreveErro, KindsAndFactsBecomeTheSentencesTheUserReads) {
+  using db::TDatabaseErrorKind;
+  const auto facts = [](auto fill) {
+    db::TDatabaseErrorFacts f;
+    fill(f);
+    return f;
+  };
+  const db::TDatabaseErrorFacts firebirdServer = facts([](auto& f) {
+    f.Server = "127.0.0.9";
+    f.Product = "Firebird";
+    f.Seconds = 2;
+    f.Cause = "connection rejected by remote interface";
+  });
+  const db::TDatabaseErrorFacts odbcServer = facts([](auto& f) {
+    f.Server = "10.0.0.4:1521";
+    f.Seconds = 30;
+    f.Cause = "[SQLSTATE HYT00] [native 0] Login timeout expired";
+  });
+  const db::TDatabaseErrorFacts dataSource = facts([](auto& f) {
+    f.DataSource = "ZR";
+    f.Seconds = 5;
+    f.Cause = "x";
+  });
+  const db::TDatabaseErrorFacts value = facts([](auto& f) {
+    f.Text = "VERDE D'ĀGUA";
+    f.Character = "Ā";
+    f.CodePoint = 0x100;
+    f.CodePage = "WIN1252";
+  });
+  const db::TDatabaseErrorFacts statement = facts([](auto& f) {
+    f.InStatement = true;
+    f.Text = "SELECT X AS ŁUK FROM T";
+    f.Character = "Ł";
+    f.CodePoint = 0x141;
+    f.CodePage = "WIN1252";
+  });
+  const db::TDatabaseErrorFacts byte = facts([](auto& f) {
+    f.Text = "AB\\xC9";
+    f.CodePoint = 0xC9;
+    f.CodePage = "WIN1252";
+  });
+  const db::TDatabaseErrorFacts legacy = facts([](auto& f) {
+    f.Setting = "CharsetLegado";
+    f.Value = "LATIN9";
+    f.Choices = "WIN1250, WIN1252";
+  });
+  const db::TDatabaseErrorFacts port = facts([](auto& f) {
+    f.Setting = "Port";
+    f.Value = "x";
+  });
+  struct Case {
+    const char* name;
+    db::EDatabaseError error;
+    std::string expected;
+  };
+  const Case cases[] = {
+      {"a Firebird server that did not answer the connect",
+       db::EDatabaseError("m", TDatabaseErrorKind::ConnectTimedOut, firebirdServer),
+       "O servidor 127.0.0.9 não respondeu em 2 s; verifique se o Firebird está no ar nesse endereço.\n"
+       "(connection rejected by remote interface)"},
+      {"a server behind ODBC that did not answer the connect",
+       db::EDatabaseError("m", TDatabaseErrorKind::ConnectTimedOut, odbcServer),
+       "O servidor 10.0.0.4:1521 não respondeu em 30 s; verifique se ele está no ar nesse endereço.\n"
+       "([SQLSTATE HYT00] [native 0] Login timeout expired)"},
+      {"a data source whose server did not answer the connect",
+       db::EDatabaseError("m", TDatabaseErrorKind::ConnectTimedOut, dataSource),
+       "O servidor da fonte de dados ZR não respondeu em 5 s; verifique se ele está no ar nesse endereço.\n(x)"},
+      {"a connect that did not answer, nothing known of where it went",
+       db::EDatabaseError("m", TDatabaseErrorKind::ConnectTimedOut, facts([](auto& f) { f.Seconds = 5; })),
+       "O servidor do banco não respondeu em 5 s; verifique se ele está no ar nesse endereço.\n()"},
+      {"a server that stopped answering",
+       db::EDatabaseError("m", TDatabaseErrorKind::LinkLost, facts([](auto& f) { f.Server = "127.0.0.8"; })),
+       "O servidor 127.0.0.8 parou de responder e a conexão foi fechada; o que não estava confirmado é desfeito "
+       "pelo servidor."},
+      {"a lost link the server told itself",
+       db::EDatabaseError("connection shutdown", TDatabaseErrorKind::LinkLost), "connection shutdown"},
+      {"a value the code page cannot hold",
+       db::EDatabaseError("m", TDatabaseErrorKind::TextNotConvertible, value),
+       "O valor \"VERDE D'ĀGUA\" tem o caractere \"Ā\" (U+0100), que não existe no conjunto de caracteres "
+       "WIN1252 em que a base guarda seus textos."},
+      {"a statement the code page cannot hold",
+       db::EDatabaseError("m", TDatabaseErrorKind::TextNotConvertible, statement),
+       "O comando SQL \"SELECT X AS ŁUK FROM T\" tem o caractere \"Ł\" (U+0141), que não existe no conjunto de "
+       "caracteres WIN1252 em que a base guarda seus textos."},
+      {"a value that is not UTF-8", db::EDatabaseError("m", TDatabaseErrorKind::TextNotConvertible, byte),
+       "O valor \"AB\\xC9\" tem o byte 0xC9, que não é texto UTF-8."},
+      {"an unknown legacy code page", db::EDatabaseError("m", TDatabaseErrorKind::InvalidSetting, legacy),
+       "CharsetLegado=LATIN9 não é um conjunto de caracteres conhecido; use um destes: WIN1250, WIN1252."},
+      {"another entry the driver refused",
+       db::EDatabaseError("Invalid Port", TDatabaseErrorKind::InvalidSetting, port), "Invalid Port"},
+      {"a time-out, worded by the query itself",
+       db::EDatabaseError("Timeout expired", TDatabaseErrorKind::NoAnswer), "Timeout expired"},
+      {"a failure told again in other words keeps those words",
+       db::EDatabaseError("ERRO PROVÁVEL DE DEADLOCK :\r\rX",
+                          db::EDatabaseError("m", TDatabaseErrorKind::TextNotConvertible, value)),
+       "ERRO PROVÁVEL DE DEADLOCK :\r\rX"},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.name);
+    EXPECT_EQ(DescreveErro(c.error), c.expected);
+  }
+  EXPECT_EQ(DescreveErro(std::runtime_error("outro erro")), "outro erro");
 }
 
 }  // namespace

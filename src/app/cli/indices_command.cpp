@@ -4,6 +4,7 @@
 #include <exception>
 #include <set>
 
+#include "app/error_text.h"
 #include "common/driver_names.h"
 #include "run_report.h"
 
@@ -88,7 +89,7 @@ int ExecutaIndices(const TFormComponents& c, const std::string& item, const std:
       buscas = VerificaIndices(c, item);
     } catch (const std::exception& e) {
       std::fprintf(stderr, "zembra-cli: erro ao ler o plano ou os índices do servidor:\n%s\n",
-                   TerminalText(e.what()).c_str());
+                   TerminalText(DescreveErro(e)).c_str());
       return false;
     }
     std::printf("%s", ListaIndices(buscas, empresa, driver).c_str());
@@ -107,7 +108,7 @@ int ExecutaIndices(const TFormComponents& c, const std::string& item, const std:
       CriaIndice(c, *b);
     } catch (const std::exception& e) {
       std::fprintf(stderr, "zembra-cli: o índice %s não foi criado.\n%s\n", b->Indice.c_str(),
-                   TerminalText(e.what()).c_str());
+                   TerminalText(DescreveErro(e)).c_str());
       return 1;
     }
     std::printf("Índice %s criado.\n", b->Indice.c_str());

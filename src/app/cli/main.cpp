@@ -17,6 +17,7 @@
 #include "app/components.h"
 #include "app/connection_refusal.h"
 #include "app/drivers.h"
+#include "app/error_text.h"
 #include "app/indices.h"
 #include "app/settings.h"
 #include "app/sql_text.h"
@@ -100,9 +101,10 @@ Conexao Conecta(const TFormComponents& c, const cli::Options& o, const std::stri
   } catch (const std::exception& e) {
     // The error's own message, what a common refusal means, and the settings file read, unless the message
     // already is the line that names it (a file missing or unreadable).
-    std::string text = std::string(kMsgFalhaConexao) + "\n" + cli::TerminalText(e.what());
-    for (const std::string& line : {ConnectionRefusalAdvice(e.what()), SettingsFileNote(settings)}) {
-      if (!line.empty() && line != e.what()) text += "\n" + line;
+    const std::string message = DescreveErro(e);
+    std::string text = std::string(kMsgFalhaConexao) + "\n" + cli::TerminalText(message);
+    for (const std::string& line : {ConnectionRefusalAdvice(message), SettingsFileNote(settings)}) {
+      if (!line.empty() && line != message) text += "\n" + line;
     }
     return {kExitFailed, text, {}};
   }
@@ -115,7 +117,7 @@ Conexao Conecta(const TFormComponents& c, const cli::Options& o, const std::stri
   try {
     CarregaEmpresas(*c.QryAux, [&](const std::string& item) { items.push_back(item); });
   } catch (const std::exception& e) {
-    return {kExitFailed, "zembra-cli: erro ao ler as empresas:\n" + cli::TerminalText(e.what()), {}};
+    return {kExitFailed, "zembra-cli: erro ao ler as empresas:\n" + cli::TerminalText(DescreveErro(e)), {}};
   }
   for (const std::string& item : items) {
     if (CompanyCode(item) == o.Empresa) return {kExitOk, {}, item};

@@ -22,6 +22,7 @@
 #include "app/connection_refusal.h"
 #include "app/drivers.h"
 #include "app/end_run.h"
+#include "app/error_text.h"
 #include "app/settings.h"
 #include "app/startup.h"
 #include "date_field.h"
@@ -246,8 +247,9 @@ void TForm1::FormCreate() {
   } catch (const std::exception& e) {
     // The error's own message (the settings file, when it could not be read, or the connection's refusal),
     // then what a common refusal means.
-    std::string text = std::string(app::kMsgFalhaConexao) + "\r" + e.what();
-    if (const std::string advice = app::ConnectionRefusalAdvice(e.what()); !advice.empty()) {
+    const std::string message = app::DescreveErro(e);
+    std::string text = std::string(app::kMsgFalhaConexao) + "\r" + message;
+    if (const std::string advice = app::ConnectionRefusalAdvice(message); !advice.empty()) {
       text += "\r" + advice;
     }
     ShowMessageBox(this, MessageKind::Standard, title_, text);
@@ -262,7 +264,7 @@ void TForm1::FormCreate() {
   } catch (const std::exception& e) {
     // The list keeps the items read so far, none of them chosen (the list chooses its first item by itself).
     CbEmp->setCurrentIndex(-1);
-    ShowMessageBox(this, MessageKind::Error, title_, e.what());
+    ShowMessageBox(this, MessageKind::Error, title_, app::DescreveErro(e));
   }
 }
 

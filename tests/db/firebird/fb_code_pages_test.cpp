@@ -111,24 +111,22 @@ TEST(ConnectionText, AUtf8ConnectionPassesTextAsItIs) {
 
 TEST(ConnectionText, TheErrorNamesTheValueThatHoldsTheCharacter) {
   const ConnectionText text(Page("WIN1252"));
-  const std::string tail =
-      ", que não existe no conjunto de caracteres WIN1252 em que a base guarda seus textos.";
   struct Case {
     const char* name;
     bool statement;
     std::string input;
-    std::string message;
+    bool inStatement;  // the facts name the statement, else a value
+    std::string text;
+    std::string character;  // empty for a byte that is not UTF-8
+    uint32_t codePoint;     // or the byte
   };
   const Case cases[] = {
-      {"a value", false, "VERDE D'ĀGUA", "O valor \"VERDE D'ĀGUA\" tem o caractere \"Ā\" (U+0100)" + tail},
+      {"a value", false, "VERDE D'ĀGUA", false, "VERDE D'ĀGUA", "Ā", 0x100},
       {"a literal with a doubled quote", true, "UPDATE T SET C = 'VERDE D''ĀGUA' WHERE K = 'MADREPÉROLA'",
-       "O valor \"VERDE D'ĀGUA\" tem o caractere \"Ā\" (U+0100)" + tail},
-      {"a literal after another", true, "SELECT 'É' || 'ŁÓDŹ' FROM RDB$DATABASE",
-       "O valor \"ŁÓDŹ\" tem o caractere \"Ł\" (U+0141)" + tail},
-      {"outside literals", true, "SELECT X AS ŁUK FROM T",
-       "O comando SQL \"SELECT X AS ŁUK FROM T\" tem o caractere \"Ł\" (U+0141)" + tail},
-      {"a byte that is not UTF-8", false, "AB\xC9",
-       "O valor \"AB\\xC9\" tem o byte 0xC9, que não é texto UTF-8."},
+       false, "VERDE D'ĀGUA", "Ā", 0x100},
+      {"a literal after another", true, "SELECT 'É' || 'ŁÓDŹ' FROM RDB$DATABASE", false, "ŁÓDŹ", "Ł", 0x141},
+      {"outside literals", true, "SELECT X AS ŁUK FROM T", true, "SELECT X AS ŁUK FROM T", "Ł", 0x141},
+      {"a byte that is not UTF-8", false, "AB\xC9", false, "AB\\xC9", "", 0xC9},
   };
   for (const Case& c : cases) {
     SCOPED_TRACE(c.name);
@@ -137,7 +135,13 @@ TEST(ConnectionText, TheErrorNamesTheValueThatHoldsTheCharacter) {
       c.statement ? text.Statement(c.input, scratch) : text.Value(c.input, scratch);
       ADD_FAILURE() << "no error";
     } catch (const EDatabaseError& e) {
-      EXPECT_EQ(std::string(e.what()), c.message);
+      EXPECT_EQ(e.Kind(), TDatabaseErrorKind::TextNotConvertible) << e.what();
+      const TDatabaseErrorFacts& f = e.Facts();
+      EXPECT_EQ(f.InStatement, c.inStatement);
+      EXPECT_EQ(f.Text, c.text);
+      EXPECT_EQ(f.Character, c.character);
+      EXPECT_EQ(f.CodePoint, c.codePoint);
+      EXPECT_EQ(f.CodePage, "WIN1252");
     }
   }
   std::string scratch;

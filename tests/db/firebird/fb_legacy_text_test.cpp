@@ -169,26 +169,29 @@ TEST_F(LegacyDatabase, WriteBehindBatchesStoreTheBytesOfTheCodePage) {
 }
 
 TEST_F(LegacyDatabase, AValueTheCodePageCannotHoldFailsNamingIt) {
-  const std::string message =
-      "O valor \"VERDE D'ĀGUA\" tem o caractere \"Ā\" (U+0100), que não existe no conjunto de caracteres "
-      "WIN1252 em que a base guarda seus textos.";
   struct Case {
     const char* name;
     std::string sql;
     std::vector<TFDValue> value;
-    std::string expected;
+    bool inStatement;  // the text named is the statement's, else a value's
+    std::string text;
   };
   const std::vector<Case> cases = {
-      {"a parameter", "INSERT INTO COR (K, C) VALUES ('Z1', ?)", {std::string("VERDE D'ĀGUA")}, message},
+      {"a parameter",
+       "INSERT INTO COR (K, C) VALUES ('Z1', ?)",
+       {std::string("VERDE D'ĀGUA")},
+       false,
+       "VERDE D'ĀGUA"},
       {"a literal of the text, its doubled quote undone",
        "INSERT INTO COR (K, C) VALUES ('Z2', 'VERDE D''ĀGUA')",
        {},
-       message},
+       false,
+       "VERDE D'ĀGUA"},
       {"a character outside any literal names the statement",
        "SELECT 1 AS \"Ā\" FROM RDB$DATABASE",
        {},
-       "O comando SQL \"SELECT 1 AS \"Ā\" FROM RDB$DATABASE\" tem o caractere \"Ā\" (U+0100), que não existe no "
-       "conjunto de caracteres WIN1252 em que a base guarda seus textos."},
+       true,
+       "SELECT 1 AS \"Ā\" FROM RDB$DATABASE"},
   };
   for (const Case& c : cases) {
     SCOPED_TRACE(c.name);
@@ -198,7 +201,12 @@ TEST_F(LegacyDatabase, AValueTheCodePageCannotHoldFailsNamingIt) {
       Exec(*connection_, c.sql, params);
       ADD_FAILURE() << "no error";
     } catch (const EDatabaseError& e) {
-      EXPECT_EQ(std::string(e.what()), c.expected);
+      EXPECT_EQ(e.Kind(), TDatabaseErrorKind::TextNotConvertible) << e.what();
+      EXPECT_EQ(e.Facts().InStatement, c.inStatement);
+      EXPECT_EQ(e.Facts().Text, c.text);
+      EXPECT_EQ(e.Facts().Character, "Ā");
+      EXPECT_EQ(e.Facts().CodePoint, 0x100u);
+      EXPECT_EQ(e.Facts().CodePage, "WIN1252");
     }
   }
   // Nothing was written, nothing replaced.
@@ -263,12 +271,10 @@ TEST(LegacyCharsetSetting, AnUnknownCodePageIsRefusedNamingTheKnownOnes) {
     driver::Connect("FB", params);
     ADD_FAILURE() << "no error";
   } catch (const EDatabaseError& e) {
-    EXPECT_EQ(
-        std::string(e.what()).rfind("CharsetLegado=LATIN9 não é um conjunto de caracteres conhecido; use um "
-                                    "destes: WIN1250, WIN1251, WIN1252,",
-                                    0),
-        0u)
-        << e.what();
+    EXPECT_EQ(e.Kind(), TDatabaseErrorKind::InvalidSetting) << e.what();
+    EXPECT_EQ(e.Facts().Setting, "CharsetLegado");
+    EXPECT_EQ(e.Facts().Value, "LATIN9");
+    EXPECT_EQ(e.Facts().Choices.rfind("WIN1250, WIN1251, WIN1252,", 0), 0u) << e.Facts().Choices;
   }
 }
 

@@ -73,6 +73,59 @@ TEST(Diagnostics, TheKindComesFromTheStatesOfTheRecords) {
   }
 }
 
+// A failed connect: a login time-out, told by its state or (psqlODBC's way) by a failure to connect that came
+// only once the whole time-out had passed, is a connect time-out naming where the connection went; any other
+// failure keeps the kind of its states.
+TEST(Diagnostics, AConnectThatTimedOutIsToldFromAnyOtherRefusal) {
+  TDatabaseErrorFacts server;
+  server.Server = "db01:1521";
+  TDatabaseErrorFacts dsn;
+  dsn.DataSource = "ZR";
+  struct Case {
+    const char* name;
+    std::vector<DiagnosticRecord> records;
+    TDatabaseErrorFacts destination;
+    bool waitedItAll;
+    TDatabaseErrorKind kind;
+  };
+  const Case cases[] = {
+      {"the login time-out's state",
+       {{"HYT00", 0, "Login timeout expired"}},
+       server,
+       false,
+       TDatabaseErrorKind::ConnectTimedOut},
+      {"a failure to connect after the whole time-out",
+       {{"08001", 101, "could not connect to server: timeout expired"}},
+       dsn,
+       true,
+       TDatabaseErrorKind::ConnectTimedOut},
+      {"a failure to connect before the time-out ran out",
+       {{"08001", 101, "could not connect to server: Connection refused"}},
+       server,
+       false,
+       TDatabaseErrorKind::LinkLost},
+      {"a password refused after a long wait",
+       {{"28P01", 7, "password authentication failed"}},
+       server,
+       true,
+       TDatabaseErrorKind::StatementFailed},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.name);
+    const EDatabaseError e = ConnectFailure(c.records, c.destination, 3, c.waitedItAll);
+    EXPECT_EQ(e.Kind(), c.kind);
+    const std::string message = FailureMessage(c.records, "SQLDriverConnect");
+    if (c.kind != TDatabaseErrorKind::ConnectTimedOut) {
+      EXPECT_EQ(std::string(e.what()), message);
+      continue;
+    }
+    EXPECT_EQ(e.Facts().Server, c.destination.Server);
+    EXPECT_EQ(e.Facts().DataSource, c.destination.DataSource);
+    EXPECT_EQ(e.Facts().Seconds, 3);
+    EXPECT_EQ(e.Facts().Cause, message);
+  }
+}
+
 TEST(Diagnostics, AFailureWithoutRecordsNamesTheCall) {
   EXPECT_EQ(FailureMessage({}, "SQLDriverConnect"),
             "SQLDriverConnect failed (the ODBC driver gave no diagnostic)");

@@ -82,4 +82,9 @@ class TZRQuery : public TZRCustomQuery {
   uint32_t FTempoLimiteOutros = kTempoLimiteOutros;
 };
 
+// How the application puts a failure's kind and facts into words for its user. ExecSQL tells each failure
+// but a time-out (which becomes the deadlock message) in these words; without them, in the failure's own
+// message. Process-wide; set once, before the first statement.
+void DefineRedacaoDeErros(db::TErrorWording Redige);
+
 }  // namespace zr::data

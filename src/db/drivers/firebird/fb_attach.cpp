@@ -17,6 +17,17 @@ std::string Trimmed(std::string text) {
   return text.substr(first, text.find_last_not_of(" \t\r\n") - first + 1);
 }
 
+// The error for an entry whose value the driver does not take; `choices` lists the values it takes, if any.
+EDatabaseError InvalidEntry(const char* name, const std::string& value, const std::string& choices) {
+  TDatabaseErrorFacts facts;
+  facts.Setting = name;
+  facts.Value = value;
+  facts.Choices = choices;
+  return EDatabaseError("Invalid value \"" + value + "\" for the connection parameter " + name +
+                            (choices.empty() ? std::string() : "; use one of: " + choices),
+                        TDatabaseErrorKind::InvalidSetting, std::move(facts));
+}
+
 int NumberEntry(const TStringList& params, const char* name) {
   const std::string text = Trimmed(params.Values(name));
   if (text.empty()) {
@@ -25,7 +36,7 @@ int NumberEntry(const TStringList& params, const char* name) {
   int value = 0;
   const auto [end, error] = std::from_chars(text.data(), text.data() + text.size(), value);
   if (error != std::errc() || end != text.data() + text.size() || value < 0) {
-    throw EDatabaseError("Invalid value \"" + text + "\" for the connection parameter " + name);
+    throw InvalidEntry(name, text, {});
   }
   return value;
 }
@@ -41,8 +52,7 @@ std::optional<bool> SwitchEntry(const TStringList& params, const char* name) {
   if (text == "TRUE" || text == "FALSE") {
     return text == "TRUE";
   }
-  throw EDatabaseError("Invalid value \"" + Trimmed(params.Values(name)) +
-                       "\" for the connection parameter " + name);
+  throw InvalidEntry(name, Trimmed(params.Values(name)), {});
 }
 
 // The parameter block every attachment gets: the credentials and the connection character set.
@@ -74,7 +84,10 @@ AttachTarget TargetFrom(const TStringList& params) {
   AttachTarget target;
   const std::string database = Trimmed(params.Values("Database"));
   if (database.empty()) {
-    throw EDatabaseError("The connection parameter Database is empty: no database to open");
+    TDatabaseErrorFacts facts;
+    facts.Setting = "Database";
+    throw EDatabaseError("The connection parameter Database is empty: no database to open",
+                         TDatabaseErrorKind::InvalidSetting, std::move(facts));
   }
   const std::string server = Trimmed(params.Values("Server"));
   const int port = NumberEntry(params, "Port");
@@ -101,9 +114,7 @@ AttachTarget TargetFrom(const TStringList& params) {
   const std::string legacy = Trimmed(params.Values("CharsetLegado"));
   target.LegacyPage = FindCodePage(legacy.empty() ? kDefaultLegacyCodePage : std::string_view(legacy));
   if (target.LegacyPage == nullptr) {
-    throw EDatabaseError("CharsetLegado=" + legacy +
-                         " não é um conjunto de caracteres conhecido; use um destes: " + CodePageNames() +
-                         ".");
+    throw InvalidEntry("CharsetLegado", legacy, CodePageNames());
   }
   if (const std::string charSet = Trimmed(params.Values("DefaultCharSet")); !charSet.empty()) {
     target.DefaultCharSet = charSet;
@@ -125,11 +136,7 @@ Firebird::IAttachment* Attach(const AttachTarget& target) {
     const auto waited = std::chrono::steady_clock::now() - start;
     if (!target.Address.empty() && target.ConnectTimeout > 0 &&
         waited >= std::chrono::seconds(target.ConnectTimeout) - std::chrono::milliseconds(500)) {
-      throw EDatabaseError("O servidor " + target.Address + " não respondeu em " +
-                           std::to_string(target.ConnectTimeout) +
-                           " s; verifique se o Firebird está no ar nesse "
-                           "endereço.\n(" +
-                           StatusMessage(e.getStatus()) + ")");
+      throw ConnectTimeoutError(target.Address, target.ConnectTimeout, e.getStatus());
     }
     throw StatusError(e.getStatus());
   }

@@ -45,13 +45,14 @@ struct AttachTarget {
 // The code page a legacy database is read in when the entries name none.
 inline constexpr std::string_view kDefaultLegacyCodePage = "WIN1252";
 
-// EDatabaseError when Database is empty, Port/PageSize are not numbers, ForcedWrites is not True/False or
-// CharsetLegado names a code page not known here.
+// EDatabaseError of kind InvalidSetting, naming the entry and its value among its facts, when Database is
+// empty, Port/PageSize are not numbers, ForcedWrites is not True/False or CharsetLegado names a code
+// page not known here (the known ones among its facts too).
 AttachTarget TargetFrom(const TStringList& params);
 
 // A new attachment talking target.CharSet; the caller owns it. EDatabaseError with the client's message on
-// failure; when a server did not answer within ConnectTimeout, with a message that says so and names its
-// address.
+// failure; when a server did not answer within ConnectTimeout, of kind ConnectTimedOut with its address, the
+// seconds waited and the client's message among its facts.
 Firebird::IAttachment* Attach(const AttachTarget& target);
 
 // True when the target's server answers a new connection (to its service manager) within ConnectTimeout,

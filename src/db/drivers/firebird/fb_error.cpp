@@ -99,4 +99,25 @@ EDatabaseError TimeoutError(uint32_t milliseconds, Firebird::IStatus* status) {
                         TDatabaseErrorKind::NoAnswer);
 }
 
+EDatabaseError ConnectTimeoutError(const std::string& address, int seconds, Firebird::IStatus* status) {
+  TDatabaseErrorFacts facts;
+  facts.Server = address;
+  facts.Product = "Firebird";
+  facts.Seconds = seconds;
+  facts.Cause = StatusMessage(status);
+  return EDatabaseError("The server " + address + " did not answer within " + std::to_string(seconds) +
+                            " s\n(" + facts.Cause + ")",
+                        TDatabaseErrorKind::ConnectTimedOut, std::move(facts));
+}
+
+EDatabaseError LostServerError(const std::string& address) {
+  TDatabaseErrorFacts facts;
+  facts.Server = address;
+  return EDatabaseError(
+      "The server " + address +
+          " stopped answering and the connection was closed; the server undoes the work that "
+          "was not committed",
+      TDatabaseErrorKind::LinkLost, std::move(facts));
+}
+
 }  // namespace zr::db::firebird

@@ -25,7 +25,17 @@ EDatabaseError StatusError(Firebird::IStatus* status);
 // The error for a statement cancelled by the watchdog after `milliseconds` (kind NoAnswer).
 EDatabaseError TimeoutError(uint32_t milliseconds, Firebird::IStatus* status);
 
-// Runs `work`, turning a Firebird failure into StatusError.
+// The error for an attachment to the server at `address` that got no answer within `seconds` (kind
+// ConnectTimedOut; the address, the seconds and the client's message among its facts).
+EDatabaseError ConnectTimeoutError(const std::string& address, int seconds, Firebird::IStatus* status);
+
+// The error for calls on an attachment closed because the server at `address` stopped answering (kind
+// LinkLost; the address among its facts).
+EDatabaseError LostServerError(const std::string& address);
+
+// Runs `work`, turning a Firebird failure into StatusError. Only for calls that never wait on the server
+// (reading metadata, building messages) and for attaching, creating and dropping a database, which have no
+// session yet: every call of a session that can wait on the server goes through Session::Watched.
 template <typename Work>
 decltype(auto) Guarded(Work&& work) {
   try {

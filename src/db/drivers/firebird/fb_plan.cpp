@@ -64,11 +64,12 @@ plan::StatementPlan ExplainOn(Session& session, const std::string& sql) {
     });
   } catch (...) {
     FreeStatement(request.Statement);
-    Dispose(own, [](Firebird::ITransaction* t, Firebird::ThrowStatusWrapper* st) { t->rollback(st); });
+    session.Release(own,
+                    [](Firebird::ITransaction* t, Firebird::ThrowStatusWrapper* st) { t->rollback(st); });
     throw;
   }
   FreeStatement(request.Statement);
-  Dispose(own, [](Firebird::ITransaction* t, Firebird::ThrowStatusWrapper* st) { t->rollback(st); });
+  session.Release(own, [](Firebird::ITransaction* t, Firebird::ThrowStatusWrapper* st) { t->rollback(st); });
   return FirebirdPlan(text);
 }
 

@@ -49,11 +49,12 @@ void Session::Close() noexcept {
     listener->AttachmentClosing();
   }
   shapes_.Clear();
-  watchdog_.reset();
-  Dispose(transaction_,
+  Release(transaction_,
           [](Firebird::ITransaction* t, Firebird::ThrowStatusWrapper* status) { t->rollback(status); });
-  Dispose(attachment_,
+  // The watchdog goes only once detaching, the last call, has ended.
+  Release(attachment_,
           [](Firebird::IAttachment* a, Firebird::ThrowStatusWrapper* status) { a->detach(status); });
+  watchdog_.reset();
 }
 
 Firebird::IAttachment* Session::Attachment() const {
@@ -100,13 +101,14 @@ bool Session::Unanswered(const EDatabaseError& failure) const {
          failure.Kind() == TDatabaseErrorKind::LinkLost;
 }
 
-Firebird::ITransaction* Session::StartOwnTransaction() const {
+Firebird::ITransaction* Session::StartOwnTransaction() {
   Firebird::IAttachment* attachment = Attachment();
-  return Guarded([&] {
-    Status status;
-    return attachment->startTransaction(status.get(), static_cast<unsigned>(kTransactionParameters.size()),
-                                        kTransactionParameters.data());
+  Firebird::ITransaction* started = nullptr;
+  Watched(kNoTimeout, [&](Firebird::ThrowStatusWrapper* status) {
+    started = attachment->startTransaction(status, static_cast<unsigned>(kTransactionParameters.size()),
+                                           kTransactionParameters.data());
   });
+  return started;
 }
 
 void Session::StartTransaction() {

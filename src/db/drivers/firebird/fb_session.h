@@ -8,6 +8,7 @@
 #include <vector>
 
 #include "db/errors.h"
+#include "db/options.h"
 #include "fb_api.h"
 #include "fb_prepared.h"
 #include "fb_shapes.h"
@@ -46,6 +47,11 @@ class Session {
   // is taken by a harmless round trip, so that the next call does not meet it. EDatabaseError when closed.
   template <typename Call>
   void Watched(uint32_t timeout, Call&& call);
+  // Ends the object behind `ref` with `close(object, status)` (a rollback, a cursor's close), a call that
+  // releases it, under the watchdog without a time-out: a server that stopped answering cannot hold it up. A
+  // failure (a broken link, a closed session) only drops the reference. Never throws.
+  template <typename T, typename Ending>
+  void Release(Ref<T>& ref, Ending close) noexcept;
   // Prepares `sql` (UTF-8, converted as Text() says) in `tra` under the watchdog with `timeout`, and reads
   // what the server describes of it. The server's failure comes out as Watched tells.
   PreparedRequest Prepare(Firebird::ITransaction* tra, const std::string& sql, uint32_t timeout);
@@ -63,8 +69,9 @@ class Session {
   void Rollback();
   void CommitRetaining();
   void RollbackRetaining();
-  // A transaction of the same kind for a statement that runs outside the open one; the caller owns it.
-  Firebird::ITransaction* StartOwnTransaction() const;
+  // A transaction of the same kind for a statement that runs outside the open one, started under the
+  // watchdog; the caller owns it.
+  Firebird::ITransaction* StartOwnTransaction();
 
   // The attachment's literal shapes (fb_shapes.h), cleared at every transaction's start and end.
   ShapeRequests& Shapes() noexcept { return shapes_; }
@@ -98,6 +105,17 @@ void Session::Watched(uint32_t timeout, Call&& call) {
     throw WatchedFailure(watch.Finish(), timeout, e.getStatus());
   }
   if (watch.Finish()) AbsorbLateCancel();
+}
+
+template <typename T, typename Ending>
+void Session::Release(Ref<T>& ref, Ending close) noexcept {
+  if (!ref) return;
+  try {
+    Watched(kNoTimeout,
+            [&](Firebird::ThrowStatusWrapper* status) { ref.Take([&](T* o) { close(o, status); }); });
+  } catch (...) {
+    ref.reset();
+  }
 }
 
 }  // namespace zr::db::firebird

@@ -128,7 +128,8 @@ std::optional<std::vector<int64_t>> ShapedBlockBatch::Execute(Session& session, 
   }
   Firebird::IAttachment* attachment = session.Attachment();
   std::vector<int64_t> outBuffer;
-  Guarded([&] {
+  // Filling the message may write a BLOB to the server: watched as the execution.
+  session.Watched(timeout, [&](Firebird::ThrowStatusWrapper*) {
     Status status;
     block->Message.Fill(block->Input.get(), params, 1, 0, attachment, tra, session.Text());
     outBuffer.assign(MessageWords(status, block->Output.get()), 0);

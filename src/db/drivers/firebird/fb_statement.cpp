@@ -38,7 +38,8 @@ void FbStatement::AttachmentClosing() noexcept { FreeHandles(); }
 void FbStatement::FreeHandles() noexcept {
   DropCursor();
   if (own_) {
-    Dispose(own_, [](Firebird::ITransaction* t, Firebird::ThrowStatusWrapper* st) { t->rollback(st); });
+    session_->Release(own_,
+                      [](Firebird::ITransaction* t, Firebird::ThrowStatusWrapper* st) { t->rollback(st); });
   }
   for (auto& [elements, block] : blocks_) {
     FreeStatement(block.Statement);
@@ -57,7 +58,7 @@ void FbStatement::FreeHandles() noexcept {
 
 void FbStatement::DropCursor() noexcept {
   const bool open = static_cast<bool>(cursor_);
-  Dispose(cursor_, [](Firebird::IResultSet* r, Firebird::ThrowStatusWrapper* st) { r->close(st); });
+  session_->Release(cursor_, [](Firebird::IResultSet* r, Firebird::ThrowStatusWrapper* st) { r->close(st); });
   cursorTransaction_ = nullptr;
   singletonRow_ = false;
   if (open && shape_) {
@@ -80,12 +81,12 @@ void FbStatement::EndOwnTransaction(bool commit) {
     return;
   }
   if (commit) {
-    Guarded([&] {
-      Status status;
-      own_.Take([&](Firebird::ITransaction* t) { t->commit(status.get()); });
+    session_->Watched(kNoTimeout, [&](Firebird::ThrowStatusWrapper* status) {
+      own_.Take([&](Firebird::ITransaction* t) { t->commit(status); });
     });
   } else {
-    Dispose(own_, [](Firebird::ITransaction* t, Firebird::ThrowStatusWrapper* st) { t->rollback(st); });
+    session_->Release(own_,
+                      [](Firebird::ITransaction* t, Firebird::ThrowStatusWrapper* st) { t->rollback(st); });
   }
 }
 
@@ -246,7 +247,8 @@ void FbStatement::ExecuteSingle(const std::vector<driver::ParamColumn>& params, 
                                 Firebird::ITransaction* tra) {
   PreparedRequest& request = Running();
   Firebird::IAttachment* attachment = session_->Attachment();
-  Guarded([&] {
+  // A BLOB parameter is written to the server while the message is filled.
+  session_->Watched(timeout_, [&](Firebird::ThrowStatusWrapper*) {
     request.Message.Fill(request.Input.get(), params, 1, offset, attachment, tra, session_->Text());
   });
   session_->Watched(timeout_, [&](Firebird::ThrowStatusWrapper* status) {
@@ -284,7 +286,8 @@ void FbStatement::ExecuteBlocks(const std::vector<driver::ParamColumn>& params, 
       PreparedBlock& block = *BlockFor(elements, tra);
       Firebird::IAttachment* attachment = session_->Attachment();
       std::vector<int64_t> counts;
-      Guarded([&] {
+      // A BLOB parameter is written to the server while the message is filled.
+      session_->Watched(timeout_, [&](Firebird::ThrowStatusWrapper*) {
         Status status;
         block.Message.Fill(block.Input.get(), params, elements, offset + done, attachment, tra,
                            session_->Text());
@@ -349,9 +352,8 @@ PreparedBlock* FbStatement::BlockFor(int elements, Firebird::ITransaction* tra) 
 void FbStatement::RunInSavepoint(Firebird::ITransaction* tra, const std::function<void()>& work) {
   Firebird::IAttachment* attachment = session_->Attachment();
   const auto command = [&](const char* sql) {
-    Guarded([&] {
-      Status status;
-      attachment->execute(status.get(), tra, 0, sql, SQL_DIALECT_V6, nullptr, nullptr, nullptr, nullptr);
+    session_->Watched(timeout_, [&](Firebird::ThrowStatusWrapper* status) {
+      attachment->execute(status, tra, 0, sql, SQL_DIALECT_V6, nullptr, nullptr, nullptr, nullptr);
     });
   };
   command("SAVEPOINT ZR_ARRAY_EXECUTION");
@@ -388,7 +390,8 @@ bool FbStatement::Fetch(std::vector<TFDValue>& row) {
   const auto* message = reinterpret_cast<const unsigned char*>(row_.data());
   Firebird::IAttachment* attachment = session_->Attachment();
   row.resize(columns_.size());
-  Guarded([&] {
+  // A BLOB column is read from the server, under the statement's time-out as the fetch itself.
+  session_->Watched(timeout_, [&](Firebird::ThrowStatusWrapper*) {
     for (size_t i = 0; i < columns_.size(); ++i) {
       row[i] = ReadValue(columns_[i], message, attachment, cursorTransaction_, session_->Text());
     }

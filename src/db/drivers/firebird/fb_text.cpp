@@ -33,19 +33,29 @@ std::string Shown(std::string_view text) {
   return out;
 }
 
-// What failed to convert, in words: the character and its code point, or the byte that is not UTF-8.
-EDatabaseError NotInCodePage(const CodePage& page, const std::string& what, std::string_view whole,
+// What failed to convert: the character and its code point, or the byte that is not UTF-8; `inStatement`
+// when the text is a statement's, outside any of its literals.
+EDatabaseError NotInCodePage(const CodePage& page, bool inStatement, std::string_view whole,
                              const EncodeFailure& failure) {
+  TDatabaseErrorFacts facts;
+  facts.InStatement = inStatement;
+  facts.Text = Shown(whole);
+  facts.CodePage = std::string(page.Name);
   char number[16];
-  const std::string named = what + " \"" + Shown(whole) + "\" tem ";
+  std::string message =
+      std::string(inStatement ? "The statement" : "The value") + " \"" + facts.Text + "\" has ";
   if (failure.CodePoint == 0) {
-    std::snprintf(number, sizeof number, "0x%02X", static_cast<unsigned char>(whole[failure.At]));
-    return EDatabaseError(named + "o byte " + number + ", que não é texto UTF-8.");
+    facts.CodePoint = static_cast<unsigned char>(whole[failure.At]);
+    std::snprintf(number, sizeof number, "0x%02X", static_cast<unsigned>(facts.CodePoint));
+    message += std::string("the byte ") + number + ", which is not UTF-8 text";
+  } else {
+    facts.Character = std::string(whole.substr(failure.At, failure.Length));
+    facts.CodePoint = failure.CodePoint;
+    std::snprintf(number, sizeof number, "U+%04X", static_cast<unsigned>(failure.CodePoint));
+    message += "the character \"" + facts.Character + "\" (" + number + "), which the code page " +
+               facts.CodePage + " of the database's text lacks";
   }
-  std::snprintf(number, sizeof number, "U+%04X", static_cast<unsigned>(failure.CodePoint));
-  return EDatabaseError(named + "o caractere \"" + std::string(whole.substr(failure.At, failure.Length)) +
-                        "\" (" + number + "), que não existe no conjunto de caracteres " +
-                        std::string(page.Name) + " em que a base guarda seus textos.");
+  return EDatabaseError(message, TDatabaseErrorKind::TextNotConvertible, std::move(facts));
 }
 
 // The value of the quoted literal of `sql` that holds the byte at `at` (quotes undoubled); nothing when that
@@ -68,7 +78,7 @@ unsigned ConnectionText::CharSet() const noexcept { return page_ != nullptr ? pa
 const std::string& ConnectionText::Value(const std::string& utf8, std::string& scratch) const {
   if (page_ == nullptr) return utf8;
   if (const std::optional<EncodeFailure> failure = EncodeCodePage(*page_, utf8, scratch)) {
-    throw NotInCodePage(*page_, "O valor", utf8, *failure);
+    throw NotInCodePage(*page_, false, utf8, *failure);
   }
   return scratch;
 }
@@ -82,9 +92,9 @@ const std::string& ConnectionText::Statement(const std::string& sql, std::string
     // The same character, found again in the literal's own text.
     std::string ignored;
     if (const std::optional<EncodeFailure> own = EncodeCodePage(*page_, *literal, ignored)) inLiteral = *own;
-    throw NotInCodePage(*page_, "O valor", *literal, inLiteral);
+    throw NotInCodePage(*page_, false, *literal, inLiteral);
   }
-  throw NotInCodePage(*page_, "O comando SQL", sql, *failure);
+  throw NotInCodePage(*page_, true, sql, *failure);
 }
 
 std::string ConnectionText::FromServer(std::string_view bytes) const {

@@ -24,7 +24,8 @@ class ConnectionText {
   unsigned CharSet() const noexcept;
 
   // A value as the server must receive it: `utf8` itself on a UTF8 connection, else its bytes in the code
-  // page, written into `scratch`. EDatabaseError naming the value when a character is not in the code page.
+  // page, written into `scratch`. EDatabaseError of kind TextNotConvertible when a character is not in the
+  // code page (or a byte is not UTF-8), the value, the character and the code page among its facts.
   const std::string& Value(const std::string& utf8, std::string& scratch) const;
   const std::string& Value(std::string&&, std::string&) const = delete;  // the result may be the argument
   // A statement's text as the server must receive it, every literal in it converted: the same as Value, but

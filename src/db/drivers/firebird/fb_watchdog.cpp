@@ -1,6 +1,7 @@
 #include "fb_watchdog.h"
 
 #include "db/options.h"
+#include "fb_error.h"
 
 namespace zr::db::firebird {
 
@@ -51,13 +52,7 @@ bool Watchdog::Aborted() {
   return aborted_;
 }
 
-EDatabaseError Watchdog::LostError() const {
-  return EDatabaseError(
-      "O servidor " + settings_.Address +
-          " parou de responder e a conexão foi fechada; o que não estava confirmado é desfeito pelo "
-          "servidor.",
-      TDatabaseErrorKind::LinkLost);
-}
+EDatabaseError Watchdog::LostError() const { return LostServerError(settings_.Address); }
 
 void Watchdog::Abort() {
   armed_ = false;

@@ -59,7 +59,7 @@ class Watchdog {
   // True once the watchdog closed the attachment.
   bool Aborted();
   // The error for calls on an attachment the watchdog closed because its server stopped answering (kind
-  // LinkLost).
+  // LinkLost, the server's address among its facts).
   EDatabaseError LostError() const;
 
  private:

@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <cctype>
 #include <charconv>
+#include <chrono>
 
 #include "connection_string.h"
 #include "db/errors.h"
@@ -35,7 +36,11 @@ unsigned ConnectTimeout(const TStringList& params) {
   unsigned value = 0;
   const auto [end, error] = std::from_chars(text.data(), text.data() + text.size(), value);
   if (error != std::errc() || end != text.data() + text.size()) {
-    throw EDatabaseError("Invalid value \"" + text + "\" for the connection parameter ConnectTimeout");
+    TDatabaseErrorFacts facts;
+    facts.Setting = "ConnectTimeout";
+    facts.Value = text;
+    throw EDatabaseError("Invalid value \"" + text + "\" for the connection parameter ConnectTimeout",
+                         TDatabaseErrorKind::InvalidSetting, std::move(facts));
   }
   return value;
 }
@@ -57,21 +62,25 @@ std::string ConnectionStringValue(const std::string& connectionString, std::stri
   return {};
 }
 
-// Where the connection goes, as a message names it: the server, else the data source; never a password.
-std::string ServerAddress(const TStringList& params, const std::string& connectionString) {
+// Where the connection goes, as the facts of a connect time-out name it: the server, else the data source;
+// never a password.
+TDatabaseErrorFacts Destination(const TStringList& params, const std::string& connectionString) {
+  TDatabaseErrorFacts facts;
   if (!params.Values("Server").empty()) {
     const std::string port = params.Values("Port");
-    return params.Values("Server") + (port.empty() || port == "0" ? "" : ":" + port);
+    facts.Server = params.Values("Server") + (port.empty() || port == "0" ? "" : ":" + port);
+    return facts;
   }
   for (std::string_view key : {"Servername", "Server", "Host", "DBQ"}) {
     const std::string value = ConnectionStringValue(connectionString, key);
     if (!value.empty()) {
       const std::string port = ConnectionStringValue(connectionString, "Port");
-      return value + (port.empty() ? "" : ":" + port);
+      facts.Server = value + (port.empty() ? "" : ":" + port);
+      return facts;
     }
   }
-  const std::string dsn = ConnectionStringValue(connectionString, "DSN");
-  return dsn.empty() ? std::string("do banco") : "da fonte de dados " + dsn;
+  facts.DataSource = ConnectionStringValue(connectionString, "DSN");
+  return facts;
 }
 
 }  // namespace
@@ -90,36 +99,29 @@ Session::~Session() {
 }
 
 void Session::Connect(const std::string& connectionString, unsigned loginTimeoutSeconds,
-                      const std::string& address) {
+                      TDatabaseErrorFacts destination) {
   if (loginTimeoutSeconds > 0) {
     Check(SQLSetConnectAttr(dbc_, SQL_ATTR_LOGIN_TIMEOUT, AttrValue(loginTimeoutSeconds), SQL_IS_UINTEGER),
           SQL_HANDLE_DBC, dbc_, "SQLSetConnectAttr(SQL_ATTR_LOGIN_TIMEOUT)");
   }
   WideText text = ToWide(connectionString);
   SQLSMALLINT outLength = 0;
-  try {
-    Check(SQLDriverConnectW(dbc_, nullptr, text.data(), static_cast<SQLSMALLINT>(text.size()), nullptr, 0,
-                            &outLength, SQL_DRIVER_NOPROMPT),
-          SQL_HANDLE_DBC, dbc_, "SQLDriverConnect");
-  } catch (const EDatabaseError& e) {
-    // A login time-out reads "timeout expired" (the driver's text, or the statement time-out's own words for
-    // SQLSTATE HYT00): say plainly that the server did not answer.
-    const std::string message = e.what();
-    std::string upper = message;
-    for (char& c : upper) c = static_cast<char>(std::toupper(static_cast<unsigned char>(c)));
-    if (upper.find("TIMEOUT EXPIRED") != std::string::npos) {
-      throw EDatabaseError("O servidor " + address + " não respondeu em " +
-                           std::to_string(loginTimeoutSeconds) +
-                           " s; verifique se ele está no ar nesse endereço.\n(" + message + ")");
-    }
-    throw;
+  const auto start = std::chrono::steady_clock::now();
+  const SQLRETURN ret = SQLDriverConnectW(dbc_, nullptr, text.data(), static_cast<SQLSMALLINT>(text.size()),
+                                          nullptr, 0, &outLength, SQL_DRIVER_NOPROMPT);
+  if (!Succeeded(ret)) {
+    const bool waitedItAll = loginTimeoutSeconds > 0 &&
+                             std::chrono::steady_clock::now() - start >=
+                                 std::chrono::seconds(loginTimeoutSeconds) - std::chrono::milliseconds(500);
+    throw ConnectFailure(ReadDiagnostics(SQL_HANDLE_DBC, dbc_), std::move(destination), loginTimeoutSeconds,
+                         waitedItAll);
   }
   connected_ = true;
 }
 
 OdbcConnection::OdbcConnection(const TStringList& params) : session_(std::make_shared<Session>()) {
   const std::string connectionString = BuildConnectionString(params);
-  session_->Connect(connectionString, ConnectTimeout(params), ServerAddress(params, connectionString));
+  session_->Connect(connectionString, ConnectTimeout(params), Destination(params, connectionString));
   SetAutoCommit(true);
   dbmsName_ = DbmsName(session_->Dbc());
   if (dbmsName_.find("Oracle") != std::string::npos) PrepareOracleSession();

@@ -7,6 +7,7 @@
 #include <memory>
 
 #include "db/driver.h"
+#include "db/errors.h"
 
 namespace zr::db::odbc {
 
@@ -21,8 +22,10 @@ class Session {
 
   SQLHDBC Dbc() const noexcept { return dbc_; }
   // Connects; a server that does not answer within `loginTimeoutSeconds` (0: the driver's own limit) fails
-  // with EDatabaseError saying that `address` did not answer.
-  void Connect(const std::string& connectionString, unsigned loginTimeoutSeconds, const std::string& address);
+  // with EDatabaseError of kind ConnectTimedOut, with `destination` (where the connection went), the seconds
+  // and the driver's message as its facts.
+  void Connect(const std::string& connectionString, unsigned loginTimeoutSeconds,
+               TDatabaseErrorFacts destination);
 
  private:
   SQLHENV env_ = SQL_NULL_HENV;

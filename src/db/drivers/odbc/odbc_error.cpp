@@ -74,6 +74,24 @@ std::vector<DiagnosticRecord> ReadDiagnostics(SQLSMALLINT handleType, SQLHANDLE 
   return records;
 }
 
+EDatabaseError ConnectFailure(const std::vector<DiagnosticRecord>& records, TDatabaseErrorFacts destination,
+                              unsigned loginTimeoutSeconds, bool waitedItAll) {
+  const std::string message = FailureMessage(records, "SQLDriverConnect");
+  const TDatabaseErrorKind kind = KindOf(records);
+  if (kind != TDatabaseErrorKind::NoAnswer && !(waitedItAll && kind == TDatabaseErrorKind::LinkLost)) {
+    return EDatabaseError(message, kind);
+  }
+  const std::string where = !destination.Server.empty() ? "The server " + destination.Server
+                            : !destination.DataSource.empty()
+                                ? "The server of the data source " + destination.DataSource
+                                : std::string("The database server");
+  destination.Seconds = static_cast<int>(loginTimeoutSeconds);
+  destination.Cause = message;
+  return EDatabaseError(
+      where + " did not answer within " + std::to_string(loginTimeoutSeconds) + " s\n(" + message + ")",
+      TDatabaseErrorKind::ConnectTimedOut, std::move(destination));
+}
+
 void ThrowFailure(SQLSMALLINT handleType, SQLHANDLE handle, std::string_view action) {
   const std::vector<DiagnosticRecord> records = ReadDiagnostics(handleType, handle);
   throw EDatabaseError(FailureMessage(records, action), KindOf(records));

@@ -34,6 +34,13 @@ std::string FailureMessage(const std::vector<DiagnosticRecord>& records, std::st
 
 std::vector<DiagnosticRecord> ReadDiagnostics(SQLSMALLINT handleType, SQLHANDLE handle);
 
+// The failure of a connect to `destination` (its server or data source) with these records. A login
+// time-out, the records' state a time-out or, as psqlODBC reports it, a failure to connect that came once
+// the whole `loginTimeoutSeconds` had passed (`waitedItAll`), has kind ConnectTimedOut, with the seconds and
+// the records' message among its facts; any other failure is ThrowFailure's.
+EDatabaseError ConnectFailure(const std::vector<DiagnosticRecord>& records, TDatabaseErrorFacts destination,
+                              unsigned loginTimeoutSeconds, bool waitedItAll);
+
 // Raises EDatabaseError from the handle's diagnostic records.
 [[noreturn]] void ThrowFailure(SQLSMALLINT handleType, SQLHANDLE handle, std::string_view action);
 

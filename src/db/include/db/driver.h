@@ -3,7 +3,9 @@
 // function under their driver name ("FB", "Ora"...). Every driver failure is an EDatabaseError carrying the
 // server's or client's whole message and its kind (db/errors.h): a statement cancelled for its time-out fails
 // with kind NoAnswer and a message that contains "Timeout expired"; a failure after which every further
-// request would fail because the link to the server is gone has kind LinkLost.
+// request would fail because the link to the server is gone has kind LinkLost; a connect the server did not
+// answer in time has kind ConnectTimedOut. Drivers put no user wording in their messages: what the user
+// reads beyond the driver's or server's own text comes from the kind and the facts (db/errors.h).
 
 #include <cstdint>
 #include <functional>
