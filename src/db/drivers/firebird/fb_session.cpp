@@ -24,9 +24,11 @@ EDatabaseError Session::WatchedFailure(bool fired, uint32_t timeout, Firebird::I
 }
 
 // The watchdog fired just as the call ended: the engine may hold the cancel for the next call, which a
-// harmless round trip takes instead.
+// harmless round trip takes instead. The round trip is watched too, without a time-out (so no cancel of its
+// own comes late).
 void Session::AbsorbLateCancel() noexcept {
   try {
+    WatchScope watch(Dog(), kNoTimeout);
     Status status;
     Attachment()->ping(status.get());
   } catch (...) {
