@@ -22,9 +22,10 @@
 // (default 2), for the shape of many small order parts. ZR_BENCH_WRITE_BEHIND=0 runs the application with
 // every statement sent alone. ZR_BENCH_AUDIT=1 gives PCPFTOF an audit trigger that writes every inserted or
 // deleted row to a log table nothing reads (the round trips count the catalog reads write-behind makes).
-// <target>/catalogue/import/app/no_<mechanism>: the catalogue import with one of the driver's mechanisms
-// switched off by its connection entry (literal shapes, SELECT shapes, shaped batches, literal batches); the
-// table printed at the end sets each beside the run with all of them on and the in-engine reference.
+// <target>/catalogue/<action>/app/no_<mechanism>: either action on the catalogue company with one of the
+// driver's mechanisms switched off by its connection entry (literal shapes, SELECT shapes, shaped batches,
+// literal batches); the tables printed at the end set each beside the run with all of them on and the
+// reference.
 
 #include <benchmark/benchmark.h>
 
@@ -296,24 +297,27 @@ void PrintRatio(const TimingReporter& reporter, const std::string& target, const
   }
 }
 
-// What each mechanism buys on the catalogue import: each switched off in turn beside all on, embedded and on
-// the server, as times, ratios to the in-engine import and round trips per order and part.
-void PrintMechanisms(const TimingReporter& reporter) {
-  const auto seconds = [&](const char* target, const std::string& tail) {
-    return reporter.Seconds(std::string(target) + "/catalogue/import/" + tail);
+// What each mechanism buys on the catalogue shape: each switched off in turn beside all on, embedded and on
+// the server, as times, ratios to the reference (the in-engine import, the set-based status update) and round
+// trips per order and part or per status row.
+void PrintMechanisms(const TimingReporter& reporter, const std::string& action,
+                     const std::string& reference) {
+  const auto name = [&](const char* target, const std::string& tail) {
+    return std::string(target) + "/catalogue/" + action + "/" + tail;
   };
   const auto ratio = [](double app, double engine) { return app > 0 && engine > 0 ? app / engine : 0.0; };
-  const double embeddedEngine = seconds("embedded", "in_engine");
-  const double serverEngine = seconds("server", "in_engine");
-  std::printf("\ncatalogue import %-20s %12s %10s %12s %10s %10s\n", "", "embedded s", "/in_engine",
-              "server s", "/in_engine", "rt/unit");
+  const double embeddedReference = reporter.Seconds(name("embedded", reference));
+  const double serverReference = reporter.Seconds(name("server", reference));
+  std::printf("\ncatalogue %-27s %12s %10s %12s %10s %10s\n", action.c_str(), "embedded s",
+              ("/" + reference).c_str(), "server s", ("/" + reference).c_str(), "rt/unit");
   for (const Mechanism& m : kMechanisms) {
     const std::string tail = std::string("app") + m.Suffix;
-    const double embedded = seconds("embedded", tail), server = seconds("server", tail);
+    const double embedded = reporter.Seconds(name("embedded", tail)),
+                 server = reporter.Seconds(name("server", tail));
     if (embedded == 0 && server == 0) continue;
     std::printf("%-37s %12.3f %10.2f %12.3f %10.2f %10.3f\n", m.Label, embedded,
-                ratio(embedded, embeddedEngine), server, ratio(server, serverEngine),
-                reporter.Counter("server/catalogue/import/" + tail, "rt_per_unit"));
+                ratio(embedded, embeddedReference), server, ratio(server, serverReference),
+                reporter.Counter(name("server", tail), "rt_per_unit"));
   }
 }
 
@@ -343,7 +347,7 @@ int main(int argc, char** argv) {
               ->Iterations(1)
               ->UseRealTime()
               ->Unit(benchmark::kMillisecond);
-          if (!catalogue || !import || way != Way::App) continue;
+          if (!catalogue || way != Way::App) continue;
           for (const Mechanism& off : kMechanisms) {
             if (off.Entry == nullptr) continue;
             benchmark::RegisterBenchmark(
@@ -367,7 +371,8 @@ int main(int argc, char** argv) {
     PrintRatio(reporter, std::string(target) + "/catalogue", "import", "in_engine");
     PrintRatio(reporter, std::string(target) + "/catalogue", "status");
   }
-  PrintMechanisms(reporter);
+  PrintMechanisms(reporter, "import", "in_engine");
+  PrintMechanisms(reporter, "status", "set_based");
   benchmark::Shutdown();
   return 0;
 }
