@@ -11,6 +11,9 @@
 //   CharsetLegado    the code page a database whose default character set is NONE holds its text in
 //                    (default WIN1252)
 //   Batches          1 or 0: write-behind batches (default 1 with a server, 0 embedded)
+//   ShapedBatches    1 or 0: a batch of one literal shape runs as its shaped block (default 1)
+//   LiteralBatches   1 or 0: any other batch runs as one literal block (default 1; 0 leaves such a batch to
+//                    the framework, which runs its statements one by one)
 //   LiteralShapes    1 or 0: INSERT, UPDATE and DELETE run as their literal shapes (default 1)
 //   SelectShapes     1 or 0: SELECTs run as their literal shapes (default 1)
 // and, when a database is created, PageSize, ForcedWrites (True or False) and DefaultCharSet (default UTF8).
@@ -41,12 +44,15 @@
 //         reads through the same result columns (the same files).
 //      c. As written (fb_session.cpp prepares): everything else, and whatever a shape cannot carry exactly.
 //   3. Executed (fb_statement.cpp):
-//      a. Array block (fb_execute_block.cpp): a parameter array of plain DML whose inputs PSQL can declare
-//         runs as EXECUTE BLOCKs of up to 255 elements, several of them inside a savepoint.
+//      a. Array block: a parameter array of plain DML whose inputs PSQL can declare runs as EXECUTE BLOCKs of
+//         as many elements as the engine's limits on one request allow, several of them inside a savepoint.
 //      b. One element at a time: everything else, several elements inside a savepoint; a statement that
 //         returns rows opens its cursor. Values go in through fb_input.cpp and rows come out through
 //         fb_columns.cpp.
-// Errors become EDatabaseError with their kind in one place (fb_error.cpp).
+// The three kinds of block (1a, 1b, 3a) are written by one writer (fb_execute_block.cpp), which checks every
+// limit the engine sets on one request (text, contexts, inputs, the request's memory) as each statement is
+// taken; what does not fit goes into the next block, never lost and never run twice.
+// Errors become EDatabaseError with their kind in one place (fb_error.cpp); the application words them.
 
 #include <string>
 
