@@ -51,6 +51,7 @@
 #include "timing_reporter.h"
 #include "fixtures/environment.h"
 #include "proxy_stats.h"
+#include "driver_entry.h"
 #include "silent_ui.h"
 
 namespace zr::bench {
@@ -209,22 +210,9 @@ constexpr Mechanism kMechanisms[] = {
     {"/no_literal_batches", "no literal batches", "LiteralBatches=0"},
 };
 
-// The application's connections ("FB", as zr.ini names the engine) go through the Firebird driver with
-// `entry` added to their entries, when given.
-void SwitchOff(const char* entry) {
-  constexpr const char* kPlain = "ZR_BENCH_FB_PLAIN";
-  db::firebird::RegisterDriver(kPlain);
-  const std::string extra = entry == nullptr ? std::string() : entry;
-  db::driver::RegisterDriver(std::string(common::kDriverFirebird), [extra](const db::TStringList& params) {
-    db::TStringList entries = params;
-    if (!extra.empty()) entries.Add(extra);
-    return db::driver::Connect(kPlain, entries);
-  });
-}
-
 // Runs one action with the window's components, opened from the target's zr.ini.
 app::ActionResult RunAction(const Target& t, bool import, const char* entry = nullptr) {
-  SwitchOff(entry);
+  AddDriverEntry(entry == nullptr ? std::string() : entry);
   db::TComponent owner;
   const app::TFormComponents components = app::CreateFormComponents(owner);
   app::ConectaBanco(*components.ZRDatabase1, t.ini);

@@ -19,6 +19,8 @@
 // all 20,000 orders in PCPFTOF one run without the index takes about 7 minutes here.
 // Every app and engine run starts from the imported state: its marks are undone (SITUACAO back to "A") and the
 // old versions of PCPFTOF's rows collected before the clock starts, so each run marks the same rows.
+// Driver: ZR_BENCH_APP_ENTRY adds one entry ("Name=Value", see db/firebird/driver.h) to the application's
+// connections in the app, check and check_share cases, e.g. "Batches=1" for write-behind on embedded.
 // Latency: ZR_BENCH_APP_SERVER names the host the application's zr.ini uses in the server case (a
 // scripts/latency-proxy.py in front of 127.0.0.1:3050; the engine reference connects directly); with
 // ZR_BENCH_PROXY_STATS set to the proxy's stats file, the server's app and check runs report their
@@ -48,6 +50,7 @@
 #include "fixtures/environment.h"
 #include "fixtures/firebird_db.h"
 #include "fixtures/generator.h"
+#include "driver_entry.h"
 #include "proxy_stats.h"
 #include "silent_ui.h"
 
@@ -136,13 +139,22 @@ void Reopen(const Target& t) {
   session.Scalar("SELECT COUNT(*) FROM PCPFTOF01");
 }
 
+// The window's components connected as zr.ini says, through the driver with ZR_BENCH_APP_ENTRY's entry.
+struct AppComponents {
+  explicit AppComponents(const Target& t) : c(app::CreateFormComponents(owner)) {
+    AddDriverEntry(Env("ZR_BENCH_APP_ENTRY", ""));
+    app::ConectaBanco(*c.ZRDatabase1, t.ini);
+  }
+  db::TComponent owner;
+  const app::TFormComponents c;
+};
+
 void App(benchmark::State& state, const std::string& target) {
   const Target& t = Targets().at(target);
   for (auto _ : state) {
     Reopen(t);
-    db::TComponent owner;
-    const app::TFormComponents c = app::CreateFormComponents(owner);
-    app::ConectaBanco(*c.ZRDatabase1, t.ini);
+    const AppComponents app(t);
+    const app::TFormComponents& c = app.c;
     SilentUi ui;
     app::ActionResult r;
     const ProxyStats proxy;
@@ -201,9 +213,8 @@ void Engine(benchmark::State& state, const std::string& target) {
 void Check(benchmark::State& state, const std::string& target) {
   const Target& t = Targets().at(target);
   for (auto _ : state) {
-    db::TComponent owner;
-    const app::TFormComponents c = app::CreateFormComponents(owner);
-    app::ConectaBanco(*c.ZRDatabase1, t.ini);
+    const AppComponents app(t);
+    const app::TFormComponents& c = app.c;
     app::IndiceDaBusca b;
     const ProxyStats proxy;
     const bool counted = target == "server" && proxy.Enabled();
@@ -229,9 +240,8 @@ void CheckShare(benchmark::State& state, const std::string& target) {
   // One run of the action, after the check when `checked`, on a connection of its own.
   const auto run = [&](bool checked) {
     Reopen(t);
-    db::TComponent owner;
-    const app::TFormComponents c = app::CreateFormComponents(owner);
-    app::ConectaBanco(*c.ZRDatabase1, t.ini);
+    const AppComponents app(t);
+    const app::TFormComponents& c = app.c;
     SilentUi ui;
     app::ActionResult r;
     const double seconds = SecondsOf([&] {

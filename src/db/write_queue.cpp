@@ -102,8 +102,26 @@ driver::BatchStatement WriteQueue::AsBatchStatement(const QueuedWrite& write) {
   return statement;
 }
 
+namespace {
+
+// About what a statement holds in memory while it waits: its text and its values.
+size_t HeldSize(const QueuedWrite& write) {
+  size_t size = write.Sql.size();
+  for (const std::vector<TFDValue>& values : write.Values) {
+    for (const TFDValue& value : values) {
+      const std::string* text = std::get_if<std::string>(&value);
+      size += 16 + (text != nullptr ? text->size() : 0);
+    }
+  }
+  return size;
+}
+
+}  // namespace
+
 bool WriteQueue::Queue(QueuedWrite write, driver::Connection& physical, TFDRowCount& count) {
   if (physical_ != nullptr && physical_ != &physical) Flush();
+  const size_t size = HeldSize(write);
+  if (!items_.empty() && bytes_ + size > kHeldBytes) Flush();
   for (int attempt = 0; attempt < 2; ++attempt) {
     if (!batch_) {
       batch_ = physical.CreateBatch();
@@ -118,11 +136,19 @@ bool WriteQueue::Queue(QueuedWrite write, driver::Connection& physical, TFDRowCo
       count = TFDRowCount(write.Count);
       tables_.insert(write.Table);
       changes_.Add(changes);
+      bytes_ += size;
       items_.push_back(std::move(write));
       return true;
     }
     if (batch_->Count() == 0) return false;  // fits in no batch
-    Flush();
+    if (full_.size() < kHeldBatches) {
+      // The batch is full: it waits, and a new one takes the statement.
+      const size_t held = items_.size() - fullItems_;
+      full_.push_back({std::move(batch_), held});
+      fullItems_ += held;
+    } else {
+      Flush();
+    }
   }
   return false;
 }
@@ -154,20 +180,31 @@ EQueuedStatementError Worded(const QueuedWrite& write, const EDatabaseError& fai
 
 void WriteQueue::Flush() {
   if (items_.empty()) {
-    batch_.reset();
+    Reset();
     return;
   }
   std::vector<QueuedWrite> items = std::move(items_);
-  std::unique_ptr<driver::Batch> batch = std::move(batch_);
+  std::vector<FilledBatch> batches = std::move(full_);
+  if (batch_ && batch_->Count() > 0) batches.push_back({std::move(batch_), items.size() - fullItems_});
   driver::Connection& physical = *physical_;
   Reset();
-  const auto resolveFrom = [&](size_t first) {
-    for (size_t i = first; i < items.size(); ++i) Resolve(*items[i].Count, 0);
+  size_t first = 0;
+  for (FilledBatch& batch : batches) {
+    RunBatch(std::move(batch.Batch), physical, items, first, batch.Items);
+    first += batch.Items;
+  }
+}
+
+void WriteQueue::RunBatch(std::unique_ptr<driver::Batch> batch, driver::Connection& physical,
+                          std::vector<QueuedWrite>& items, size_t first, size_t size) {
+  const size_t end = first + size;
+  const auto resolveFrom = [&](size_t from) {
+    for (size_t i = from; i < items.size(); ++i) Resolve(*items[i].Count, 0);
   };
   // The batch runs under the tightest time-out of its statements; a batch that takes longer as a whole
   // than one of them may is run again statement by statement, each under its own time-out.
   uint32_t timeout = kNoTimeout;
-  for (const QueuedWrite& item : items) timeout = std::min(timeout, item.Timeout);
+  for (size_t i = first; i < end; ++i) timeout = std::min(timeout, items[i].Timeout);
   std::vector<int64_t> counts;
   std::optional<EDatabaseError> failure;
   try {
@@ -179,24 +216,24 @@ void WriteQueue::Flush() {
   }
   batch.reset();
   if (!failure) {
-    if (counts.size() == items.size()) {
-      for (size_t i = 0; i < items.size(); ++i) Resolve(*items[i].Count, counts[i]);
+    if (counts.size() == size) {
+      for (size_t i = 0; i < size; ++i) Resolve(*items[first + i].Count, counts[i]);
       return;
     }
     // The batch ran without an error, so its statements may well be applied: running them again could
     // apply them twice.
-    resolveFrom(0);
+    resolveFrom(first);
     throw EQueuedStatementError("The driver's batch returned " + std::to_string(counts.size()) +
-                                " row counts for " + std::to_string(items.size()) +
+                                " row counts for " + std::to_string(size) +
                                 " statements without reporting an error; its statements were not run again");
   }
   if (failure->Kind() == TDatabaseErrorKind::LinkLost) {
-    // The link is gone: the first statement alone would have met this same first failure.
-    resolveFrom(0);
-    throw Worded(items.front(), *failure);
+    // The link is gone: the batch's first statement alone would have met this same first failure.
+    resolveFrom(first);
+    throw Worded(items[first], *failure);
   }
   // Nothing of the batch remains: find the failing statement by running each alone.
-  for (size_t i = 0; i < items.size(); ++i) {
+  for (size_t i = first; i < end; ++i) {
     try {
       Resolve(*items[i].Count, RunAlone(physical, items[i]));
     } catch (const EDatabaseError& e) {
@@ -216,6 +253,9 @@ void WriteQueue::Drop() noexcept {
 
 void WriteQueue::Reset() noexcept {
   items_.clear();
+  full_.clear();
+  fullItems_ = 0;
+  bytes_ = 0;
   tables_.clear();
   changes_ = {};
   batch_.reset();

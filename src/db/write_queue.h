@@ -57,16 +57,26 @@ class WriteQueue {
   // holds statements.
   bool Touches(std::string_view sql) const;
   // Queues the statement on `physical`; its count comes back pending. Nothing is queued (and the caller runs
-  // the statement itself, after Flush) when the driver has no batches or the statement fits in none.
+  // the statement itself, after Flush) when the driver has no batches or the statement fits in none. A full
+  // batch waits for the next ones, up to kHeldBatches of them, so that the server hears from this connection
+  // only when something reads; past that the queue is sent first.
   bool Queue(QueuedWrite write, driver::Connection& physical, TFDRowCount& count);
-  // Sends every queued statement. When the batch fails, runs them again one by one, each alone as it would
-  // have run without the queue, and raises EQueuedStatementError with the first failure as its caller words
-  // it and that failure's kind; the statements after it are dropped unsent (their counts read 0). When the
-  // link is lost, the first statement alone would have met that same failure: it is raised without running
-  // anything again. A batch that returns a count for fewer statements than it took, without raising, is a
-  // fault of the driver: nothing is run again (the batch may have been applied) and EQueuedStatementError
-  // says so; every count reads 0.
+  // Sends every queued statement, batch after batch in the order they were filled. When a batch fails, its
+  // statements run again one by one, each alone as it would have run without the queue, and the first
+  // failure is raised as EQueuedStatementError, worded as its caller words it and with its kind; the
+  // statements after it, in that batch and the later ones, are dropped unsent (their counts read 0). The
+  // batches before it stay applied, as their statements would have been. When the link is lost, the batch's
+  // first statement alone would have met that same failure: it is raised without running anything again. A
+  // batch that returns a count for fewer statements than it took, without raising, is a fault of the driver:
+  // nothing is run again (the batch may have been applied) and EQueuedStatementError says so; its counts and
+  // those after it read 0.
   void Flush();
+
+  // Full batches held before the queue is sent: enough for a block of rows read ahead (query.cpp) to queue
+  // a statement each without a round trip in between. The statements they hold are also kept within about
+  // kHeldBytes of text and values, so that long values do not pile up.
+  static constexpr size_t kHeldBatches = 16;
+  static constexpr size_t kHeldBytes = size_t{4} << 20;
   // Forgets the queue unsent (the connection is going); counts read 0.
   void Drop() noexcept;
 
@@ -75,10 +85,22 @@ class WriteQueue {
   void Reset() noexcept;
   static void Resolve(RowCountCell& cell, int64_t value) noexcept;
   static int64_t RunAlone(driver::Connection& physical, const QueuedWrite& write);
+  // Runs `batch`, which holds items[first, first + size), and resolves their counts; on failure resolves
+  // every count from the failing statement to the end of `items` and raises as Flush says.
+  static void RunBatch(std::unique_ptr<driver::Batch> batch, driver::Connection& physical,
+                       std::vector<QueuedWrite>& items, size_t first, size_t size);
   static driver::BatchStatement AsBatchStatement(const QueuedWrite& write);
 
+  struct FilledBatch {
+    std::unique_ptr<driver::Batch> Batch;
+    size_t Items = 0;  // the statements of items_ it holds, after those of the batches before it
+  };
+
   std::vector<QueuedWrite> items_;
-  std::unique_ptr<driver::Batch> batch_;
+  std::vector<FilledBatch> full_;        // full batches, in the order they were filled
+  size_t fullItems_ = 0;                 // the statements they hold
+  size_t bytes_ = 0;                     // about the size of the queued statements' texts and values
+  std::unique_ptr<driver::Batch> batch_;  // the one taking statements
   driver::Connection* physical_ = nullptr;
   CatalogCache& catalog_;
   std::set<std::string> tables_;  // the tables the queued statements name as written

@@ -27,8 +27,10 @@
 //
 // The paths a statement can take, in the order it meets them:
 //   1. Write-behind. The framework (src/db/write_queue.cpp) holds back plain INSERT, UPDATE and DELETE run in
-//      an open transaction and sends them together through a batch (fb_batch.cpp), when the connection has
-//      batches; a batch that fails is run again statement by statement, down the paths below.
+//      an open transaction and sends them together through batches (fb_batch.cpp), when the connection has
+//      batches: a full batch waits with the next ones until something reads, and a cursor over a written table
+//      then reads a thousand rows ahead (src/db/query.cpp), so the client works on them while the server
+//      prepares the next ones. A batch that fails is run again statement by statement, down the paths below.
 //      a. Shaped batch (fb_shaped_batch.cpp): eight or more parameterless statements of one literal shape
 //         run through an EXECUTE BLOCK prepared once per transaction, their literals as its inputs.
 //      b. Literal batch (fb_literal_batch.cpp): any other batch, its values written into one EXECUTE BLOCK
