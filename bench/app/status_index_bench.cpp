@@ -5,6 +5,8 @@
 //                            for every row with QTDE_BAI > 0, the action's UPDATE (same WHERE), then commits;
 //                            it sends back the count of status rows and of rows marked
 //   <target>/com_indice/check  VerificaIndiceSituacao, the check zembra-cli makes once before an action
+//   <target>/com_indice/app_vs_engine  the program and the engine in turns (ZR_BENCH_PAIRS pairs, default 9):
+//                            the medians of each and their ratio
 //   <target>/com_indice/check_share  what the check adds to an action that needs no advice: pairs of runs, one
 //                            the action alone, one the check and then the action on the same connection, as
 //                            zembra-cli makes them, taken in turns (ZR_BENCH_PAIRS pairs, default 9) so that
@@ -39,6 +41,7 @@
 #include <map>
 #include <memory>
 #include <string>
+#include <utility>
 #include <vector>
 
 #include "app/action_statements.h"
@@ -149,27 +152,41 @@ struct AppComponents {
   const app::TFormComponents c;
 };
 
+// One run of the action from the imported state, after the check when `checked` (and then its read ended,
+// as zembra-cli ends it), on a connection of its own; its seconds, and in `result` what it reported.
+double AppRun(const Target& t, bool checked, benchmark::State& state, app::ActionResult& result,
+              const ProxyStats* counted = nullptr) {
+  Reopen(t);
+  const AppComponents app(t);
+  const app::TFormComponents& c = app.c;
+  SilentUi ui;
+  if (counted != nullptr) counted->Reset();
+  const double seconds = SecondsOf([&] {
+    if (checked) {
+      if (app::PrecisaDeIndice(app::VerificaIndiceSituacao(c, kItem))) {
+        state.SkipWithError("the check finds the index missing");
+      }
+      c.ZRTransaction1->RollbackRetaining();
+    }
+    result = app::BitBtn2Click(c, app::ActionInput{kItem, 0.0, false}, ui);
+  });
+  if (counted != nullptr) {
+    counted->Settle();
+    state.counters["round_trips"] = static_cast<double>(counted->RoundTrips());
+  }
+  if (!result.Ok) state.SkipWithError(result.Message.c_str());
+  state.counters["rows"] = result.Processadas;
+  state.counters["marked"] = static_cast<double>(result.Baixadas);
+  return seconds;
+}
+
 void App(benchmark::State& state, const std::string& target) {
   const Target& t = Targets().at(target);
+  const ProxyStats proxy;
+  const bool counted = target == "server" && proxy.Enabled();
   for (auto _ : state) {
-    Reopen(t);
-    const AppComponents app(t);
-    const app::TFormComponents& c = app.c;
-    SilentUi ui;
     app::ActionResult r;
-    const ProxyStats proxy;
-    const bool counted = target == "server" && proxy.Enabled();
-    if (counted) proxy.Reset();
-    state.SetIterationTime(SecondsOf([&] {
-      r = app::BitBtn2Click(c, app::ActionInput{kItem, 0.0, false}, ui);
-    }));
-    if (counted) {
-      proxy.Settle();
-      state.counters["round_trips"] = static_cast<double>(proxy.RoundTrips());
-    }
-    if (!r.Ok) state.SkipWithError(r.Message.c_str());
-    state.counters["rows"] = r.Processadas;
-    state.counters["marked"] = static_cast<double>(r.Baixadas);
+    state.SetIterationTime(AppRun(t, false, state, r, counted ? &proxy : nullptr));
   }
 }
 
@@ -197,17 +214,21 @@ std::string EngineBlock() {
          "END";
 }
 
+// One run of the engine's block from the imported state; its seconds.
+double EngineRun(const Target& t, benchmark::State& state) {
+  static const std::string block = EngineBlock();
+  Reopen(t);
+  fixtures::FbSession session(t.fb);
+  std::vector<std::vector<std::string>> counts;
+  const double seconds = SecondsOf([&] { counts = session.Select(block); });
+  state.counters["rows"] = std::stod(counts.at(0).at(0));
+  state.counters["marked"] = std::stod(counts.at(0).at(1));
+  return seconds;
+}
+
 void Engine(benchmark::State& state, const std::string& target) {
   const Target& t = Targets().at(target);
-  const std::string block = EngineBlock();
-  for (auto _ : state) {
-    Reopen(t);
-    fixtures::FbSession session(t.fb);
-    std::vector<std::vector<std::string>> counts;
-    state.SetIterationTime(SecondsOf([&] { counts = session.Select(block); }));
-    state.counters["rows"] = std::stod(counts.at(0).at(0));
-    state.counters["marked"] = std::stod(counts.at(0).at(1));
-  }
+  for (auto _ : state) state.SetIterationTime(EngineRun(t, state));
 }
 
 void Check(benchmark::State& state, const std::string& target) {
@@ -234,47 +255,68 @@ double Median(std::vector<double> values) {
   return n % 2 == 1 ? values[n / 2] : (values[n / 2 - 1] + values[n / 2]) / 2;
 }
 
+// The medians of ZR_BENCH_PAIRS runs of `a` and of `b` taken in turns, so that a drift of the machine falls on
+// both; which of a pair goes first alternates, so neither always meets the warmer cache.
+std::pair<double, double> PairedMedians(const std::function<double()>& a, const std::function<double()>& b) {
+  const int pairs = std::stoi(Env("ZR_BENCH_PAIRS", "9"));
+  std::vector<double> as;
+  std::vector<double> bs;
+  for (int i = 0; i < pairs; ++i) {
+    if (i % 2 == 0) {
+      as.push_back(a());
+      bs.push_back(b());
+    } else {
+      bs.push_back(b());
+      as.push_back(a());
+    }
+  }
+  return {Median(as), Median(bs)};
+}
+
+// The program beside the engine, in turns.
+void AppVsEngine(benchmark::State& state, const std::string& target) {
+  const Target& t = Targets().at(target);
+  for (auto _ : state) {
+    app::ActionResult r;
+    const auto [program, engine] =
+        PairedMedians([&] { return AppRun(t, false, state, r); }, [&] { return EngineRun(t, state); });
+    state.SetIterationTime(program);
+    state.counters["program_ms"] = program * 1000;
+    state.counters["engine_ms"] = engine * 1000;
+    state.counters["ratio"] = program / engine;
+  }
+}
+
+// What the check adds to an action that needs no advice, in turns; through the proxy, also the round trips of
+// each (the last run's).
 void CheckShare(benchmark::State& state, const std::string& target) {
   const Target& t = Targets().at(target);
-  const int pairs = std::stoi(Env("ZR_BENCH_PAIRS", "9"));
-  // One run of the action, after the check when `checked`, on a connection of its own.
-  const auto run = [&](bool checked) {
-    Reopen(t);
-    const AppComponents app(t);
-    const app::TFormComponents& c = app.c;
-    SilentUi ui;
-    app::ActionResult r;
-    const double seconds = SecondsOf([&] {
-      if (checked) {
-        if (app::PrecisaDeIndice(app::VerificaIndiceSituacao(c, kItem))) {
-          state.SkipWithError("the check finds the index missing");
-        }
-        c.ZRTransaction1->RollbackRetaining();  // zembra-cli ends the check's read so
-      }
-      r = app::BitBtn2Click(c, app::ActionInput{kItem, 0.0, false}, ui);
-    });
-    if (!r.Ok) state.SkipWithError(r.Message.c_str());
-    return seconds;
-  };
+  const ProxyStats proxy;
+  const ProxyStats* counted = target == "server" && proxy.Enabled() ? &proxy : nullptr;
   for (auto _ : state) {
-    std::vector<double> alone;
-    std::vector<double> checked;
-    for (int i = 0; i < pairs; ++i) {
-      // Which of the pair goes first alternates, so neither always meets the warmer cache.
-      if (i % 2 == 0) {
-        alone.push_back(run(false));
-        checked.push_back(run(true));
-      } else {
-        checked.push_back(run(true));
-        alone.push_back(run(false));
-      }
+    app::ActionResult r;
+    double tripsAlone = 0;
+    double tripsChecked = 0;
+    const auto [alone, checked] = PairedMedians(
+        [&] {
+          const double seconds = AppRun(t, false, state, r, counted);
+          if (counted != nullptr) tripsAlone = state.counters["round_trips"];
+          return seconds;
+        },
+        [&] {
+          const double seconds = AppRun(t, true, state, r, counted);
+          if (counted != nullptr) tripsChecked = state.counters["round_trips"];
+          return seconds;
+        });
+    if (counted != nullptr) {
+      state.counters["action_round_trips"] = tripsAlone;
+      state.counters["check_action_round_trips"] = tripsChecked;
+      state.counters.erase("round_trips");
     }
-    const double a = Median(alone);
-    const double b = Median(checked);
-    state.SetIterationTime(b);
-    state.counters["action_ms"] = a * 1000;
-    state.counters["check_action_ms"] = b * 1000;
-    state.counters["adds_pct"] = (b - a) / a * 100;
+    state.SetIterationTime(checked);
+    state.counters["action_ms"] = alone * 1000;
+    state.counters["check_action_ms"] = checked * 1000;
+    state.counters["adds_pct"] = (checked - alone) / alone * 100;
   }
 }
 
@@ -312,6 +354,7 @@ void Register() {
     add(t + "/com_indice/app", reps, [t](benchmark::State& s) { App(s, t); });
     add(t + "/com_indice/engine", reps, [t](benchmark::State& s) { Engine(s, t); });
     add(t + "/com_indice/check", reps, [t](benchmark::State& s) { Check(s, t); });
+    add(t + "/com_indice/app_vs_engine", 1, [t](benchmark::State& s) { AppVsEngine(s, t); });
     add(t + "/com_indice/check_share", 1, [t](benchmark::State& s) { CheckShare(s, t); });
   }
 }
