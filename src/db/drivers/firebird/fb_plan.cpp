@@ -55,7 +55,7 @@ plan::StatementPlan ExplainOn(Session& session, const std::string& sql) {
     own.reset(session.StartOwnTransaction());
     tra = own.get();
   }
-  PreparedRequest request = session.Prepare(tra, sql, kNoTimeout);
+  PreparedRequest request = session.Prepare(tra, sql, kNoTimeout, true);
   std::string text;
   try {
     session.Watched(kNoTimeout, [&](Firebird::ThrowStatusWrapper* status) {

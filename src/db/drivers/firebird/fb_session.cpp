@@ -71,7 +71,8 @@ Watchdog& Session::Dog() const {
   return *watchdog_;
 }
 
-PreparedRequest Session::Prepare(Firebird::ITransaction* tra, const std::string& sql, uint32_t timeout) {
+PreparedRequest Session::Prepare(Firebird::ITransaction* tra, const std::string& sql, uint32_t timeout,
+                                 bool withPlan) {
   std::string scratch;
   const std::string& text = text_.Statement(sql, scratch);
   Firebird::IAttachment* attachment = Attachment();
@@ -79,7 +80,9 @@ PreparedRequest Session::Prepare(Firebird::ITransaction* tra, const std::string&
   Watched(timeout, [&](Firebird::ThrowStatusWrapper* status) {
     request.Statement.reset(attachment->prepare(status, tra, static_cast<unsigned>(text.size()), text.c_str(),
                                                 SQL_DIALECT_V6,
-                                                Firebird::IStatement::PREPARE_PREFETCH_METADATA));
+                                                Firebird::IStatement::PREPARE_PREFETCH_METADATA |
+                                                    (withPlan ? Firebird::IStatement::PREPARE_PREFETCH_LEGACY_PLAN
+                                                              : 0)));
     request.Type = request.Statement->getType(status);
     request.Input.reset(request.Statement->getInputMetadata(status));
     request.Output.reset(request.Statement->getOutputMetadata(status));

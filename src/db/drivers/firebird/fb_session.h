@@ -54,7 +54,9 @@ class Session {
   void Release(Ref<T>& ref, Ending close) noexcept;
   // Prepares `sql` (UTF-8, converted as Text() says) in `tra` under the watchdog with `timeout`, and reads
   // what the server describes of it. The server's failure comes out as Watched tells.
-  PreparedRequest Prepare(Firebird::ITransaction* tra, const std::string& sql, uint32_t timeout);
+  // `withPlan` also brings the server's plan back with the prepare (getPlan then asks nothing more).
+  PreparedRequest Prepare(Firebird::ITransaction* tra, const std::string& sql, uint32_t timeout,
+                          bool withPlan = false);
   // How text crosses between the program (UTF-8) and this attachment.
   const ConnectionText& Text() const noexcept { return text_; }
   // True when `failure` came from a cut link or a time-out: any other request would fail the same way.
