@@ -142,7 +142,8 @@ void Reopen(const Target& t) {
   session.Scalar("SELECT COUNT(*) FROM PCPFTOF01");
 }
 
-// The window's components connected as zr.ini says, through the driver with ZR_BENCH_APP_ENTRY's entry.
+// The window's components connected as zr.ini says, through the driver with ZR_BENCH_APP_ENTRY's entry (added
+// for each connection: the fixtures' sessions register the plain driver under "FB" again).
 struct AppComponents {
   explicit AppComponents(const Target& t) : c(app::CreateFormComponents(owner)) {
     AddDriverEntry(Env("ZR_BENCH_APP_ENTRY", ""));
@@ -152,16 +153,27 @@ struct AppComponents {
   const app::TFormComponents c;
 };
 
+// The proxy that counts the server case's round trips, when it is set up; nullptr otherwise.
+const ProxyStats* Counting(const std::string& target, const ProxyStats& proxy) {
+  return target == "server" && proxy.Enabled() ? &proxy : nullptr;
+}
+
+struct AppTimes {
+  double Seconds = 0;
+  double RoundTrips = 0;  // through `counted`, when given
+};
+
 // One run of the action from the imported state, after the check when `checked` (and then its read ended,
-// as zembra-cli ends it), on a connection of its own; its seconds, and in `result` what it reported.
-double AppRun(const Target& t, bool checked, benchmark::State& state, app::ActionResult& result,
-              const ProxyStats* counted = nullptr) {
+// as zembra-cli ends it), on a connection of its own.
+AppTimes AppRun(const Target& t, bool checked, benchmark::State& state, const ProxyStats* counted = nullptr) {
   Reopen(t);
   const AppComponents app(t);
   const app::TFormComponents& c = app.c;
   SilentUi ui;
+  app::ActionResult result;
   if (counted != nullptr) counted->Reset();
-  const double seconds = SecondsOf([&] {
+  AppTimes times;
+  times.Seconds = SecondsOf([&] {
     if (checked) {
       if (app::PrecisaDeIndice(app::VerificaIndiceSituacao(c, kItem))) {
         state.SkipWithError("the check finds the index missing");
@@ -172,21 +184,22 @@ double AppRun(const Target& t, bool checked, benchmark::State& state, app::Actio
   });
   if (counted != nullptr) {
     counted->Settle();
-    state.counters["round_trips"] = static_cast<double>(counted->RoundTrips());
+    times.RoundTrips = static_cast<double>(counted->RoundTrips());
   }
   if (!result.Ok) state.SkipWithError(result.Message.c_str());
   state.counters["rows"] = result.Processadas;
   state.counters["marked"] = static_cast<double>(result.Baixadas);
-  return seconds;
+  return times;
 }
 
 void App(benchmark::State& state, const std::string& target) {
   const Target& t = Targets().at(target);
   const ProxyStats proxy;
-  const bool counted = target == "server" && proxy.Enabled();
+  const ProxyStats* counted = Counting(target, proxy);
   for (auto _ : state) {
-    app::ActionResult r;
-    state.SetIterationTime(AppRun(t, false, state, r, counted ? &proxy : nullptr));
+    const AppTimes run = AppRun(t, false, state, counted);
+    state.SetIterationTime(run.Seconds);
+    if (counted != nullptr) state.counters["round_trips"] = run.RoundTrips;
   }
 }
 
@@ -233,17 +246,16 @@ void Engine(benchmark::State& state, const std::string& target) {
 
 void Check(benchmark::State& state, const std::string& target) {
   const Target& t = Targets().at(target);
+  const ProxyStats proxy;
+  const ProxyStats* counted = Counting(target, proxy);
   for (auto _ : state) {
     const AppComponents app(t);
-    const app::TFormComponents& c = app.c;
     app::IndiceDaBusca b;
-    const ProxyStats proxy;
-    const bool counted = target == "server" && proxy.Enabled();
-    if (counted) proxy.Reset();
-    state.SetIterationTime(SecondsOf([&] { b = app::VerificaIndiceSituacao(c, kItem); }));
-    if (counted) {
-      proxy.Settle();
-      state.counters["round_trips"] = static_cast<double>(proxy.RoundTrips());
+    if (counted != nullptr) counted->Reset();
+    state.SetIterationTime(SecondsOf([&] { b = app::VerificaIndiceSituacao(app.c, kItem); }));
+    if (counted != nullptr) {
+      counted->Settle();
+      state.counters["round_trips"] = static_cast<double>(counted->RoundTrips());
     }
     if (app::PrecisaDeIndice(b)) state.SkipWithError("the check finds the index missing");
   }
@@ -277,9 +289,8 @@ std::pair<double, double> PairedMedians(const std::function<double()>& a, const 
 void AppVsEngine(benchmark::State& state, const std::string& target) {
   const Target& t = Targets().at(target);
   for (auto _ : state) {
-    app::ActionResult r;
     const auto [program, engine] =
-        PairedMedians([&] { return AppRun(t, false, state, r); }, [&] { return EngineRun(t, state); });
+        PairedMedians([&] { return AppRun(t, false, state).Seconds; }, [&] { return EngineRun(t, state); });
     state.SetIterationTime(program);
     state.counters["program_ms"] = program * 1000;
     state.counters["engine_ms"] = engine * 1000;
@@ -292,31 +303,21 @@ void AppVsEngine(benchmark::State& state, const std::string& target) {
 void CheckShare(benchmark::State& state, const std::string& target) {
   const Target& t = Targets().at(target);
   const ProxyStats proxy;
-  const ProxyStats* counted = target == "server" && proxy.Enabled() ? &proxy : nullptr;
+  const ProxyStats* counted = Counting(target, proxy);
   for (auto _ : state) {
-    app::ActionResult r;
-    double tripsAlone = 0;
-    double tripsChecked = 0;
-    const auto [alone, checked] = PairedMedians(
-        [&] {
-          const double seconds = AppRun(t, false, state, r, counted);
-          if (counted != nullptr) tripsAlone = state.counters["round_trips"];
-          return seconds;
-        },
-        [&] {
-          const double seconds = AppRun(t, true, state, r, counted);
-          if (counted != nullptr) tripsChecked = state.counters["round_trips"];
-          return seconds;
-        });
+    AppTimes alone;
+    AppTimes checked;
+    const auto [aloneSeconds, checkedSeconds] = PairedMedians(
+        [&] { return (alone = AppRun(t, false, state, counted)).Seconds; },
+        [&] { return (checked = AppRun(t, true, state, counted)).Seconds; });
     if (counted != nullptr) {
-      state.counters["action_round_trips"] = tripsAlone;
-      state.counters["check_action_round_trips"] = tripsChecked;
-      state.counters.erase("round_trips");
+      state.counters["action_round_trips"] = alone.RoundTrips;
+      state.counters["check_action_round_trips"] = checked.RoundTrips;
     }
-    state.SetIterationTime(checked);
-    state.counters["action_ms"] = alone * 1000;
-    state.counters["check_action_ms"] = checked * 1000;
-    state.counters["adds_pct"] = (checked - alone) / alone * 100;
+    state.SetIterationTime(checkedSeconds);
+    state.counters["action_ms"] = aloneSeconds * 1000;
+    state.counters["check_action_ms"] = checkedSeconds * 1000;
+    state.counters["adds_pct"] = (checkedSeconds - aloneSeconds) / aloneSeconds * 100;
   }
 }
 

@@ -143,9 +143,7 @@ bool WriteQueue::Queue(QueuedWrite write, driver::Connection& physical, TFDRowCo
     if (batch_->Count() == 0) return false;  // fits in no batch
     if (full_.size() < kHeldBatches) {
       // The batch is full: it waits, and a new one takes the statement.
-      const size_t held = items_.size() - fullItems_;
-      full_.push_back({std::move(batch_), held});
-      fullItems_ += held;
+      full_.push_back({std::move(batch_), items_.size()});
     } else {
       Flush();
     }
@@ -185,13 +183,13 @@ void WriteQueue::Flush() {
   }
   std::vector<QueuedWrite> items = std::move(items_);
   std::vector<FilledBatch> batches = std::move(full_);
-  if (batch_ && batch_->Count() > 0) batches.push_back({std::move(batch_), items.size() - fullItems_});
+  if (batch_ && batch_->Count() > 0) batches.push_back({std::move(batch_), items.size()});
   driver::Connection& physical = *physical_;
   Reset();
   size_t first = 0;
   for (FilledBatch& batch : batches) {
-    RunBatch(std::move(batch.Batch), physical, items, first, batch.Items);
-    first += batch.Items;
+    RunBatch(std::move(batch.Batch), physical, items, first, batch.End - first);
+    first = batch.End;
   }
 }
 
@@ -254,7 +252,6 @@ void WriteQueue::Drop() noexcept {
 void WriteQueue::Reset() noexcept {
   items_.clear();
   full_.clear();
-  fullItems_ = 0;
   bytes_ = 0;
   tables_.clear();
   changes_ = {};

@@ -93,12 +93,11 @@ class WriteQueue {
 
   struct FilledBatch {
     std::unique_ptr<driver::Batch> Batch;
-    size_t Items = 0;  // the statements of items_ it holds, after those of the batches before it
+    size_t End = 0;  // it holds the statements of items_ from the previous batch's End up to this one
   };
 
   std::vector<QueuedWrite> items_;
   std::vector<FilledBatch> full_;        // full batches, in the order they were filled
-  size_t fullItems_ = 0;                 // the statements they hold
   size_t bytes_ = 0;                     // about the size of the queued statements' texts and values
   std::unique_ptr<driver::Batch> batch_;  // the one taking statements
   driver::Connection* physical_ = nullptr;
